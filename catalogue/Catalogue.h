@@ -1,0 +1,29 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace thornvale {
+
+// One of the game's texts: where its bytes lie in the image (the 16-byte header counted),
+// how many there are, and the table they are stored in. `saveLength` is what a save must
+// write; it differs from `length` for one entry only.
+struct CatalogueEntry {
+  std::int16_t position;
+  std::int32_t offset;
+  std::int16_t length;
+  std::int16_t saveLength;
+  std::string_view tableName;
+};
+
+inline constexpr std::size_t kCatalogueSize = 70;
+
+// All entries in list-position order: the order in which the editor lists them.
+[[nodiscard]] std::span<const CatalogueEntry, kCatalogueSize> catalogue() noexcept;
+
+// nullptr for any position outside 0 .. 69, such as -1 for "no line selected".
+[[nodiscard]] const CatalogueEntry* catalogueEntry(int position) noexcept;
+
+}  // namespace thornvale

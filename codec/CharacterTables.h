@@ -1,0 +1,46 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace thornvale {
+
+// One entry per byte value. kNoCharacter marks a byte that decodes to nothing; no table holds
+// NUL as a character, so the marker can never be confused with one.
+using CharacterTable = std::array<char16_t, 256>;
+inline constexpr char16_t kNoCharacter = u'\0';
+
+struct NamedCharacterTable {
+  std::string_view name;
+  const CharacterTable* table;
+};
+
+// The four tables of the game, in the order "Table1" .. "Table4".
+[[nodiscard]] std::span<const NamedCharacterTable, 4> characterTables() noexcept;
+
+// Exact, case-sensitive match on the name; nullptr for any other name.
+[[nodiscard]] const CharacterTable* findCharacterTable(std::string_view name) noexcept;
+
+[[nodiscard]] constexpr char16_t decodeByte(const CharacterTable& table, std::uint8_t byte) noexcept {
+  return table[byte];
+}
+
+// The lowest byte that decodes to `c`, so that duplicates always encode to the same byte.
+[[nodiscard]] constexpr std::optional<std::uint8_t> encodeCharacter(const CharacterTable& table,
+                                                                    char16_t c) noexcept {
+  if (c == kNoCharacter) return std::nullopt;
+  for (std::size_t b = 0; b < table.size(); ++b) {
+    if (table[b] == c) return static_cast<std::uint8_t>(b);
+  }
+  return std::nullopt;
+}
+
+// The characters of `text` that the named table cannot store, each once, in order of first
+// appearance. An unknown table name stores nothing, so every character is returned.
+[[nodiscard]] std::u16string unencodableCharacters(std::string_view tableName, std::u16string_view text);
+
+}  // namespace thornvale

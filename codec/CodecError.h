@@ -1,0 +1,29 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+namespace thornvale {
+
+// The one error that the core throws: which file, what was being done with it, and why.
+class CodecError : public std::runtime_error {
+ public:
+  CodecError(std::string path, std::string operation, std::error_code code);
+  CodecError(std::string path, std::string operation, std::error_code code, std::string reason);
+
+  [[nodiscard]] const std::string& path() const noexcept { return path_; }
+  // A gerund such as "opening" or "writing".
+  [[nodiscard]] const std::string& operation() const noexcept { return operation_; }
+  // The operating system's words, or ours where the core refused on its own.
+  [[nodiscard]] const std::string& reason() const noexcept { return reason_; }
+  [[nodiscard]] std::error_code code() const noexcept { return code_; }
+
+ private:
+  std::string path_;
+  std::string operation_;
+  std::error_code code_;
+  std::string reason_;
+};
+
+}  // namespace thornvale

@@ -1,0 +1,193 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+#include "Catalogue.h"
+#include "GetTexts.h"
+#include "SampleImage.h"
+#include "SaveCheck.h"
+#include "TestFiles.h"
+
+namespace thornvale {
+namespace {
+
+const CatalogueEntry& entry(int position) { return catalogue()[static_cast<std::size_t>(position)]; }
+
+TEST(Catalogue, HasSeventyEntriesFoundByTheirListPosition) {
+  ASSERT_EQ(catalogue().size(), 70u);
+  for (int p = 0; p < 70; ++p) {
+    ASSERT_EQ(catalogueEntry(p), &entry(p));
+    EXPECT_EQ(entry(p).position, p);
+  }
+  for (int p : {-1, 70, 71, 32767, -32768}) EXPECT_EQ(catalogueEntry(p), nullptr) << p;
+}
+
+TEST(Catalogue, IsGroupedByTableAndEveryTableExists) {
+  for (const CatalogueEntry& e : catalogue()) {
+    const std::string_view expected = e.position <= 7    ? "Table2"
+                                      : e.position <= 30 ? "Table3"
+                                      : e.position <= 32 ? "Table4"
+                                                         : "Table1";
+    EXPECT_EQ(e.tableName, expected) << e.position;
+    EXPECT_NE(findCharacterTable(e.tableName), nullptr) << e.position;
+  }
+}
+
+TEST(Catalogue, SavesEveryEntryWhole_ButEntry27AsOneByte) {
+  for (const CatalogueEntry& e : catalogue()) {
+    EXPECT_GE(e.length, 1);
+    EXPECT_LE(e.length, 87);
+    if (e.position == 27) continue;
+    EXPECT_EQ(e.saveLength, e.length) << e.position;
+  }
+  EXPECT_EQ(entry(27).offset, 208999);
+  EXPECT_EQ(entry(27).length, 2);
+  EXPECT_EQ(entry(27).saveLength, 1);
+  EXPECT_EQ(entry(14).length, 1);
+  EXPECT_EQ(entry(17).length, 1);
+  EXPECT_EQ(entry(50).length, 87);
+  EXPECT_EQ(entry(66).length, 87);
+}
+
+TEST(Catalogue, LiesInTheFileOutOfListOrder) {
+  std::vector<int> byOffset(70);
+  std::iota(byOffset.begin(), byOffset.end(), 0);
+  std::sort(byOffset.begin(), byOffset.end(), [](int a, int b) { return entry(a).offset < entry(b).offset; });
+
+  std::vector<int> expected = {67, 68, 69, 0, 1, 5, 6, 7, 2, 3, 4, 55, 56, 57, 33, 34, 35, 36, 37, 66};
+  for (int p = 8; p <= 25; ++p) expected.push_back(p);
+  for (int p : {28, 29, 30, 26, 27}) expected.push_back(p);
+  for (int p = 58; p <= 65; ++p) expected.push_back(p);
+  for (int p = 38; p <= 54; ++p) expected.push_back(p);
+  expected.push_back(31);
+  expected.push_back(32);
+  EXPECT_EQ(byOffset, expected);
+
+  EXPECT_EQ(entry(5).offset, 82217);
+  EXPECT_EQ(entry(28).offset, 208968);
+  EXPECT_EQ(entry(67).offset, 21303);
+  EXPECT_EQ(entry(32).offset + entry(32).length - 1, 246652);
+
+  // Neighbours in the file: one shared byte (64 and 65), two pairs back to back, else a gap.
+  for (std::size_t i = 0; i + 1 < byOffset.size(); ++i) {
+    const CatalogueEntry& a = entry(byOffset[i]);
+    const CatalogueEntry& b = entry(byOffset[i + 1]);
+    const std::int32_t gap = b.offset - (a.offset + a.length);
+    SCOPED_TRACE(std::to_string(a.position) + " then " + std::to_string(b.position));
+    if (a.position == 64) {
+      EXPECT_EQ(gap, -1);
+      EXPECT_EQ(b.offset, 222321);
+    } else if ((a.position == 35 && b.position == 36) || (a.position == 52 && b.position == 53)) {
+      EXPECT_EQ(gap, 0);
+    } else {
+      EXPECT_GE(gap, 1);
+    }
+  }
+}
+
+class SampleImageTest : public ::testing::Test {
+ protected:
+  test::TempDir dir_;
+  std::string path_ = dir_.file("sample.nes");
+  test::Bytes original_ = test::writeSampleImage(path_);
+};
+
+TEST_F(SampleImageTest, IsAnInesImageWithOurTextAtEveryPlace) {
+  ASSERT_EQ(original_.size(), 16u + 16u * 16384u);
+  EXPECT_EQ(test::Bytes(original_.begin(), original_.begin() + 6), (test::Bytes{'N', 'E', 'S', 0x1A, 16, 0}));
+  for (const CatalogueEntry& e : catalogue()) {
+    EXPECT_EQ(ReadText(e.offset, path_, e.length, e.tableName), sampleText(e.position)) << e.position;
+    EXPECT_EQ(sampleText(e.position).size(), static_cast<std::size_t>(e.length));
+  }
+  EXPECT_EQ(sampleText(-1), u"");
+  EXPECT_EQ(sampleText(70), u"");
+  EXPECT_EQ(test::readBytes(path_), original_);
+}
+
+TEST_F(SampleImageTest, Entry27SavesOnlyItsFirstByte) {
+  const CatalogueEntry& e = entry(27);
+  WriteText(e.offset, path_, u"Z", e.saveLength, e.tableName);
+  test::Bytes expected = original_;
+  expected[208999] = 0xFF;  // "Z" through Table3
+  EXPECT_EQ(test::readBytes(path_), expected);
+  EXPECT_EQ(ReadText(e.offset, path_, e.length, e.tableName), std::u16string(u"Z") + sampleText(27)[1]);
+}
+
+TEST_F(SampleImageTest, Entries64And65ShareOneByte) {
+  const CatalogueEntry& e64 = entry(64);
+  const CatalogueEntry& e65 = entry(65);
+  WriteText(e64.offset, path_, std::u16string(69, u'a') + u"Q", e64.saveLength, e64.tableName);
+  EXPECT_EQ(ReadText(e65.offset, path_, e65.length, e65.tableName).front(), u'Q');
+
+  WriteText(e65.offset, path_, u"R" + std::u16string(27, u'b'), e65.saveLength, e65.tableName);
+  EXPECT_EQ(ReadText(e64.offset, path_, e64.length, e64.tableName).back(), u'R');
+
+  test::Bytes after = test::readBytes(path_);
+  EXPECT_EQ(after[222321], 0xC1);  // "R" through Table1
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    if (i < 222252 || i >= 222321 + 28) {
+      ASSERT_EQ(after[i], original_[i]) << "byte " << i;
+    }
+  }
+}
+
+TEST_F(SampleImageTest, EveryEntryRoundTripsAFullText) {
+  for (const CatalogueEntry& e : catalogue()) {
+    const CharacterTable& table = *findCharacterTable(e.tableName);
+    std::u16string text;
+    for (int b = 255; text.size() < static_cast<std::size_t>(e.saveLength); b = (b + 37) % 256) {
+      if (table[static_cast<std::size_t>(b)] != kNoCharacter) text.push_back(table[static_cast<std::size_t>(b)]);
+    }
+    ASSERT_TRUE(checkSave(e, text).ok()) << e.position;
+    WriteText(e.offset, path_, text, e.saveLength, e.tableName);
+    EXPECT_EQ(ReadText(e.offset, path_, e.saveLength, e.tableName), text) << e.position;
+  }
+}
+
+TEST(SaveCheck, DemandsTheSaveLengthFirstThenStorableCharacters) {
+  struct Case {
+    int position;
+    std::u16string text;
+    SaveCheck::Verdict verdict;
+    std::u16string unencodable;
+  };
+  using V = SaveCheck::Verdict;
+  const Case cases[] = {
+      {0, u"MAPLE", V::Ok, u""},
+      {0, u"MAPL", V::WrongLength, u""},
+      {0, u"MAPLES", V::WrongLength, u""},
+      {0, u"", V::WrongLength, u""},
+      {0, u"maple", V::Unencodable, u"maple"},
+      {0, u"mapl", V::WrongLength, u""},
+      {27, u"Q", V::Ok, u""},
+      {27, u"Q2", V::WrongLength, u""},
+      {27, u"q", V::Unencodable, u"q"},
+      {31, u"GREAT SUCCESS?", V::Unencodable, u"?"},
+      {33, u"Caf\u00e9, caf\u00e9 stops!", V::Unencodable, u"\u00e9"},
+      {33, u"Welcome, friend!", V::WrongLength, u""},
+      {33, u"Welcome, friends!", V::Ok, u""},
+  };
+  for (const Case& c : cases) {
+    const SaveCheck check = checkSave(entry(c.position), c.text);
+    EXPECT_EQ(check.verdict, c.verdict) << c.position;
+    EXPECT_EQ(check.unencodable, c.unencodable) << c.position;
+  }
+}
+
+TEST(SaveCheck, RefusalsSayWhatIsWrong) {
+  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"MAP")),
+            "Cannot save Text, it is either shorter or longer then the original.");
+  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"MAPLE")), "");
+  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"Ma\u00e9LE")),
+            "Cannot save Text, these characters cannot be stored in this text: \"a\", \"\xC3\xA9\". "
+            "Nothing was saved.");
+  // A character beyond U+FFFF takes two positions but is named as one character.
+  EXPECT_EQ(unencodableMessage(u"\U0001F600"),
+            "Cannot save Text, these characters cannot be stored in this text: \"\xF0\x9F\x98\x80\". "
+            "Nothing was saved.");
+}
+
+}  // namespace
+}  // namespace thornvale

@@ -1,0 +1,96 @@
+#include "TestFiles.h"
+
+#include <linux/capability.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "SampleImage.h"
+
+namespace thornvale::test {
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "thornvale-test-XXXXXX").string();
+  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void writeBytes(const std::string& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+Bytes readBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes writeSampleImage(const std::string& path) {
+  Bytes image = buildSampleImage();
+  writeBytes(path, image);
+  return image;
+}
+
+namespace {
+
+constexpr std::uint32_t kOverrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+bool capabilities(__user_cap_data_struct (&data)[2], bool set) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  return ::syscall(set ? SYS_capset : SYS_capget, &header, data) == 0;
+}
+
+}  // namespace
+
+ObeyPermissions::ObeyPermissions() {
+  __user_cap_data_struct data[2] = {};
+  if (!capabilities(data, false) || (data[0].effective & kOverrides) == 0) return;
+  saved_[0] = data[0].effective;
+  saved_[1] = data[1].effective;
+  data[0].effective &= ~kOverrides;
+  if (!capabilities(data, true)) throw std::runtime_error("cannot lower capabilities");
+  lowered_ = true;
+}
+
+ObeyPermissions::~ObeyPermissions() {
+  if (!lowered_) return;
+  __user_cap_data_struct data[2] = {};
+  capabilities(data, false);
+  data[0].effective = saved_[0];
+  data[1].effective = saved_[1];
+  capabilities(data, true);
+}
+
+FileSizeLimit::FileSizeLimit(std::uint64_t limit) {
+  rlimit current{};
+  ::getrlimit(RLIMIT_FSIZE, &current);
+  savedSoft_ = current.rlim_cur;
+  savedHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+  current.rlim_cur = limit;
+  if (::setrlimit(RLIMIT_FSIZE, &current) != 0) throw std::runtime_error("cannot limit file size");
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  rlimit current{};
+  ::getrlimit(RLIMIT_FSIZE, &current);
+  current.rlim_cur = savedSoft_;
+  ::setrlimit(RLIMIT_FSIZE, &current);
+  std::signal(SIGXFSZ, savedHandler_);
+}
+
+}  // namespace thornvale::test

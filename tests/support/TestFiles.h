@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace thornvale::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  ~TempDir();
+
+  [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
+  [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+void writeBytes(const std::string& path, const Bytes& bytes);
+[[nodiscard]] Bytes readBytes(const std::string& path);
+
+// Writes the sample image to `path` and returns its bytes.
+Bytes writeSampleImage(const std::string& path);
+
+// Makes the process obey permission bits while it lives, also when it runs as root (tests and CI
+// do), by lowering the file-override capabilities; they come back at the end of the scope.
+class ObeyPermissions {
+ public:
+  ObeyPermissions();
+  ObeyPermissions(const ObeyPermissions&) = delete;
+  ObeyPermissions& operator=(const ObeyPermissions&) = delete;
+  ~ObeyPermissions();
+
+ private:
+  bool lowered_ = false;
+  std::uint32_t saved_[2] = {0, 0};
+};
+
+// While it lives, every write at or past `limit` bytes fails with EFBIG, as on a full or capped
+// disk: a real failing write, for the error paths.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(std::uint64_t limit);
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+  ~FileSizeLimit();
+
+ private:
+  std::uint64_t savedSoft_;
+  void (*savedHandler_)(int);
+};
+
+}  // namespace thornvale::test
