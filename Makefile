@@ -1,9 +1,11 @@
 # The two commands of the README: `make run` and `make test`. Both install what is missing first.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
+FUZZ_DIR  ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run test sanitize bench clean
+.PHONY: all deps configure build run test sanitize fuzz bench clean
 
 all: build
 
@@ -28,8 +30,15 @@ sanitize: deps
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
+# Each libFuzzer target for FUZZ_SECONDS, built with clang in a build of its own.
+fuzz: deps
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DTHORNVALE_FUZZ=ON \
+	  -DTHORNVALE_BUILD_TESTS=OFF -DTHORNVALE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(FUZZ_DIR) -j $(JOBS)
+	./scripts/run-fuzzers $(FUZZ_DIR)/bin $(FUZZ_SECONDS)
+
 bench: build
 	$(BUILD_DIR)/bin/codec-bench
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
