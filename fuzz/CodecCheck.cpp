@@ -45,13 +45,15 @@ class Input {
   std::size_t pos_ = 0;
 };
 
+// Never destroyed, so the exit handler that removes the file can still name it.
 const std::string& scratchFile() {
-  static const std::string path = [] {
+  static const std::string* path = [] {
+    auto* p = new std::string(
+        (std::filesystem::temp_directory_path() / ("thornvale-fuzz-" + std::to_string(::getpid()) + ".bin")).string());
     std::atexit([] { std::filesystem::remove(scratchFile()); });
-    return (std::filesystem::temp_directory_path() / ("thornvale-fuzz-" + std::to_string(::getpid()) + ".bin"))
-        .string();
+    return p;
   }();
-  return path;
+  return *path;
 }
 
 void store(const Bytes& bytes) {
