@@ -30,6 +30,7 @@ sanitize: deps
 
 bench: build
 	$(BUILD_DIR)/bin/codec-bench
+	$(BUILD_DIR)/bin/cli-bench
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR)

@@ -1,6 +1,8 @@
 #include "Commands.h"
 
 #include <CLI/CLI.hpp>
+#include <cerrno>
+#include <cstring>
 #include <istream>
 #include <iterator>
 #include <ostream>
@@ -156,7 +158,7 @@ int patch(const std::string& original, const std::string& edited, const std::str
     error(err) << refusal << '\n';
     return kExitRefused;
   }
-  out << target << ": " << patchFormatName(format) << " patch written and checked\n";
+  out << target << ": " << (format == PatchFormat::Ips ? "IPS" : "BPS") << " patch written and checked\n";
   return kExitSuccess;
 }
 
@@ -242,9 +244,12 @@ int runThornvaleText(const std::vector<std::string>& args, std::istream& in, std
     error(err) << e.what() << '\n';
     return kExitRefused;
   }
+  errno = 0;
   out.flush();
   if (!out) {
-    error(err) << "could not write the output\n";
+    const int why = errno;
+    error(err) << "could not write standard output" << (why != 0 ? std::string(": ") + std::strerror(why) : "")
+               << '\n';
     return kExitRefused;
   }
   return status;

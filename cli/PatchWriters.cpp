@@ -38,10 +38,6 @@ struct Record {
 
 }  // namespace
 
-std::string_view patchFormatName(PatchFormat format) noexcept {
-  return format == PatchFormat::Ips ? "ips" : "bps";
-}
-
 std::optional<std::string> ipsRefusal(std::size_t originalSize, std::size_t editedSize) {
   if (originalSize != editedSize) {
     return "the files differ in size (" + std::to_string(originalSize) + " and " +

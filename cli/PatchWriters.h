@@ -11,9 +11,6 @@ namespace thornvale::cli {
 
 enum class PatchFormat { Ips, Bps };
 
-// "ips" or "bps".
-[[nodiscard]] std::string_view patchFormatName(PatchFormat format) noexcept;
-
 // IPS addresses 24-bit offsets and cannot shorten a file; we also refuse to grow one, since an
 // edited image keeps the size of the original. nullopt when a patch can be made.
 [[nodiscard]] std::optional<std::string> ipsRefusal(std::size_t originalSize, std::size_t editedSize);
