@@ -196,7 +196,7 @@ int runThornvaleText(const std::vector<std::string>& args, std::istream& in, std
   CLI::App* setCmd = app.add_subcommand("set", "Save one text, with the editor's checks.");
   setCmd->add_option("IMAGE", image, "The image to change")->required();
   setCmd->add_option("POSITION", position, "The text's list position, 0 to 69")->required();
-  setCmd->add_option("TEXT", text, "The new text, exactly as long as the entry's save length")->required();
+  setCmd->add_option("TEXT", text, "The new text, exactly as long as the entry's save length; put -- before a text that begins with -")->required();
 
   CLI::App* miscCmd = app.add_subcommand("misc", "Print, or with options write, the debug menu and the hit count.");
   miscCmd->add_option("IMAGE", image, "The image")->required();

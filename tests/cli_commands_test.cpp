@@ -106,6 +106,16 @@ TEST_F(CommandsTest, SetWritesLikeTheEditorsSave) {
   EXPECT_EQ(test::readBytes(image_), expected);
 }
 
+TEST_F(CommandsTest, DumpOfAShortImageListsEveryTextAndWarns) {
+  const test::Bytes shortImage(original_.begin(), original_.begin() + 0x3C360);  // inside position 31
+  test::writeBytes(image_, shortImage);
+  const Outcome outcome = runInProcess({"dump", image_, "--json"});
+  EXPECT_EQ(outcome.status, kExitSuccess);
+  EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '{'), 70);
+  EXPECT_NE(outcome.err.find("before the end of position 31"), std::string::npos) << outcome.err;
+  EXPECT_EQ(test::readBytes(image_), shortImage);
+}
+
 TEST_F(CommandsTest, MiscPrintsAndWritesTheTwoValues) {
   EXPECT_EQ(runInProcess({"misc", image_}).out, "debug menu: disabled\nhit count: 3\n");
 
