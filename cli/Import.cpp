@@ -1,6 +1,7 @@
 #include "Import.h"
 
 #include <map>
+#include <set>
 
 #include "CharacterTables.h"
 #include "FileBytes.h"
@@ -41,11 +42,9 @@ void checkSharedBytes(const std::vector<const ScriptRow*>& changed, const std::v
     }
   }
 
-  std::vector<const ScriptRow*> unchanged;
+  const std::set<const ScriptRow*> isChanged(changed.begin(), changed.end());
   for (const ScriptRow& row : rows) {
-    bool isChanged = false;
-    for (const ScriptRow* c : changed) isChanged = isChanged || c == &row;
-    if (isChanged) continue;
+    if (isChanged.contains(&row)) continue;
     const CatalogueEntry& e = *row.entry;
     const CharacterTable& table = *findCharacterTable(e.tableName);
     for (std::int16_t k = 0; k < e.length; ++k) {
@@ -84,6 +83,7 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
       report.failures.push_back({row.line, e.position, refusalMessage(check)});
       continue;
     }
+    // WriteText would refuse this too, but only as one file error for the first such row.
     const std::int64_t end = static_cast<std::int64_t>(e.offset) + e.saveLength;
     if (end > static_cast<std::int64_t>(original.size())) {
       report.failures.push_back({row.line, e.position,
