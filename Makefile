@@ -39,6 +39,7 @@ fuzz: deps
 
 bench: build
 	$(BUILD_DIR)/bin/codec-bench
+	$(BUILD_DIR)/bin/cli-bench
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -1,0 +1,57 @@
+#include "CharacterTableFiles.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+
+#include "CodecError.h"
+#include "ReplacementFile.h"
+#include "Utf.h"
+
+namespace thornvale::cli {
+namespace {
+
+std::string tableLine(std::uint8_t byte, char16_t c) {
+  char hex[3];
+  std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(byte));
+  return std::string(hex) + '=' + toUtf8(std::u16string_view(&c, 1)) + '\n';
+}
+
+}  // namespace
+
+std::string tableFileText(const CharacterTable& table) {
+  std::string text;
+  std::array<bool, 256> written{};
+  for (std::size_t b = 0; b < table.size(); ++b) {
+    const char16_t c = table[b];
+    if (c == kNoCharacter || written[b]) continue;
+    const std::uint8_t preferred = *encodeCharacter(table, c);
+    for (std::uint8_t byte : {preferred, static_cast<std::uint8_t>(b)}) {
+      if (written[byte]) continue;
+      text += tableLine(byte, c);
+      written[byte] = true;
+    }
+  }
+  return text;
+}
+
+std::vector<std::string> writeTableFiles(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (error) throw CodecError(folder, "creating the folder", error);
+  if (!std::filesystem::is_directory(folder)) {
+    throw CodecError(folder, "writing tables into", std::make_error_code(std::errc::not_a_directory));
+  }
+  std::vector<std::string> paths;
+  for (const NamedCharacterTable& named : characterTables()) {
+    const std::string path = (std::filesystem::path(folder) / (std::string(named.name) + ".tbl")).string();
+    const std::string text = tableFileText(*named.table);
+    ReplacementFile file(path);
+    file.write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    file.commit();
+    paths.push_back(path);
+  }
+  return paths;
+}
+
+}  // namespace thornvale::cli

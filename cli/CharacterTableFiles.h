@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "CharacterTables.h"
+
+namespace thornvale::cli {
+
+// The table in the usual ".tbl" form of ROM-hacking tools: one "HEX=CHARACTER" line per byte that
+// has a character, UTF-8, no byte-order mark, no comments. Where several bytes share a character,
+// the one our writer uses comes first, so tools that take the first match encode as we do.
+[[nodiscard]] std::string tableFileText(const CharacterTable& table);
+
+// Writes Table1.tbl .. Table4.tbl into `folder`, making the folder if it is missing, and returns
+// the paths written. Each file is replaced whole or not at all. Throws CodecError.
+std::vector<std::string> writeTableFiles(const std::string& folder);
+
+}  // namespace thornvale::cli

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace thornvale::cli {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitRefused = 1;  // input refused, a failed check, a file error, a warning
+inline constexpr int kExitUsage = 2;    // the command line itself is wrong
+
+// Runs thornvale-text with `args` (the program name left out) and returns its exit status.
+// `in` is the script that "-" names.
+[[nodiscard]] int runThornvaleText(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+                                   std::ostream& err);
+
+}  // namespace thornvale::cli

@@ -1,0 +1,207 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <sstream>
+
+#include "Commands.h"
+#include "MiscData.h"
+#include "SampleImage.h"
+#include "ScriptFormat.h"
+#include "TestFiles.h"
+
+namespace thornvale::cli {
+namespace {
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+Outcome runInProcess(const std::vector<std::string>& args, const std::string& input = {}) {
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  const int status = runThornvaleText(args, in, out, err);
+  return {status, out.str(), err.str()};
+}
+
+// The real program, for what only a process shows: its exit status and its streams.
+Outcome runProgram(const test::TempDir& dir, const std::vector<std::string>& args, const std::string& input = {}) {
+  const std::string inPath = dir.file("stdin"), outPath = dir.file("stdout"), errPath = dir.file("stderr");
+  test::writeBytes(inPath, test::Bytes(input.begin(), input.end()));
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::dup2(::open(inPath.c_str(), O_RDONLY), 0);
+    ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+    ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+    std::vector<char*> argv = {const_cast<char*>(THORNVALE_TEXT)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(THORNVALE_TEXT, argv.data());
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  const auto text = [](const std::string& path) {
+    const test::Bytes bytes = test::readBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+  };
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(outPath), text(errPath)};
+}
+
+class CommandsTest : public ::testing::Test {
+ protected:
+  test::TempDir dir_;
+  std::string image_ = dir_.file("image.nes");
+  test::Bytes original_ = test::writeSampleImage(image_);
+};
+
+TEST_F(CommandsTest, RefusalsAndUsageErrorsChangeNothing) {
+  const std::string missing = dir_.file("missing.nes");
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string err;
+  };
+  const Case cases[] = {
+      {{}, kExitUsage, "subcommand"},
+      {{"dump"}, kExitUsage, "IMAGE is required"},
+      {{"frobnicate", image_}, kExitUsage, ""},
+      {{"dump", image_, "--xml"}, kExitUsage, "--xml"},
+      {{"misc", image_, "--debug-menu", "maybe"}, kExitUsage, "maybe"},
+      {{"patch", image_, image_, dir_.file("p"), "--format", "ups"}, kExitUsage, "ups"},
+      {{"dump", missing}, kExitRefused, "\"" + missing + "\": No such file or directory"},
+      {{"set", image_, "5", "WANDERERS"}, kExitRefused,
+       "position 5: Cannot save Text, it is either shorter or longer then the original."},
+      {{"set", image_, "5", "wanderer"}, kExitRefused, "cannot be stored in this text: \"w\", \"a\""},
+      {{"set", image_, "70", "X"}, kExitRefused, "no text at position \"70\""},
+      {{"set", image_, "0x5", "X"}, kExitRefused, "no text at position \"0x5\""},
+      {{"set", image_, "27", "Q2"}, kExitRefused, "shorter or longer"},
+      {{"set", image_, "14", "\xFF"}, kExitRefused, "not valid UTF-8"},
+      {{"misc", image_, "--hits", "256"}, kExitRefused, "--hits \"256\" is not a whole number from 0 to 255"},
+      {{"misc", image_, "--debug-menu", "on", "--hits", "-1"}, kExitRefused, "nothing was written"},
+      {{"import", image_, dir_.file("none.tsv")}, kExitRefused, "none.tsv"},
+      {{"import", image_, "-"}, kExitRefused, "standard input:1: the script is empty"},
+      {{"patch", image_, missing, dir_.file("p.ips")}, kExitRefused, "missing.nes"},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = runInProcess(c.args);
+    const std::string name = c.args.empty() ? "no arguments" : c.args[0] + " " + c.args.back();
+    EXPECT_EQ(outcome.status, c.status) << name << ": " << outcome.err;
+    EXPECT_NE(outcome.err.find(c.err), std::string::npos) << name << ": " << outcome.err;
+    EXPECT_TRUE(outcome.err.starts_with("thornvale-text: ") || outcome.err.starts_with("standard input:"))
+        << outcome.err;
+    EXPECT_EQ(test::readBytes(image_), original_) << name;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_.file("p.ips")));
+}
+
+TEST_F(CommandsTest, SetWritesLikeTheEditorsSave) {
+  const Outcome outcome = runInProcess({"set", image_, "27", "Z"});
+  EXPECT_EQ(outcome.status, kExitSuccess) << outcome.err;
+  test::Bytes expected = original_;
+  expected[0x33067] = 0xFF;  // "Z" in Table3; the entry's second byte stays
+  EXPECT_EQ(test::readBytes(image_), expected);
+}
+
+TEST_F(CommandsTest, DumpOfAShortImageListsEveryTextAndWarns) {
+  const test::Bytes shortImage(original_.begin(), original_.begin() + 0x3C360);  // inside position 31
+  test::writeBytes(image_, shortImage);
+  const Outcome outcome = runInProcess({"dump", image_, "--json"});
+  EXPECT_EQ(outcome.status, kExitSuccess);
+  EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '{'), 70);
+  EXPECT_NE(outcome.err.find("before the end of position 31"), std::string::npos) << outcome.err;
+  EXPECT_EQ(test::readBytes(image_), shortImage);
+}
+
+TEST_F(CommandsTest, MiscPrintsAndWritesTheTwoValues) {
+  EXPECT_EQ(runInProcess({"misc", image_}).out, "debug menu: disabled\nhit count: 3\n");
+
+  const Outcome written = runInProcess({"misc", image_, "--debug-menu", "on", "--hits", " 12 "});
+  EXPECT_EQ(written.status, kExitSuccess);
+  EXPECT_EQ(written.out, "debug menu: enabled\nhit count: 12\n");
+  test::Bytes expected = original_;
+  expected[kDebugMenuOffset] = kDebugMenuEnabled;
+  expected[kHitCountOffset] = 12;
+  EXPECT_EQ(test::readBytes(image_), expected);
+
+  expected[kDebugMenuOffset] = 0x12;
+  test::writeBytes(image_, expected);
+  EXPECT_EQ(runInProcess({"misc", image_}).out, "debug menu: unknown (0x12)\nhit count: 12\n");
+
+  // The debug-menu byte lies past the end of this file: shown as missing, never written.
+  const test::Bytes shortImage(expected.begin(), expected.begin() + kDebugMenuOffset);
+  test::writeBytes(image_, shortImage);
+  EXPECT_EQ(runInProcess({"misc", image_}).out,
+            "debug menu: missing (the file ends before byte 199125)\nhit count: 12\n");
+  const Outcome refused = runInProcess({"misc", image_, "--debug-menu", "off", "--hits", "1"});
+  EXPECT_EQ(refused.status, kExitRefused);
+  EXPECT_EQ(test::readBytes(image_), shortImage);
+}
+
+TEST_F(CommandsTest, ProgramDumpsAndImportsThroughAPipe) {
+  const Outcome dumped = runProgram(dir_, {"dump", image_});
+  EXPECT_EQ(dumped.status, kExitSuccess);
+  EXPECT_EQ(dumped.err, "");
+  EXPECT_EQ(dumped.out, formatScript(readImageRows(image_)));
+
+  const Outcome unchanged = runProgram(dir_, {"import", image_, "-"}, dumped.out);
+  EXPECT_EQ(unchanged.status, kExitSuccess) << unchanged.err;
+  EXPECT_EQ(test::readBytes(image_), original_);
+
+  std::string edited = dumped.out;
+  edited.replace(edited.find("MAPLE"), 5, "MAPLES");
+  const Outcome refused = runProgram(dir_, {"import", image_, "-"}, edited);
+  EXPECT_EQ(refused.status, kExitRefused);
+  EXPECT_EQ(refused.err,
+            "standard input:2: position 0: Cannot save Text, it is either shorter or longer then the original.\n"
+            "thornvale-text: \"" + image_ + "\" was not changed: 1 row refused\n");
+  EXPECT_EQ(test::readBytes(image_), original_);
+}
+
+TEST_F(CommandsTest, ProgramExitStatusesAndHelp) {
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+  };
+  const Case cases[] = {
+      {{"--help"}, kExitSuccess},       {{"patch", "--help"}, kExitSuccess},
+      {{"--nonsense"}, kExitUsage},     {{"info"}, kExitUsage},
+      {{"info", image_}, kExitSuccess}, {{"info", dir_.file("missing.nes")}, kExitRefused},
+  };
+  for (const Case& c : cases) {
+    const Outcome outcome = runProgram(dir_, c.args);
+    EXPECT_EQ(outcome.status, c.status) << c.args.back() << ": " << outcome.err;
+    if (c.status != kExitSuccess) {
+      // One line on standard error, nothing on standard output.
+      EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+      EXPECT_EQ(outcome.out, "");
+    }
+  }
+  EXPECT_NE(runProgram(dir_, {"patch", "--help"}).out.find("--format"), std::string::npos);
+  EXPECT_EQ(test::readBytes(image_), original_);
+}
+
+TEST_F(CommandsTest, InfoWarnsAndTablesAndPatchWrite) {
+  test::Bytes trainer = original_;
+  trainer[6] |= 0x04;
+  const std::string trainerImage = dir_.file("trainer.nes");
+  test::writeBytes(trainerImage, trainer);
+  const Outcome warned = runInProcess({"info", trainerImage});
+  EXPECT_EQ(warned.status, kExitRefused);
+  EXPECT_NE(warned.out.find("trainer: yes"), std::string::npos);
+  EXPECT_NE(warned.err.find("warning:"), std::string::npos);
+
+  EXPECT_EQ(runInProcess({"tables", dir_.file("tbl")}).status, kExitSuccess);
+  EXPECT_TRUE(std::filesystem::exists(dir_.file("tbl/Table4.tbl")));
+
+  EXPECT_EQ(runInProcess({"patch", image_, trainerImage, dir_.file("p.bps"), "--format", "bps"}).status,
+            kExitSuccess);
+  EXPECT_EQ(runInProcess({"patch", image_, image_, dir_.file("p.ips")}).status, kExitSuccess);
+  EXPECT_EQ(test::readBytes(dir_.file("p.ips")), (test::Bytes{'P', 'A', 'T', 'C', 'H', 'E', 'O', 'F'}));
+}
+
+}  // namespace
+}  // namespace thornvale::cli

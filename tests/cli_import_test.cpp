@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "Catalogue.h"
+#include "CharacterTables.h"
+#include "CodecError.h"
+#include "GetTexts.h"
+#include "Import.h"
+#include "ScriptFormat.h"
+#include "TestFiles.h"
+#include "Utf.h"
+
+namespace thornvale::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+class ImportTest : public ::testing::Test {
+ protected:
+  test::TempDir dir_;
+  std::string image_ = dir_.file("image.nes");
+  test::Bytes original_ = test::writeSampleImage(image_);
+
+  // The image's own dump with the given rows' texts replaced.
+  std::string editedDump(const std::vector<std::pair<int, std::u16string>>& edits) {
+    std::vector<ScriptRow> rows = readImageRows(image_);
+    for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].text = text;
+    return formatScript(rows);
+  }
+
+  // Only what the folder held before: the image, no temporary files.
+  void expectOnlyTheImage() {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(dir_.path())) names.push_back(item.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"image.nes"});
+  }
+};
+
+TEST_F(ImportTest, UnchangedDumpChangesNoByteAndDoesNotRewriteTheFile) {
+  struct stat before {};
+  ::stat(image_.c_str(), &before);
+
+  const ImportReport report = importScript(image_, formatScript(readImageRows(image_)), false);
+  EXPECT_TRUE(report.ok());
+  EXPECT_EQ(report.unchanged, kCatalogueSize);
+  EXPECT_EQ(report.changed, 0u);
+  EXPECT_FALSE(report.written);
+  EXPECT_EQ(test::readBytes(image_), original_);
+  struct stat after {};
+  ::stat(image_.c_str(), &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+}
+
+TEST_F(ImportTest, EditedRowsChangeExactlyTheirBytes) {
+  // One row of each table, and entry 27, whose second byte a save never writes.
+  std::u16string row40 = readImageRows(image_)[40].text;
+  row40.front() = u'Z';
+  row40.back() = u'?';
+  const std::vector<std::pair<int, std::u16string>> all = {
+      {5, u"WONDERER"}, {27, u"Z"}, {31, u"GREAT CLASSES!"}, {40, row40}};
+
+  const ImportReport report = importScript(image_, editedDump(all), false);
+  ASSERT_TRUE(report.ok()) << report.failures.front().message;
+  EXPECT_EQ(report.changed, 4u);
+  EXPECT_TRUE(report.written);
+
+  const test::Bytes now = test::readBytes(image_);
+  ASSERT_EQ(now.size(), original_.size());
+  for (std::size_t i = 0; i < now.size(); ++i) {
+    if (now[i] == original_[i]) continue;
+    bool inAnEditedPlace = false;
+    for (const auto& [position, text] : all) {
+      const CatalogueEntry& e = *catalogueEntry(position);
+      inAnEditedPlace = inAnEditedPlace || (i >= static_cast<std::size_t>(e.offset) &&
+                                            i < static_cast<std::size_t>(e.offset + e.saveLength));
+    }
+    EXPECT_TRUE(inAnEditedPlace) << "byte " << i << " changed";
+  }
+  EXPECT_EQ(now[0x33068], original_[0x33068]);  // entry 27's unsaved second byte
+  for (const auto& [position, text] : all) {
+    const CatalogueEntry& e = *catalogueEntry(position);
+    EXPECT_EQ(ReadText(e.offset, image_, e.saveLength, e.tableName), text) << "position " << position;
+  }
+}
+
+TEST_F(ImportTest, OneBadRowWritesNothingAndIsReported) {
+  struct Case {
+    std::u16string text;
+    std::string message;
+  };
+  const Case cases[] = {
+      {u"WANDERERS", "Cannot save Text, it is either shorter or longer then the original."},
+      {u"WANDER", "Cannot save Text, it is either shorter or longer then the original."},
+      {u"wanderer", "Cannot save Text, these characters cannot be stored in this text:"},
+  };
+  for (const Case& c : cases) {
+    // A good edit beside the bad one must not be written either.
+    for (bool dryRun : {false, true}) {
+      const ImportReport report = importScript(image_, editedDump({{0, u"MOPLE"}, {5, c.text}}), dryRun);
+      ASSERT_EQ(report.failures.size(), 1u);
+      EXPECT_EQ(report.failures[0].line, 7u);
+      EXPECT_EQ(report.failures[0].position, 5);
+      EXPECT_TRUE(report.failures[0].message.starts_with(c.message)) << report.failures[0].message;
+      EXPECT_FALSE(report.written);
+      EXPECT_EQ(test::readBytes(image_), original_);
+    }
+  }
+  const ImportReport parseFailure = importScript(image_, "position\ttext\n0\tMOPLE\n", false);
+  EXPECT_EQ(parseFailure.failures.size(), 2u);
+  EXPECT_EQ(test::readBytes(image_), original_);
+  expectOnlyTheImage();
+}
+
+TEST_F(ImportTest, DryRunChecksButWritesNothing) {
+  const ImportReport report = importScript(image_, editedDump({{0, u"MOPLE"}}), true);
+  EXPECT_TRUE(report.ok());
+  EXPECT_EQ(report.changed, 1u);
+  EXPECT_FALSE(report.written);
+  EXPECT_EQ(test::readBytes(image_), original_);
+  expectOnlyTheImage();
+}
+
+TEST_F(ImportTest, RowsThatShareAByteMustAgreeOnIt) {
+  // Entry 64's last byte is entry 65's first.
+  std::u16string row64 = readImageRows(image_)[64].text;
+  std::u16string row65 = readImageRows(image_)[65].text;
+  row64.back() = u'!';
+
+  const ImportReport contradicting = importScript(image_, editedDump({{64, row64}}), false);
+  ASSERT_EQ(contradicting.failures.size(), 1u);
+  EXPECT_EQ(contradicting.failures[0].position, 65);
+  EXPECT_NE(contradicting.failures[0].message.find("0x36471"), std::string::npos);
+  EXPECT_EQ(test::readBytes(image_), original_);
+
+  std::u16string other65 = row65;
+  other65.front() = u'?';
+  EXPECT_FALSE(importScript(image_, editedDump({{64, row64}, {65, other65}}), false).ok());
+  EXPECT_EQ(test::readBytes(image_), original_);
+
+  row65.front() = u'!';
+  const ImportReport agreeing = importScript(image_, editedDump({{64, row64}, {65, row65}}), false);
+  EXPECT_TRUE(agreeing.ok());
+  EXPECT_EQ(ReadText(0x36471, image_, 28, "Table1"), row65);
+}
+
+TEST_F(ImportTest, KeepsPermissionBitsAndSymbolicLinks) {
+  fs::permissions(image_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const std::string link = dir_.file("link.nes");
+  fs::create_symlink("image.nes", link);
+
+  ASSERT_TRUE(importScript(link, editedDump({{0, u"MOPLE"}}), false).ok());
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(ReadText(catalogue()[0].offset, image_, 5, "Table2"), u"MOPLE");
+  EXPECT_EQ(fs::status(image_).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(ImportTest, AFailedWriteLeavesTheImageIntact) {
+  const std::string script = editedDump({{0, u"MOPLE"}});
+  {
+    // No temporary file can be made in a read-only folder.
+    test::ObeyPermissions obey;
+    fs::permissions(dir_.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_THROW((void)importScript(image_, script, false), CodecError);
+    fs::permissions(dir_.path(), fs::perms::owner_all);
+  }
+  EXPECT_EQ(test::readBytes(image_), original_);
+  expectOnlyTheImage();
+  {
+    // The copy runs out of disk halfway.
+    test::FileSizeLimit full(original_.size() / 2);
+    EXPECT_THROW((void)importScript(image_, script, false), CodecError);
+  }
+  EXPECT_EQ(test::readBytes(image_), original_);
+  expectOnlyTheImage();
+}
+
+TEST_F(ImportTest, AShortImageIsRefusedWhereATextWouldLieOutsideIt) {
+  const std::string script = editedDump({{32, u"GOLD OLD ROADS"}});
+  const test::Bytes shortImage(original_.begin(), original_.begin() + 0x3C370);
+  test::writeBytes(image_, shortImage);
+  const ImportReport report = importScript(image_, script, false);
+  ASSERT_EQ(report.failures.size(), 1u);
+  EXPECT_EQ(report.failures[0].position, 32);
+  EXPECT_EQ(test::readBytes(image_), shortImage);
+}
+
+}  // namespace
+}  // namespace thornvale::cli

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "Catalogue.h"
+#include "SampleImage.h"
+#include "ScriptFormat.h"
+#include "TestFiles.h"
+#include "Utf.h"
+
+namespace thornvale::cli {
+namespace {
+
+class ScriptFormatTest : public ::testing::Test {
+ protected:
+  test::TempDir dir_;
+  std::string image_ = dir_.file("image.nes");
+  void SetUp() override { test::writeSampleImage(image_); }
+};
+
+TEST_F(ScriptFormatTest, DumpShowsEveryEntryAsTheEditorListsIt) {
+  const std::vector<ScriptRow> rows = readImageRows(image_);
+  const std::string script = formatScript(rows);
+  EXPECT_TRUE(script.starts_with("position\toffset\tlength\tsave_length\ttable\ttext\n"));
+  EXPECT_NE(script.find("\n27\t0x33067\t2\t1\tTable3\tQ2\n"), std::string::npos);
+  EXPECT_NE(script.find("\n67\t0x5337\t57\t57\tTable1\t"), std::string::npos);
+
+  // Parsing the dump gives back every entry and every text, trailing spaces included.
+  const ParsedScript parsed = parseScript(script);
+  ASSERT_TRUE(parsed.problems.empty());
+  ASSERT_EQ(parsed.rows.size(), kCatalogueSize);
+  for (std::size_t i = 0; i < kCatalogueSize; ++i) {
+    EXPECT_EQ(parsed.rows[i].entry, &catalogue()[i]);
+    EXPECT_EQ(parsed.rows[i].text, sampleText(static_cast<int>(i))) << "position " << i;
+    EXPECT_EQ(parsed.rows[i].line, i + 2);
+  }
+}
+
+TEST_F(ScriptFormatTest, JsonHasTheSameFields) {
+  const std::vector<ScriptRow> rows = readImageRows(image_);
+  const auto json = nlohmann::json::parse(formatJson(rows));
+  ASSERT_EQ(json.size(), kCatalogueSize);
+  for (std::size_t i = 0; i < kCatalogueSize; ++i) {
+    const CatalogueEntry& e = catalogue()[i];
+    EXPECT_EQ(json[i]["position"], e.position);
+    EXPECT_EQ(json[i]["offset"], formatOffset(e.offset));
+    EXPECT_EQ(json[i]["length"], e.length);
+    EXPECT_EQ(json[i]["save_length"], e.saveLength);
+    EXPECT_EQ(json[i]["table"], std::string(e.tableName));
+    EXPECT_EQ(json[i]["text"], toUtf8(sampleText(static_cast<int>(i))));
+    EXPECT_EQ(json[i].size(), 6u);
+  }
+}
+
+TEST(ScriptParse, AcceptsWhatEditorsDoToAFile) {
+  const std::string header(kScriptHeader);
+  const std::pair<std::string, std::u16string> cases[] = {
+      {header + "\r\n5\t0x14129\t8\t8\tTable2\tWANDERER\r\n", u"WANDERER"},
+      {"\xEF\xBB\xBF" + header + "\n\n5\t0x14129\t8\t8\tTable2\tWANDERER", u"WANDERER"},
+      {header + "\n5\t0X14129\t8\t8\tTable2\t WAN  ER \n", u" WAN  ER "},
+  };
+  for (const auto& [script, text] : cases) {
+    const ParsedScript parsed = parseScript(script);
+    EXPECT_TRUE(parsed.problems.empty()) << script;
+    ASSERT_EQ(parsed.rows.size(), 1u) << script;
+    EXPECT_EQ(parsed.rows[0].text, text);
+  }
+}
+
+struct BadScript {
+  std::string name;
+  std::string body;  // after the header line
+  std::size_t line;
+  std::string message;
+};
+
+TEST(ScriptParse, RefusesMalformedRowsWithTheirLineNumbers) {
+  const BadScript cases[] = {
+      {"five columns", "5\t0x14129\t8\t8\tWANDERER\n", 2, "expected 6 tab-separated columns, found 5"},
+      {"tab in text", "5\t0x14129\t8\t8\tTable2\tWAND\tERER\n", 2, "found 7"},
+      {"position not a number", "five\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "is not a whole number"},
+      {"signed position", "+5\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "is not a whole number"},
+      {"position past the end", "70\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "no text at position 70"},
+      {"offset of another entry", "5\t0x1404B\t8\t8\tTable2\tWANDERER\n", 2, "which lies at 0x14129"},
+      {"offset not hex", "5\t82217\t8\t8\tTable2\tWANDERER\n", 2, "not a 0x-prefixed hex number"},
+      {"wrong length", "5\t0x14129\t9\t8\tTable2\tWANDERER\n", 2, "which has 8 bytes"},
+      {"wrong save length", "27\t0x33067\t2\t2\tTable3\tQ2\n", 2, "which saves 1 characters"},
+      {"wrong table", "5\t0x14129\t8\t8\tTable1\tWANDERER\n", 2, "which uses Table2"},
+      {"invalid UTF-8", "5\t0x14129\t8\t8\tTable2\tWAND\xFF\x46RER\n", 2, "not valid UTF-8"},
+      {"duplicate", "5\t0x14129\t8\t8\tTable2\tWANDERER\n\n5\t0x14129\t8\t8\tTable2\tWANDERER\n", 4,
+       "position 5 appears again (first on line 2)"},
+  };
+  for (const BadScript& c : cases) {
+    const ParsedScript parsed = parseScript(std::string(kScriptHeader) + "\n" + c.body);
+    ASSERT_EQ(parsed.problems.size(), 1u) << c.name;
+    EXPECT_EQ(parsed.problems[0].line, c.line) << c.name;
+    EXPECT_NE(parsed.problems[0].message.find(c.message), std::string::npos)
+        << c.name << ": " << parsed.problems[0].message;
+  }
+
+  EXPECT_EQ(parseScript("").problems.size(), 1u);
+  const ParsedScript noHeader = parseScript("5\t0x14129\t8\t8\tTable2\tWANDERER\n");
+  ASSERT_EQ(noHeader.problems.size(), 1u);
+  EXPECT_EQ(noHeader.problems[0].line, 1u);
+}
+
+}  // namespace
+}  // namespace thornvale::cli
