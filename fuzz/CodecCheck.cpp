@@ -17,15 +17,6 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-[[noreturn]] void broken(const char* promise) {
-  std::fprintf(stderr, "broken promise: %s\n", promise);
-  std::abort();
-}
-
-void expect(bool holds, const char* promise) {
-  if (!holds) broken(promise);
-}
-
 // Reads the input front to back; past its end every value is 0.
 class Input {
  public:
@@ -73,6 +64,11 @@ bool tableIsEmpty() {
 }
 
 }  // namespace
+
+void broken(const char* promise) {
+  std::fprintf(stderr, "broken promise: %s\n", promise);
+  std::abort();
+}
 
 void checkCodec(const std::uint8_t* data, std::size_t size) {
   Input in(data, size);

@@ -9,5 +9,13 @@ namespace thornvale::fuzz {
 // line on stderr, when the part breaks a promise. The fuzzers call them; so do the ordinary
 // tests, over the seed corpus and every input that ever failed.
 void checkCodec(const std::uint8_t* data, std::size_t size);
+void checkScript(const std::uint8_t* data, std::size_t size);
+void checkPatch(const std::uint8_t* data, std::size_t size);
+
+// Reports a broken promise on stderr and aborts.
+[[noreturn]] void broken(const char* promise);
+inline void expect(bool holds, const char* promise) {
+  if (!holds) broken(promise);
+}
 
 }  // namespace thornvale::fuzz

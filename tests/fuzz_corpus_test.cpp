@@ -31,6 +31,8 @@ void runAll(const std::string& target, Check check) {
 }
 
 TEST(FuzzCorpus, Codec) { runAll("codec", fuzz::checkCodec); }
+TEST(FuzzCorpus, Script) { runAll("script", fuzz::checkScript); }
+TEST(FuzzCorpus, Patch) { runAll("patch", fuzz::checkPatch); }
 
 }  // namespace
 }  // namespace thornvale

@@ -1,0 +1,6 @@
+#include "FuzzChecks.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  thornvale::fuzz::checkScript(data, size);
+  return 0;
+}
