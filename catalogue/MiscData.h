@@ -13,6 +13,13 @@ inline constexpr std::int32_t kHitCountOffset = 12698;    // 0x319A
 inline constexpr std::uint8_t kDebugMenuDisabled = 0x35;
 inline constexpr std::uint8_t kDebugMenuEnabled = 0xCC;
 
+enum class DebugMenu { Disabled, Enabled, Unknown };
+[[nodiscard]] constexpr DebugMenu debugMenuState(std::uint8_t byte) noexcept {
+  return byte == kDebugMenuDisabled ? DebugMenu::Disabled
+         : byte == kDebugMenuEnabled ? DebugMenu::Enabled
+                                     : DebugMenu::Unknown;
+}
+
 // A value is nullopt where the file ends before its byte.
 struct MiscData {
   std::optional<std::uint8_t> debugMenu;

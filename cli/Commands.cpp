@@ -1,6 +1,7 @@
 #include "Commands.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <istream>
@@ -88,7 +89,7 @@ int set(const std::string& image, const std::string& positionText, const std::st
   if (entry == nullptr) {
     error(err) << "there is no text at position " << quoted(positionText) << "; positions run from 0 to "
                << kCatalogueSize - 1 << '\n';
-    return kExitRefused;
+    return kExitUsage;
   }
   const std::optional<std::u16string> text = fromUtf8(textUtf8);
   if (!text) {
@@ -113,9 +114,9 @@ void printMisc(const std::string& image, std::ostream& out) {
   out << "debug menu: ";
   if (!data.debugMenu) {
     out << missing(kDebugMenuOffset);
-  } else if (*data.debugMenu == kDebugMenuEnabled) {
+  } else if (debugMenuState(*data.debugMenu) == DebugMenu::Enabled) {
     out << "enabled";
-  } else if (*data.debugMenu == kDebugMenuDisabled) {
+  } else if (debugMenuState(*data.debugMenu) == DebugMenu::Disabled) {
     out << "disabled";
   } else {
     out << "unknown (" << hex2(*data.debugMenu) << ")";
@@ -215,6 +216,17 @@ int runThornvaleText(const std::vector<std::string>& args, std::istream& in, std
 
   CLI::App* infoCmd = app.add_subcommand("info", "Check that a file can be the image the texts are catalogued for.");
   infoCmd->add_option("IMAGE", image, "The image to examine")->required();
+
+  // Unnamed, an unknown command would only bring CLI11's "A subcommand is required".
+  if (!args.empty() && !args.front().starts_with('-')) {
+    const auto& known = app.get_subcommands([](const CLI::App*) { return true; });
+    const bool found = std::any_of(known.begin(), known.end(),
+                                   [&](const CLI::App* cmd) { return cmd->get_name() == args.front(); });
+    if (!found) {
+      error(err) << "there is no command " << quoted(args.front()) << " (see " << kProgram << " --help)\n";
+      return kExitUsage;
+    }
+  }
 
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them back to front

@@ -6,6 +6,7 @@
 #include "CharacterTables.h"
 #include "FileBytes.h"
 #include "GetTexts.h"
+#include "ImageFile.h"
 #include "ReplacementFile.h"
 #include "SaveCheck.h"
 #include "ScriptFormat.h"
@@ -96,6 +97,10 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
   if (report.ok()) checkSharedBytes(changed, parsed.rows, original, report);
   report.changed = changed.size();
   if (!report.ok() || dryRun || changed.empty()) return report;
+
+  // Replacing needs only a writable folder; refuse an image the user may not write, as a save would.
+  ImageFile writable(image, ImageFile::Access::Write);
+  writable.close();
 
   ReplacementFile replacement(image);
   replacement.write(original);

@@ -36,6 +36,12 @@ ReplacementFile::ReplacementFile(const std::string& target) : target_(resolveLin
       throw CodecError(target_, "replacing", std::make_error_code(std::errc::invalid_argument),
                        "not a regular file");
     }
+    // A new file under this name would leave the image's other names holding the old bytes.
+    if (st.st_nlink > 1) {
+      throw CodecError(target_, "replacing", std::make_error_code(std::errc::too_many_links),
+                       "the image has " + std::to_string(st.st_nlink) +
+                           " hard links, and replacing it would split them; nothing was written");
+    }
     mode_ = st.st_mode & 07777;
     keepOwner_ = true;
     owner_ = st.st_uid;
@@ -86,11 +92,12 @@ void ReplacementFile::commit() {
 
   const std::string folder = std::filesystem::path(target_).parent_path().string();
   const int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) fail(target_, "flushing the folder of", errno);
+  // From here the image is replaced; only the rename's survival of a power loss is in doubt.
+  if (dir < 0) fail(target_, "flushing the folder after replacing", errno);
   const int synced = ::fsync(dir);
   const int error = errno;
   ::close(dir);
-  if (synced != 0) fail(target_, "flushing the folder of", error);
+  if (synced != 0) fail(target_, "flushing the folder after replacing", error);
 }
 
 void ReplacementFile::fail(const std::string& path, const char* operation, int error) const {

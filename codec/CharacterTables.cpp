@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <vector>
 
 namespace thornvale {
 namespace {
@@ -98,10 +99,18 @@ const CharacterTable* findCharacterTable(std::string_view name) noexcept {
 
 std::u16string unencodableCharacters(std::string_view tableName, std::u16string_view text) {
   const CharacterTable* table = findCharacterTable(tableName);
+  std::vector<std::u16string_view> seen;
   std::u16string missing;
-  for (char16_t c : text) {
-    const bool storable = table != nullptr && encodeCharacter(*table, c).has_value();
-    if (!storable && missing.find(c) == std::u16string::npos) missing.push_back(c);
+  for (std::size_t i = 0; i < text.size();) {
+    // A character beyond U+FFFF is two code units and never storable; keep the pair whole.
+    const bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF &&
+                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    const std::u16string_view c = text.substr(i, pair ? 2 : 1);
+    i += c.size();
+    const bool storable = !pair && table != nullptr && encodeCharacter(*table, c[0]).has_value();
+    if (storable || std::find(seen.begin(), seen.end(), c) != seen.end()) continue;
+    seen.push_back(c);
+    missing += c;
   }
   return missing;
 }

@@ -17,6 +17,9 @@ ImageFile::ImageFile(std::string path, Access access) : path_(std::move(path)) {
     fd_ = ::open(path_.c_str(), flags);
   } while (fd_ < 0 && errno == EINTR);
   if (fd_ < 0) fail("opening", errno);
+  // A folder opens for reading, and its size would pass for an image's length.
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && S_ISDIR(st.st_mode)) fail("opening", EISDIR);
 }
 
 ImageFile::~ImageFile() {

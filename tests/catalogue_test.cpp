@@ -24,6 +24,30 @@ TEST(Catalogue, HasSeventyEntriesFoundByTheirListPosition) {
   for (int p : {-1, 70, 71, 32767, -32768}) EXPECT_EQ(catalogueEntry(p), nullptr) << p;
 }
 
+// Written out in decimal, apart from the catalogue's own hex, so that a slip in either shows.
+TEST(Catalogue, PlacesEveryTextWhereTheGameKeepsIt) {
+  const std::pair<std::int32_t, std::int16_t> places[70] = {
+      {81995, 5}, {82003, 5}, {82502, 5}, {82713, 5}, {82719, 5},
+      {82217, 8}, {82228, 3}, {82401, 20}, {208277, 7}, {208287, 10},
+      {208378, 7}, {208388, 6}, {208397, 4}, {208470, 5}, {208478, 1},
+      {208512, 10}, {208548, 5}, {208556, 1}, {208561, 3}, {208567, 6},
+      {208600, 7}, {208610, 7}, {208690, 7}, {208700, 9}, {208859, 7},
+      {208869, 9}, {208991, 5}, {208999, 2}, {208968, 6}, {208977, 2},
+      {208982, 5}, {246621, 14}, {246639, 14}, {196906, 17}, {196926, 32},
+      {196966, 40}, {197006, 16}, {197026, 67}, {223122, 33}, {223156, 38},
+      {223195, 51}, {223247, 50}, {223298, 51}, {223350, 82}, {223433, 47},
+      {223481, 79}, {223609, 28}, {223638, 61}, {223700, 47}, {223748, 10},
+      {223759, 87}, {223847, 47}, {223895, 56}, {223951, 62}, {224032, 71},
+      {182894, 59}, {182955, 46}, {183002, 24}, {221892, 51}, {221952, 58},
+      {222012, 58}, {222072, 58}, {222132, 58}, {222192, 25}, {222252, 70},
+      {222321, 28}, {203481, 87}, {21303, 57}, {21392, 65}, {21483, 67},
+  };
+  for (int p = 0; p < 70; ++p) {
+    EXPECT_EQ(entry(p).offset, places[p].first) << p;
+    EXPECT_EQ(entry(p).length, places[p].second) << p;
+  }
+}
+
 TEST(Catalogue, IsGroupedByTableAndEveryTableExists) {
   for (const CatalogueEntry& e : catalogue()) {
     const std::string_view expected = e.position <= 7    ? "Table2"

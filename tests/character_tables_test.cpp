@@ -150,6 +150,10 @@ TEST(CharacterTables, NameTheCharactersATableCannotStore) {
   EXPECT_EQ(unencodableCharacters("Table1", u"caf\u00e9 \u00e9"), u"\u00e9");
   EXPECT_EQ(unencodableCharacters("Table9", u"AB A"), u"AB ");
   EXPECT_EQ(unencodableCharacters("Table1", u""), u"");
+  // Characters beyond U+FFFF stay whole, and a lone half is a character of its own.
+  EXPECT_EQ(unencodableCharacters("Table1", u"\U0001F600\U0001F601A\U0001F600"), u"\U0001F600\U0001F601");
+  EXPECT_EQ(unencodableCharacters("Table1", std::u16string(u"A") + char16_t{0xD83D} + u"B"),
+            std::u16string(1, char16_t{0xD83D}));
 }
 
 }  // namespace

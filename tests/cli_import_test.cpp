@@ -176,6 +176,25 @@ TEST_F(ImportTest, AFailedWriteLeavesTheImageIntact) {
   expectOnlyTheImage();
 }
 
+TEST_F(ImportTest, RefusesAnImageThatASaveCouldNotWriteEither) {
+  const std::string script = editedDump({{0, u"MOPLE"}});
+  {
+    // A writable folder would let a rename replace a read-only image.
+    test::ObeyPermissions obey;
+    fs::permissions(image_, fs::perms::owner_read);
+    EXPECT_THROW((void)importScript(image_, script, false), CodecError);
+    fs::permissions(image_, fs::perms::owner_read | fs::perms::owner_write);
+  }
+  EXPECT_EQ(test::readBytes(image_), original_);
+  expectOnlyTheImage();
+
+  const std::string other = dir_.file("other-name.nes");
+  fs::create_hard_link(image_, other);
+  EXPECT_THROW((void)importScript(image_, script, false), CodecError);
+  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_TRUE(fs::equivalent(image_, other));
+}
+
 TEST_F(ImportTest, AShortImageIsRefusedWhereATextWouldLieOutsideIt) {
   const std::string script = editedDump({{32, u"GOLD OLD ROADS"}});
   const test::Bytes shortImage(original_.begin(), original_.begin() + 0x3C370);

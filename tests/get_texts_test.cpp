@@ -208,7 +208,7 @@ TEST_F(GetTextsTest, FileErrorsCarryThePathTheOperationAndTheSystemsReason) {
       {"write a missing file", [&] { WriteText(0, missing, u"A", 1, "Table1"); }, missing, "opening", ENOENT},
       {"read with no name", [&] { (void)ReadText(0, "", 1, "Table1"); }, "", "opening", ENOENT},
       {"write with no name", [&] { WriteText(0, "", u"A", 1, "Table1"); }, "", "opening", ENOENT},
-      {"read a folder", [&] { (void)ReadText(0, folder, 1, "Table1"); }, folder, "reading", EISDIR},
+      {"read a folder", [&] { (void)ReadText(0, folder, 0, "Table1"); }, folder, "opening", EISDIR},
       {"write a folder", [&] { WriteText(0, folder, u"A", 1, "Table1"); }, folder, "opening", EISDIR},
   };
   for (const Case& c : cases) {

@@ -57,6 +57,7 @@ TEST_F(MiscDataTest, RefusesAByteBeyondTheEndAndWritesNeither) {
   EXPECT_EQ(test::readBytes(path_), shortImage);
 
   EXPECT_THROW((void)ReadMiscData(dir_.file("missing.nes")), CodecError);
+  EXPECT_THROW((void)ReadMiscData(dir_.path().string()), CodecError);
   EXPECT_THROW(WriteMiscData(dir_.file("missing.nes"), {std::nullopt, 1}), CodecError);
   EXPECT_FALSE(std::filesystem::exists(dir_.file("missing.nes")));
 }
