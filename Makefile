@@ -16,8 +16,9 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# The editor; its Open dialog starts beside the sample image. Without a display: xvfb-run make run
 run: build
-	$(BUILD_DIR)/bin/thornvale-sample $(BUILD_DIR)/bin/sample.nes
+	$(BUILD_DIR)/bin/thornvale-editor
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
