@@ -135,6 +135,7 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
               rect(place.twips.x(), place.twips.y(), place.twips.width(), place.twips.height()))
         << place.name;
   }
+  test::expectCaptionsFit(window.centralWidget());
   if (dpiX == 96) {
     EXPECT_EQ(control<QWidget>("txtlst")->size(), QSize(449, 212));
   }

@@ -92,6 +92,7 @@ TEST_F(MiscWindowTest, HasItsCaptionLayoutAndKeyboardOrder) {
         EXPECT_EQ(caption, place.caption) << place.name;
       }
     }
+    test::expectCaptionsFit(&form);
     for (const char* name : {"cmdsave", "cmdcancel"}) {
       EXPECT_FALSE(part<QPushButton>(form, name)->isDefault()) << name;
       EXPECT_FALSE(part<QPushButton>(form, name)->autoDefault()) << name;

@@ -15,6 +15,7 @@
 #include "Catalogue.h"
 #include "CodecError.h"
 #include "Dialogs.h"
+#include "FitFont.h"
 #include "GetTexts.h"
 #include "SaveCheck.h"
 #include "Twips.h"
@@ -91,6 +92,7 @@ void mainfrm::buildControls() {
   }
   setTabOrder(txtlst, txtedit);
   setTabOrder(txtedit, cmdsave);
+  fitFont(client);
 
   // A line is selected by mouse or keyboard; selecting the selected line again also counts, so
   // that a click brings back the text as it was read.

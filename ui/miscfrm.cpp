@@ -9,6 +9,7 @@
 
 #include "CodecError.h"
 #include "Dialogs.h"
+#include "FitFont.h"
 #include "Twips.h"
 
 namespace thornvale {
@@ -64,6 +65,7 @@ miscfrm::miscfrm(Dialogs& dialogs, QString fileName, QWidget* parent)
   setTabOrder(cmdcancel, opdebuge);
   setTabOrder(opdebuge, opdebugd);
   setTabOrder(opdebugd, Text1);
+  fitFont(this);
   cmdsave->setFocus();
 
   connect(cmdsave, &QPushButton::clicked, this, &miscfrm::cmdsave_Click);

@@ -1,7 +1,11 @@
 #include "EditorFixture.h"
 
 #include <QAction>
+#include <QAbstractButton>
 #include <QApplication>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStyle>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -40,6 +44,26 @@ void EditorFixture::retype(const QString& text) {
   edit->selectAll();
   QTest::keyClick(edit, Qt::Key_Backspace);
   typeText(edit, text);
+}
+
+void expectCaptionsFit(QWidget* area) {
+  int checked = 0;
+  for (QWidget* control : area->findChildren<QWidget*>()) {
+    QString caption;
+    int room = control->width();
+    if (auto* label = qobject_cast<QLabel*>(control)) caption = label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      caption = button->text();
+      if (qobject_cast<QRadioButton*>(control) != nullptr) {
+        room -= control->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, control);
+      }
+    }
+    if (caption.isEmpty()) continue;
+    ++checked;
+    EXPECT_LE(control->fontMetrics().horizontalAdvance(caption), room)
+        << control->objectName().toStdString();
+  }
+  EXPECT_GT(checked, 0);
 }
 
 void typeText(QWidget* widget, const QString& text) {

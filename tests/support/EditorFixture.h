@@ -57,6 +57,9 @@ class EditorFixture : public ::testing::Test {
   mainfrm window{dialogs};
 };
 
+// Every label and button under `area` shows its whole caption: none is cut off by its box.
+void expectCaptionsFit(QWidget* area);
+
 // Types `text` key by key, also characters that no key of QTest's stands for.
 void typeText(QWidget* widget, const QString& text);
 
