@@ -1,0 +1,15 @@
+// The editor: its main window, with the real dialogs.
+
+#include <QApplication>
+
+#include "QtDialogs.h"
+#include "mainfrm.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("thornvale-editor"));
+  thornvale::QtDialogs dialogs;
+  thornvale::mainfrm window(dialogs);
+  window.show();
+  return QApplication::exec();
+}

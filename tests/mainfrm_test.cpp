@@ -1,0 +1,528 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+
+#include <filesystem>
+#include <initializer_list>
+
+#include "Catalogue.h"
+#include "EditorFixture.h"
+#include "SampleImage.h"
+#include "SaveCheck.h"
+#include "mainfrm.h"
+
+namespace thornvale {
+namespace {
+
+using test::Bytes;
+using test::qpath;
+
+Bytes withBytes(Bytes bytes, std::int32_t offset, std::initializer_list<std::uint8_t> values) {
+  for (std::uint8_t value : values) bytes[static_cast<std::size_t>(offset++)] = value;
+  return bytes;
+}
+
+QString sample(int position) { return QString::fromStdU16String(sampleText(position)); }
+
+QStringList sampleLines() {
+  QStringList lines;
+  for (int i = 0; i < static_cast<int>(kCatalogueSize); ++i) lines.append(sample(i));
+  return lines;
+}
+
+class MainWindowTest : public test::EditorFixture {
+ protected:
+  QLineEdit* edit() { return control<QLineEdit>("txtedit"); }
+  QString index() { return control<QLineEdit>("txtindex")->text(); }
+  QString length() { return control<QLineEdit>("txtlength")->text(); }
+  QAction* misc() { return control<QAction>("mnumisc"); }
+
+  void expectOneError(const QString& text) {
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
+    EXPECT_EQ(dialogs.messages[0].text, text);
+  }
+  // A file error names the file and says why, in the system's words.
+  void expectFileError(const std::string& path, const char* reason) {
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
+    EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
+    EXPECT_TRUE(dialogs.messages[0].text.contains(qpath(path))) << dialogs.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8(reason)))
+        << dialogs.messages[0].text.toStdString();
+  }
+};
+
+TEST(CaptionTest, ShowsMajorAndMinorInPlainDecimal) {
+  EXPECT_EQ(mainfrm::captionFor(1, 6), QStringLiteral("Thornvale Text Editor - 1.6"));
+  EXPECT_EQ(mainfrm::captionFor(1, 10), QStringLiteral("Thornvale Text Editor - 1.10"));
+  EXPECT_EQ(mainfrm::captionFor(2, 0), QStringLiteral("Thornvale Text Editor - 2.0"));
+}
+
+TEST_F(MainWindowTest, StartsWithItsCaptionMenusAndEmptyControls) {
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Thornvale Text Editor - " THORNVALE_VERSION));
+
+  QStringList shownMenus;
+  for (QAction* title : window.menuBar()->actions()) {
+    if (title->isVisible()) shownMenus.append(title->text());
+  }
+  EXPECT_EQ(shownMenus, (QStringList{"File", "Help"}));
+  auto* editMenu = control<QMenu>("mnuedit");
+  EXPECT_FALSE(editMenu->menuAction()->isVisible());
+  EXPECT_FALSE(editMenu->menuAction()->isEnabled());
+  EXPECT_FALSE(misc()->isEnabled());
+
+  QStringList fileItems;
+  for (QAction* item : control<QMenu>("mnufile")->actions()) {
+    fileItems.append(item->isSeparator() ? QStringLiteral("-") : item->text());
+  }
+  EXPECT_EQ(fileItems, (QStringList{"Open", "-", "Exit"}));
+  EXPECT_EQ(control<QAction>("mnusep1")->isSeparator(), true);
+  EXPECT_EQ(editMenu->actions(), (QList<QAction*>{misc()}));
+  EXPECT_EQ(control<QMenu>("mnuhelp")->actions(), (QList<QAction*>{control<QAction>("mnuabout")}));
+  // No shortcuts and no access keys anywhere.
+  for (QAction* action : window.findChildren<QAction*>()) {
+    EXPECT_TRUE(action->shortcut().isEmpty()) << action->text().toStdString();
+    EXPECT_FALSE(action->text().contains(QLatin1Char('&'))) << action->text().toStdString();
+    EXPECT_FALSE(action->isCheckable()) << action->text().toStdString();
+  }
+
+  EXPECT_EQ(control<QListWidget>("txtlst")->count(), 0);
+  EXPECT_EQ(edit()->text(), QString());
+  EXPECT_EQ(index(), QString());
+  EXPECT_EQ(length(), QString());
+  EXPECT_FALSE(control<QLineEdit>("txtindex")->isEnabled());
+  EXPECT_FALSE(control<QLineEdit>("txtlength")->isEnabled());
+  EXPECT_TRUE(control<QPushButton>("cmdsave")->isEnabled());
+  EXPECT_EQ(control<QPushButton>("cmdsave")->text(), QStringLiteral("Save Selected Text"));
+  EXPECT_FALSE(control<QPushButton>("cmdsave")->isDefault());
+  EXPECT_FALSE(control<QPushButton>("cmdsave")->autoDefault());
+  EXPECT_EQ(control<QLabel>("Label1")->text(),
+            QStringLiteral("Make sure to save after ever text entry you edit."));
+
+  EXPECT_TRUE(window.windowIcon().availableSizes().contains(QSize(32, 32)));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
+  const qreal dpiX = window.screen()->logicalDotsPerInchX();
+  const qreal dpiY = window.screen()->logicalDotsPerInchY();
+  const auto rect = [&](int left, int top, int width, int height) {
+    return QRect(qRound(left * dpiX / 1440), qRound(top * dpiY / 1440), qRound(width * dpiX / 1440),
+                 qRound(height * dpiY / 1440));
+  };
+  struct Place {
+    const char* name;
+    QRect twips;
+  };
+  const Place places[] = {
+      {"txtlst", {0, 0, 6735, 3180}},     {"txtedit", {40, 3240, 6255, 285}},
+      {"txtindex", {6360, 3240, 375, 285}}, {"cmdsave", {2520, 3960, 1695, 375}},
+      {"Label1", {1680, 3600, 3495, 255}},  {"txtlength", {6360, 3600, 375, 285}},
+  };
+  for (const Place& place : places) {
+    EXPECT_EQ(control<QWidget>(place.name)->geometry(),
+              rect(place.twips.x(), place.twips.y(), place.twips.width(), place.twips.height()))
+        << place.name;
+  }
+  test::expectCaptionsFit(window.centralWidget());
+  if (dpiX == 96) {
+    EXPECT_EQ(control<QWidget>("txtlst")->size(), QSize(449, 212));
+  }
+
+  // The client area below the menu bar: its size and its place on the screen never change.
+  QWidget* client = window.centralWidget();
+  EXPECT_EQ(client->size(), rect(0, 0, 6750, 4395).size());
+  EXPECT_EQ(client->mapToGlobal(QPoint(0, 0)), rect(4515, 3615, 0, 0).topLeft());
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+  EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  EXPECT_EQ(QApplication::focusWidget(), control<QWidget>("txtlst"));
+  const char* order[] = {"txtedit", "cmdsave", "txtlst"};
+  for (const char* next : order) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(next)) << next;
+  }
+}
+
+// The road of one edit, through the real menu: open, select, type, save, select again, reopen.
+TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
+  // Two texts of our own where the list order is not the file order.
+  image = withBytes(image, 82217, {0xF0, 0xEC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8});  // "OLD CROW"
+  image = withBytes(image, 208968, {0xF8, 0xF9, 0xE0, 0xE8, 0xE4, 0x7F});            // "STAGE9"
+  test::writeBytes(imagePath, image);
+
+  QMenuBar* bar = window.menuBar();
+  auto* fileMenu = control<QMenu>("mnufile");
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(fileMenu->menuAction()).center());
+  ASSERT_TRUE(fileMenu->isVisible());
+  dialogs.answerOpen(qpath(imagePath));
+  QTest::mouseClick(fileMenu, Qt::LeftButton, {},
+                    fileMenu->actionGeometry(control<QAction>("mnuopen")).center());
+
+  ASSERT_EQ(dialogs.openRequests.size(), 1u);
+  EXPECT_EQ(dialogs.openRequests[0].title, QStringLiteral("Open a Thornvale PRG0 U NES Rom"));
+  EXPECT_EQ(dialogs.openRequests[0].filter, QStringLiteral("nes (*.nes)"));
+  EXPECT_EQ(dialogs.openRequests[0].initDir, QCoreApplication::applicationDirPath());
+
+  QStringList expected = sampleLines();
+  expected[5] = QStringLiteral("OLD CROW");
+  expected[28] = QStringLiteral("STAGE9");
+  EXPECT_EQ(lines(), expected);
+  EXPECT_TRUE(misc()->isEnabled());
+  EXPECT_EQ(selectedRow(), -1);
+  EXPECT_EQ(edit()->text(), QString());
+  EXPECT_EQ(index(), QString());
+  EXPECT_EQ(length(), QString());
+
+  clickLine(5);
+  EXPECT_EQ(edit()->text(), QStringLiteral("OLD CROW"));
+  EXPECT_EQ(index(), QStringLiteral("8"));
+  EXPECT_EQ(length(), QStringLiteral("8"));
+  QTest::keyClick(edit(), Qt::Key_X);
+  EXPECT_EQ(length(), QStringLiteral("9"));
+  EXPECT_EQ(index(), QStringLiteral("8"));
+  retype(QStringLiteral("MAD CROW"));
+  EXPECT_EQ(length(), QStringLiteral("8"));
+
+  clickSave();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(test::readBytes(imagePath),
+            withBytes(image, 82217, {0xBA, 0xBC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
+  // The list keeps the text that was read; clicking the selected line brings it back.
+  EXPECT_EQ(lines()[5], QStringLiteral("OLD CROW"));
+  EXPECT_EQ(edit()->text(), QStringLiteral("MAD CROW"));
+  clickLine(5);
+  EXPECT_EQ(edit()->text(), QStringLiteral("OLD CROW"));
+
+  retype(QStringLiteral("MAD"));
+  open(imagePath);
+  expected[5] = QStringLiteral("MAD CROW");
+  EXPECT_EQ(lines(), expected);
+  EXPECT_EQ(selectedRow(), -1);
+  EXPECT_EQ(edit()->text(), QStringLiteral("MAD"));
+  EXPECT_EQ(index(), QStringLiteral("8"));
+  EXPECT_EQ(length(), QStringLiteral("3"));
+}
+
+TEST_F(MainWindowTest, FollowsTheKeyboardAndTypingBeforeAnySelection) {
+  QTest::keyClicks(edit(), QStringLiteral("AB"));
+  EXPECT_EQ(length(), QStringLiteral("2"));
+  EXPECT_EQ(index(), QString());
+  clickSave();  // nothing opened, nothing selected
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  open(imagePath);
+  clickSave();  // opened, nothing selected
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(test::readBytes(imagePath), image);
+
+  auto* list = control<QListWidget>("txtlst");
+  QTest::keyClick(list, Qt::Key_Home);
+  EXPECT_EQ(selectedRow(), 0);
+  EXPECT_EQ(edit()->text(), sample(0));
+  QTest::keyClick(list, Qt::Key_Down);
+  QTest::keyClick(list, Qt::Key_Down);
+  EXPECT_EQ(selectedRow(), 2);
+  EXPECT_EQ(edit()->text(), sample(2));
+  EXPECT_EQ(index(), QString::number(sample(2).size()));
+  EXPECT_EQ(length(), index());
+
+  edit()->selectAll();
+  QTest::keyClick(edit(), Qt::Key_Delete);
+  EXPECT_EQ(length(), QStringLiteral("0"));
+  EXPECT_EQ(index(), QString::number(sample(2).size()));
+  // Another line replaces an unsaved edit without a question.
+  QTest::keyClicks(edit(), QStringLiteral("Q"));
+  QTest::keyClick(list, Qt::Key_End);
+  EXPECT_EQ(edit()->text(), sample(69));
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+// A line whose bytes all read as nothing is an empty line in its place, and selecting it still
+// shows its length in both boxes, although the edit box's text does not change.
+TEST_F(MainWindowTest, AnEmptyLineKeepsItsPlaceAndShowsZero) {
+  image[208478] = 0x00;  // entry 14, one byte, nothing in its table
+  test::writeBytes(imagePath, image);
+  open(imagePath);
+  QStringList expected = sampleLines();
+  expected[14] = QString();
+  EXPECT_EQ(lines(), expected);
+
+  clickLine(14);
+  EXPECT_EQ(edit()->text(), QString());
+  EXPECT_EQ(index(), QStringLiteral("0"));
+  EXPECT_EQ(length(), QStringLiteral("0"));
+}
+
+struct Refusal {
+  const char* name;
+  int position;
+  std::function<QString()> text;
+  QString message;
+};
+void PrintTo(const Refusal& c, std::ostream* out) { *out << c.name; }
+
+class SaveRefusalTest : public MainWindowTest, public ::testing::WithParamInterface<Refusal> {};
+
+TEST_P(SaveRefusalTest, ShowsWhyAndLeavesTheFileAndTheWindowAsTheyWere) {
+  const Refusal& refusal = GetParam();
+  open(imagePath);
+  clickLine(refusal.position);
+  const QString text = refusal.text();
+  retype(text);
+  ASSERT_EQ(edit()->text(), text);
+
+  clickSave();
+  expectOneError(refusal.message);
+  EXPECT_EQ(test::readBytes(imagePath), image);
+  EXPECT_EQ(edit()->text(), text);
+  EXPECT_EQ(selectedRow(), refusal.position);
+  EXPECT_EQ(lines(), sampleLines());
+}
+
+const QString kWrongLength = QString::fromUtf8(kWrongLengthMessage.data(), kWrongLengthMessage.size());
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, SaveRefusalTest,
+    ::testing::Values(
+        Refusal{"OneCharacterMore", 0, [] { return sample(0) + QLatin1Char('A'); }, kWrongLength},
+        Refusal{"OneCharacterFewer", 40, [] { return sample(40).chopped(1); }, kWrongLength},
+        Refusal{"Empty", 14, [] { return QString(); }, kWrongLength},
+        Refusal{"EntryTwentySevenAsRead", 27, [] { return sample(27); }, kWrongLength},
+        Refusal{"WrongLengthBeforeCharacters", 0, [] { return QStringLiteral("abcdefghij"); },
+                kWrongLength},
+        Refusal{"SmallLettersInTableTwo", 0,
+                [] { return QStringLiteral("a\u00e9") + sample(0).mid(2); },
+                QString::fromStdString(unencodableMessage(u"a\u00e9"))},
+        Refusal{"DigitInTableOne", 33, [] { return QStringLiteral("7") + sample(33).mid(1); },
+                QString::fromStdString(unencodableMessage(u"7"))}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct Accepted {
+  const char* name;
+  int position;
+  std::function<QString()> text;
+  std::int32_t changedAt;
+  std::vector<std::uint8_t> bytes;
+  // The neighbour that shares a byte, and its line after reopening.
+  int partner;
+  std::function<QString()> partnerLine;
+};
+void PrintTo(const Accepted& c, std::ostream* out) { *out << c.name; }
+
+class SaveTest : public MainWindowTest, public ::testing::WithParamInterface<Accepted> {};
+
+TEST_P(SaveTest, WritesOnlyTheEntrysBytes) {
+  const Accepted& save = GetParam();
+  open(imagePath);
+  clickLine(save.position);
+  retype(save.text());
+  clickSave();
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  Bytes expected = image;
+  for (std::size_t k = 0; k < save.bytes.size(); ++k) {
+    expected[static_cast<std::size_t>(save.changedAt) + k] = save.bytes[k];
+  }
+  EXPECT_EQ(test::readBytes(imagePath), expected);
+
+  open(imagePath);
+  if (save.partner >= 0) {
+    EXPECT_EQ(lines()[save.partner], save.partnerLine());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Saves, SaveTest,
+    ::testing::Values(
+        // Read as two bytes, saved as one: the second byte is never written.
+        Accepted{"EntryTwentySevenOneCharacter", 27, [] { return QStringLiteral("Q"); }, 208999, {0xEE},
+                 27, [] { return QStringLiteral("Q") + sample(27).mid(1); }},
+        Accepted{"EntrySixtyFourLastByteIsSixtyFivesFirst", 64,
+                 [] { return sample(64).chopped(1) + QLatin1Char('Z'); }, 222321, {0xC9}, 65,
+                 [] { return QStringLiteral("Z") + sample(65).mid(1); }},
+        Accepted{"EntrySixtyFiveFirstByteIsSixtyFoursLast", 65,
+                 [] { return QStringLiteral("Q") + sample(65).mid(1); }, 222321, {0xC0}, 64,
+                 [] { return sample(64).chopped(1) + QLatin1Char('Q'); }},
+        Accepted{"TableFourText", 31, [] { return QStringLiteral("STAR LORD YES!"); }, 246621,
+                 {0x83, 0x89, 0x80, 0x82, 0xFC, 0x8B, 0x8E, 0x82, 0x87, 0xFC, 0x8D, 0x84, 0x83, 0x9B},
+                 -1, nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Open reads every text before it changes anything, and no failure ends the program.
+struct OpenFailure {
+  const char* name;
+  std::function<std::string(const test::TempDir&)> make;
+  const char* reason;
+};
+void PrintTo(const OpenFailure& c, std::ostream* out) { *out << c.name; }
+
+class OpenFailureTest : public MainWindowTest, public ::testing::WithParamInterface<OpenFailure> {};
+
+TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
+  const std::string bad = GetParam().make(dir);
+  test::ObeyPermissions obey;
+
+  open(bad);
+  expectFileError(bad, GetParam().reason);
+  EXPECT_TRUE(lines().isEmpty());
+  EXPECT_FALSE(misc()->isEnabled());
+  EXPECT_EQ(window.comdlg.FileName, QString());
+
+  dialogs.messages.clear();
+  open(imagePath);
+  clickLine(3);
+  open(bad);
+  expectFileError(bad, GetParam().reason);
+  EXPECT_EQ(lines(), sampleLines());
+  EXPECT_TRUE(misc()->isEnabled());
+  EXPECT_EQ(window.comdlg.FileName, qpath(imagePath));
+  EXPECT_EQ(edit()->text(), sample(3));
+
+  // The image whose texts the list shows is still the one a save goes to.
+  dialogs.messages.clear();
+  retype(QStringLiteral("MAWPU"));
+  clickSave();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(test::readBytes(imagePath), withBytes(image, 82713, {0xBA, 0xBC, 0xD8, 0xD9, 0xDA}));
+  EXPECT_TRUE(window.isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, OpenFailureTest,
+    ::testing::Values(
+        OpenFailure{"MissingFile", [](const test::TempDir& d) { return d.file("missing.nes"); },
+                    "No such file or directory"},
+        OpenFailure{"Directory",
+                    [](const test::TempDir& d) {
+                      std::filesystem::create_directory(d.file("folder.nes"));
+                      return d.file("folder.nes");
+                    },
+                    "Is a directory"},
+        OpenFailure{"UnreadableFile",
+                    [](const test::TempDir& d) {
+                      const std::string path = d.file("locked.nes");
+                      test::writeSampleImage(path);
+                      std::filesystem::permissions(path, std::filesystem::perms::none);
+                      return path;
+                    },
+                    "Permission denied"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
+  dialogs.answerOpen(QString());
+  control<QAction>("mnuopen")->trigger();
+  EXPECT_TRUE(lines().isEmpty());
+  EXPECT_FALSE(misc()->isEnabled());
+  EXPECT_EQ(window.comdlg.FileName, QString());
+
+  // A second image replaces the list of the first, then a cancel keeps the second.
+  const std::string other = dir.file("other.nes");
+  test::writeBytes(other, withBytes(image, 82217, {0xF0, 0xEC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
+  open(imagePath);
+  open(other);
+  EXPECT_EQ(lines().size(), 70);
+  EXPECT_EQ(lines()[5], QStringLiteral("OLD CROW"));
+
+  dialogs.answerOpen(QString());
+  control<QAction>("mnuopen")->trigger();
+  EXPECT_EQ(lines()[5], QStringLiteral("OLD CROW"));
+  EXPECT_TRUE(misc()->isEnabled());
+  EXPECT_EQ(window.comdlg.FileName, qpath(other));
+
+  clickLine(5);
+  retype(QStringLiteral("MAD CROW"));
+  clickSave();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(test::readBytes(other), withBytes(image, 82217, {0xBA, 0xBC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+// A save that the file refuses shows why and leaves the window working.
+struct SaveFailure {
+  const char* name;
+  std::function<void(const std::string&)> spoil;
+  const char* reason;
+  bool fileRemains;
+};
+void PrintTo(const SaveFailure& c, std::ostream* out) { *out << c.name; }
+
+class SaveFailureTest : public MainWindowTest, public ::testing::WithParamInterface<SaveFailure> {};
+
+TEST_P(SaveFailureTest, ShowsTheErrorAndWritesNothing) {
+  open(imagePath);
+  clickLine(0);
+  retype(QStringLiteral("MAWPU"));
+  GetParam().spoil(imagePath);
+  test::ObeyPermissions obey;
+
+  clickSave();
+  expectFileError(imagePath, GetParam().reason);
+  if (GetParam().fileRemains) {
+    EXPECT_EQ(test::readBytes(imagePath), image);
+  } else {
+    EXPECT_FALSE(std::filesystem::exists(imagePath));  // never created anew
+  }
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(lines(), sampleLines());
+  EXPECT_EQ(edit()->text(), QStringLiteral("MAWPU"));
+
+  // And the next command works again.
+  dialogs.messages.clear();
+  const std::string fresh = dir.file("fresh.nes");
+  test::writeSampleImage(fresh);
+  open(fresh);
+  clickLine(0);
+  retype(QStringLiteral("MAWPU"));
+  clickSave();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(test::readBytes(fresh), withBytes(image, 81995, {0xBA, 0xBC, 0xD8, 0xD9, 0xDA}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, SaveFailureTest,
+    ::testing::Values(
+        SaveFailure{"VanishedAfterOpen", [](const std::string& path) { std::filesystem::remove(path); },
+                    "No such file or directory", false},
+        SaveFailure{"ReadOnlyFile",
+                    [](const std::string& path) {
+                      std::filesystem::permissions(path, std::filesystem::perms::owner_read |
+                                                             std::filesystem::perms::group_read |
+                                                             std::filesystem::perms::others_read);
+                    },
+                    "Permission denied", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
+  control<QAction>("mnuabout")->trigger();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("About"));
+  EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::None);
+  EXPECT_FALSE(dialogs.messages[0].text.isEmpty());
+  EXPECT_FALSE(dialogs.messages[0].text.contains(QLatin1Char('\n')));
+
+  open(imagePath);
+  clickLine(0);
+  retype(QStringLiteral("MAWPU"));
+  control<QAction>("mnuexit")->trigger();
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+}  // namespace
+}  // namespace thornvale

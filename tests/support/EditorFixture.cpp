@@ -1,0 +1,116 @@
+#include "EditorFixture.h"
+
+#include <QAction>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStyle>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "miscfrm.h"
+
+namespace thornvale::test {
+
+EditorFixture::EditorFixture() {
+  window.show();
+  QApplication::setActiveWindow(&window);
+  EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+}
+
+EditorFixture::~EditorFixture() {
+  // Whatever a test did, no modal window may outlive it.
+  while (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+}
+
+void EditorFixture::open(const std::string& path) {
+  dialogs.answerOpen(qpath(path));
+  control<QAction>("mnuopen")->trigger();
+}
+
+void EditorFixture::clickLine(int row) {
+  auto* list = control<QListWidget>("txtlst");
+  QListWidgetItem* item = list->item(row);
+  ASSERT_NE(item, nullptr) << "no line " << row;
+  list->scrollToItem(item);
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+void EditorFixture::retype(const QString& text) {
+  auto* edit = control<QLineEdit>("txtedit");
+  edit->selectAll();
+  QTest::keyClick(edit, Qt::Key_Backspace);
+  typeText(edit, text);
+}
+
+void expectCaptionsFit(QWidget* area) {
+  int checked = 0;
+  for (QWidget* control : area->findChildren<QWidget*>()) {
+    QString caption;
+    int room = control->width();
+    if (auto* label = qobject_cast<QLabel*>(control)) caption = label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      caption = button->text();
+      if (qobject_cast<QRadioButton*>(control) != nullptr) {
+        room -= control->style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, control);
+      }
+    }
+    if (caption.isEmpty()) continue;
+    ++checked;
+    EXPECT_LE(control->fontMetrics().horizontalAdvance(caption), room)
+        << control->objectName().toStdString();
+  }
+  EXPECT_GT(checked, 0);
+}
+
+void typeText(QWidget* widget, const QString& text) {
+  for (QChar c : text) {
+    if (c.unicode() < 0x80) {
+      QTest::keyClick(widget, c.toLatin1());
+    } else {
+      QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+  }
+}
+
+void EditorFixture::clickSave() {
+  QTest::mouseClick(control<QPushButton>("cmdsave"), Qt::LeftButton);
+}
+
+QStringList EditorFixture::lines() {
+  QStringList result;
+  auto* list = control<QListWidget>("txtlst");
+  for (int i = 0; i < list->count(); ++i) result.append(list->item(i)->text());
+  return result;
+}
+
+int EditorFixture::selectedRow() {
+  const QList<QListWidgetItem*> selected = control<QListWidget>("txtlst")->selectedItems();
+  return selected.isEmpty() ? -1 : control<QListWidget>("txtlst")->row(selected.front());
+}
+
+EditorFixture::MiscResult EditorFixture::showMisc(const std::function<void(miscfrm&)>& drive) {
+  MiscResult result;
+  // Fires inside the misc data window's own event loop, or, when it was never shown, right after.
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* form = qobject_cast<miscfrm*>(QApplication::activeModalWidget());
+    if (form == nullptr) return;
+    result.shown = true;
+    drive(*form);
+    if (form->isVisible()) {
+      result.leftOpen = true;
+      form->reject();
+    }
+  });
+  timer.start(0);
+  control<QAction>("mnumisc")->trigger();
+  QCoreApplication::processEvents();
+  return result;
+}
+
+}  // namespace thornvale::test

@@ -1,0 +1,242 @@
+#include "mainfrm.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QStringList>
+
+#include "Catalogue.h"
+#include "CodecError.h"
+#include "Dialogs.h"
+#include "FitFont.h"
+#include "GetTexts.h"
+#include "SaveCheck.h"
+#include "Twips.h"
+#include "miscfrm.h"
+
+namespace thornvale {
+namespace {
+
+std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+}  // namespace
+
+mainfrm::mainfrm(Dialogs& dialogs, QWidget* parent)
+    : QMainWindow(parent,
+                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      comdlg(dialogs, this),
+      dialogs_(dialogs) {
+  setObjectName(QStringLiteral("mainfrm"));
+  setWindowIcon(QIcon(QStringLiteral(":/icons/thornvale-32.png")));
+  buildControls();
+  buildMenus();
+
+  const Twips twips(screen());
+  // The size of the client area is fixed, and so the window's with the menu bar above it.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  layout()->activate();
+  // The client area, below the menu bar, starts at the same place of the screen every time.
+  setGeometry(QRect(twips.point(4515, 3615) - centralWidget()->pos(), size()));
+  txtlst->setFocus();
+
+  Form_Load();
+}
+
+void mainfrm::buildControls() {
+  const Twips twips(screen());
+  auto* client = new QWidget(this);
+  client->setObjectName(QStringLiteral("client"));
+  client->setFixedSize(twips.size(6750, 4395));
+  setCentralWidget(client);
+
+  txtlst = new QListWidget(client);
+  txtlst->setObjectName(QStringLiteral("txtlst"));
+  txtlst->setGeometry(twips.rect(0, 0, 6735, 3180));
+  txtlst->setSelectionMode(QAbstractItemView::SingleSelection);
+  txtlst->setSortingEnabled(false);
+
+  txtedit = new QLineEdit(client);
+  txtedit->setObjectName(QStringLiteral("txtedit"));
+  txtedit->setGeometry(twips.rect(40, 3240, 6255, 285));
+
+  txtindex = new QLineEdit(client);
+  txtindex->setObjectName(QStringLiteral("txtindex"));
+  txtindex->setGeometry(twips.rect(6360, 3240, 375, 285));
+
+  cmdsave = new QPushButton(QStringLiteral("Save Selected Text"), client);
+  cmdsave->setObjectName(QStringLiteral("cmdsave"));
+  cmdsave->setGeometry(twips.rect(2520, 3960, 1695, 375));
+  cmdsave->setAutoDefault(false);
+  cmdsave->setDefault(false);
+
+  Label1 = new QLabel(QStringLiteral("Make sure to save after ever text entry you edit."), client);
+  Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setGeometry(twips.rect(1680, 3600, 3495, 255));
+
+  txtlength = new QLineEdit(client);
+  txtlength->setObjectName(QStringLiteral("txtlength"));
+  txtlength->setGeometry(twips.rect(6360, 3600, 375, 285));
+
+  // The length boxes are the window's to write: greyed, and out of the user's reach.
+  for (QLineEdit* box : {txtindex, txtlength}) {
+    box->setEnabled(false);
+    box->setFocusPolicy(Qt::NoFocus);
+  }
+  setTabOrder(txtlst, txtedit);
+  setTabOrder(txtedit, cmdsave);
+  fitFont(client);
+
+  // A line is selected by mouse or keyboard; selecting the selected line again also counts, so
+  // that a click brings back the text as it was read.
+  connect(txtlst, &QListWidget::itemSelectionChanged, this, [this] {
+    if (selectedPosition() >= 0) txtlst_Click();
+  });
+  txtlst->viewport()->installEventFilter(this);
+  connect(txtlst, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (txtlst->row(item) == reclickedRow_) txtlst_Click();
+  });
+  connect(txtedit, &QLineEdit::textChanged, this, &mainfrm::txtedit_Change);
+  connect(cmdsave, &QPushButton::clicked, this, &mainfrm::cmdsave_Click);
+}
+
+void mainfrm::buildMenus() {
+  // The menu stays in the window on desktops with a global menu bar: the layout counts on it.
+  menuBar()->setNativeMenuBar(false);
+
+  mnufile = menuBar()->addMenu(QStringLiteral("File"));
+  mnufile->setObjectName(QStringLiteral("mnufile"));
+  mnuopen = mnufile->addAction(QStringLiteral("Open"));
+  mnuopen->setObjectName(QStringLiteral("mnuopen"));
+  mnusep1 = mnufile->addSeparator();
+  mnusep1->setObjectName(QStringLiteral("mnusep1"));
+  mnuexit = mnufile->addAction(QStringLiteral("Exit"));
+  mnuexit->setObjectName(QStringLiteral("mnuexit"));
+
+  mnuedit = menuBar()->addMenu(QStringLiteral("Edit"));
+  mnuedit->setObjectName(QStringLiteral("mnuedit"));
+  mnuedit->menuAction()->setVisible(false);
+  mnuedit->menuAction()->setEnabled(false);
+  mnumisc = mnuedit->addAction(QStringLiteral("Misc Data"));
+  mnumisc->setObjectName(QStringLiteral("mnumisc"));
+
+  mnuhelp = menuBar()->addMenu(QStringLiteral("Help"));
+  mnuhelp->setObjectName(QStringLiteral("mnuhelp"));
+  mnuabout = mnuhelp->addAction(QStringLiteral("About"));
+  mnuabout->setObjectName(QStringLiteral("mnuabout"));
+
+  connect(mnuopen, &QAction::triggered, this, &mainfrm::mnuopen_Click);
+  connect(mnuexit, &QAction::triggered, this, &mainfrm::mnuexit_Click);
+  connect(mnumisc, &QAction::triggered, this, &mainfrm::mnumisc_Click);
+  connect(mnuabout, &QAction::triggered, this, &mainfrm::mnuabout_Click);
+}
+
+QString mainfrm::captionFor(int major, int minor) {
+  return QStringLiteral("Thornvale Text Editor - %1.%2").arg(major).arg(minor);
+}
+
+void mainfrm::Form_Load() {
+  setWindowTitle(captionFor(THORNVALE_VERSION_MAJOR, THORNVALE_VERSION_MINOR));
+  mnumisc->setEnabled(false);
+}
+
+void mainfrm::txtlst_Click() {
+  const QListWidgetItem* line = txtlst->item(selectedPosition());
+  if (line == nullptr) return;
+  // Setting the text it already has changes nothing and so runs no change handler; the length
+  // box must follow all the same.
+  const bool unchanged = txtedit->text() == line->text();
+  txtedit->setText(line->text());
+  if (unchanged) txtedit_Change();
+  txtindex->setText(QString::number(txtedit->text().size()));
+}
+
+void mainfrm::txtedit_Change() { txtlength->setText(QString::number(txtedit->text().size())); }
+
+void mainfrm::mnuopen_Click() {
+  // FileName is the image name, and the list shows that image's texts: a cancelled or failed
+  // Open must leave both as they were.
+  const QString current = comdlg.FileName;
+  comdlg.FileName.clear();
+  comdlg.DialogTitle = QStringLiteral("Open a Thornvale PRG0 U NES Rom");
+  comdlg.Filter = QStringLiteral("nes (*.nes) | *.nes");
+  comdlg.InitDir = QCoreApplication::applicationDirPath();
+  comdlg.ShowOpen();
+  const QString chosen = comdlg.FileName;
+  comdlg.FileName = current;
+  if (chosen.isEmpty()) return;
+
+  QStringList lines;
+  try {
+    const std::string path = localPath(chosen);
+    for (const CatalogueEntry& entry : catalogue()) {
+      lines.append(QString::fromStdU16String(ReadText(entry.offset, path, entry.length, entry.tableName)));
+    }
+  } catch (const CodecError& error) {
+    showError(dialogs_, this, error);
+    return;
+  }
+
+  comdlg.FileName = chosen;
+  mnumisc->setEnabled(true);
+  txtlst->clear();
+  txtlst->addItems(lines);
+}
+
+void mainfrm::cmdsave_Click() {
+  const CatalogueEntry* entry = catalogueEntry(selectedPosition());
+  if (entry == nullptr) return;
+  const std::u16string text = txtedit->text().toStdU16String();
+  const SaveCheck check = checkSave(*entry, text);
+  if (!check.ok()) {
+    showRefusal(dialogs_, this, QString::fromStdString(refusalMessage(check)));
+    return;
+  }
+  try {
+    WriteText(entry->offset, localPath(comdlg.FileName), text, entry->saveLength, entry->tableName);
+  } catch (const CodecError& error) {
+    showError(dialogs_, this, error);
+  }
+}
+
+void mainfrm::mnumisc_Click() {
+  miscfrm form(dialogs_, comdlg.FileName, this);
+  try {
+    form.Form_Load();
+  } catch (const CodecError& error) {
+    showError(dialogs_, this, error);
+    return;
+  }
+  form.exec();
+}
+
+void mainfrm::mnuabout_Click() {
+  dialogs_.message(this, QStringLiteral("About"),
+                   QStringLiteral("Thornvale Text Editor, made by the Thornvale editor team."),
+                   Dialogs::Icon::None);
+}
+
+void mainfrm::mnuexit_Click() { close(); }
+
+bool mainfrm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == txtlst->viewport() && event->type() == QEvent::MouseButtonPress) {
+    const auto* press = static_cast<QMouseEvent*>(event);
+    const int row = txtlst->indexAt(press->position().toPoint()).row();
+    reclickedRow_ = row >= 0 && row == selectedPosition() ? row : -1;
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+int mainfrm::selectedPosition() const {
+  const QList<QListWidgetItem*> selected = txtlst->selectedItems();
+  return selected.isEmpty() ? -1 : txtlst->row(selected.front());
+}
+
+}  // namespace thornvale

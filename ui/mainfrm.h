@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "comdlg.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+
+namespace thornvale {
+
+class Dialogs;
+
+// The editor's main window: the list of the 70 texts, the edit box with its two length boxes,
+// the save button and the menus. The file work is the core's; this window only hands the
+// controls' contents to it and shows what comes back.
+class mainfrm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit mainfrm(Dialogs& dialogs, QWidget* parent = nullptr);
+
+  // "Thornvale Text Editor - " and the version's major and minor parts in plain decimal.
+  [[nodiscard]] static QString captionFor(int major, int minor);
+
+  void Form_Load();
+  void txtlst_Click();
+  void txtedit_Change();
+  void mnuopen_Click();
+  void cmdsave_Click();
+  void mnumisc_Click();
+  void mnuabout_Click();
+  void mnuexit_Click();
+
+  QListWidget* txtlst;
+  QLineEdit* txtedit;
+  QLineEdit* txtindex;
+  QPushButton* cmdsave;
+  QLabel* Label1;
+  QLineEdit* txtlength;
+
+  QMenu* mnufile;
+  QAction* mnuopen;
+  QAction* mnusep1;
+  QAction* mnuexit;
+  QMenu* mnuedit;
+  QAction* mnumisc;
+  QMenu* mnuhelp;
+  QAction* mnuabout;
+
+  thornvale::comdlg comdlg;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void buildControls();
+  void buildMenus();
+  // The selected line, or -1 when none is.
+  [[nodiscard]] int selectedPosition() const;
+
+  Dialogs& dialogs_;
+  // The line a mouse press found already selected: releasing on it selects it again.
+  int reclickedRow_ = -1;
+};
+
+}  // namespace thornvale
