@@ -5,7 +5,7 @@ FUZZ_DIR  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run test sanitize fuzz bench clean
+.PHONY: all deps configure build run test sanitize fuzz bench package clean
 
 all: build
 
@@ -38,6 +38,10 @@ fuzz: deps
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	./scripts/run-fuzzers $(FUZZ_DIR)/bin $(FUZZ_SECONDS)
+
+# A Debian package of both programs, in $(BUILD_DIR).
+package: build
+	cd $(BUILD_DIR) && cpack
 
 bench: build
 	$(BUILD_DIR)/bin/codec-bench
