@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-#include "QtDialogs.h"
-#include "mainfrm.h"
+#include "ui/QtDialogs.h"
+#include "ui/mainfrm.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

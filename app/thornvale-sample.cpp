@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iostream>
 
-#include "SampleImage.h"
+#include "sample/SampleImage.h"
 
 int main(int argc, char** argv) {
   if (argc != 2 || std::strcmp(argv[1], "--help") == 0) {

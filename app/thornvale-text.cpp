@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "Commands.h"
+#include "cli/Commands.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "SampleImage.h"
+#include "sample/SampleImage.h"
 
 namespace {
 

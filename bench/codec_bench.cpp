@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "Catalogue.h"
-#include "GetTexts.h"
-#include "RatioReporter.h"
-#include "SampleImage.h"
+#include "catalogue/Catalogue.h"
+#include "codec/GetTexts.h"
+#include "bench/RatioReporter.h"
+#include "sample/SampleImage.h"
 
 namespace {
 

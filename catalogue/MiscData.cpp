@@ -1,10 +1,10 @@
-#include "MiscData.h"
+#include "catalogue/MiscData.h"
 
 #include <array>
 #include <span>
 
-#include "CodecError.h"
-#include "ImageFile.h"
+#include "codec/FileError.h"
+#include "codec/ImageFile.h"
 
 namespace thornvale {
 namespace {
@@ -40,7 +40,7 @@ void WriteMiscData(const std::string& fileName, const MiscData& values) {
     if (!value) continue;
     any = true;
     if (offset >= size) {
-      throw CodecError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
+      throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
                        "the file ends at byte " + std::to_string(size) + ", before byte " +
                            std::to_string(offset) + "; nothing was written");
     }

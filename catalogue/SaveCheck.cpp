@@ -1,7 +1,7 @@
-#include "SaveCheck.h"
+#include "catalogue/SaveCheck.h"
 
-#include "CharacterTables.h"
-#include "Utf.h"
+#include "codec/CharacterTables.h"
+#include "codec/Utf.h"
 
 namespace thornvale {
 

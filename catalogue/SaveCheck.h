@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 namespace thornvale {
 

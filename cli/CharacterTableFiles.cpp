@@ -1,12 +1,12 @@
-#include "CharacterTableFiles.h"
+#include "cli/CharacterTableFiles.h"
 
 #include <array>
 #include <cstdio>
 #include <filesystem>
 
-#include "CodecError.h"
-#include "ReplacementFile.h"
-#include "Utf.h"
+#include "codec/FileError.h"
+#include "cli/ReplacementFile.h"
+#include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {
@@ -38,9 +38,9 @@ std::string tableFileText(const CharacterTable& table) {
 std::vector<std::string> writeTableFiles(const std::string& folder) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
-  if (error) throw CodecError(folder, "creating the folder", error);
+  if (error) throw FileError(folder, "creating the folder", error);
   if (!std::filesystem::is_directory(folder)) {
-    throw CodecError(folder, "writing tables into", std::make_error_code(std::errc::not_a_directory));
+    throw FileError(folder, "writing tables into", std::make_error_code(std::errc::not_a_directory));
   }
   std::vector<std::string> paths;
   for (const NamedCharacterTable& named : characterTables()) {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "CharacterTables.h"
+#include "codec/CharacterTables.h"
 
 namespace thornvale::cli {
 
@@ -13,7 +13,7 @@ namespace thornvale::cli {
 [[nodiscard]] std::string tableFileText(const CharacterTable& table);
 
 // Writes Table1.tbl .. Table4.tbl into `folder`, making the folder if it is missing, and returns
-// the paths written. Each file is replaced whole or not at all. Throws CodecError.
+// the paths written. Each file is replaced whole or not at all. Throws FileError.
 std::vector<std::string> writeTableFiles(const std::string& folder);
 
 }  // namespace thornvale::cli

@@ -1,4 +1,4 @@
-#include "Checksum.h"
+#include "cli/Checksum.h"
 
 #include <zlib.h>
 

@@ -1,4 +1,4 @@
-#include "Commands.h"
+#include "cli/Commands.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -8,18 +8,18 @@
 #include <iterator>
 #include <ostream>
 
-#include "CharacterTableFiles.h"
-#include "CodecError.h"
-#include "FileBytes.h"
-#include "GetTexts.h"
-#include "ImageFile.h"
-#include "ImageInfo.h"
-#include "Import.h"
-#include "MiscData.h"
-#include "PatchFile.h"
-#include "SaveCheck.h"
-#include "ScriptFormat.h"
-#include "Utf.h"
+#include "cli/CharacterTableFiles.h"
+#include "codec/FileError.h"
+#include "cli/FileBytes.h"
+#include "codec/GetTexts.h"
+#include "codec/ImageFile.h"
+#include "cli/ImageInfo.h"
+#include "cli/Import.h"
+#include "catalogue/MiscData.h"
+#include "cli/PatchFile.h"
+#include "catalogue/SaveCheck.h"
+#include "cli/ScriptFormat.h"
+#include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {
@@ -249,7 +249,7 @@ int runThornvaleText(const std::vector<std::string>& args, std::istream& in, std
     if (tablesCmd->parsed()) status = tables(folder, out);
     if (patchCmd->parsed()) status = patch(original, edited, target, format, out, err);
     if (infoCmd->parsed()) status = info(image, out, err);
-  } catch (const CodecError& e) {
+  } catch (const FileError& e) {
     error(err) << e.what() << '\n';
     return kExitRefused;
   } catch (const std::exception& e) {

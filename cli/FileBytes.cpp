@@ -1,12 +1,12 @@
-#include "FileBytes.h"
+#include "cli/FileBytes.h"
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
-#include "CodecError.h"
-#include "ImageFile.h"
+#include "codec/FileError.h"
+#include "codec/ImageFile.h"
 
 namespace thornvale::cli {
 
@@ -20,7 +20,7 @@ Bytes readWholeFile(const std::string& path) {
 
 std::string readUntilEnd(const std::string& path) {
   const auto fail = [&](const char* operation, int error) {
-    return CodecError(path, operation, std::error_code(error, std::generic_category()));
+    return FileError(path, operation, std::error_code(error, std::generic_category()));
   };
   int fd = -1;
   do {

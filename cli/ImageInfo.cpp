@@ -1,12 +1,12 @@
-#include "ImageInfo.h"
+#include "cli/ImageInfo.h"
 
 #include <algorithm>
 #include <array>
 
-#include "Catalogue.h"
-#include "Checksum.h"
-#include "ImageFile.h"
-#include "MiscData.h"
+#include "catalogue/Catalogue.h"
+#include "cli/Checksum.h"
+#include "codec/ImageFile.h"
+#include "catalogue/MiscData.h"
 
 namespace thornvale::cli {
 namespace {

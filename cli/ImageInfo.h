@@ -28,7 +28,7 @@ struct ImageInfo {
 
 [[nodiscard]] std::optional<InesHeader> parseInesHeader(const std::uint8_t (&bytes)[16]);
 
-// Reads the file in pieces, so a wrong, huge file costs no memory. Throws CodecError.
+// Reads the file in pieces, so a wrong, huge file costs no memory. Throws FileError.
 [[nodiscard]] ImageInfo inspectImage(const std::string& path);
 
 // Why the file cannot be the kind of image the catalogue describes; empty when it can.

@@ -1,15 +1,15 @@
-#include "Import.h"
+#include "cli/Import.h"
 
 #include <map>
 #include <set>
 
-#include "CharacterTables.h"
-#include "FileBytes.h"
-#include "GetTexts.h"
-#include "ImageFile.h"
-#include "ReplacementFile.h"
-#include "SaveCheck.h"
-#include "ScriptFormat.h"
+#include "codec/CharacterTables.h"
+#include "cli/FileBytes.h"
+#include "codec/GetTexts.h"
+#include "codec/ImageFile.h"
+#include "cli/ReplacementFile.h"
+#include "catalogue/SaveCheck.h"
+#include "cli/ScriptFormat.h"
 
 namespace thornvale::cli {
 namespace {

@@ -25,7 +25,7 @@ struct ImportReport {
 // Checks every row of `script` as the editor's Save checks one text, skipping rows whose text
 // the image already holds, and refuses rows that share bytes and disagree about them. Only if
 // every row passes, and not for a dry run, it writes the changed rows through WriteText into a
-// copy of the image and renames the copy over it: all or nothing. File errors throw CodecError,
+// copy of the image and renames the copy over it: all or nothing. File errors throw FileError,
 // and then too the image is as it was.
 [[nodiscard]] ImportReport importScript(const std::string& image, std::string_view script, bool dryRun);
 

@@ -1,10 +1,10 @@
-#include "PatchFile.h"
+#include "cli/PatchFile.h"
 
 #include <filesystem>
 
-#include "FileBytes.h"
-#include "PatchReaders.h"
-#include "ReplacementFile.h"
+#include "cli/FileBytes.h"
+#include "cli/PatchReaders.h"
+#include "cli/ReplacementFile.h"
 
 namespace thornvale::cli {
 namespace {

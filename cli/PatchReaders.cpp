@@ -1,4 +1,4 @@
-#include "PatchReaders.h"
+#include "cli/PatchReaders.h"
 
 #include <zlib.h>
 

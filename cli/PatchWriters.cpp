@@ -1,6 +1,6 @@
-#include "PatchWriters.h"
+#include "cli/PatchWriters.h"
 
-#include "Checksum.h"
+#include "cli/Checksum.h"
 
 namespace thornvale::cli {
 namespace {

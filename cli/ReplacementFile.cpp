@@ -1,4 +1,4 @@
-#include "ReplacementFile.h"
+#include "cli/ReplacementFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <system_error>
 #include <vector>
 
-#include "CodecError.h"
+#include "codec/FileError.h"
 
 namespace thornvale::cli {
 namespace {
@@ -33,12 +33,12 @@ ReplacementFile::ReplacementFile(const std::string& target) : target_(resolveLin
   struct stat st {};
   if (::stat(target_.c_str(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) {
-      throw CodecError(target_, "replacing", std::make_error_code(std::errc::invalid_argument),
+      throw FileError(target_, "replacing", std::make_error_code(std::errc::invalid_argument),
                        "not a regular file");
     }
     // A new file under this name would leave the image's other names holding the old bytes.
     if (st.st_nlink > 1) {
-      throw CodecError(target_, "replacing", std::make_error_code(std::errc::too_many_links),
+      throw FileError(target_, "replacing", std::make_error_code(std::errc::too_many_links),
                        "the image has " + std::to_string(st.st_nlink) +
                            " hard links, and replacing it would split them; nothing was written");
     }
@@ -101,7 +101,7 @@ void ReplacementFile::commit() {
 }
 
 void ReplacementFile::fail(const std::string& path, const char* operation, int error) const {
-  throw CodecError(path, operation, std::error_code(error, std::generic_category()));
+  throw FileError(path, operation, std::error_code(error, std::generic_category()));
 }
 
 }  // namespace thornvale::cli

@@ -10,7 +10,7 @@ namespace thornvale::cli {
 // A new version of a file, built in a temporary file beside it and renamed over it in one step,
 // so that a crash or a full disk leaves either the old file or the new one, never half of each.
 // Until commit() succeeds the target is not touched; the temporary file is removed on every
-// other way out. Failures throw CodecError.
+// other way out. Failures throw FileError.
 class ReplacementFile {
  public:
   // A symbolic link is followed, so the link stays a link to the new file. A target that exists

@@ -1,12 +1,12 @@
-#include "ScriptFormat.h"
+#include "cli/ScriptFormat.h"
 
 #include <charconv>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 
-#include "GetTexts.h"
-#include "Utf.h"
+#include "codec/GetTexts.h"
+#include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Catalogue.h"
+#include "catalogue/Catalogue.h"
 
 namespace thornvale::cli {
 

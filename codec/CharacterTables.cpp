@@ -1,4 +1,4 @@
-#include "CharacterTables.h"
+#include "codec/CharacterTables.h"
 
 #include <algorithm>
 #include <initializer_list>

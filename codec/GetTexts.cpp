@@ -1,10 +1,10 @@
-#include "GetTexts.h"
+#include "codec/GetTexts.h"
 
 #include <limits>
 #include <optional>
 #include <vector>
 
-#include "ImageFile.h"
+#include "codec/ImageFile.h"
 
 namespace thornvale {
 namespace {
@@ -24,16 +24,16 @@ class TableScope {
 void checkRange(std::int32_t offset, std::int16_t length, const std::string& fileName,
                 const char* operation) {
   if (length < 0) {
-    throw CodecError(fileName, operation, std::make_error_code(std::errc::invalid_argument),
+    throw FileError(fileName, operation, std::make_error_code(std::errc::invalid_argument),
                      "negative length " + std::to_string(length));
   }
   if (length == 0) return;
   if (offset < 0) {
-    throw CodecError(fileName, operation, std::make_error_code(std::errc::invalid_argument),
+    throw FileError(fileName, operation, std::make_error_code(std::errc::invalid_argument),
                      "negative offset " + std::to_string(offset));
   }
   if (static_cast<std::int64_t>(offset) + length > std::numeric_limits<std::int32_t>::max()) {
-    throw CodecError(fileName, operation, std::make_error_code(std::errc::value_too_large),
+    throw FileError(fileName, operation, std::make_error_code(std::errc::value_too_large),
                      "position beyond the 32-bit range (overflow)");
   }
 }
@@ -69,7 +69,7 @@ void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_
   TableScope scope(tableName);
   checkRange(offset, length, fileName, "writing");
   if (text.size() > static_cast<std::size_t>(length)) {
-    throw CodecError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
+    throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
                      "a text of " + std::to_string(text.size()) + " characters does not fit in " +
                          std::to_string(length) + " bytes; nothing was written");
   }
@@ -86,7 +86,7 @@ void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_
     if (encoded[k]) last = k;
   }
   if (last && offset + static_cast<std::int64_t>(*last) >= file.size()) {
-    throw CodecError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
+    throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
                      "the file ends at byte " + std::to_string(file.size()) +
                          ", before the text's place; nothing was written");
   }

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "CharacterTables.h"
-#include "CodecError.h"
+#include "codec/CharacterTables.h"
+#include "codec/FileError.h"
 
 namespace thornvale {
 

@@ -1,4 +1,4 @@
-#include "ImageFile.h"
+#include "codec/ImageFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "CodecError.h"
+#include "codec/FileError.h"
 
 namespace thornvale {
 
@@ -72,7 +72,7 @@ void ImageFile::close() {
 }
 
 void ImageFile::fail(const char* operation, int error) const {
-  throw CodecError(path_, operation, std::error_code(error, std::generic_category()));
+  throw FileError(path_, operation, std::error_code(error, std::generic_category()));
 }
 
 }  // namespace thornvale

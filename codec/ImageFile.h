@@ -7,7 +7,7 @@
 namespace thornvale {
 
 // One open file of the image for the length of one operation: positioned reads and writes,
-// nothing cached. Every failure throws CodecError naming the file and the system's reason.
+// nothing cached. Every failure throws FileError naming the file and the system's reason.
 class ImageFile {
  public:
   enum class Access { Read, Write };

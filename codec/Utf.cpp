@@ -1,4 +1,4 @@
-#include "Utf.h"
+#include "codec/Utf.h"
 
 namespace thornvale {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "FuzzChecks.h"
-#include "GetTexts.h"
+#include "fuzz/FuzzChecks.h"
+#include "codec/GetTexts.h"
 
 namespace thornvale::fuzz {
 namespace {
@@ -111,7 +111,7 @@ void checkCodec(const std::uint8_t* data, std::size_t size) {
   bool threw = false;
   try {
     WriteText(offset, scratchFile(), text, length, tableName);
-  } catch (const CodecError&) {
+  } catch (const FileError&) {
     threw = true;
   }
   expect(tableIsEmpty(), "the table is emptied after a write");

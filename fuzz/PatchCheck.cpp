@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "FuzzChecks.h"
-#include "PatchReaders.h"
-#include "PatchWriters.h"
+#include "fuzz/FuzzChecks.h"
+#include "cli/PatchReaders.h"
+#include "cli/PatchWriters.h"
 
 namespace thornvale::fuzz {
 namespace {

@@ -1,8 +1,8 @@
 #include <set>
 #include <string>
 
-#include "FuzzChecks.h"
-#include "ScriptFormat.h"
+#include "fuzz/FuzzChecks.h"
+#include "cli/ScriptFormat.h"
 
 namespace thornvale::fuzz {
 

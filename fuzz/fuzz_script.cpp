@@ -1,4 +1,4 @@
-#include "FuzzChecks.h"
+#include "fuzz/FuzzChecks.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   thornvale::fuzz::checkScript(data, size);

@@ -4,11 +4,11 @@
 #include <numeric>
 #include <vector>
 
-#include "Catalogue.h"
-#include "GetTexts.h"
-#include "SampleImage.h"
-#include "SaveCheck.h"
-#include "TestFiles.h"
+#include "catalogue/Catalogue.h"
+#include "codec/GetTexts.h"
+#include "sample/SampleImage.h"
+#include "catalogue/SaveCheck.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale {
 namespace {

@@ -4,7 +4,7 @@
 #include <map>
 #include <string>
 
-#include "CharacterTables.h"
+#include "codec/CharacterTables.h"
 
 namespace thornvale {
 namespace {

@@ -5,11 +5,11 @@
 
 #include <sstream>
 
-#include "Commands.h"
-#include "MiscData.h"
-#include "SampleImage.h"
-#include "ScriptFormat.h"
-#include "TestFiles.h"
+#include "cli/Commands.h"
+#include "catalogue/MiscData.h"
+#include "sample/SampleImage.h"
+#include "cli/ScriptFormat.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "Checksum.h"
-#include "ImageInfo.h"
-#include "SampleImage.h"
-#include "TestFiles.h"
+#include "cli/Checksum.h"
+#include "cli/ImageInfo.h"
+#include "sample/SampleImage.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
 namespace {

@@ -3,14 +3,14 @@
 
 #include <filesystem>
 
-#include "Catalogue.h"
-#include "CharacterTables.h"
-#include "CodecError.h"
-#include "GetTexts.h"
-#include "Import.h"
-#include "ScriptFormat.h"
-#include "TestFiles.h"
-#include "Utf.h"
+#include "catalogue/Catalogue.h"
+#include "codec/CharacterTables.h"
+#include "codec/FileError.h"
+#include "codec/GetTexts.h"
+#include "cli/Import.h"
+#include "cli/ScriptFormat.h"
+#include "tests/support/TestFiles.h"
+#include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {
@@ -162,7 +162,7 @@ TEST_F(ImportTest, AFailedWriteLeavesTheImageIntact) {
     // No temporary file can be made in a read-only folder.
     test::ObeyPermissions obey;
     fs::permissions(dir_.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_THROW((void)importScript(image_, script, false), CodecError);
+    EXPECT_THROW((void)importScript(image_, script, false), FileError);
     fs::permissions(dir_.path(), fs::perms::owner_all);
   }
   EXPECT_EQ(test::readBytes(image_), original_);
@@ -170,7 +170,7 @@ TEST_F(ImportTest, AFailedWriteLeavesTheImageIntact) {
   {
     // The copy runs out of disk halfway.
     test::FileSizeLimit full(original_.size() / 2);
-    EXPECT_THROW((void)importScript(image_, script, false), CodecError);
+    EXPECT_THROW((void)importScript(image_, script, false), FileError);
   }
   EXPECT_EQ(test::readBytes(image_), original_);
   expectOnlyTheImage();
@@ -182,7 +182,7 @@ TEST_F(ImportTest, RefusesAnImageThatASaveCouldNotWriteEither) {
     // A writable folder would let a rename replace a read-only image.
     test::ObeyPermissions obey;
     fs::permissions(image_, fs::perms::owner_read);
-    EXPECT_THROW((void)importScript(image_, script, false), CodecError);
+    EXPECT_THROW((void)importScript(image_, script, false), FileError);
     fs::permissions(image_, fs::perms::owner_read | fs::perms::owner_write);
   }
   EXPECT_EQ(test::readBytes(image_), original_);
@@ -190,7 +190,7 @@ TEST_F(ImportTest, RefusesAnImageThatASaveCouldNotWriteEither) {
 
   const std::string other = dir_.file("other-name.nes");
   fs::create_hard_link(image_, other);
-  EXPECT_THROW((void)importScript(image_, script, false), CodecError);
+  EXPECT_THROW((void)importScript(image_, script, false), FileError);
   EXPECT_EQ(test::readBytes(image_), original_);
   EXPECT_TRUE(fs::equivalent(image_, other));
 }

@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "Checksum.h"
-#include "PatchFile.h"
-#include "PatchReaders.h"
-#include "PatchWriters.h"
-#include "TestFiles.h"
+#include "cli/Checksum.h"
+#include "cli/PatchFile.h"
+#include "cli/PatchReaders.h"
+#include "cli/PatchWriters.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
 namespace {

@@ -2,11 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "Catalogue.h"
-#include "SampleImage.h"
-#include "ScriptFormat.h"
-#include "TestFiles.h"
-#include "Utf.h"
+#include "catalogue/Catalogue.h"
+#include "sample/SampleImage.h"
+#include "cli/ScriptFormat.h"
+#include "tests/support/TestFiles.h"
+#include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {

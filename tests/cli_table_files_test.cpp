@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <map>
 
-#include "CharacterTableFiles.h"
-#include "CharacterTables.h"
-#include "CodecError.h"
-#include "TestFiles.h"
-#include "Utf.h"
+#include "cli/CharacterTableFiles.h"
+#include "codec/CharacterTables.h"
+#include "codec/FileError.h"
+#include "tests/support/TestFiles.h"
+#include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {
@@ -63,7 +63,7 @@ TEST(TableFiles, RefusesAFolderThatIsAFile) {
   test::TempDir dir;
   const std::string file = dir.file("taken");
   test::writeBytes(file, {1, 2, 3});
-  EXPECT_THROW((void)writeTableFiles(file), CodecError);
+  EXPECT_THROW((void)writeTableFiles(file), FileError);
   EXPECT_EQ(test::readBytes(file), (test::Bytes{1, 2, 3}));
 }
 

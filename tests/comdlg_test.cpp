@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "CannedDialogs.h"
-#include "comdlg.h"
+#include "tests/support/CannedDialogs.h"
+#include "ui/comdlg.h"
 
 namespace thornvale {
 namespace {

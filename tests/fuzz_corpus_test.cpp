@@ -5,8 +5,8 @@
 
 #include <filesystem>
 
-#include "FuzzChecks.h"
-#include "TestFiles.h"
+#include "fuzz/FuzzChecks.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale {
 namespace {

@@ -7,9 +7,9 @@
 #include <cstring>
 #include <limits>
 
-#include "Catalogue.h"
-#include "GetTexts.h"
-#include "TestFiles.h"
+#include "catalogue/Catalogue.h"
+#include "codec/GetTexts.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale {
 namespace {
@@ -35,16 +35,16 @@ class GetTextsTest : public ::testing::Test {
   std::string path_ = dir_.file("image.nes");
 };
 
-// Runs `call` expecting a CodecError and returns it.
+// Runs `call` expecting a FileError and returns it.
 template <typename Call>
-CodecError codecError(Call call) {
+FileError fileError(Call call) {
   try {
     call();
-  } catch (const CodecError& e) {
+  } catch (const FileError& e) {
     return e;
   }
-  ADD_FAILURE() << "no CodecError";
-  return CodecError("", "", {});
+  ADD_FAILURE() << "no FileError";
+  return FileError("", "", {});
 }
 
 struct ReadCase {
@@ -168,7 +168,7 @@ TEST_F(GetTextsTest, WriteRefusesBeforeWritingAnything) {
   for (const RefusedWrite& c : cases) {
     SCOPED_TRACE(c.name);
     image(original);
-    const CodecError e = codecError([&] { WriteText(c.offset, path_, c.text, c.length, "Table1"); });
+    const FileError e = fileError([&] { WriteText(c.offset, path_, c.text, c.length, "Table1"); });
     EXPECT_EQ(e.code(), std::make_error_code(c.code));
     EXPECT_EQ(e.path(), path_);
     EXPECT_EQ(e.operation(), "writing");
@@ -186,9 +186,9 @@ TEST_F(GetTextsTest, WriteMayEndAtTheLastByteWhenNothingStorableLiesBeyond) {
 
 TEST_F(GetTextsTest, ReadRefusesPositionsOutsideTheFilesNumbering) {
   image({0xB0});
-  EXPECT_EQ(codecError([&] { (void)ReadText(-5, path_, 2, "Table1"); }).code(),
+  EXPECT_EQ(fileError([&] { (void)ReadText(-5, path_, 2, "Table1"); }).code(),
             std::make_error_code(std::errc::invalid_argument));
-  EXPECT_EQ(codecError([&] { (void)ReadText(std::numeric_limits<std::int32_t>::max(), path_, 1, "Table1"); }).code(),
+  EXPECT_EQ(fileError([&] { (void)ReadText(std::numeric_limits<std::int32_t>::max(), path_, 1, "Table1"); }).code(),
             std::make_error_code(std::errc::value_too_large));
   EXPECT_EQ(ReadText(std::numeric_limits<std::int32_t>::max() - 1, path_, 1, "Table1"), u"_");
 }
@@ -213,7 +213,7 @@ TEST_F(GetTextsTest, FileErrorsCarryThePathTheOperationAndTheSystemsReason) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    const CodecError e = codecError(c.call);
+    const FileError e = fileError(c.call);
     EXPECT_EQ(e.path(), c.path);
     EXPECT_EQ(e.operation(), c.operation);
     EXPECT_EQ(e.code().value(), c.error);
@@ -230,12 +230,12 @@ TEST_F(GetTextsTest, PermissionsAreObeyed) {
   ::chmod(path_.c_str(), 0444);
   {
     test::ObeyPermissions obey;
-    const CodecError e = codecError([&] { WriteText(0, path_, u"AB", 2, "Table1"); });
+    const FileError e = fileError([&] { WriteText(0, path_, u"AB", 2, "Table1"); });
     EXPECT_EQ(e.code().value(), EACCES);
     EXPECT_EQ(e.operation(), "opening");
     EXPECT_EQ(ReadText(0, path_, 1, "Table1"), u"");  // 0x11 decodes to nothing, but reading works
     ::chmod(path_.c_str(), 0222);
-    EXPECT_EQ(codecError([&] { (void)ReadText(0, path_, 1, "Table1"); }).code().value(), EACCES);
+    EXPECT_EQ(fileError([&] { (void)ReadText(0, path_, 1, "Table1"); }).code().value(), EACCES);
   }
   ::chmod(path_.c_str(), 0644);
   EXPECT_EQ(onDisk(), original);
@@ -246,7 +246,7 @@ TEST_F(GetTextsTest, AFailingWriteIsReportedNotSwallowed) {
   image(original);
   {
     test::FileSizeLimit limit(16);
-    const CodecError e = codecError([&] { WriteText(32, path_, u"AB", 2, "Table1"); });
+    const FileError e = fileError([&] { WriteText(32, path_, u"AB", 2, "Table1"); });
     EXPECT_EQ(e.code().value(), EFBIG);
     EXPECT_EQ(e.operation(), "writing");
   }
@@ -259,7 +259,7 @@ TEST_F(GetTextsTest, AFailureAfterTheFirstRunLeavesOnlyTheRunsBeforeIt) {
     test::FileSizeLimit limit(16);
     // Two runs, split by a character Table2 cannot store: the first lies under the limit.
     EXPECT_THROW(WriteText(14, path_, std::u16string(u"MA") + u"b" + std::u16string(17, u'A'), 20, "Table2"),
-                 CodecError);
+                 FileError);
   }
   const Bytes after = onDisk();
   EXPECT_EQ(after[14], 0xBA);

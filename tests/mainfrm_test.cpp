@@ -14,11 +14,11 @@
 #include <filesystem>
 #include <initializer_list>
 
-#include "Catalogue.h"
-#include "EditorFixture.h"
-#include "SampleImage.h"
-#include "SaveCheck.h"
-#include "mainfrm.h"
+#include "catalogue/Catalogue.h"
+#include "tests/support/EditorFixture.h"
+#include "sample/SampleImage.h"
+#include "catalogue/SaveCheck.h"
+#include "ui/mainfrm.h"
 
 namespace thornvale {
 namespace {

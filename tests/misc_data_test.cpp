@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "CodecError.h"
-#include "MiscData.h"
-#include "SampleImage.h"
-#include "TestFiles.h"
+#include "codec/FileError.h"
+#include "catalogue/MiscData.h"
+#include "sample/SampleImage.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale {
 namespace {
@@ -53,12 +53,12 @@ TEST_F(MiscDataTest, WritesWhatIsSetAndLeavesTheRest) {
 TEST_F(MiscDataTest, RefusesAByteBeyondTheEndAndWritesNeither) {
   const test::Bytes shortImage(kHitCountOffset + 10, 0x07);
   test::writeBytes(path_, shortImage);
-  EXPECT_THROW(WriteMiscData(path_, {kDebugMenuEnabled, 9}), CodecError);
+  EXPECT_THROW(WriteMiscData(path_, {kDebugMenuEnabled, 9}), FileError);
   EXPECT_EQ(test::readBytes(path_), shortImage);
 
-  EXPECT_THROW((void)ReadMiscData(dir_.file("missing.nes")), CodecError);
-  EXPECT_THROW((void)ReadMiscData(dir_.path().string()), CodecError);
-  EXPECT_THROW(WriteMiscData(dir_.file("missing.nes"), {std::nullopt, 1}), CodecError);
+  EXPECT_THROW((void)ReadMiscData(dir_.file("missing.nes")), FileError);
+  EXPECT_THROW((void)ReadMiscData(dir_.path().string()), FileError);
+  EXPECT_THROW(WriteMiscData(dir_.file("missing.nes"), {std::nullopt, 1}), FileError);
   EXPECT_FALSE(std::filesystem::exists(dir_.file("missing.nes")));
 }
 

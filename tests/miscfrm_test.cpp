@@ -12,9 +12,9 @@
 #include <filesystem>
 #include <optional>
 
-#include "EditorFixture.h"
-#include "MiscData.h"
-#include "miscfrm.h"
+#include "tests/support/EditorFixture.h"
+#include "catalogue/MiscData.h"
+#include "ui/miscfrm.h"
 
 namespace thornvale {
 namespace {

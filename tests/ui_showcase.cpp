@@ -14,8 +14,8 @@
 #include <cstring>
 #include <utility>
 
-#include "QtDialogs.h"
-#include "mainfrm.h"
+#include "ui/QtDialogs.h"
+#include "ui/mainfrm.h"
 
 namespace {
 

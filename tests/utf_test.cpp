@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Utf.h"
+#include "codec/Utf.h"
 
 namespace thornvale {
 namespace {

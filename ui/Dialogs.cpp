@@ -1,10 +1,10 @@
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 
-#include "CodecError.h"
+#include "codec/FileError.h"
 
 namespace thornvale {
 
-void showError(Dialogs& dialogs, QWidget* parent, const CodecError& error) {
+void showError(Dialogs& dialogs, QWidget* parent, const FileError& error) {
   // what() names the path as it was handed to the core, in the local encoding, and the reason.
   dialogs.message(parent, QStringLiteral("Error"), QString::fromLocal8Bit(error.what()),
                   Dialogs::Icon::Stop);

@@ -6,7 +6,7 @@ class QWidget;
 
 namespace thornvale {
 
-class CodecError;
+class FileError;
 
 // Every modal question the windows ask goes through here, so that tests can answer it without a
 // dialog on the screen. The program passes QtDialogs.
@@ -25,7 +25,7 @@ class Dialogs {
 };
 
 // How a command reports a file that failed it: the path and the system's reason, under "Error".
-void showError(Dialogs& dialogs, QWidget* parent, const CodecError& error);
+void showError(Dialogs& dialogs, QWidget* parent, const FileError& error);
 
 // How a command says no to what the user asked of it, also under "Error".
 void showRefusal(Dialogs& dialogs, QWidget* parent, const QString& text);

@@ -1,4 +1,4 @@
-#include "FitFont.h"
+#include "ui/FitFont.h"
 
 #include <QAbstractButton>
 #include <QFont>

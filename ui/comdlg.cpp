@@ -1,8 +1,8 @@
-#include "comdlg.h"
+#include "ui/comdlg.h"
 
 #include <QStringList>
 
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 
 namespace thornvale {
 

@@ -1,4 +1,4 @@
-#include "mainfrm.h"
+#include "ui/mainfrm.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,14 +12,14 @@
 #include <QPushButton>
 #include <QStringList>
 
-#include "Catalogue.h"
-#include "CodecError.h"
-#include "Dialogs.h"
-#include "FitFont.h"
-#include "GetTexts.h"
-#include "SaveCheck.h"
-#include "Twips.h"
-#include "miscfrm.h"
+#include "catalogue/Catalogue.h"
+#include "codec/FileError.h"
+#include "ui/Dialogs.h"
+#include "ui/FitFont.h"
+#include "codec/GetTexts.h"
+#include "catalogue/SaveCheck.h"
+#include "ui/Twips.h"
+#include "ui/miscfrm.h"
 
 namespace thornvale {
 namespace {
@@ -179,7 +179,7 @@ void mainfrm::mnuopen_Click() {
     for (const CatalogueEntry& entry : catalogue()) {
       lines.append(QString::fromStdU16String(ReadText(entry.offset, path, entry.length, entry.tableName)));
     }
-  } catch (const CodecError& error) {
+  } catch (const FileError& error) {
     showError(dialogs_, this, error);
     return;
   }
@@ -201,7 +201,7 @@ void mainfrm::cmdsave_Click() {
   }
   try {
     WriteText(entry->offset, localPath(comdlg.FileName), text, entry->saveLength, entry->tableName);
-  } catch (const CodecError& error) {
+  } catch (const FileError& error) {
     showError(dialogs_, this, error);
   }
 }
@@ -210,7 +210,7 @@ void mainfrm::mnumisc_Click() {
   miscfrm form(dialogs_, comdlg.FileName, this);
   try {
     form.Form_Load();
-  } catch (const CodecError& error) {
+  } catch (const FileError& error) {
     showError(dialogs_, this, error);
     return;
   }

@@ -2,7 +2,7 @@
 
 #include <QMainWindow>
 
-#include "comdlg.h"
+#include "ui/comdlg.h"
 
 class QAction;
 class QLabel;

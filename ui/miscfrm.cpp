@@ -1,4 +1,4 @@
-#include "miscfrm.h"
+#include "ui/miscfrm.h"
 
 #include <QFile>
 #include <QGroupBox>
@@ -7,10 +7,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "CodecError.h"
-#include "Dialogs.h"
-#include "FitFont.h"
-#include "Twips.h"
+#include "codec/FileError.h"
+#include "ui/Dialogs.h"
+#include "ui/FitFont.h"
+#include "ui/Twips.h"
 
 namespace thornvale {
 
@@ -101,7 +101,7 @@ void miscfrm::cmdsave_Click() {
   if (values.debugMenu || values.hitCount) {
     try {
       WriteMiscData(QFile::encodeName(fileName_).toStdString(), values);
-    } catch (const CodecError& error) {
+    } catch (const FileError& error) {
       showError(dialogs_, this, error);
       return;
     }

@@ -3,7 +3,7 @@
 #include <QDialog>
 #include <QString>
 
-#include "MiscData.h"
+#include "catalogue/MiscData.h"
 
 class QGroupBox;
 class QLabel;
@@ -24,7 +24,7 @@ class miscfrm : public QDialog {
   // `fileName` is the image name as the main window holds it when the window is asked for.
   miscfrm(Dialogs& dialogs, QString fileName, QWidget* parent = nullptr);
 
-  // Reads the two bytes into the controls. Throws CodecError; the caller shows it instead of
+  // Reads the two bytes into the controls. Throws FileError; the caller shows it instead of
   // showing the window.
   void Form_Load();
   // Writes what the controls hold and closes; refuses a hit count that is no byte and stays.

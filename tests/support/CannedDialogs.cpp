@@ -1,4 +1,4 @@
-#include "CannedDialogs.h"
+#include "tests/support/CannedDialogs.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <deque>
 #include <vector>
 
-#include "Dialogs.h"
+#include "ui/Dialogs.h"
 
 namespace thornvale::test {
 

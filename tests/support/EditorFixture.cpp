@@ -1,4 +1,4 @@
-#include "EditorFixture.h"
+#include "tests/support/EditorFixture.h"
 
 #include <QAction>
 #include <QAbstractButton>
@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "miscfrm.h"
+#include "ui/miscfrm.h"
 
 namespace thornvale::test {
 

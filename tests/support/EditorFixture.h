@@ -9,9 +9,9 @@
 #include <functional>
 #include <string>
 
-#include "CannedDialogs.h"
-#include "TestFiles.h"
-#include "mainfrm.h"
+#include "tests/support/CannedDialogs.h"
+#include "tests/support/TestFiles.h"
+#include "ui/mainfrm.h"
 
 namespace thornvale {
 class miscfrm;

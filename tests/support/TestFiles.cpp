@@ -1,4 +1,4 @@
-#include "TestFiles.h"
+#include "tests/support/TestFiles.h"
 
 #include <linux/capability.h>
 #include <sys/resource.h>
@@ -11,7 +11,7 @@
 #include <iterator>
 #include <stdexcept>
 
-#include "SampleImage.h"
+#include "sample/SampleImage.h"
 
 namespace thornvale::test {
 

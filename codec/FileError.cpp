@@ -1,4 +1,4 @@
-#include "CodecError.h"
+#include "codec/FileError.h"
 
 namespace thornvale {
 namespace {
@@ -9,10 +9,10 @@ std::string describe(const std::string& path, const std::string& operation, cons
 
 }  // namespace
 
-CodecError::CodecError(std::string path, std::string operation, std::error_code code)
-    : CodecError(std::move(path), std::move(operation), code, code.message()) {}
+FileError::FileError(std::string path, std::string operation, std::error_code code)
+    : FileError(std::move(path), std::move(operation), code, code.message()) {}
 
-CodecError::CodecError(std::string path, std::string operation, std::error_code code, std::string reason)
+FileError::FileError(std::string path, std::string operation, std::error_code code, std::string reason)
     : std::runtime_error(describe(path, operation, reason)),
       path_(std::move(path)),
       operation_(std::move(operation)),

@@ -7,10 +7,10 @@
 namespace thornvale {
 
 // The one error that the core throws: which file, what was being done with it, and why.
-class CodecError : public std::runtime_error {
+class FileError : public std::runtime_error {
  public:
-  CodecError(std::string path, std::string operation, std::error_code code);
-  CodecError(std::string path, std::string operation, std::error_code code, std::string reason);
+  FileError(std::string path, std::string operation, std::error_code code);
+  FileError(std::string path, std::string operation, std::error_code code, std::string reason);
 
   [[nodiscard]] const std::string& path() const noexcept { return path_; }
   // A gerund such as "opening" or "writing".

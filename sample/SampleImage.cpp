@@ -1,11 +1,11 @@
-#include "SampleImage.h"
+#include "sample/SampleImage.h"
 
 #include <array>
 #include <stdexcept>
 
-#include "Catalogue.h"
-#include "CharacterTables.h"
-#include "MiscData.h"
+#include "catalogue/Catalogue.h"
+#include "codec/CharacterTables.h"
+#include "catalogue/MiscData.h"
 
 namespace thornvale {
 namespace {
