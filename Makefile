@@ -49,3 +49,15 @@ bench: build
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+
+# The Windows programs, cross-built with mingw-w64 into $(WINDOWS_DIR)/bin, and their tests under
+# Wine: one Wine server and one X server for the whole run.
+WINDOWS_DIR ?= build-windows
+.PHONY: windows windows-test
+
+windows: deps
+	cmake -S . -B $(WINDOWS_DIR) --toolchain cmake/mingw-w64-x86_64.cmake -DTHORNVALE_BUILD_BENCH=OFF
+	cmake --build $(WINDOWS_DIR) -j $(JOBS)
+
+windows-test: windows
+	./scripts/windows-test $(WINDOWS_DIR) $(JOBS)

@@ -1,0 +1,5 @@
+if(NOT TARGET CLI11::CLI11)
+  include(${CMAKE_CURRENT_LIST_DIR}/../HostHeaders.cmake)
+  thornvale_host_headers(CLI11::CLI11 CLI)
+endif()
+set(CLI11_FOUND TRUE)

@@ -1,0 +1,5 @@
+if(NOT TARGET nlohmann_json::nlohmann_json)
+  include(${CMAKE_CURRENT_LIST_DIR}/../HostHeaders.cmake)
+  thornvale_host_headers(nlohmann_json::nlohmann_json nlohmann)
+endif()
+set(nlohmann_json_FOUND TRUE)
