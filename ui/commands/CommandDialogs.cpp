@@ -1,0 +1,16 @@
+#include "ui/commands/CommandDialogs.h"
+
+#include "codec/FileError.h"
+
+namespace thornvale {
+
+void showError(CommandDialogs& dialogs, const FileError& error) {
+  // what() names the path as the command handed it to the core, and the system's reason.
+  dialogs.message("Error", error.what(), CommandDialogs::Icon::Stop);
+}
+
+void showRefusal(CommandDialogs& dialogs, const std::string& text) {
+  dialogs.message("Error", text, CommandDialogs::Icon::Stop);
+}
+
+}  // namespace thornvale
