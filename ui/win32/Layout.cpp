@@ -1,0 +1,90 @@
+#include "ui/win32/Layout.h"
+
+#include <algorithm>
+#include <string>
+
+namespace thornvale::win32 {
+namespace {
+
+std::wstring captionOf(HWND control) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+// Room that a control's own decoration takes from its caption: a button's edges, a radio
+// button's circle, a group box's corners.
+int decorationWidth(HWND control, UINT dpi) {
+  wchar_t kind[32] = {};
+  GetClassNameW(control, kind, 32);
+  if (lstrcmpiW(kind, L"Button") != 0) return 0;
+  const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
+  if (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON) return twipsToPixels(300, dpi);
+  return twipsToPixels(150, dpi);
+}
+
+bool captionsFit(HWND window, std::span<const int> captioned, HFONT font, UINT dpi) {
+  HDC dc = GetDC(window);
+  const HGDIOBJ old = SelectObject(dc, font);
+  bool fit = true;
+  for (int id : captioned) {
+    HWND control = GetDlgItem(window, id);
+    const std::wstring caption = captionOf(control);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    RECT box{};
+    GetClientRect(control, &box);
+    if (extent.cx + decorationWidth(control, dpi) > box.right) fit = false;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(window, dc);
+  return fit;
+}
+
+}  // namespace
+
+void placeControls(HWND window, std::span<const Placement> placements, UINT dpi) {
+  for (const Placement& place : placements) {
+    SetWindowPos(GetDlgItem(window, place.id), nullptr, twipsToPixels(place.twips.left, dpi),
+                 twipsToPixels(place.twips.top, dpi), twipsToPixels(place.twips.width, dpi),
+                 twipsToPixels(place.twips.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+HFONT fittingFont(HWND window, std::span<const int> captioned, UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+  LOGFONTW face = metrics.lfMessageFont;
+  // Heights in half points, as negative character heights in pixels.
+  const LONG smallest = -MulDiv(6, static_cast<int>(dpi), 72);
+  const LONG halfPoint = std::max(1, MulDiv(1, static_cast<int>(dpi), 144));
+  for (;;) {
+    HFONT font = CreateFontIndirectW(&face);
+    if (captionsFit(window, captioned, font, dpi) || face.lfHeight >= smallest) return font;
+    DeleteObject(font);
+    face.lfHeight = std::min(smallest, face.lfHeight + halfPoint);
+  }
+}
+
+void applyFont(HWND window, HFONT font) {
+  EnumChildWindows(
+      window,
+      [](HWND child, LPARAM font) -> BOOL {
+        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(font));
+}
+
+RECT windowRectFor(RECT client, DWORD style, DWORD exStyle, bool menu, UINT dpi) {
+  AdjustWindowRectExForDpi(&client, style, menu ? TRUE : FALSE, exStyle, dpi);
+  return client;
+}
+
+UINT windowDpi(HWND window) {
+  const UINT dpi = GetDpiForWindow(window);
+  return dpi == 0 ? USER_DEFAULT_SCREEN_DPI : dpi;
+}
+
+}  // namespace thornvale::win32

@@ -1,0 +1,51 @@
+#include "ui/win32/Win32Dialogs.h"
+
+#include <windows.h>
+#include <commdlg.h>
+
+#include "codec/windows/WideString.h"
+
+namespace thornvale::win32 {
+namespace {
+
+std::wstring wide(const std::string& text) { return windows::widen(text).value_or(std::wstring()); }
+
+}  // namespace
+
+void Win32Dialogs::message(const std::string& title, const std::string& text, Icon icon) {
+  // Style 16 is MB_OK | MB_ICONSTOP; the About box has no icon.
+  const UINT style = MB_OK | (icon == Icon::Stop ? MB_ICONSTOP : 0);
+  MessageBoxW(GetActiveWindow(), wide(text).c_str(), wide(title).c_str(), style);
+}
+
+std::string Win32Dialogs::openFile(const OpenRequest& request) {
+  const std::wstring title = wide(request.title);
+  const std::wstring filter = openFilter(request.types);
+  const std::wstring folder = wide(request.initialFolder);
+  // Room for a long path; a path that does not fit is an error of the dialog, read as a cancel.
+  std::wstring path(32768, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof dialog;
+  dialog.hwndOwner = GetActiveWindow();
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  dialog.lpstrTitle = title.c_str();
+  // The program never changes its working folder behind the user's back.
+  dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&dialog)) return {};
+  path.resize(wcslen(path.c_str()));
+  return windows::narrow(path);
+}
+
+std::wstring openFilter(const std::vector<CommandDialogs::FileType>& types) {
+  std::wstring filter;
+  for (const CommandDialogs::FileType& type : types) {
+    filter += wide(type.description) + L'\0' + wide(type.pattern) + L'\0';
+  }
+  return filter + L'\0';
+}
+
+}  // namespace thornvale::win32

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "codec/Utf.h"
+#include <utility>
+
+namespace thornvale::win32 {
+
+// Owns one GDI or USER object and gives it back to the system when it goes.
+template <class Handle, BOOL(WINAPI* Release)(Handle)>
+class OwnedHandle {
+ public:
+  OwnedHandle() = default;
+  explicit OwnedHandle(Handle handle) : handle_(handle) {}
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
+  ~OwnedHandle() { reset(); }
+
+  void reset(Handle handle = nullptr) {
+    if (handle_ != nullptr) Release(handle_);
+    handle_ = handle;
+  }
+  [[nodiscard]] Handle get() const { return handle_; }
+
+ private:
+  Handle handle_ = nullptr;
+};
+
+inline BOOL WINAPI deleteFont(HFONT font) { return DeleteObject(font); }
+
+using FontHandle = OwnedHandle<HFONT, deleteFont>;
+using MenuHandle = OwnedHandle<HMENU, DestroyMenu>;
+
+// A control's text, UTF-16 as the control holds it; one code unit per character of a text.
+[[nodiscard]] inline std::u16string controlText(HWND control) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
+  return std::u16string(text.begin(), text.end());
+}
+
+inline void setControlText(HWND control, std::u16string_view text) {
+  const std::wstring wide(text.begin(), text.end());
+  SetWindowTextW(control, wide.c_str());
+}
+
+// For the commands' UTF-8 strings.
+inline void setControlText(HWND control, const std::string& utf8) {
+  setControlText(control, fromUtf8(utf8).value_or(std::u16string()));
+}
+
+}  // namespace thornvale::win32

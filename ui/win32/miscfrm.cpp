@@ -1,0 +1,201 @@
+#include "ui/win32/miscfrm.h"
+
+#include <commctrl.h>
+
+#include <array>
+
+#include "ui/commands/MiscCommands.h"
+#include "ui/win32/ControlIds.h"
+#include "ui/win32/Layout.h"
+
+namespace thornvale::win32 {
+namespace {
+
+constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr int kClientWidth = 8070;
+constexpr int kClientHeight = 4755;
+
+// The frame's controls stand where they would inside it: a Windows group box only draws, so they
+// are the window's children, moved by the frame's own place.
+constexpr int kFrameLeft = 120;
+constexpr int kFrameTop = 120;
+constexpr TwipsRect inFrame(int left, int top, int width, int height) {
+  return {kFrameLeft + left, kFrameTop + top, width, height};
+}
+
+constexpr std::array<Placement, 8> kPlacements = {{
+    {kFrame1, {kFrameLeft, kFrameTop, 7815, 4095}},
+    {kLbldebug, inFrame(120, 240, 1095, 255)},
+    {kOpdebuge, inFrame(1200, 240, 1215, 195)},
+    {kOpdebugd, inFrame(2160, 240, 975, 195)},
+    {kMiscLabel1, inFrame(3480, 240, 1695, 255)},
+    {kText1, inFrame(5160, 205, 735, 285)},
+    {kMiscCmdsave, {2880, 4320, 975, 375}},
+    {kMiscCmdcancel, {4320, 4320, 975, 375}},
+}};
+constexpr std::array<int, 6> kCaptioned = {kLbldebug,    kOpdebuge,    kOpdebugd,
+                                           kMiscLabel1, kMiscCmdsave, kMiscCmdcancel};
+
+HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle,
+                   int id) {
+  return CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+}
+
+void registerClass() {
+  static const bool registered = [] {
+    WNDCLASSEXW kind{};
+    kind.cbSize = sizeof kind;
+    kind.lpfnWndProc = DefWindowProcW;
+    kind.hInstance = instance();
+    kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    kind.lpszClassName = miscfrm::kClassName;
+    return RegisterClassExW(&kind) != 0;
+  }();
+  (void)registered;
+}
+
+bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+}  // namespace
+
+miscfrm::miscfrm(CommandDialogs& dialogs, std::string imageName, HWND owner)
+    : dialogs_(dialogs), imageName_(std::move(imageName)), owner_(owner) {
+  registerClass();
+  // The platform chooses where the window first stands.
+  window_ = CreateWindowExW(kExStyle, kClassName, L"Misc Data Editor", kStyle, CW_USEDEFAULT,
+                            CW_USEDEFAULT, 0, 0, owner_, nullptr, instance(), nullptr);
+  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&miscfrm::windowProc));
+  buildControls();
+  layout(windowDpi(window_), nullptr);
+}
+
+miscfrm::~miscfrm() {
+  if (window_ != nullptr) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+}
+
+void miscfrm::buildControls() {
+  // Created in the keyboard order; WS_GROUP on the first option button and on the control after
+  // the second makes the two one group, in which selecting one clears the other.
+  cmdsave = createControl(window_, WC_BUTTONW, L"Save", WS_TABSTOP | BS_PUSHBUTTON, 0, kMiscCmdsave);
+  cmdcancel = createControl(window_, WC_BUTTONW, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, kMiscCmdcancel);
+  Frame1 = createControl(window_, WC_BUTTONW, L"Misc Data", BS_GROUPBOX, 0, kFrame1);
+  lbldebug = createControl(window_, WC_STATICW, L"Debug Menu :", SS_LEFT | SS_NOPREFIX, 0, kLbldebug);
+  opdebuge = createControl(window_, WC_BUTTONW, L"Enabled", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
+                           0, kOpdebuge);
+  opdebugd = createControl(window_, WC_BUTTONW, L"Disabled", BS_AUTORADIOBUTTON, 0, kOpdebugd);
+  Text1 = createControl(window_, WC_EDITW, L"Text1", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
+                        WS_EX_CLIENTEDGE, kText1);
+  Label1 = createControl(window_, WC_STATICW, L"Hits to Kill a Grumkin:", SS_LEFT | SS_NOPREFIX, 0,
+                         kMiscLabel1);
+}
+
+void miscfrm::layout(UINT dpi, const RECT* suggested) {
+  placeControls(window_, kPlacements, dpi);
+  HFONT font = fittingFont(window_, kCaptioned, dpi);
+  applyFont(window_, font);
+  font_.reset(font);
+  const RECT client{0, 0, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi)};
+  const RECT frame = windowRectFor(client, kStyle, kExStyle, false, dpi);
+  const UINT move = suggested != nullptr ? 0 : SWP_NOMOVE;
+  SetWindowPos(window_, nullptr, suggested != nullptr ? suggested->left : 0,
+               suggested != nullptr ? suggested->top : 0, frame.right - frame.left,
+               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE | move);
+}
+
+bool miscfrm::Form_Load() {
+  const std::optional<MiscData> loaded = loadMisc(dialogs_, imageName_);
+  if (!loaded) return false;
+  loaded_ = *loaded;
+  const MiscShown shown = showMisc(loaded_);
+  SendMessageW(opdebugd, BM_SETCHECK, shown.option == DebugMenu::Disabled ? BST_CHECKED : BST_UNCHECKED, 0);
+  SendMessageW(opdebuge, BM_SETCHECK, shown.option == DebugMenu::Enabled ? BST_CHECKED : BST_UNCHECKED, 0);
+  setControlText(Text1, shown.hitCount);
+  return true;
+}
+
+void miscfrm::cmdsave_Click() {
+  const DebugMenu chosen = checked(opdebugd)   ? DebugMenu::Disabled
+                           : checked(opdebuge) ? DebugMenu::Enabled
+                                               : DebugMenu::Unknown;
+  if (saveMisc(dialogs_, imageName_, loaded_, chosen, controlText(Text1))) close();
+}
+
+void miscfrm::cmdcancel_Click() { close(); }
+
+void miscfrm::close() {
+  closed_ = true;
+  // The owner takes input again before this window goes, so that it, and not some other
+  // program's window, becomes the active one.
+  if (owner_ != nullptr) EnableWindow(owner_, TRUE);
+  ShowWindow(window_, SW_HIDE);
+}
+
+void miscfrm::showModal() {
+  closed_ = false;
+  if (owner_ != nullptr) EnableWindow(owner_, FALSE);
+  ShowWindow(window_, SW_SHOWNORMAL);
+  SetFocus(cmdsave);
+  MSG message{};
+  while (!closed_) {
+    const BOOL got = GetMessageW(&message, nullptr, 0, 0);
+    if (got == 0) {
+      // The program is asked to end: leave that request for the main loop.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      break;
+    }
+    if (got < 0) break;
+    if (!IsDialogMessageW(window_, &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  if (!closed_) close();
+}
+
+LRESULT CALLBACK miscfrm::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<miscfrm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  return self->handle(message, wParam, lParam);
+}
+
+LRESULT miscfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case kMiscCmdsave:
+          if (HIWORD(wParam) == BN_CLICKED) cmdsave_Click();
+          return 0;
+        case kMiscCmdcancel:
+          if (HIWORD(wParam) == BN_CLICKED) cmdcancel_Click();
+          return 0;
+        case IDCANCEL:
+          // Escape closes like the close box, writing nothing; Enter (IDOK) does nothing.
+          close();
+          return 0;
+        default:
+          return 0;
+      }
+    case WM_DPICHANGED:
+      layout(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
+      return 0;
+    case WM_CLOSE:
+      close();
+      return 0;
+    case WM_DESTROY:
+      window_ = nullptr;
+      return 0;
+    default:
+      return DefWindowProcW(window_, message, wParam, lParam);
+  }
+}
+
+}  // namespace thornvale::win32
