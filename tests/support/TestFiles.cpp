@@ -1,24 +1,47 @@
 #include "tests/support/TestFiles.h"
 
+#ifndef _WIN32
 #include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#endif
 
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <stdexcept>
 
 #include "sample/SampleImage.h"
 
 namespace thornvale::test {
 
+std::filesystem::path fsPath(const std::string& utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string utf8Path(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 TempDir::TempDir() {
+#ifdef _WIN32
+  // No mkdtemp; a folder that could be created is one that did not exist.
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const auto candidate =
+        std::filesystem::temp_directory_path() / ("thornvale-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) path_ = candidate;
+  }
+  if (path_.empty()) throw std::runtime_error("cannot make a temporary folder");
+#else
   std::string pattern = (std::filesystem::temp_directory_path() / "thornvale-test-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
+#endif
 }
 
 TempDir::~TempDir() {
@@ -29,13 +52,13 @@ TempDir::~TempDir() {
 }
 
 void writeBytes(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 Bytes readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(fsPath(path), std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -45,6 +68,13 @@ Bytes writeSampleImage(const std::string& path) {
   writeBytes(path, image);
   return image;
 }
+
+#ifdef _WIN32
+
+ObeyPermissions::ObeyPermissions() = default;
+ObeyPermissions::~ObeyPermissions() = default;
+
+#else
 
 namespace {
 
@@ -92,5 +122,7 @@ FileSizeLimit::~FileSizeLimit() {
   ::setrlimit(RLIMIT_FSIZE, &current);
   std::signal(SIGXFSZ, savedHandler_);
 }
+
+#endif
 
 }  // namespace thornvale::test

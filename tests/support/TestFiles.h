@@ -9,6 +9,11 @@ namespace thornvale::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// Paths are UTF-8 strings in the program; std::filesystem would read a narrow string in the ANSI
+// code page on Windows, so the tests cross over through these.
+[[nodiscard]] std::filesystem::path fsPath(const std::string& utf8);
+[[nodiscard]] std::string utf8Path(const std::filesystem::path& path);
+
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
  public:
@@ -18,7 +23,7 @@ class TempDir {
   ~TempDir();
 
   [[nodiscard]] const std::filesystem::path& path() const noexcept { return path_; }
-  [[nodiscard]] std::string file(const std::string& name) const { return (path_ / name).string(); }
+  [[nodiscard]] std::string file(const std::string& name) const { return utf8Path(path_ / fsPath(name)); }
 
  private:
   std::filesystem::path path_;
@@ -31,7 +36,8 @@ void writeBytes(const std::string& path, const Bytes& bytes);
 Bytes writeSampleImage(const std::string& path);
 
 // Makes the process obey permission bits while it lives, also when it runs as root (tests and CI
-// do), by lowering the file-override capabilities; they come back at the end of the scope.
+// do), by lowering the file-override capabilities; they come back at the end of the scope. On
+// Windows nobody overrides a read-only file, and it does nothing.
 class ObeyPermissions {
  public:
   ObeyPermissions();
@@ -45,7 +51,7 @@ class ObeyPermissions {
 };
 
 // While it lives, every write at or past `limit` bytes fails with EFBIG, as on a full or capped
-// disk: a real failing write, for the error paths.
+// disk: a real failing write, for the error paths. POSIX only: Windows has no such limit.
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(std::uint64_t limit);

@@ -1,0 +1,38 @@
+#include "tests/win32/EditorWindowFixture.h"
+
+#include <filesystem>
+
+#include "ui/win32/ControlIds.h"
+
+namespace thornvale::test::win32 {
+
+EditorWindowTest::EditorWindowTest()
+    : folder(dir.file("Spielstände ドラゴン")),
+      imagePath(folder + "\\thornvale.nes") {
+  std::filesystem::create_directory(fsPath(folder));
+  image = writeSampleImage(imagePath);
+  window.show();
+}
+
+void EditorWindowTest::open(const std::string& path) {
+  dialogs.answerOpen(path);
+  chooseMenuItem(window.hwnd(), thornvale::win32::kMnuopen);
+}
+
+void EditorWindowTest::expectOneMessage(const std::string& title, const std::string& text,
+                                        CommandDialogs::Icon icon) {
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, title);
+  EXPECT_EQ(dialogs.messages[0].text, text);
+  EXPECT_EQ(dialogs.messages[0].icon, icon);
+}
+
+void EditorWindowTest::expectFileError(const std::string& path, const std::string& reason) {
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, "Error");
+  EXPECT_EQ(dialogs.messages[0].icon, CommandDialogs::Icon::Stop);
+  EXPECT_NE(dialogs.messages[0].text.find(path), std::string::npos) << dialogs.messages[0].text;
+  EXPECT_NE(dialogs.messages[0].text.find(reason), std::string::npos) << dialogs.messages[0].text;
+}
+
+}  // namespace thornvale::test::win32

@@ -1,0 +1,302 @@
+// The Windows main window, driven through its real controls by their IDs under Wine.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/SaveCheck.h"
+#include "codec/windows/WideString.h"
+#include "sample/SampleImage.h"
+#include "tests/win32/EditorWindowFixture.h"
+#include "ui/win32/ControlIds.h"
+#include "ui/win32/ProgramInfo.h"
+#include "ui/win32/Win32Dialogs.h"
+
+namespace thornvale::test::win32 {
+namespace {
+
+using namespace thornvale::win32;
+using Icon = CommandDialogs::Icon;
+
+Bytes with(Bytes bytes, std::int32_t offset, std::initializer_list<std::uint8_t> values) {
+  for (std::uint8_t value : values) bytes[static_cast<std::size_t>(offset++)] = value;
+  return bytes;
+}
+
+std::vector<std::u16string> sampleLines() {
+  std::vector<std::u16string> lines;
+  for (int i = 0; i < static_cast<int>(kCatalogueSize); ++i) lines.push_back(sampleText(i));
+  return lines;
+}
+
+int pixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+
+RECT twipsRect(int left, int top, int width, int height, UINT dpi) {
+  return {pixels(left, dpi), pixels(top, dpi), pixels(left, dpi) + pixels(width, dpi),
+          pixels(top, dpi) + pixels(height, dpi)};
+}
+
+bool operator==(const RECT& a, const RECT& b) { return EqualRect(&a, &b) != FALSE; }
+
+class MainWindowTest : public EditorWindowTest {
+ protected:
+  HWND control(int id) { return GetDlgItem(window.hwnd(), id); }
+  std::u16string edit() { return textOf(window.txtedit); }
+  std::u16string index() { return textOf(window.txtindex); }
+  std::u16string length() { return textOf(window.txtlength); }
+  bool miscEnabled() { return menuItemEnabled(window.mnuedit(), kMnumisc); }
+};
+
+TEST_F(MainWindowTest, StartsWithItsVersionMenusAndEmptyControls) {
+  // The caption's version comes from the program's VERSIONINFO resource.
+  const std::optional<Version> version = programVersion();
+  ASSERT_TRUE(version.has_value());
+  EXPECT_EQ(std::to_string(version->major) + "." + std::to_string(version->minor), THORNVALE_VERSION_MAJOR_MINOR);
+  EXPECT_EQ(textOf(window.hwnd()), u"Thornvale Text Editor - " THORNVALE_VERSION_MAJOR_MINOR);
+
+  // The menu bar shows File and Help; Edit, with Misc Data disabled, is on no bar.
+  HMENU bar = GetMenu(window.hwnd());
+  EXPECT_EQ(menuItems(bar), (std::vector<std::u16string>{u"File", u"Help"}));
+  EXPECT_EQ(GetSubMenu(bar, 0), window.mnufile());
+  EXPECT_EQ(GetSubMenu(bar, 1), window.mnuhelp());
+  EXPECT_EQ(menuItems(window.mnufile()), (std::vector<std::u16string>{u"Open", u"-", u"Exit"}));
+  EXPECT_EQ(menuItems(window.mnuedit()), (std::vector<std::u16string>{u"Misc Data"}));
+  EXPECT_EQ(menuItems(window.mnuhelp()), (std::vector<std::u16string>{u"About"}));
+  EXPECT_FALSE(miscEnabled());
+  // No access keys anywhere, and no accelerators exist to give shortcuts.
+  for (HMENU menu : {bar, window.mnufile(), window.mnuedit(), window.mnuhelp()}) {
+    for (const std::u16string& item : menuItems(menu)) EXPECT_EQ(item.find(u'&'), std::u16string::npos);
+  }
+
+  EXPECT_EQ(SendMessageW(window.txtlst, LB_GETCOUNT, 0, 0), 0);
+  EXPECT_EQ(edit(), u"");
+  EXPECT_EQ(index(), u"");
+  EXPECT_EQ(length(), u"");
+  EXPECT_FALSE(IsWindowEnabled(window.txtindex));
+  EXPECT_FALSE(IsWindowEnabled(window.txtlength));
+  EXPECT_TRUE(IsWindowEnabled(window.cmdsave));
+  EXPECT_EQ(textOf(window.cmdsave), u"Save Selected Text");
+  EXPECT_EQ(GetWindowLongPtrW(window.cmdsave, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+  EXPECT_EQ(textOf(window.Label1), u"Make sure to save after ever text entry you edit.");
+  EXPECT_NE(GetWindowLongPtrW(window.Label1, GWL_STYLE) & SS_NOPREFIX, 0);
+  // Single selection, lines in the order added.
+  EXPECT_EQ(GetWindowLongPtrW(window.txtlst, GWL_STYLE) & (LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL), 0);
+
+  // The fixed single border and the close box only.
+  const LONG_PTR style = GetWindowLongPtrW(window.hwnd(), GWL_STYLE);
+  EXPECT_NE(style & WS_SYSMENU, 0);
+  EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+
+  // The window's own icon, 32 x 32.
+  const auto icon = reinterpret_cast<HICON>(GetClassLongPtrW(window.hwnd(), GCLP_HICON));
+  ASSERT_NE(icon, nullptr);
+  ICONINFO info{};
+  ASSERT_TRUE(GetIconInfo(icon, &info));
+  BITMAP colour{};
+  GetObjectW(info.hbmColor, sizeof colour, &colour);
+  EXPECT_EQ(colour.bmWidth, 32);
+  EXPECT_EQ(colour.bmHeight, 32);
+  DeleteObject(info.hbmColor);
+  DeleteObject(info.hbmMask);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrderAtItsDpi) {
+  const UINT dpi = GetDpiForWindow(window.hwnd());
+  struct Place {
+    int id;
+    int left, top, width, height;
+  };
+  const Place places[] = {
+      {kTxtlst, 0, 0, 6735, 3180},     {kTxtedit, 40, 3240, 6255, 285},
+      {kTxtindex, 6360, 3240, 375, 285}, {kCmdsave, 2520, 3960, 1695, 375},
+      {kLabel1, 1680, 3600, 3495, 255},  {kTxtlength, 6360, 3600, 375, 285},
+  };
+  for (const Place& place : places) {
+    EXPECT_TRUE(placeOf(control(place.id)) == twipsRect(place.left, place.top, place.width, place.height, dpi))
+        << place.id;
+  }
+  RECT client{};
+  GetClientRect(window.hwnd(), &client);
+  EXPECT_EQ(client.right, pixels(6750, dpi));
+  EXPECT_EQ(client.bottom, pixels(4395, dpi));
+  POINT corner{0, 0};
+  ClientToScreen(window.hwnd(), &corner);
+  EXPECT_EQ(corner.x, pixels(4515, dpi));
+  EXPECT_EQ(corner.y, pixels(3615, dpi));
+
+  // Every caption fits its box in the window's font.
+  const auto font = reinterpret_cast<HFONT>(SendMessageW(window.cmdsave, WM_GETFONT, 0, 0));
+  ASSERT_NE(font, nullptr);
+  HDC dc = GetDC(window.hwnd());
+  SelectObject(dc, font);
+  for (HWND captioned : {window.cmdsave, window.Label1}) {
+    const std::u16string text = textOf(captioned);
+    const std::wstring caption(text.begin(), text.end());
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    RECT box{};
+    GetClientRect(captioned, &box);
+    EXPECT_LE(extent.cx, box.right) << windows::narrow(caption);
+  }
+  ReleaseDC(window.hwnd(), dc);
+
+  // The focus starts on the list; Tab walks the list, the edit box and the button.
+  EXPECT_EQ(GetFocus(), window.txtlst);
+  for (HWND next : {window.txtedit, window.cmdsave, window.txtlst}) {
+    MSG tab{GetFocus(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
+    EXPECT_TRUE(IsDialogMessageW(window.hwnd(), &tab));
+    EXPECT_EQ(GetFocus(), next);
+  }
+}
+
+// The road of one edit: open, select by mouse and by keyboard, type, save, select again, reopen.
+TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
+  image = with(image, 82217, {0xF0, 0xEC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8});  // "OLD CROW"
+  writeBytes(imagePath, image);
+
+  open(imagePath);
+  ASSERT_EQ(dialogs.openRequests.size(), 1u);
+  EXPECT_EQ(dialogs.openRequests[0].title, "Open a Thornvale PRG0 U NES Rom");
+  EXPECT_EQ(dialogs.openRequests[0].types,
+            (std::vector<CommandDialogs::FileType>{{"nes (*.nes)", "*.nes"}}));
+  EXPECT_EQ(dialogs.openRequests[0].initialFolder, programFolder());
+  EXPECT_EQ(openFilter(dialogs.openRequests[0].types), std::wstring(L"nes (*.nes)\0*.nes\0\0", 19));
+
+  std::vector<std::u16string> expected = sampleLines();
+  expected[5] = u"OLD CROW";
+  EXPECT_EQ(linesOf(window.txtlst), expected);
+  EXPECT_TRUE(miscEnabled());
+  EXPECT_EQ(selectedLine(window.txtlst), -1);
+  EXPECT_EQ(index(), u"");
+
+  clickLine(window.txtlst, 4);
+  EXPECT_EQ(edit(), expected[4]);
+  pressKey(window.txtlst, VK_DOWN);
+  EXPECT_EQ(selectedLine(window.txtlst), 5);
+  EXPECT_EQ(edit(), u"OLD CROW");
+  EXPECT_EQ(index(), u"8");
+  EXPECT_EQ(length(), u"8");
+
+  typeText(window.txtedit, u"X");
+  EXPECT_EQ(length(), u"9");
+  EXPECT_EQ(index(), u"8");
+  retype(window.txtedit, u"MAD CROW");
+  EXPECT_EQ(length(), u"8");
+  click(window.cmdsave);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(readBytes(imagePath), with(image, 82217, {0xBA, 0xBC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
+
+  // The list keeps what was read; clicking the line again brings that back.
+  clickLine(window.txtlst, 5);
+  EXPECT_EQ(edit(), u"OLD CROW");
+  open(imagePath);
+  EXPECT_EQ(linesOf(window.txtlst)[5], u"MAD CROW");
+  EXPECT_EQ(linesOf(window.txtlst).size(), kCatalogueSize);
+  EXPECT_EQ(edit(), u"OLD CROW");
+}
+
+// Every refusal and failure is shown, ends nothing and leaves the file byte for byte.
+TEST_F(MainWindowTest, RefusesAndReportsWithoutChangingTheFile) {
+  open(imagePath);
+  const CatalogueEntry& entry = *catalogueEntry(5);
+  struct Case {
+    const char* name;
+    int line;
+    std::u16string text;
+    std::string message;
+  };
+  const std::u16string fitting(static_cast<std::size_t>(entry.saveLength), u'A');
+  const Case cases[] = {
+      {"one character more", 5, fitting + u"A", std::string(kWrongLengthMessage)},
+      {"one character fewer", 5, fitting.substr(1), std::string(kWrongLengthMessage)},
+      {"unstorable", 5, u"é" + fitting.substr(1), unencodableMessage(u"é")},
+      {"second byte of position 27", 27, u"AB", std::string(kWrongLengthMessage)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dialogs.messages.clear();
+    clickLine(window.txtlst, c.line);
+    retype(window.txtedit, c.text);
+    click(window.cmdsave);
+    expectOneMessage("Error", c.message, Icon::Stop);
+    EXPECT_EQ(readBytes(imagePath), image);
+    EXPECT_EQ(edit(), c.text);
+  }
+
+  // A file that went away is a file error with its path and the system's words.
+  dialogs.messages.clear();
+  clickLine(window.txtlst, 5);
+  retype(window.txtedit, fitting);
+  std::filesystem::rename(fsPath(imagePath), fsPath(imagePath + ".moved"));
+  click(window.cmdsave);
+  expectFileError(imagePath, windows::systemMessage(ERROR_FILE_NOT_FOUND));
+  EXPECT_FALSE(std::filesystem::exists(fsPath(imagePath)));
+  EXPECT_EQ(readBytes(imagePath + ".moved"), image);
+  EXPECT_TRUE(IsWindow(window.hwnd()));
+}
+
+TEST_F(MainWindowTest, ACancelledOrFailedOpenChangesNothing) {
+  // Before any image: a cancel leaves the list empty and Misc Data disabled.
+  open("");
+  EXPECT_EQ(SendMessageW(window.txtlst, LB_GETCOUNT, 0, 0), 0);
+  EXPECT_FALSE(miscEnabled());
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  open(imagePath);
+  clickLine(window.txtlst, 3);
+  const std::vector<std::u16string> shown = linesOf(window.txtlst);
+  const std::string missing = folder + "\\missing.nes";
+  struct Case {
+    const char* name;
+    std::string answer;
+    bool reported;
+  };
+  const Case cases[] = {{"cancel", "", false}, {"missing file", missing, true}, {"folder", folder, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dialogs.messages.clear();
+    open(c.answer);
+    EXPECT_EQ(linesOf(window.txtlst), shown);
+    EXPECT_EQ(window.comdlg.FileName, imagePath);
+    EXPECT_TRUE(miscEnabled());
+    EXPECT_EQ(dialogs.messages.size(), c.reported ? 1u : 0u);
+    if (c.reported) EXPECT_NE(dialogs.messages[0].text.find(c.answer), std::string::npos);
+  }
+
+  // The image name survived, so a save still goes to the image that the list shows.
+  retype(window.txtedit, sampleText(3));
+  click(window.cmdsave);
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(readBytes(imagePath), image);
+}
+
+TEST_F(MainWindowTest, SaveWithoutASelectionDoesNothing) {
+  click(window.cmdsave);
+  open(imagePath);
+  typeText(window.txtedit, u"ABC");
+  EXPECT_EQ(length(), u"3");
+  EXPECT_EQ(index(), u"");
+  click(window.cmdsave);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(readBytes(imagePath), image);
+}
+
+TEST_F(MainWindowTest, AboutAndExit) {
+  chooseMenuItem(window.hwnd(), kMnuabout);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(dialogs.messages[0].title, "About");
+  EXPECT_EQ(dialogs.messages[0].icon, Icon::None);
+
+  open(imagePath);
+  clickLine(window.txtlst, 2);
+  typeText(window.txtedit, u"unsaved");
+  chooseMenuItem(window.hwnd(), kMnuexit);
+  EXPECT_FALSE(IsWindow(window.txtlst));
+  EXPECT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_EQ(readBytes(imagePath), image);
+}
+
+}  // namespace
+}  // namespace thornvale::test::win32

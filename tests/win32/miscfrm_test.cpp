@@ -1,0 +1,153 @@
+// The Windows misc data window, driven through its real controls by their IDs under Wine.
+
+#include <gtest/gtest.h>
+
+#include "catalogue/MiscData.h"
+#include "codec/windows/WideString.h"
+#include "tests/win32/EditorWindowFixture.h"
+#include "ui/commands/MiscCommands.h"
+#include "ui/win32/ControlIds.h"
+#include "ui/win32/miscfrm.h"
+
+namespace thornvale::test::win32 {
+namespace {
+
+using namespace thornvale::win32;
+
+bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+class MiscWindowTest : public EditorWindowTest {
+ protected:
+  void openWith(std::uint8_t debugMenu, std::uint8_t hitCount) {
+    image[kDebugMenuOffset] = debugMenu;
+    image[kHitCountOffset] = hitCount;
+    writeBytes(imagePath, image);
+    open(imagePath);
+  }
+  // Edit, Misc Data; `drive` runs while the window is shown, with the window's controls.
+  bool showMisc(const std::function<void(HWND)>& drive) {
+    return whileModal(
+        miscfrm::kClassName, [&] { chooseMenuItem(window.hwnd(), kMnumisc); }, drive);
+  }
+};
+
+TEST_F(MiscWindowTest, IsModalWithItsCaptionLayoutAndOneGroupOfOptions) {
+  openWith(0x35, 3);
+  bool wasModal = false;
+  const bool shown = showMisc([&](HWND form) {
+    wasModal = !IsWindowEnabled(window.hwnd()) && GetWindow(form, GW_OWNER) == window.hwnd();
+    EXPECT_EQ(textOf(form), u"Misc Data Editor");
+    const UINT dpi = GetDpiForWindow(form);
+    RECT client{};
+    GetClientRect(form, &client);
+    EXPECT_EQ(client.right, MulDiv(8070, static_cast<int>(dpi), 1440));
+    EXPECT_EQ(client.bottom, MulDiv(4755, static_cast<int>(dpi), 1440));
+    const LONG_PTR style = GetWindowLongPtrW(form, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_EQ(textOf(GetDlgItem(form, kFrame1)), u"Misc Data");
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(form, kFrame1), GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
+    EXPECT_EQ(textOf(GetDlgItem(form, kLbldebug)), u"Debug Menu :");
+    EXPECT_EQ(textOf(GetDlgItem(form, kMiscLabel1)), u"Hits to Kill a Grumkin:");
+    // Inside the frame, the controls stand by the frame's own place.
+    RECT frame = placeOf(GetDlgItem(form, kFrame1));
+    RECT text1 = placeOf(GetDlgItem(form, kText1));
+    EXPECT_EQ(text1.left - frame.left, MulDiv(5160, static_cast<int>(dpi), 1440));
+
+    // The two option buttons are one group: choosing one clears the other.
+    HWND enabled = GetDlgItem(form, kOpdebuge);
+    HWND disabled = GetDlgItem(form, kOpdebugd);
+    EXPECT_TRUE(checked(disabled));
+    EXPECT_EQ(GetNextDlgGroupItem(form, enabled, FALSE), disabled);
+    EXPECT_EQ(GetNextDlgGroupItem(form, disabled, FALSE), enabled);
+    click(enabled);
+    EXPECT_TRUE(checked(enabled));
+    EXPECT_FALSE(checked(disabled));
+    click(GetDlgItem(form, kMiscCmdcancel));
+  });
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(wasModal);
+  EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
+  EXPECT_EQ(readBytes(imagePath), image);
+}
+
+TEST_F(MiscWindowTest, ShowsTheTwoBytes) {
+  struct Case {
+    std::uint8_t debugMenu;
+    std::uint8_t hitCount;
+    bool enabled, disabled;
+    std::u16string hits;
+  };
+  const Case cases[] = {
+      {0x35, 3, false, true, u"3"},  {0xCC, 0, true, false, u"0"},     {0x00, 255, false, false, u"255"},
+      {0x34, 7, false, false, u"7"}, {0xCD, 12, false, false, u"12"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(int{c.debugMenu});
+    openWith(c.debugMenu, c.hitCount);
+    miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
+    EXPECT_EQ(textOf(form.Text1), u"Text1");
+    ASSERT_TRUE(form.Form_Load());
+    EXPECT_EQ(checked(form.opdebuge), c.enabled);
+    EXPECT_EQ(checked(form.opdebugd), c.disabled);
+    EXPECT_EQ(textOf(form.Text1), c.hits);
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
+  openWith(0x35, 3);
+  EXPECT_TRUE(showMisc([&](HWND form) {
+    click(GetDlgItem(form, kOpdebuge));
+    retype(GetDlgItem(form, kText1), u"9");
+    click(GetDlgItem(form, kMiscCmdcancel));
+  }));
+  EXPECT_EQ(readBytes(imagePath), image);
+
+  EXPECT_TRUE(showMisc([&](HWND form) {
+    click(GetDlgItem(form, kOpdebuge));
+    retype(GetDlgItem(form, kText1), u"9");
+    click(GetDlgItem(form, kMiscCmdsave));
+  }));
+  Bytes saved = image;
+  saved[kDebugMenuOffset] = kDebugMenuEnabled;
+  saved[kHitCountOffset] = 9;
+  EXPECT_EQ(readBytes(imagePath), saved);
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  // Shown again, it reads the file as it now stands.
+  EXPECT_TRUE(showMisc([&](HWND form) {
+    EXPECT_TRUE(checked(GetDlgItem(form, kOpdebuge)));
+    EXPECT_EQ(textOf(GetDlgItem(form, kText1)), u"9");
+    SendMessageW(form, WM_CLOSE, 0, 0);
+  }));
+}
+
+TEST_F(MiscWindowTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
+  openWith(0x35, 3);
+  for (const char16_t* typed : {u"256", u"-1", u"abc", u""}) {
+    SCOPED_TRACE(windows::narrow(std::wstring(typed, typed + std::char_traits<char16_t>::length(typed))));
+    dialogs.messages.clear();
+    miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
+    ASSERT_TRUE(form.Form_Load());
+    click(form.opdebuge);
+    retype(form.Text1, typed);
+    click(form.cmdsave);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, kHitCountRefusal);
+    EXPECT_FALSE(form.closed());
+    EXPECT_EQ(readBytes(imagePath), image);
+  }
+}
+
+TEST_F(MiscWindowTest, AFileThatWentAwayIsReportedAndTheWindowNotShown) {
+  openWith(0x35, 3);
+  std::filesystem::rename(fsPath(imagePath), fsPath(imagePath + ".moved"));
+  EXPECT_FALSE(showMisc([](HWND form) { SendMessageW(form, WM_CLOSE, 0, 0); }));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find(imagePath), std::string::npos);
+  EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
+  EXPECT_EQ(readBytes(imagePath + ".moved"), image);
+}
+
+}  // namespace
+}  // namespace thornvale::test::win32
