@@ -1,6 +1,6 @@
 #include "cli/PatchReaders.h"
 
-#include <zlib.h>
+#include "cli/Checksum.h"
 
 #include <optional>
 
@@ -56,11 +56,8 @@ class Cursor {
   std::size_t at_ = 0;
 };
 
-PatchApplication failure(std::string why) { return {{}, std::move(why)}; }
+PatchApplication failure(std::string why) { return {{}, Refusal{std::move(why)}}; }
 
-std::uint32_t crcOf(std::span<const std::uint8_t> bytes) {
-  return static_cast<std::uint32_t>(::crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
-}
 
 }  // namespace
 
@@ -112,13 +109,13 @@ PatchApplication applyBpsPatch(std::span<const std::uint8_t> patch, std::span<co
   const std::uint32_t sourceCrc = *footer.littleEndian32();
   const std::uint32_t targetCrc = *footer.littleEndian32();
   const std::uint32_t patchCrc = *footer.littleEndian32();
-  if (crcOf(patch.first(patch.size() - 4)) != patchCrc) return failure("the BPS patch's own checksum fails");
+  if (crc32Of(patch.first(patch.size() - 4)) != patchCrc) return failure("the BPS patch's own checksum fails");
 
   const auto sourceSize = in.number();
   const auto targetSize = in.number();
   const auto metadataSize = in.number();
   if (!sourceSize || !targetSize || !metadataSize) return failure("the BPS header is cut short");
-  if (*sourceSize != original.size() || crcOf(original) != sourceCrc) {
+  if (*sourceSize != original.size() || crc32Of(original) != sourceCrc) {
     return failure("the BPS patch is for another original");
   }
   if (!in.take(*metadataSize)) return failure("the BPS metadata is cut short");
@@ -176,7 +173,7 @@ PatchApplication applyBpsPatch(std::span<const std::uint8_t> patch, std::span<co
     }
   }
   if (out.size() != *targetSize) return failure("the BPS actions end before the target's size");
-  if (crcOf(out) != targetCrc) return failure("the BPS target's checksum fails");
+  if (crc32Of(out) != targetCrc) return failure("the BPS target's checksum fails");
   return {std::move(out), {}};
 }
 

@@ -164,51 +164,65 @@ TEST_F(SampleImageTest, EveryEntryRoundTripsAFullText) {
     for (int b = 255; text.size() < static_cast<std::size_t>(e.saveLength); b = (b + 37) % 256) {
       if (table[static_cast<std::size_t>(b)] != kNoCharacter) text.push_back(table[static_cast<std::size_t>(b)]);
     }
-    ASSERT_TRUE(checkSave(e, text).ok()) << e.position;
+    ASSERT_FALSE(checkSave(e, text)) << e.position;
     WriteText(e.offset, path_, text, e.saveLength, e.tableName);
     EXPECT_EQ(ReadText(e.offset, path_, e.saveLength, e.tableName), text) << e.position;
   }
 }
 
 TEST(SaveCheck, DemandsTheSaveLengthFirstThenStorableCharacters) {
+  enum class V { Ok, WrongLength, Unencodable };
   struct Case {
     int position;
     std::u16string text;
-    SaveCheck::Verdict verdict;
-    std::u16string unencodable;
+    V verdict;
+    std::string unencodable;  // as the refusal names them
   };
-  using V = SaveCheck::Verdict;
   const Case cases[] = {
-      {0, u"MAPLE", V::Ok, u""},
-      {0, u"MAPL", V::WrongLength, u""},
-      {0, u"MAPLES", V::WrongLength, u""},
-      {0, u"", V::WrongLength, u""},
-      {0, u"maple", V::Unencodable, u"maple"},
-      {0, u"mapl", V::WrongLength, u""},
-      {27, u"Q", V::Ok, u""},
-      {27, u"Q2", V::WrongLength, u""},
-      {27, u"q", V::Unencodable, u"q"},
-      {31, u"GREAT SUCCESS?", V::Unencodable, u"?"},
-      {33, u"Caf\u00e9, caf\u00e9 stops!", V::Unencodable, u"\u00e9"},
-      {33, u"Welcome, friend!", V::WrongLength, u""},
-      {33, u"Welcome, friends!", V::Ok, u""},
+      {0, u"MAPLE", V::Ok, ""},
+      {0, u"MAPL", V::WrongLength, ""},
+      {0, u"MAPLES", V::WrongLength, ""},
+      {0, u"", V::WrongLength, ""},
+      {0, u"maple", V::Unencodable, "\"m\", \"a\", \"p\", \"l\", \"e\""},
+      {0, u"mapl", V::WrongLength, ""},
+      {27, u"Q", V::Ok, ""},
+      {27, u"Q2", V::WrongLength, ""},
+      {27, u"q", V::Unencodable, "\"q\""},
+      {31, u"GREAT SUCCESS?", V::Unencodable, "\"?\""},
+      {33, u"Caf\u00e9, caf\u00e9 stops!", V::Unencodable, "\"\xC3\xA9\""},
+      {33, u"Welcome, friend!", V::WrongLength, ""},
+      {33, u"Welcome, friends!", V::Ok, ""},
   };
   for (const Case& c : cases) {
-    const SaveCheck check = checkSave(entry(c.position), c.text);
-    EXPECT_EQ(check.verdict, c.verdict) << c.position;
-    EXPECT_EQ(check.unencodable, c.unencodable) << c.position;
+    const std::optional<Refusal> refusal = checkSave(entry(c.position), c.text);
+    switch (c.verdict) {
+      case V::Ok: EXPECT_FALSE(refusal) << c.position; break;
+      case V::WrongLength:
+        ASSERT_TRUE(refusal) << c.position;
+        EXPECT_EQ(refusal->message, kWrongLengthMessage) << c.position;
+        break;
+      case V::Unencodable:
+        ASSERT_TRUE(refusal) << c.position;
+        EXPECT_EQ(refusal->message, "Cannot save Text, these characters cannot be stored in this text: " +
+                                        c.unencodable + ". Nothing was saved.")
+            << c.position;
+        break;
+    }
   }
 }
 
 TEST(SaveCheck, RefusalsSayWhatIsWrong) {
-  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"MAP")),
-            "Cannot save Text, it is either shorter or longer then the original.");
-  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"MAPLE")), "");
-  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"Ma\u00e9LE")),
+  const auto message = [](int position, std::u16string_view text) {
+    const std::optional<Refusal> refusal = checkSave(entry(position), text);
+    return refusal ? refusal->message : std::string();
+  };
+  EXPECT_EQ(message(0, u"MAP"), "Cannot save Text, it is either shorter or longer then the original.");
+  EXPECT_EQ(message(0, u"MAPLE"), "");
+  EXPECT_EQ(message(0, u"Ma\u00e9LE"),
             "Cannot save Text, these characters cannot be stored in this text: \"a\", \"\xC3\xA9\". "
             "Nothing was saved.");
   // A character beyond U+FFFF takes two positions but is named as one character.
-  EXPECT_EQ(unencodableMessage(u"\U0001F600"),
+  EXPECT_EQ(message(12, u"AB\U0001F600"),
             "Cannot save Text, these characters cannot be stored in this text: \"\xF0\x9F\x98\x80\". "
             "Nothing was saved.");
 }

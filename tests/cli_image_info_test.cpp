@@ -40,10 +40,10 @@ TEST(ImageInfo, WarnsWhereTheCatalogueCannotApply) {
     const ImageInfo info = inspectImage(path);
     EXPECT_EQ(info.size, c.image.size()) << c.name;
     EXPECT_EQ(info.crc32, crc32Of(c.image)) << c.name;
-    const std::vector<std::string> warnings = imageWarnings(info);
+    const std::vector<Refusal> warnings = imageWarnings(info);
     ASSERT_EQ(warnings.size(), c.warnings.size()) << c.name;
     for (std::size_t i = 0; i < warnings.size(); ++i) {
-      EXPECT_NE(warnings[i].find(c.warnings[i]), std::string::npos) << c.name << ": " << warnings[i];
+      EXPECT_NE(warnings[i].message.find(c.warnings[i]), std::string::npos) << c.name << ": " << warnings[i].message;
     }
     EXPECT_EQ(test::readBytes(path), c.image) << c.name;
   }

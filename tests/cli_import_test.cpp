@@ -62,7 +62,7 @@ TEST_F(ImportTest, EditedRowsChangeExactlyTheirBytes) {
       {5, u"WONDERER"}, {27, u"Z"}, {31, u"GREAT CLASSES!"}, {40, row40}};
 
   const ImportReport report = importScript(image_, editedDump(all), false);
-  ASSERT_TRUE(report.ok()) << report.failures.front().message;
+  ASSERT_TRUE(report.ok()) << report.failures.front().refusal.message;
   EXPECT_EQ(report.changed, 4u);
   EXPECT_TRUE(report.written);
 
@@ -102,7 +102,7 @@ TEST_F(ImportTest, OneBadRowWritesNothingAndIsReported) {
       ASSERT_EQ(report.failures.size(), 1u);
       EXPECT_EQ(report.failures[0].line, 7u);
       EXPECT_EQ(report.failures[0].position, 5);
-      EXPECT_TRUE(report.failures[0].message.starts_with(c.message)) << report.failures[0].message;
+      EXPECT_TRUE(report.failures[0].refusal.message.starts_with(c.message)) << report.failures[0].refusal.message;
       EXPECT_FALSE(report.written);
       EXPECT_EQ(test::readBytes(image_), original_);
     }
@@ -131,7 +131,7 @@ TEST_F(ImportTest, RowsThatShareAByteMustAgreeOnIt) {
   const ImportReport contradicting = importScript(image_, editedDump({{64, row64}}), false);
   ASSERT_EQ(contradicting.failures.size(), 1u);
   EXPECT_EQ(contradicting.failures[0].position, 65);
-  EXPECT_NE(contradicting.failures[0].message.find("0x36471"), std::string::npos);
+  EXPECT_NE(contradicting.failures[0].refusal.message.find("0x36471"), std::string::npos);
   EXPECT_EQ(test::readBytes(image_), original_);
 
   std::u16string other65 = row65;

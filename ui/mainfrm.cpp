@@ -194,9 +194,8 @@ void mainfrm::cmdsave_Click() {
   const CatalogueEntry* entry = catalogueEntry(selectedPosition());
   if (entry == nullptr) return;
   const std::u16string text = txtedit->text().toStdU16String();
-  const SaveCheck check = checkSave(*entry, text);
-  if (!check.ok()) {
-    showRefusal(dialogs_, this, QString::fromStdString(refusalMessage(check)));
+  if (const std::optional<Refusal> refusal = checkSave(*entry, text)) {
+    showRefusal(dialogs_, this, QString::fromStdString(refusal->message));
     return;
   }
   try {
