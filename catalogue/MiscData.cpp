@@ -52,7 +52,8 @@ void WriteMiscData(const std::string& fileName, const MiscData& values) {
 }
 
 Refusal hitCountRefusal() {
-  return {"Cannot save, \"Hits to Kill a Grumkin:\" must be a whole number from 0 to 255. Nothing was saved."};
+  return {
+      "Cannot save, \"Hits to Kill a Grumkin:\" must be a whole number from 0 to 255. Nothing was saved."};
 }
 
 std::optional<std::uint8_t> parseHitCount(std::u16string_view text) {

@@ -17,7 +17,7 @@ inline constexpr std::uint8_t kDebugMenuEnabled = 0xCC;
 
 enum class DebugMenu { Disabled, Enabled, Unknown };
 [[nodiscard]] constexpr DebugMenu debugMenuState(std::uint8_t byte) noexcept {
-  return byte == kDebugMenuDisabled ? DebugMenu::Disabled
+  return byte == kDebugMenuDisabled  ? DebugMenu::Disabled
          : byte == kDebugMenuEnabled ? DebugMenu::Enabled
                                      : DebugMenu::Unknown;
 }

@@ -21,7 +21,8 @@ std::string unencodableMessage(std::u16string_view characters) {
 }  // namespace
 
 std::optional<Refusal> checkSave(const CatalogueEntry& entry, std::u16string_view text) {
-  if (text.size() != static_cast<std::size_t>(entry.saveLength)) return Refusal{std::string(kWrongLengthMessage)};
+  if (text.size() != static_cast<std::size_t>(entry.saveLength))
+    return Refusal{std::string(kWrongLengthMessage)};
   const std::u16string missing = unencodableCharacters(entry.tableName, text);
   if (!missing.empty()) return Refusal{unencodableMessage(missing)};
   return std::nullopt;

@@ -3,8 +3,8 @@
 #include <array>
 #include <filesystem>
 
-#include "codec/FileError.h"
 #include "codec/File.h"
+#include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/Utf.h"
 

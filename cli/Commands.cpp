@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -129,7 +130,8 @@ Command set(CLI::App& app) {
     }
     const std::optional<std::u16string> decoded = fromUtf8(*text);
     if (!decoded) {
-      run.error() << "the text for position " << entry->position << " is not valid UTF-8; nothing was saved\n";
+      run.error() << "the text for position " << entry->position
+                  << " is not valid UTF-8; nothing was saved\n";
       return kExitRefused;
     }
     if (const std::optional<Refusal> refusal = checkSave(*entry, *decoded)) {
@@ -174,7 +176,8 @@ Command misc(CLI::App& app) {
   auto hits = std::make_shared<std::optional<std::string>>();
   app.add_option("IMAGE", *image, "The image")->required();
   app.add_option("--debug-menu", *debugMenu, "Switch the debug menu on or off")
-      ->transform(CLI::CheckedTransformer(std::map<std::string, Switch>{{"on", Switch::On}, {"off", Switch::Off}}));
+      ->transform(
+          CLI::CheckedTransformer(std::map<std::string, Switch>{{"on", Switch::On}, {"off", Switch::Off}}));
   app.add_option("--hits", *hits, "Hits to defeat a Grumkin, 0 to 255");
   return [=](Run& run) {
     MiscData values;
@@ -217,15 +220,16 @@ Command patch(CLI::App& app) {
   app.add_option("EDITED", *edited, "The edited image")->required();
   app.add_option("OUT", *target, "The patch file to write")->required();
   app.add_option("--format", *format, "ips (the default) or bps")
-      ->transform(CLI::CheckedTransformer(std::map<std::string, PatchFormat>{{"ips", PatchFormat::Ips},
-                                                                             {"bps", PatchFormat::Bps}}));
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, PatchFormat>{{"ips", PatchFormat::Ips}, {"bps", PatchFormat::Bps}}));
   return [=](Run& run) {
     if (const std::optional<Refusal> refusal = writePatchFile(*original, *edited, *target, *format)) {
       run.error() << refusal->message << '\n';
       return kExitRefused;
     }
     run.changed = true;
-    run.out << *target << ": " << (*format == PatchFormat::Ips ? "IPS" : "BPS") << " patch written and checked\n";
+    run.out << *target << ": " << (*format == PatchFormat::Ips ? "IPS" : "BPS")
+            << " patch written and checked\n";
     return kExitSuccess;
   };
 }
@@ -279,8 +283,9 @@ std::vector<std::string> withTextAsText(std::vector<std::string> args) {
 
 int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
                      std::ostream& err) {
-  CLI::App app("Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
-               kProgram);
+  CLI::App app(
+      "Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
+      kProgram);
   app.require_subcommand(1);
   app.set_version_flag("--version", std::string(kProgram) + " " + kVersion);
   app.footer(kExitStatuses);
@@ -323,8 +328,8 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
   out.flush();
   if (!out) {
     const int why = errno;
-    run.error() << "could not write standard output" << (why != 0 ? std::string(": ") + std::strerror(why) : "")
-                << '\n';
+    run.error() << "could not write standard output"
+                << (why != 0 ? std::string(": ") + std::strerror(why) : "") << '\n';
     return run.changed ? kExitChangedThenFailed : kExitRefused;
   }
   return status;

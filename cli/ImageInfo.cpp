@@ -4,9 +4,9 @@
 #include <array>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/MiscData.h"
 #include "cli/Checksum.h"
 #include "codec/FileAccess.h"
-#include "catalogue/MiscData.h"
 
 namespace thornvale::cli {
 namespace {
@@ -86,7 +86,8 @@ ImageInfo inspectImage(const std::string& path) {
     const std::span<const std::uint8_t> piece(buffer.data(), n);
     readPadded(file, static_cast<std::int64_t>(at), std::span(buffer.data(), n));
     whole = crc32Of(piece, whole);
-    const std::size_t skip = at < kHeaderSize ? static_cast<std::size_t>(std::min<std::uint64_t>(kHeaderSize - at, n)) : 0;
+    const std::size_t skip =
+        at < kHeaderSize ? static_cast<std::size_t>(std::min<std::uint64_t>(kHeaderSize - at, n)) : 0;
     body = crc32Of(piece.subspan(skip), body);
   }
   file.close();
@@ -98,7 +99,8 @@ ImageInfo inspectImage(const std::string& path) {
 std::vector<Refusal> imageWarnings(const ImageInfo& info) {
   std::vector<Refusal> warnings;
   if (!info.header) {
-    warnings.push_back({"no iNES header; the texts' offsets count a 16-byte header, so they would all be wrong"});
+    warnings.push_back(
+        {"no iNES header; the texts' offsets count a 16-byte header, so they would all be wrong"});
   } else if (info.header->trainer) {
     warnings.push_back({"the header announces a 512-byte trainer, which shifts every text's offset"});
   }
@@ -111,7 +113,9 @@ std::vector<Refusal> imageWarnings(const ImageInfo& info) {
 
 std::string formatImageInfo(const ImageInfo& info) {
   std::string out;
-  const auto line = [&](const std::string& name, const std::string& value) { out += name + ": " + value + '\n'; };
+  const auto line = [&](const std::string& name, const std::string& value) {
+    out += name + ": " + value + '\n';
+  };
   line("file", info.path);
   line("size", bytesText(info.size));
   if (info.header) {
@@ -130,7 +134,8 @@ std::string formatImageInfo(const ImageInfo& info) {
   line("long enough for every text",
        yesNo(info.size >= info.neededSize) + " (" + bytesText(info.neededSize) + " needed)");
   line("CRC32", formatCrc32(info.crc32));
-  line("CRC32 without header", info.crc32WithoutHeader ? formatCrc32(*info.crc32WithoutHeader) : "none (no header)");
+  line("CRC32 without header",
+       info.crc32WithoutHeader ? formatCrc32(*info.crc32WithoutHeader) : "none (no header)");
   return out;
 }
 

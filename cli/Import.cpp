@@ -36,9 +36,9 @@ void checkReadBack(const std::vector<const ScriptRow*>& changed, const std::vect
     for (const ScriptRow* other : changed) {
       if (other != &row && overlap(*other->entry, e)) {
         const std::int32_t shared = std::max(other->entry->offset, e.offset);
-        because = ": it shares the byte at " + formatHex0x(static_cast<std::uint32_t>(shared)) + " with position " +
-                  std::to_string(other->entry->position) + " (line " + std::to_string(other->line) +
-                  "), and the two rows want different characters there";
+        because = ": it shares the byte at " + formatHex0x(static_cast<std::uint32_t>(shared)) +
+                  " with position " + std::to_string(other->entry->position) + " (line " +
+                  std::to_string(other->line) + "), and the two rows want different characters there";
         break;
       }
     }
@@ -74,12 +74,14 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
     }
     const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
     if (end > original.size()) {
-      report.failures.push_back({row.line, e.position,
+      report.failures.push_back({row.line,
+                                 e.position,
                                  {"the image ends at byte " + std::to_string(original.size()) +
                                   ", before the end of this text's place"}});
       continue;
     }
-    const auto encoded = encodeText(*findCharacterTable(e.tableName), row.text, static_cast<std::size_t>(e.saveLength));
+    const auto encoded =
+        encodeText(*findCharacterTable(e.tableName), row.text, static_cast<std::size_t>(e.saveLength));
     applyEncoded(encoded, std::span(edited).subspan(static_cast<std::size_t>(e.offset), encoded.size()));
     changed.push_back(&row);
   }

@@ -23,8 +23,8 @@ Bytes readImage(const std::string& path) {
 
 }  // namespace
 
-std::optional<Refusal> writePatchFile(const std::string& original, const std::string& edited, const std::string& out,
-                                      PatchFormat format, const PatchMaker& maker) {
+std::optional<Refusal> writePatchFile(const std::string& original, const std::string& edited,
+                                      const std::string& out, PatchFormat format, const PatchMaker& maker) {
   if (sameFile(out, original) || sameFile(out, edited)) {
     return Refusal{quote(out) + " is one of the two images; the patch would replace it"};
   }
@@ -35,8 +35,8 @@ std::optional<Refusal> writePatchFile(const std::string& original, const std::st
       return Refusal{quote(edited) + ": " + refusal->message};
     }
   }
-  const PatchMaker& make = maker ? maker : (format == PatchFormat::Ips ? PatchMaker(makeIpsPatch)
-                                                                       : PatchMaker(makeBpsPatch));
+  const PatchMaker& make =
+      maker ? maker : (format == PatchFormat::Ips ? PatchMaker(makeIpsPatch) : PatchMaker(makeBpsPatch));
   const Bytes patch = make(source, target);
 
   Replacement file(out, Replacement::Target::OutputFile);
@@ -46,11 +46,12 @@ std::optional<Refusal> writePatchFile(const std::string& original, const std::st
   const PatchApplication applied =
       format == PatchFormat::Ips ? applyIpsPatch(written, source) : applyBpsPatch(written, source);
   if (!applied.ok()) {
-    return Refusal{quote(out) + " was not written: the patch failed its check (" + applied.refusal->message + ")"};
+    return Refusal{quote(out) + " was not written: the patch failed its check (" + applied.refusal->message +
+                   ")"};
   }
   if (applied.result != target) {
-    return Refusal{quote(out) + " was not written: the patch applied to " + quote(original) + " does not give " +
-                   quote(edited)};
+    return Refusal{quote(out) + " was not written: the patch applied to " + quote(original) +
+                   " does not give " + quote(edited)};
   }
   file.commit();
   return std::nullopt;

@@ -20,7 +20,7 @@ using PatchMaker = std::function<std::vector<std::uint8_t>(std::span<const std::
 // byte, `out` is not created (nor, if it exists, replaced). `maker` replaces the format's own
 // writer, for tests. Returns the refusal, nullopt on success; file errors throw FileError.
 [[nodiscard]] std::optional<Refusal> writePatchFile(const std::string& original, const std::string& edited,
-                                         const std::string& out, PatchFormat format,
-                                         const PatchMaker& maker = {});
+                                                    const std::string& out, PatchFormat format,
+                                                    const PatchMaker& maker = {});
 
 }  // namespace thornvale::cli

@@ -1,8 +1,8 @@
 #include "cli/PatchReaders.h"
 
-#include "cli/Checksum.h"
-
 #include <optional>
+
+#include "cli/Checksum.h"
 
 namespace thornvale::cli {
 namespace {
@@ -58,7 +58,6 @@ class Cursor {
 
 PatchApplication failure(std::string why) { return {{}, Refusal{std::move(why)}}; }
 
-
 }  // namespace
 
 PatchApplication applyIpsPatch(std::span<const std::uint8_t> patch, std::span<const std::uint8_t> original) {
@@ -109,7 +108,8 @@ PatchApplication applyBpsPatch(std::span<const std::uint8_t> patch, std::span<co
   const std::uint32_t sourceCrc = *footer.littleEndian32();
   const std::uint32_t targetCrc = *footer.littleEndian32();
   const std::uint32_t patchCrc = *footer.littleEndian32();
-  if (crc32Of(patch.first(patch.size() - 4)) != patchCrc) return failure("the BPS patch's own checksum fails");
+  if (crc32Of(patch.first(patch.size() - 4)) != patchCrc)
+    return failure("the BPS patch's own checksum fails");
 
   const auto sourceSize = in.number();
   const auto targetSize = in.number();
@@ -167,7 +167,8 @@ PatchApplication applyBpsPatch(std::span<const std::uint8_t> patch, std::span<co
         if (targetRelative < 0 || static_cast<std::uint64_t>(targetRelative) >= out.size()) {
           return failure("a BPS TargetCopy reads outside the target");
         }
-        for (std::uint64_t k = 0; k < length; ++k) out.push_back(out[static_cast<std::size_t>(targetRelative++)]);
+        for (std::uint64_t k = 0; k < length; ++k)
+          out.push_back(out[static_cast<std::size_t>(targetRelative++)]);
         break;
       }
     }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
-#include <optional>
 #include <vector>
 
 #include "codec/Refusal.h"

@@ -41,7 +41,8 @@ struct Record {
 std::optional<Refusal> ipsRefusal(std::size_t originalSize, std::size_t editedSize) {
   if (originalSize != editedSize) {
     return Refusal{"the files differ in size (" + std::to_string(originalSize) + " and " +
-                   std::to_string(editedSize) + " bytes); an IPS patch needs files of one size (try --format bps)"};
+                   std::to_string(editedSize) +
+                   " bytes); an IPS patch needs files of one size (try --format bps)"};
   }
   if (editedSize > kIpsLimit) {
     return Refusal{"the files are larger than 16 MiB, beyond what IPS can address (try --format bps)"};

@@ -1,8 +1,9 @@
 #include "cli/ScriptFormat.h"
 
+#include <nlohmann/json.hpp>
+
 #include <charconv>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <optional>
 
 #include "codec/CharacterTables.h"
@@ -21,7 +22,8 @@ std::vector<std::string_view> splitTabs(std::string_view line) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+    fields.push_back(
+        line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
     if (tab == std::string_view::npos) return fields;
     start = tab + 1;
   }
@@ -103,8 +105,9 @@ std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optio
     }
     rows.push_back({0, &entry, decodeText(*findCharacterTable(entry.tableName), bytes)});
     if (shortWarning && !*shortWarning && offset + bytes.size() > image.size()) {
-      *shortWarning = Refusal{"ends at byte " + std::to_string(image.size()) + ", before the end of position " +
-                              std::to_string(entry.position) + "; its missing bytes read as 0x00"};
+      *shortWarning =
+          Refusal{"ends at byte " + std::to_string(image.size()) + ", before the end of position " +
+                  std::to_string(entry.position) + "; its missing bytes read as 0x00"};
     }
   }
   return rows;
@@ -123,8 +126,8 @@ std::string formatScript(std::span<const ScriptRow> rows) {
   for (const ScriptRow& row : rows) {
     const CatalogueEntry& e = *row.entry;
     out += std::to_string(e.position) + '\t' + formatOffset(e.offset) + '\t' + std::to_string(e.length) +
-           '\t' + std::to_string(e.saveLength) + '\t' + std::string(e.tableName) + '\t' +
-           toUtf8(row.text) + '\n';
+           '\t' + std::to_string(e.saveLength) + '\t' + std::string(e.tableName) + '\t' + toUtf8(row.text) +
+           '\n';
   }
   return out;
 }
@@ -161,7 +164,8 @@ ParsedScript parseScript(std::string_view script) {
     if (!headerSeen) {
       headerSeen = true;
       if (line != kScriptHeader) {
-        parsed.problems.push_back({number, -1,
+        parsed.problems.push_back({number,
+                                   -1,
                                    {"the first line must be the header of a dump: position, offset, length, "
                                     "save_length, table and text, separated by tabs"}});
       }
@@ -177,9 +181,10 @@ ParsedScript parseScript(std::string_view script) {
     }
     const auto [where, fresh] = seen.emplace(row.entry->position, number);
     if (!fresh) {
-      parsed.problems.push_back({number, row.entry->position,
-                                 {"position " + std::to_string(row.entry->position) + " appears again (first on line " +
-                                  std::to_string(where->second) + ")"}});
+      parsed.problems.push_back({number,
+                                 row.entry->position,
+                                 {"position " + std::to_string(row.entry->position) +
+                                  " appears again (first on line " + std::to_string(where->second) + ")"}});
       continue;
     }
     parsed.rows.push_back(std::move(row));

@@ -2,10 +2,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <optional>
 #include <vector>
 
 #include "catalogue/Catalogue.h"

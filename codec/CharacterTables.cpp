@@ -24,8 +24,8 @@ constexpr CharacterTable makeTable(std::initializer_list<Run> runs) {
 }
 
 constexpr std::size_t countEntries(const CharacterTable& table) {
-  return static_cast<std::size_t>(std::count_if(table.begin(), table.end(),
-                                                 [](char16_t c) { return c != kNoCharacter; }));
+  return static_cast<std::size_t>(
+      std::count_if(table.begin(), table.end(), [](char16_t c) { return c != kNoCharacter; }));
 }
 
 constexpr CharacterTable kTable1 = makeTable({

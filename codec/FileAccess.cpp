@@ -36,7 +36,8 @@ File openImage(const std::string& path, File::Access access, std::chrono::millis
   const auto deadline = std::chrono::steady_clock::now() + wait;
   for (;;) {
     File file = File::openExisting(path, access);
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (!file.tryLock(kind, std::max(left, std::chrono::milliseconds(0)))) {
       throw FileError(path, access == File::Access::Read ? "reading" : "writing",
                       std::make_error_code(std::errc::device_or_resource_busy),

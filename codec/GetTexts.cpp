@@ -26,16 +26,16 @@ void checkRange(std::int32_t offset, std::int16_t length, const std::string& fil
                 const char* operation) {
   if (length < 0) {
     throw FileError(fileName, operation, std::make_error_code(std::errc::invalid_argument),
-                     "negative length " + std::to_string(length));
+                    "negative length " + std::to_string(length));
   }
   if (length == 0) return;
   if (offset < 0) {
     throw FileError(fileName, operation, std::make_error_code(std::errc::invalid_argument),
-                     "negative offset " + std::to_string(offset));
+                    "negative offset " + std::to_string(offset));
   }
   if (static_cast<std::int64_t>(offset) + length > std::numeric_limits<std::int32_t>::max()) {
     throw FileError(fileName, operation, std::make_error_code(std::errc::value_too_large),
-                     "position beyond the 32-bit range (overflow)");
+                    "position beyond the 32-bit range (overflow)");
   }
 }
 

@@ -23,8 +23,8 @@ void LoadCharacterTable(std::string_view tableName);
 
 // Decodes the `length` bytes at `offset`. Bytes without a character are left out, so the result
 // may be shorter than `length`; bytes past the end of the file read as 0x00.
-[[nodiscard]] std::u16string ReadText(std::int32_t offset, const std::string& fileName,
-                                      std::int16_t length, std::string_view tableName);
+[[nodiscard]] std::u16string ReadText(std::int32_t offset, const std::string& fileName, std::int16_t length,
+                                      std::string_view tableName);
 
 // Pads `text` with spaces to `length` characters and writes character k to `offset` + k.
 // Characters that the table cannot store are skipped and leave their byte as it was. Refuses,

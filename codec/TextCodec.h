@@ -21,7 +21,8 @@ namespace thornvale {
 // byte, nullopt where the table has no byte for the character (its byte is to stay as it is).
 // `text` must not be longer than `length`.
 [[nodiscard]] std::vector<std::optional<std::uint8_t>> encodeText(const CharacterTable& table,
-                                                                  std::u16string_view text, std::size_t length);
+                                                                  std::u16string_view text,
+                                                                  std::size_t length);
 
 // `bytes` with each encoded position put in place; positions without a byte keep theirs.
 void applyEncoded(std::span<const std::optional<std::uint8_t>> encoded, std::span<std::uint8_t> bytes);

@@ -1,8 +1,8 @@
 #include <set>
 #include <string>
 
-#include "fuzz/FuzzChecks.h"
 #include "cli/ScriptFormat.h"
+#include "fuzz/FuzzChecks.h"
 
 namespace thornvale::fuzz {
 
@@ -17,7 +17,8 @@ void checkScript(const std::uint8_t* data, std::size_t size) {
     expect(positions.insert(row.entry->position).second, "a parsed position appears once");
   }
   for (const cli::LineRefusal& problem : parsed.problems) {
-    expect(problem.line > 0 && !problem.refusal.message.empty(), "a problem names its line and says what is wrong");
+    expect(problem.line > 0 && !problem.refusal.message.empty(),
+           "a problem names its line and says what is wrong");
   }
   if (!parsed.problems.empty()) return;
 

@@ -4,9 +4,9 @@
 #include <stdexcept>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/MiscData.h"
 #include "codec/CharacterTables.h"
 #include "codec/TextCodec.h"
-#include "catalogue/MiscData.h"
 
 namespace thornvale {
 namespace {

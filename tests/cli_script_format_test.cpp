@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
-
 #include <nlohmann/json.hpp>
 
 #include "catalogue/Catalogue.h"
-#include "sample/SampleImage.h"
 #include "cli/ScriptFormat.h"
 #include "codec/Format.h"
-#include "tests/support/TestFiles.h"
 #include "codec/Utf.h"
+#include "sample/SampleImage.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
 namespace {

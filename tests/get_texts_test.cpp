@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -188,8 +187,9 @@ TEST_F(GetTextsTest, ReadRefusesPositionsOutsideTheFilesNumbering) {
   image({0xB0});
   EXPECT_EQ(fileError([&] { (void)ReadText(-5, path_, 2, "Table1"); }).code(),
             std::make_error_code(std::errc::invalid_argument));
-  EXPECT_EQ(fileError([&] { (void)ReadText(std::numeric_limits<std::int32_t>::max(), path_, 1, "Table1"); }).code(),
-            std::make_error_code(std::errc::value_too_large));
+  EXPECT_EQ(
+      fileError([&] { (void)ReadText(std::numeric_limits<std::int32_t>::max(), path_, 1, "Table1"); }).code(),
+      std::make_error_code(std::errc::value_too_large));
   EXPECT_EQ(ReadText(std::numeric_limits<std::int32_t>::max() - 1, path_, 1, "Table1"), u"_");
 }
 

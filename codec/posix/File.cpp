@@ -74,7 +74,8 @@ File File::openExisting(std::string path, Access access) {
   if (::fstat(fd, &st) != 0) posix::fail(file.path_, "examining", errno);
   posix::refuseUnlessRegular(file.path_, st, "opening");
   const int status = ::fcntl(fd, F_GETFL);
-  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0) posix::fail(file.path_, "opening", errno);
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
+    posix::fail(file.path_, "opening", errno);
   return file;
 }
 
@@ -87,7 +88,8 @@ std::int64_t File::size() const {
 std::size_t File::readAt(std::int64_t offset, std::span<std::uint8_t> out) const {
   std::size_t done = 0;
   while (done < out.size()) {
-    const ssize_t n = ::pread(handle_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    const ssize_t n =
+        ::pread(handle_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       posix::fail(path_, "reading", errno);
@@ -138,7 +140,8 @@ bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {
 }
 
 bool File::stillNamedByPath() const {
-  struct stat open {}, named {};
+  struct stat open {
+  }, named{};
   if (::fstat(handle_, &open) != 0) posix::fail(path_, "examining", errno);
   if (::stat(path_.c_str(), &named) != 0) return false;
   return open.st_dev == named.st_dev && open.st_ino == named.st_ino;

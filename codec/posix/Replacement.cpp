@@ -86,7 +86,8 @@ void removeStrayNames(int folder) {
   while (const dirent* entry = ::readdir(dir)) {
     const std::string_view name(entry->d_name);
     if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) continue;
-    const std::string_view middle = name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
+    const std::string_view middle =
+        name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
     const long pid = std::strtol(std::string(middle.substr(0, middle.find('-'))).c_str(), nullptr, 10);
     if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
       ::unlinkat(folder, entry->d_name, 0);
@@ -202,7 +203,8 @@ Replacement::Replacement(std::string target, Target kind)
           size = ::fgetxattr(current.fd, name.c_str(), value.data(), value.size());
         }
       }
-      if (size < 0 || ::fsetxattr(n.file.fd, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) != 0) {
+      if (size < 0 ||
+          ::fsetxattr(n.file.fd, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) != 0) {
         if (kind != Target::ExistingImage) continue;
         throw FileError(target_, "replacing", std::error_code(errno, std::generic_category()),
                         "its extended attribute " + name +
@@ -239,7 +241,8 @@ Bytes Replacement::readBack() const {
   Bytes bytes(static_cast<std::size_t>(st.st_size));
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = ::pread(native_->file.fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+    const ssize_t n =
+        ::pread(native_->file.fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) posix::fail(target_, "reading back the new content of", errno);
     if (n == 0) break;
@@ -272,7 +275,8 @@ void Replacement::commit() {
   n.committed = true;
   // From here the file is replaced; only the rename's survival of a power loss is in doubt.
   if (::fsync(n.folder.fd) != 0) {
-    FileError failure(target_, "flushing the folder after replacing", std::error_code(errno, std::generic_category()));
+    FileError failure(target_, "flushing the folder after replacing",
+                      std::error_code(errno, std::generic_category()));
     failure.markFileChanged();
     throw failure;
   }
