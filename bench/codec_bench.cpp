@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/RatioReporter.h"
 #include "catalogue/Catalogue.h"
 #include "codec/GetTexts.h"
-#include "bench/RatioReporter.h"
 #include "sample/SampleImage.h"
 
 namespace {
@@ -80,7 +80,7 @@ BENCHMARK(BM_FloorWriteText)->Unit(benchmark::kMicrosecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-  return thornvale::bench::runWithRatios(argc, argv,
-                                         {{"BM_ReadAllTexts", "BM_FloorReadAllTexts", 1.5},
-                                          {"BM_WriteText", "BM_FloorWriteText", 1.5}});
+  return thornvale::bench::runWithRatios(
+      argc, argv,
+      {{"BM_ReadAllTexts", "BM_FloorReadAllTexts", 1.5}, {"BM_WriteText", "BM_FloorWriteText", 1.5}});
 }

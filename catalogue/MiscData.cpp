@@ -2,24 +2,25 @@
 
 #include <array>
 #include <span>
+#include <vector>
 
+#include "codec/FileAccess.h"
 #include "codec/FileError.h"
-#include "codec/ImageFile.h"
 
 namespace thornvale {
 namespace {
 
-std::optional<std::uint8_t> readByte(const ImageFile& file, std::int64_t size, std::int32_t offset) {
+std::optional<std::uint8_t> readByte(const File& file, std::int64_t size, std::int32_t offset) {
   if (offset >= size) return std::nullopt;
   std::uint8_t byte = 0;
-  file.readAt(offset, std::span(&byte, 1));
+  readPadded(file, offset, std::span(&byte, 1));
   return byte;
 }
 
 }  // namespace
 
 MiscData ReadMiscData(const std::string& fileName) {
-  ImageFile file(fileName, ImageFile::Access::Read);
+  File file = openImage(fileName, File::Access::Read);
   const std::int64_t size = file.size();
   MiscData data;
   data.debugMenu = readByte(file, size, kDebugMenuOffset);
@@ -29,28 +30,30 @@ MiscData ReadMiscData(const std::string& fileName) {
 }
 
 void WriteMiscData(const std::string& fileName, const MiscData& values) {
-  const std::array<std::pair<std::int32_t, std::optional<std::uint8_t>>, 2> writes = {{
-      {kDebugMenuOffset, values.debugMenu},
-      {kHitCountOffset, values.hitCount},
+  const std::array<std::pair<std::int32_t, const std::optional<std::uint8_t>*>, 2> bytes = {{
+      {kDebugMenuOffset, &values.debugMenu},
+      {kHitCountOffset, &values.hitCount},
   }};
-  ImageFile file(fileName, ImageFile::Access::Write);
+  File file = openImage(fileName, File::Access::Write);
   const std::int64_t size = file.size();
-  bool any = false;
-  for (const auto& [offset, value] : writes) {
-    if (!value) continue;
-    any = true;
+  std::vector<Change> changes;
+  for (const auto& [offset, value] : bytes) {
+    if (!*value) continue;
     if (offset >= size) {
       throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
-                       "the file ends at byte " + std::to_string(size) + ", before byte " +
-                           std::to_string(offset) + "; nothing was written");
+                      "the file ends at byte " + std::to_string(size) + ", before byte " +
+                          std::to_string(offset) + "; nothing was written");
     }
+    changes.push_back({offset, std::span(&**value, 1)});
   }
-  // Should the second write fail, the first byte is written but not flushed.
-  for (const auto& [offset, value] : writes) {
-    if (value) file.writeAt(offset, std::span(&*value, 1));
-  }
-  if (any) file.flush();
+  // The two bytes lie far apart: both land, or neither.
+  if (!changes.empty()) writeAllOrNothing(file, changes);
   file.close();
+}
+
+Refusal hitCountRefusal() {
+  return {
+      "Cannot save, \"Hits to Kill a Grumkin:\" must be a whole number from 0 to 255. Nothing was saved."};
 }
 
 std::optional<std::uint8_t> parseHitCount(std::u16string_view text) {

@@ -1,20 +1,18 @@
 #include "cli/CharacterTableFiles.h"
 
 #include <array>
-#include <cstdio>
 #include <filesystem>
 
+#include "codec/File.h"
 #include "codec/FileError.h"
-#include "cli/ReplacementFile.h"
+#include "codec/Format.h"
 #include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {
 
 std::string tableLine(std::uint8_t byte, char16_t c) {
-  char hex[3];
-  std::snprintf(hex, sizeof hex, "%02X", static_cast<unsigned>(byte));
-  return std::string(hex) + '=' + toUtf8(std::u16string_view(&c, 1)) + '\n';
+  return formatHex(byte, 2) + '=' + toUtf8(std::u16string_view(&c, 1)) + '\n';
 }
 
 }  // namespace
@@ -46,7 +44,7 @@ std::vector<std::string> writeTableFiles(const std::string& folder) {
   for (const NamedCharacterTable& named : characterTables()) {
     const std::string path = (std::filesystem::path(folder) / (std::string(named.name) + ".tbl")).string();
     const std::string text = tableFileText(*named.table);
-    ReplacementFile file(path);
+    Replacement file(path, Replacement::Target::OutputFile);
     file.write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     file.commit();
     paths.push_back(path);

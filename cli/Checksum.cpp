@@ -3,8 +3,9 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
+
+#include "codec/Format.h"
 
 namespace thornvale::cli {
 
@@ -19,10 +20,6 @@ std::uint32_t crc32Of(std::span<const std::uint8_t> bytes, std::uint32_t crc) {
   return static_cast<std::uint32_t>(value);
 }
 
-std::string formatCrc32(std::uint32_t crc) {
-  char text[11];
-  std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(crc));
-  return text;
-}
+std::string formatCrc32(std::uint32_t crc) { return formatHex0x(crc, 8); }
 
 }  // namespace thornvale::cli

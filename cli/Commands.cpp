@@ -1,109 +1,148 @@
 #include "cli/Commands.h"
 
 #include <CLI/CLI.hpp>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <istream>
-#include <iterator>
+#include <memory>
 #include <ostream>
 
+#include "catalogue/MiscData.h"
+#include "catalogue/SaveCheck.h"
 #include "cli/CharacterTableFiles.h"
-#include "codec/FileError.h"
-#include "cli/FileBytes.h"
-#include "codec/GetTexts.h"
-#include "codec/ImageFile.h"
 #include "cli/ImageInfo.h"
 #include "cli/Import.h"
-#include "catalogue/MiscData.h"
 #include "cli/PatchFile.h"
-#include "catalogue/SaveCheck.h"
 #include "cli/ScriptFormat.h"
+#include "codec/FileAccess.h"
+#include "codec/FileError.h"
+#include "codec/Format.h"
+#include "codec/GetTexts.h"
 #include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {
 
 constexpr const char* kProgram = "thornvale-text";
+constexpr const char* kVersion = THORNVALE_VERSION;
 
-std::string quoted(const std::string& text) { return "\"" + text + "\""; }
+// What a command works with, and what it tells the caller beyond its status.
+struct Run {
+  std::istream& in;
+  std::ostream& out;
+  std::ostream& err;
+  // Set once the command has changed a file: a failure after that must not say "refused".
+  bool changed = false;
 
-std::ostream& error(std::ostream& err) { return err << kProgram << ": "; }
+  std::ostream& error() { return err << kProgram << ": "; }
+};
 
-std::string hex2(unsigned value) {
-  char text[5];
-  std::snprintf(text, sizeof text, "0x%02X", value);
+// A command adds its options to `app` and returns what runs it once they are parsed.
+using Command = std::function<int(Run&)>;
+using CommandMaker = Command (*)(CLI::App& app);
+
+Command dump(CLI::App& app) {
+  auto image = std::make_shared<std::string>();
+  auto json = std::make_shared<bool>(false);
+  app.add_option("IMAGE", *image, "The image to read")->required();
+  app.add_flag("--json", *json, "Print a JSON array of objects instead");
+  return [=](Run& run) {
+    std::optional<Refusal> shortImage;
+    const std::vector<ScriptRow> rows = readImageRows(*image, &shortImage);
+    run.out << (*json ? formatJson(rows) : formatScript(rows));
+    if (shortImage) run.error() << "warning: " << quote(*image) << ' ' << shortImage->message << '\n';
+    return kExitSuccess;
+  };
+}
+
+// A script from a file or, for "-", standard input; both bounded, since a script is read whole.
+std::string readScript(const std::string& path, std::istream& in) {
+  if (path != "-") {
+    const File file = File::openExisting(path, File::Access::Read);
+    const Bytes bytes = readWhole(file, kMaxScriptSize, "a script");
+    return std::string(bytes.begin(), bytes.end());
+  }
+  std::string text(static_cast<std::size_t>(kMaxScriptSize) + 1, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  if (text.size() > static_cast<std::size_t>(kMaxScriptSize)) {
+    throw FileError("standard input", "reading", std::make_error_code(std::errc::file_too_large),
+                    "more than the 1 MiB that a script may have; it was not read");
+  }
   return text;
 }
 
-int dump(const std::string& image, bool json, std::ostream& out, std::ostream& err) {
-  const std::vector<ScriptRow> rows = readImageRows(image);
-  out << (json ? formatJson(rows) : formatScript(rows));
-
-  ImageFile file(image, ImageFile::Access::Read);
-  const std::int64_t size = file.size();
-  file.close();
-  for (const ScriptRow& row : rows) {
-    if (row.entry->offset + row.entry->length > size) {
-      error(err) << "warning: " << quoted(image) << " ends at byte " << size << ", before the end of position "
-                 << row.entry->position << "; its missing bytes read as 0x00\n";
-      break;
+Command import(CLI::App& app) {
+  auto image = std::make_shared<std::string>();
+  auto script = std::make_shared<std::string>();
+  auto dryRun = std::make_shared<bool>(false);
+  app.add_option("IMAGE", *image, "The image to change")->required();
+  app.add_option("SCRIPT", *script, "The script; - reads standard input")->required();
+  app.add_flag("--dry-run", *dryRun, "Check and report, write nothing");
+  return [=](Run& run) {
+    const ImportReport report = importScript(*image, readScript(*script, run.in), *dryRun);
+    run.changed = report.written;
+    const std::string scriptName = *script == "-" ? "standard input" : *script;
+    for (const LineRefusal& failure : report.failures) {
+      run.err << scriptName << ':' << failure.line << ": ";
+      if (failure.position >= 0) run.err << "position " << failure.position << ": ";
+      run.err << failure.refusal.message << '\n';
     }
-  }
-  return kExitSuccess;
+    if (!report.ok()) {
+      run.error() << quote(*image) << " was not changed: " << report.failures.size()
+                  << (report.failures.size() == 1 ? " row" : " rows") << " refused\n";
+      return kExitRefused;
+    }
+    run.out << *image << ": ";
+    if (report.changed == 0) {
+      run.out << "nothing to write";
+    } else {
+      run.out << report.changed << (report.changed == 1 ? " text " : " texts ")
+              << (*dryRun ? "would be written" : "written");
+    }
+    run.out << ", " << report.unchanged << " unchanged" << (*dryRun ? "; nothing was written (dry run)" : "")
+            << '\n';
+    return kExitSuccess;
+  };
 }
 
-int importCommand(const std::string& image, const std::string& script, bool dryRun, std::istream& in,
-                  std::ostream& out, std::ostream& err) {
-  const std::string text =
-      script == "-" ? std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>())
-                    : readUntilEnd(script);
-  const ImportReport report = importScript(image, text, dryRun);
-  const std::string scriptName = script == "-" ? "standard input" : script;
-  for (const ImportFailure& failure : report.failures) {
-    err << scriptName << ':' << failure.line << ": ";
-    if (failure.position >= 0) err << "position " << failure.position << ": ";
-    err << failure.message << '\n';
-  }
-  if (!report.ok()) {
-    error(err) << quoted(image) << " was not changed: " << report.failures.size()
-               << (report.failures.size() == 1 ? " row" : " rows") << " refused\n";
-    return kExitRefused;
-  }
-  out << image << ": ";
-  if (report.changed == 0) {
-    out << "nothing to write";
-  } else {
-    out << report.changed << (report.changed == 1 ? " text " : " texts ")
-        << (dryRun ? "would be written" : "written");
-  }
-  out << ", " << report.unchanged << " unchanged" << (dryRun ? "; nothing was written (dry run)" : "") << '\n';
-  return kExitSuccess;
-}
-
-int set(const std::string& image, const std::string& positionText, const std::string& textUtf8,
-        std::ostream& out, std::ostream& err) {
-  const bool digits = !positionText.empty() && positionText.size() <= 4 &&
-                      positionText.find_first_not_of("0123456789") == std::string::npos;
-  const CatalogueEntry* entry = digits ? catalogueEntry(std::stoi(positionText)) : nullptr;
-  if (entry == nullptr) {
-    error(err) << "there is no text at position " << quoted(positionText) << "; positions run from 0 to "
-               << kCatalogueSize - 1 << '\n';
-    return kExitUsage;
-  }
-  const std::optional<std::u16string> text = fromUtf8(textUtf8);
-  if (!text) {
-    error(err) << "the text for position " << entry->position << " is not valid UTF-8; nothing was saved\n";
-    return kExitRefused;
-  }
-  const SaveCheck check = checkSave(*entry, *text);
-  if (!check.ok()) {
-    error(err) << quoted(image) << ", position " << entry->position << ": " << refusalMessage(check) << '\n';
-    return kExitRefused;
-  }
-  WriteText(entry->offset, image, *text, entry->saveLength, entry->tableName);
-  out << image << ": position " << entry->position << " saved\n";
-  return kExitSuccess;
+Command set(CLI::App& app) {
+  auto image = std::make_shared<std::string>();
+  auto position = std::make_shared<std::string>();
+  auto text = std::make_shared<std::string>();
+  app.add_option("IMAGE", *image, "The image to change")->required();
+  app.add_option("POSITION", *position, "The text's list position, 0 to 69")->required();
+  app.add_option("TEXT", *text,
+                 "The new text, exactly as long as the entry's save length; a text that begins with - is "
+                 "taken as the text")
+      ->required();
+  return [=](Run& run) {
+    const bool digits = !position->empty() && position->size() <= 4 &&
+                        position->find_first_not_of("0123456789") == std::string::npos;
+    const CatalogueEntry* entry = digits ? catalogueEntry(std::stoi(*position)) : nullptr;
+    if (entry == nullptr) {
+      run.error() << "there is no text at position " << quote(*position) << "; positions run from 0 to "
+                  << kCatalogueSize - 1 << '\n';
+      return kExitUsage;
+    }
+    const std::optional<std::u16string> decoded = fromUtf8(*text);
+    if (!decoded) {
+      run.error() << "the text for position " << entry->position
+                  << " is not valid UTF-8; nothing was saved\n";
+      return kExitRefused;
+    }
+    if (const std::optional<Refusal> refusal = checkSave(*entry, *decoded)) {
+      run.error() << quote(*image) << ", position " << entry->position << ": " << refusal->message << '\n';
+      return kExitRefused;
+    }
+    WriteText(entry->offset, *image, *decoded, entry->saveLength, entry->tableName);
+    run.changed = true;
+    run.out << *image << ": position " << entry->position << " saved\n";
+    return kExitSuccess;
+  };
 }
 
 void printMisc(const std::string& image, std::ostream& out) {
@@ -119,7 +158,7 @@ void printMisc(const std::string& image, std::ostream& out) {
   } else if (debugMenuState(*data.debugMenu) == DebugMenu::Disabled) {
     out << "disabled";
   } else {
-    out << "unknown (" << hex2(*data.debugMenu) << ")";
+    out << "unknown (" << formatHex0x(*data.debugMenu, 2) << ")";
   }
   out << "\nhit count: ";
   if (data.hitCount) {
@@ -130,139 +169,168 @@ void printMisc(const std::string& image, std::ostream& out) {
   out << '\n';
 }
 
-int misc(const std::string& image, const std::string& debugMenu, const std::optional<std::string>& hits,
-         std::ostream& out, std::ostream& err) {
-  MiscData values;
-  if (!debugMenu.empty()) values.debugMenu = debugMenu == "on" ? kDebugMenuEnabled : kDebugMenuDisabled;
-  if (hits) {
-    const std::optional<std::u16string> text = fromUtf8(*hits);
-    values.hitCount = text ? parseHitCount(*text) : std::nullopt;
-    if (!values.hitCount) {
-      error(err) << "--hits " << quoted(*hits) << " is not a whole number from 0 to 255; nothing was written\n";
+Command misc(CLI::App& app) {
+  enum class Switch { Off, On };
+  auto image = std::make_shared<std::string>();
+  auto debugMenu = std::make_shared<std::optional<Switch>>();
+  auto hits = std::make_shared<std::optional<std::string>>();
+  app.add_option("IMAGE", *image, "The image")->required();
+  app.add_option("--debug-menu", *debugMenu, "Switch the debug menu on or off")
+      ->transform(
+          CLI::CheckedTransformer(std::map<std::string, Switch>{{"on", Switch::On}, {"off", Switch::Off}}));
+  app.add_option("--hits", *hits, "Hits to defeat a Grumkin, 0 to 255");
+  return [=](Run& run) {
+    MiscData values;
+    if (*debugMenu) values.debugMenu = **debugMenu == Switch::On ? kDebugMenuEnabled : kDebugMenuDisabled;
+    if (*hits) {
+      const std::optional<std::u16string> text = fromUtf8(**hits);
+      values.hitCount = text ? parseHitCount(*text) : std::nullopt;
+      if (!values.hitCount) {
+        run.error() << "--hits " << quote(**hits) << ": " << hitCountRefusal().message << '\n';
+        return kExitRefused;
+      }
+    }
+    if (values.debugMenu || values.hitCount) {
+      WriteMiscData(*image, values);
+      run.changed = true;
+    }
+    printMisc(*image, run.out);
+    return kExitSuccess;
+  };
+}
+
+Command tables(CLI::App& app) {
+  auto folder = std::make_shared<std::string>();
+  app.add_option("DIR", *folder, "The folder to write into; made if missing")->required();
+  return [=](Run& run) {
+    for (const std::string& path : writeTableFiles(*folder)) {
+      run.changed = true;
+      run.out << path << '\n';
+    }
+    return kExitSuccess;
+  };
+}
+
+Command patch(CLI::App& app) {
+  auto original = std::make_shared<std::string>();
+  auto edited = std::make_shared<std::string>();
+  auto target = std::make_shared<std::string>();
+  auto format = std::make_shared<PatchFormat>(PatchFormat::Ips);
+  app.add_option("ORIGINAL", *original, "The unchanged image")->required();
+  app.add_option("EDITED", *edited, "The edited image")->required();
+  app.add_option("OUT", *target, "The patch file to write")->required();
+  app.add_option("--format", *format, "ips (the default) or bps")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, PatchFormat>{{"ips", PatchFormat::Ips}, {"bps", PatchFormat::Bps}}));
+  return [=](Run& run) {
+    if (const std::optional<Refusal> refusal = writePatchFile(*original, *edited, *target, *format)) {
+      run.error() << refusal->message << '\n';
       return kExitRefused;
     }
+    run.changed = true;
+    run.out << *target << ": " << (*format == PatchFormat::Ips ? "IPS" : "BPS")
+            << " patch written and checked\n";
+    return kExitSuccess;
+  };
+}
+
+Command info(CLI::App& app) {
+  auto image = std::make_shared<std::string>();
+  app.add_option("IMAGE", *image, "The image to examine")->required();
+  return [=](Run& run) {
+    const ImageInfo facts = inspectImage(*image);
+    run.out << formatImageInfo(facts);
+    const std::vector<Refusal> warnings = imageWarnings(facts);
+    for (const Refusal& warning : warnings) {
+      run.error() << "warning: " << quote(*image) << ": " << warning.message << '\n';
+    }
+    return warnings.empty() ? kExitSuccess : kExitRefused;
+  };
+}
+
+struct CommandSpec {
+  const char* name;
+  const char* description;
+  CommandMaker make;
+};
+
+constexpr CommandSpec kCommands[] = {
+    {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
+    {"import", "Check every row of a script in the dump format, then write them all or nothing.", import},
+    {"set", "Save one text, with the editor's checks.", set},
+    {"misc", "Print, or with options write, the debug menu and the hit count.", misc},
+    {"tables", "Write the four character tables as Table1.tbl .. Table4.tbl.", tables},
+    {"patch", "Write a patch that turns ORIGINAL into EDITED, and check it.", patch},
+    {"info", "Check that a file can be the image the texts are catalogued for.", info},
+};
+
+constexpr const char* kExitStatuses =
+    "Exit status: 0 done; 1 refused or failed, the image unchanged; 2 wrong usage, nothing changed; "
+    "3 the image was changed, but a later step failed (the report on standard output, or a flush "
+    "after the change).";
+
+// `set IMAGE POSITION TEXT`: the text is the user's words, even where it begins with "-", so it
+// never reads as an option or as a request for help.
+std::vector<std::string> withTextAsText(std::vector<std::string> args) {
+  const auto isOption = [](const std::string& a) { return a.starts_with('-'); };
+  if (args.size() >= 4 && args[0] == "set" && !isOption(args[1]) && !isOption(args[2]) && args[3] != "--") {
+    args.insert(args.begin() + 3, "--");
   }
-  if (values.debugMenu || values.hitCount) WriteMiscData(image, values);
-  printMisc(image, out);
-  return kExitSuccess;
-}
-
-int tables(const std::string& folder, std::ostream& out) {
-  for (const std::string& path : writeTableFiles(folder)) out << path << '\n';
-  return kExitSuccess;
-}
-
-int patch(const std::string& original, const std::string& edited, const std::string& target,
-          const std::string& formatName, std::ostream& out, std::ostream& err) {
-  const PatchFormat format = formatName == "bps" ? PatchFormat::Bps : PatchFormat::Ips;
-  if (const std::string refusal = writePatchFile(original, edited, target, format); !refusal.empty()) {
-    error(err) << refusal << '\n';
-    return kExitRefused;
-  }
-  out << target << ": " << (format == PatchFormat::Ips ? "IPS" : "BPS") << " patch written and checked\n";
-  return kExitSuccess;
-}
-
-int info(const std::string& image, std::ostream& out, std::ostream& err) {
-  const ImageInfo facts = inspectImage(image);
-  out << formatImageInfo(facts);
-  const std::vector<std::string> warnings = imageWarnings(facts);
-  for (const std::string& warning : warnings) error(err) << "warning: " << quoted(image) << ": " << warning << '\n';
-  return warnings.empty() ? kExitSuccess : kExitRefused;
+  return args;
 }
 
 }  // namespace
 
-int runThornvaleText(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
+int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
                      std::ostream& err) {
-  CLI::App app("Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
-               kProgram);
+  CLI::App app(
+      "Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
+      kProgram);
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string(kProgram) + " " + kVersion);
+  app.footer(kExitStatuses);
 
-  std::string image, script, position, text, folder, original, edited, target, debugMenu;
-  std::string format = "ips";
-  std::optional<std::string> hits;
-  bool json = false, dryRun = false;
+  Run run{in, out, err};
+  int status = kExitSuccess;
+  for (const CommandSpec& spec : kCommands) {
+    CLI::App* sub = app.add_subcommand(spec.name, spec.description);
+    sub->callback([&status, &run, command = spec.make(*sub)] { status = command(run); });
+  }
 
-  CLI::App* dumpCmd = app.add_subcommand("dump", "Print every text in catalogue order, tab-separated UTF-8.");
-  dumpCmd->add_option("IMAGE", image, "The image to read")->required();
-  dumpCmd->add_flag("--json", json, "Print a JSON array of objects instead");
-
-  CLI::App* importCmd = app.add_subcommand(
-      "import", "Check every row of a script in the dump format, then write them all or nothing.");
-  importCmd->add_option("IMAGE", image, "The image to change")->required();
-  importCmd->add_option("SCRIPT", script, "The script; - reads standard input")->required();
-  importCmd->add_flag("--dry-run", dryRun, "Check and report, write nothing");
-
-  CLI::App* setCmd = app.add_subcommand("set", "Save one text, with the editor's checks.");
-  setCmd->add_option("IMAGE", image, "The image to change")->required();
-  setCmd->add_option("POSITION", position, "The text's list position, 0 to 69")->required();
-  setCmd->add_option("TEXT", text, "The new text, exactly as long as the entry's save length; put -- before a text that begins with -")->required();
-
-  CLI::App* miscCmd = app.add_subcommand("misc", "Print, or with options write, the debug menu and the hit count.");
-  miscCmd->add_option("IMAGE", image, "The image")->required();
-  miscCmd->add_option("--debug-menu", debugMenu, "Switch the debug menu on or off")
-      ->check(CLI::IsMember({"on", "off"}));
-  miscCmd->add_option("--hits", hits, "Hits to defeat a Grumkin, 0 to 255");
-
-  CLI::App* tablesCmd = app.add_subcommand("tables", "Write the four character tables as Table1.tbl .. Table4.tbl.");
-  tablesCmd->add_option("DIR", folder, "The folder to write into; made if missing")->required();
-
-  CLI::App* patchCmd = app.add_subcommand("patch", "Write a patch that turns ORIGINAL into EDITED, and check it.");
-  patchCmd->add_option("ORIGINAL", original, "The unchanged image")->required();
-  patchCmd->add_option("EDITED", edited, "The edited image")->required();
-  patchCmd->add_option("OUT", target, "The patch file to write")->required();
-  patchCmd->add_option("--format", format, "ips (the default) or bps")->check(CLI::IsMember({"ips", "bps"}));
-
-  CLI::App* infoCmd = app.add_subcommand("info", "Check that a file can be the image the texts are catalogued for.");
-  infoCmd->add_option("IMAGE", image, "The image to examine")->required();
-
+  const std::vector<std::string> args = withTextAsText(arguments);
   // Unnamed, an unknown command would only bring CLI11's "A subcommand is required".
-  if (!args.empty() && !args.front().starts_with('-')) {
-    const auto& known = app.get_subcommands([](const CLI::App*) { return true; });
-    const bool found = std::any_of(known.begin(), known.end(),
-                                   [&](const CLI::App* cmd) { return cmd->get_name() == args.front(); });
-    if (!found) {
-      error(err) << "there is no command " << quoted(args.front()) << " (see " << kProgram << " --help)\n";
-      return kExitUsage;
-    }
+  if (!args.empty() && !args.front().starts_with('-') &&
+      std::none_of(std::begin(kCommands), std::end(kCommands),
+                   [&](const CommandSpec& spec) { return args.front() == spec.name; })) {
+    run.error() << "there is no command " << quote(args.front()) << " (see " << kProgram << " --help)\n";
+    return kExitUsage;
   }
 
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them back to front
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
-    if (e.get_exit_code() == 0) {  // --help
+    if (e.get_exit_code() == 0) {  // --help, --version
       app.exit(e, out, err);
       return kExitSuccess;
     }
-    error(err) << e.what() << " (see " << kProgram << " --help)\n";
+    run.error() << e.what() << " (see " << kProgram << " --help)\n";
     return kExitUsage;
+  } catch (const FileError& e) {
+    run.error() << e.what() << '\n';
+    return run.changed || e.fileChanged() ? kExitChangedThenFailed : kExitRefused;
+  } catch (const std::exception& e) {
+    run.error() << e.what() << '\n';
+    return run.changed ? kExitChangedThenFailed : kExitRefused;
   }
 
-  int status = kExitSuccess;
-  try {
-    if (dumpCmd->parsed()) status = dump(image, json, out, err);
-    if (importCmd->parsed()) status = importCommand(image, script, dryRun, in, out, err);
-    if (setCmd->parsed()) status = set(image, position, text, out, err);
-    if (miscCmd->parsed()) status = misc(image, debugMenu, hits, out, err);
-    if (tablesCmd->parsed()) status = tables(folder, out);
-    if (patchCmd->parsed()) status = patch(original, edited, target, format, out, err);
-    if (infoCmd->parsed()) status = info(image, out, err);
-  } catch (const FileError& e) {
-    error(err) << e.what() << '\n';
-    return kExitRefused;
-  } catch (const std::exception& e) {
-    error(err) << e.what() << '\n';
-    return kExitRefused;
-  }
   errno = 0;
   out.flush();
   if (!out) {
     const int why = errno;
-    error(err) << "could not write standard output" << (why != 0 ? std::string(": ") + std::strerror(why) : "")
-               << '\n';
-    return kExitRefused;
+    run.error() << "could not write standard output"
+                << (why != 0 ? std::string(": ") + std::strerror(why) : "") << '\n';
+    return run.changed ? kExitChangedThenFailed : kExitRefused;
   }
   return status;
 }

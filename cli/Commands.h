@@ -7,8 +7,10 @@
 namespace thornvale::cli {
 
 inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitRefused = 1;  // input refused, a failed check, a file error, a warning
-inline constexpr int kExitUsage = 2;    // the command line itself is wrong
+inline constexpr int kExitRefused =
+    1;                                // refused or failed (a check, a file error, a warning): nothing changed
+inline constexpr int kExitUsage = 2;  // the command line itself is wrong: nothing changed
+inline constexpr int kExitChangedThenFailed = 3;  // a file was changed, then a later step failed
 
 // Runs thornvale-text with `args` (the program name left out) and returns its exit status.
 // `in` is the script that "-" names.

@@ -4,9 +4,9 @@
 #include <array>
 
 #include "catalogue/Catalogue.h"
-#include "cli/Checksum.h"
-#include "codec/ImageFile.h"
 #include "catalogue/MiscData.h"
+#include "cli/Checksum.h"
+#include "codec/FileAccess.h"
 
 namespace thornvale::cli {
 namespace {
@@ -70,11 +70,11 @@ ImageInfo inspectImage(const std::string& path) {
   info.path = path;
   info.neededSize = neededSize();
 
-  ImageFile file(path, ImageFile::Access::Read);
+  File file = openImage(path, File::Access::Read);
   info.size = static_cast<std::uint64_t>(file.size());
   std::uint8_t head[kHeaderSize] = {};
   if (info.size >= kHeaderSize) {
-    file.readAt(0, head);
+    readPadded(file, 0, head);
     info.header = parseInesHeader(head);
   }
 
@@ -84,9 +84,10 @@ ImageInfo inspectImage(const std::string& path) {
   for (std::uint64_t at = 0; at < info.size; at += buffer.size()) {
     const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), info.size - at));
     const std::span<const std::uint8_t> piece(buffer.data(), n);
-    file.readAt(static_cast<std::int64_t>(at), std::span(buffer.data(), n));
+    readPadded(file, static_cast<std::int64_t>(at), std::span(buffer.data(), n));
     whole = crc32Of(piece, whole);
-    const std::size_t skip = at < kHeaderSize ? static_cast<std::size_t>(std::min<std::uint64_t>(kHeaderSize - at, n)) : 0;
+    const std::size_t skip =
+        at < kHeaderSize ? static_cast<std::size_t>(std::min<std::uint64_t>(kHeaderSize - at, n)) : 0;
     body = crc32Of(piece.subspan(skip), body);
   }
   file.close();
@@ -95,23 +96,26 @@ ImageInfo inspectImage(const std::string& path) {
   return info;
 }
 
-std::vector<std::string> imageWarnings(const ImageInfo& info) {
-  std::vector<std::string> warnings;
+std::vector<Refusal> imageWarnings(const ImageInfo& info) {
+  std::vector<Refusal> warnings;
   if (!info.header) {
-    warnings.push_back("no iNES header; the texts' offsets count a 16-byte header, so they would all be wrong");
+    warnings.push_back(
+        {"no iNES header; the texts' offsets count a 16-byte header, so they would all be wrong"});
   } else if (info.header->trainer) {
-    warnings.push_back("the header announces a 512-byte trainer, which shifts every text's offset");
+    warnings.push_back({"the header announces a 512-byte trainer, which shifts every text's offset"});
   }
   if (info.size < info.neededSize) {
-    warnings.push_back("the file has " + bytesText(info.size) + ", too short for every text (" +
-                       bytesText(info.neededSize) + " needed)");
+    warnings.push_back({"the file has " + bytesText(info.size) + ", too short for every text (" +
+                        bytesText(info.neededSize) + " needed)"});
   }
   return warnings;
 }
 
 std::string formatImageInfo(const ImageInfo& info) {
   std::string out;
-  const auto line = [&](const std::string& name, const std::string& value) { out += name + ": " + value + '\n'; };
+  const auto line = [&](const std::string& name, const std::string& value) {
+    out += name + ": " + value + '\n';
+  };
   line("file", info.path);
   line("size", bytesText(info.size));
   if (info.header) {
@@ -130,7 +134,8 @@ std::string formatImageInfo(const ImageInfo& info) {
   line("long enough for every text",
        yesNo(info.size >= info.neededSize) + " (" + bytesText(info.neededSize) + " needed)");
   line("CRC32", formatCrc32(info.crc32));
-  line("CRC32 without header", info.crc32WithoutHeader ? formatCrc32(*info.crc32WithoutHeader) : "none (no header)");
+  line("CRC32 without header",
+       info.crc32WithoutHeader ? formatCrc32(*info.crc32WithoutHeader) : "none (no header)");
   return out;
 }
 

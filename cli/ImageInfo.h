@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/Refusal.h"
+
 namespace thornvale::cli {
 
 // The iNES header's fields that decide whether the catalogue's offsets can be right.
@@ -32,7 +34,7 @@ struct ImageInfo {
 [[nodiscard]] ImageInfo inspectImage(const std::string& path);
 
 // Why the file cannot be the kind of image the catalogue describes; empty when it can.
-[[nodiscard]] std::vector<std::string> imageWarnings(const ImageInfo& info);
+[[nodiscard]] std::vector<Refusal> imageWarnings(const ImageInfo& info);
 
 // One "name: value" line per fact.
 [[nodiscard]] std::string formatImageInfo(const ImageInfo& info);

@@ -1,62 +1,49 @@
 #include "cli/Import.h"
 
-#include <map>
-#include <set>
+#include <algorithm>
 
-#include "codec/CharacterTables.h"
-#include "cli/FileBytes.h"
-#include "codec/GetTexts.h"
-#include "codec/ImageFile.h"
-#include "cli/ReplacementFile.h"
 #include "catalogue/SaveCheck.h"
-#include "cli/ScriptFormat.h"
+#include "codec/CharacterTables.h"
+#include "codec/FileAccess.h"
+#include "codec/Format.h"
+#include "codec/TextCodec.h"
+#include "codec/Utf.h"
 
 namespace thornvale::cli {
 namespace {
 
-struct Write {
-  std::uint8_t byte;
-  const ScriptRow* row;
-};
+std::u16string textAt(std::span<const std::uint8_t> image, const CatalogueEntry& e, std::int16_t length) {
+  Bytes bytes(static_cast<std::size_t>(length), 0);
+  const std::size_t offset = static_cast<std::size_t>(e.offset);
+  for (std::size_t k = 0; k < bytes.size() && offset + k < image.size(); ++k) bytes[k] = image[offset + k];
+  return decodeText(*findCharacterTable(e.tableName), bytes);
+}
 
-// Entries 64 and 65 share a byte, so writing one row can change another row's text. The script
-// states what every row should read afterwards; refuse it where the writes would contradict it.
-void checkSharedBytes(const std::vector<const ScriptRow*>& changed, const std::vector<ScriptRow>& rows,
-                      const Bytes& image, ImportReport& report) {
-  std::map<std::int64_t, Write> writes;
-  const auto conflict = [&](const ScriptRow& row, const ScriptRow& other, std::int64_t offset) {
-    report.failures.push_back(
-        {row.line, row.entry->position,
-         "shares the byte at " + formatOffset(static_cast<std::int32_t>(offset)) + " with position " +
-             std::to_string(other.entry->position) + " (line " + std::to_string(other.line) +
-             "), and the two rows want different characters there"});
-  };
+bool overlap(const CatalogueEntry& a, const CatalogueEntry& b) {
+  return a.offset < b.offset + b.length && b.offset < a.offset + a.saveLength;
+}
 
-  for (const ScriptRow* row : changed) {
-    const CatalogueEntry& e = *row->entry;
-    const CharacterTable& table = *findCharacterTable(e.tableName);
-    for (std::int16_t k = 0; k < e.saveLength; ++k) {
-      const std::int64_t offset = e.offset + k;
-      const std::uint8_t byte = *encodeCharacter(table, row->text[static_cast<std::size_t>(k)]);
-      const auto [where, fresh] = writes.emplace(offset, Write{byte, row});
-      if (!fresh && where->second.byte != byte) conflict(*row, *where->second.row, offset);
-    }
-  }
-
-  const std::set<const ScriptRow*> isChanged(changed.begin(), changed.end());
+// Writing one row can change another row's text where their bytes overlap (entries 64 and 65
+// share one). The script says what every row should read afterwards; refuse it where it would not.
+void checkReadBack(const std::vector<const ScriptRow*>& changed, const std::vector<ScriptRow>& rows,
+                   std::span<const std::uint8_t> edited, ImportReport& report) {
   for (const ScriptRow& row : rows) {
-    if (isChanged.contains(&row)) continue;
+    const bool isChanged = std::find(changed.begin(), changed.end(), &row) != changed.end();
     const CatalogueEntry& e = *row.entry;
-    const CharacterTable& table = *findCharacterTable(e.tableName);
-    for (std::int16_t k = 0; k < e.length; ++k) {
-      const std::int64_t offset = e.offset + k;
-      const auto written = writes.find(offset);
-      if (written == writes.end()) continue;
-      const std::uint8_t old = offset < static_cast<std::int64_t>(image.size()) ? image[offset] : 0;
-      if (decodeByte(table, written->second.byte) != decodeByte(table, old)) {
-        conflict(row, *written->second.row, offset);
+    const std::u16string readBack = textAt(edited, e, isChanged ? e.saveLength : e.length);
+    if (readBack == row.text) continue;
+    std::string because;
+    for (const ScriptRow* other : changed) {
+      if (other != &row && overlap(*other->entry, e)) {
+        const std::int32_t shared = std::max(other->entry->offset, e.offset);
+        because = ": it shares the byte at " + formatHex0x(static_cast<std::uint32_t>(shared)) +
+                  " with position " + std::to_string(other->entry->position) + " (line " +
+                  std::to_string(other->line) + "), and the two rows want different characters there";
+        break;
       }
     }
+    report.failures.push_back(
+        {row.line, e.position, {"would read \"" + toUtf8(readBack) + "\" after the import" + because}});
   }
 }
 
@@ -64,52 +51,49 @@ void checkSharedBytes(const std::vector<const ScriptRow*>& changed, const std::v
 
 ImportReport importScript(const std::string& image, std::string_view script, bool dryRun) {
   ImportReport report;
-  const ParsedScript parsed = parseScript(script);
-  for (const ScriptProblem& problem : parsed.problems) {
-    report.failures.push_back({problem.line, -1, problem.message});
-  }
+  ParsedScript parsed = parseScript(script);
+  report.failures = std::move(parsed.problems);
   if (!report.ok()) return report;
 
-  const Bytes original = readWholeFile(image);
+  // The lock is held from the read to the replacement, so no write of ours falls in between.
+  File file = openImage(image, dryRun ? File::Access::Read : File::Access::Write);
+  const Bytes original = readWhole(file, kMaxImageSize, "an image");
+  Bytes edited = original;
+
   std::vector<const ScriptRow*> changed;
   for (const ScriptRow& row : parsed.rows) {
     const CatalogueEntry& e = *row.entry;
     // A text that reads shorter than its place could never pass the length check unchanged.
-    if (row.text == ReadText(e.offset, image, e.length, e.tableName)) {
+    if (row.text == textAt(original, e, e.length)) {
       ++report.unchanged;
       continue;
     }
-    const SaveCheck check = checkSave(e, row.text);
-    if (!check.ok()) {
-      report.failures.push_back({row.line, e.position, refusalMessage(check)});
+    if (const std::optional<Refusal> refusal = checkSave(e, row.text)) {
+      report.failures.push_back({row.line, e.position, *refusal});
       continue;
     }
-    // WriteText would refuse this too, but only as one file error for the first such row.
-    const std::int64_t end = static_cast<std::int64_t>(e.offset) + e.saveLength;
-    if (end > static_cast<std::int64_t>(original.size())) {
-      report.failures.push_back({row.line, e.position,
-                                 "the image ends at byte " + std::to_string(original.size()) +
-                                     ", before the end of this text's place"});
+    const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
+    if (end > original.size()) {
+      report.failures.push_back({row.line,
+                                 e.position,
+                                 {"the image ends at byte " + std::to_string(original.size()) +
+                                  ", before the end of this text's place"}});
       continue;
     }
+    const auto encoded =
+        encodeText(*findCharacterTable(e.tableName), row.text, static_cast<std::size_t>(e.saveLength));
+    applyEncoded(encoded, std::span(edited).subspan(static_cast<std::size_t>(e.offset), encoded.size()));
     changed.push_back(&row);
   }
-  if (report.ok()) checkSharedBytes(changed, parsed.rows, original, report);
+  if (report.ok()) checkReadBack(changed, parsed.rows, edited, report);
   report.changed = changed.size();
   if (!report.ok() || dryRun || changed.empty()) return report;
 
-  // Replacing needs only a writable folder; refuse an image the user may not write, as a save would.
-  ImageFile writable(image, ImageFile::Access::Write);
-  writable.close();
-
-  ReplacementFile replacement(image);
-  replacement.write(original);
-  for (const ScriptRow* row : changed) {
-    const CatalogueEntry& e = *row->entry;
-    WriteText(e.offset, replacement.path(), row->text, e.saveLength, e.tableName);
-  }
+  Replacement replacement(image, Replacement::Target::ExistingImage);
+  replacement.write(edited);
   replacement.commit();
   report.written = true;
+  file.close();
   return report;
 }
 

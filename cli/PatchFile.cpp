@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
-#include "cli/FileBytes.h"
 #include "cli/PatchReaders.h"
-#include "cli/ReplacementFile.h"
+#include "codec/FileAccess.h"
+#include "codec/Format.h"
 
 namespace thornvale::cli {
 namespace {
@@ -14,37 +14,47 @@ bool sameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(a, b, error) && !error;
 }
 
+Bytes readImage(const std::string& path) {
+  File file = openImage(path, File::Access::Read);
+  Bytes bytes = readWhole(file, kMaxImageSize, "an image");
+  file.close();
+  return bytes;
+}
+
 }  // namespace
 
-std::string writePatchFile(const std::string& original, const std::string& edited, const std::string& out,
-                           PatchFormat format, const PatchMaker& maker) {
+std::optional<Refusal> writePatchFile(const std::string& original, const std::string& edited,
+                                      const std::string& out, PatchFormat format, const PatchMaker& maker) {
   if (sameFile(out, original) || sameFile(out, edited)) {
-    return "\"" + out + "\" is one of the two images; the patch would replace it";
+    return Refusal{quote(out) + " is one of the two images; the patch would replace it"};
   }
-  const Bytes source = readWholeFile(original);
-  const Bytes target = readWholeFile(edited);
+  const Bytes source = readImage(original);
+  const Bytes target = readImage(edited);
   if (format == PatchFormat::Ips) {
-    if (auto refusal = ipsRefusal(source.size(), target.size())) return "\"" + edited + "\": " + *refusal;
+    if (auto refusal = ipsRefusal(source.size(), target.size())) {
+      return Refusal{quote(edited) + ": " + refusal->message};
+    }
   }
-  const PatchMaker& make = maker ? maker : (format == PatchFormat::Ips ? PatchMaker(makeIpsPatch)
-                                                                       : PatchMaker(makeBpsPatch));
+  const PatchMaker& make =
+      maker ? maker : (format == PatchFormat::Ips ? PatchMaker(makeIpsPatch) : PatchMaker(makeBpsPatch));
   const Bytes patch = make(source, target);
 
-  ReplacementFile file(out);
+  Replacement file(out, Replacement::Target::OutputFile);
   file.write(patch);
   // Check what reached the disk, not what we meant to write.
-  const Bytes written = readWholeFile(file.path());
+  const Bytes written = file.readBack();
   const PatchApplication applied =
       format == PatchFormat::Ips ? applyIpsPatch(written, source) : applyBpsPatch(written, source);
   if (!applied.ok()) {
-    return "\"" + out + "\" was not written: the patch failed its check (" + applied.error + ")";
+    return Refusal{quote(out) + " was not written: the patch failed its check (" + applied.refusal->message +
+                   ")"};
   }
   if (applied.result != target) {
-    return "\"" + out + "\" was not written: the patch applied to \"" + original +
-           "\" does not give \"" + edited + "\"";
+    return Refusal{quote(out) + " was not written: the patch applied to " + quote(original) +
+                   " does not give " + quote(edited)};
   }
   file.commit();
-  return {};
+  return std::nullopt;
 }
 
 }  // namespace thornvale::cli

@@ -1,8 +1,8 @@
 #include "cli/PatchReaders.h"
 
-#include <zlib.h>
-
 #include <optional>
+
+#include "cli/Checksum.h"
 
 namespace thornvale::cli {
 namespace {
@@ -56,11 +56,7 @@ class Cursor {
   std::size_t at_ = 0;
 };
 
-PatchApplication failure(std::string why) { return {{}, std::move(why)}; }
-
-std::uint32_t crcOf(std::span<const std::uint8_t> bytes) {
-  return static_cast<std::uint32_t>(::crc32(0, bytes.data(), static_cast<uInt>(bytes.size())));
-}
+PatchApplication failure(std::string why) { return {{}, Refusal{std::move(why)}}; }
 
 }  // namespace
 
@@ -112,13 +108,14 @@ PatchApplication applyBpsPatch(std::span<const std::uint8_t> patch, std::span<co
   const std::uint32_t sourceCrc = *footer.littleEndian32();
   const std::uint32_t targetCrc = *footer.littleEndian32();
   const std::uint32_t patchCrc = *footer.littleEndian32();
-  if (crcOf(patch.first(patch.size() - 4)) != patchCrc) return failure("the BPS patch's own checksum fails");
+  if (crc32Of(patch.first(patch.size() - 4)) != patchCrc)
+    return failure("the BPS patch's own checksum fails");
 
   const auto sourceSize = in.number();
   const auto targetSize = in.number();
   const auto metadataSize = in.number();
   if (!sourceSize || !targetSize || !metadataSize) return failure("the BPS header is cut short");
-  if (*sourceSize != original.size() || crcOf(original) != sourceCrc) {
+  if (*sourceSize != original.size() || crc32Of(original) != sourceCrc) {
     return failure("the BPS patch is for another original");
   }
   if (!in.take(*metadataSize)) return failure("the BPS metadata is cut short");
@@ -170,13 +167,14 @@ PatchApplication applyBpsPatch(std::span<const std::uint8_t> patch, std::span<co
         if (targetRelative < 0 || static_cast<std::uint64_t>(targetRelative) >= out.size()) {
           return failure("a BPS TargetCopy reads outside the target");
         }
-        for (std::uint64_t k = 0; k < length; ++k) out.push_back(out[static_cast<std::size_t>(targetRelative++)]);
+        for (std::uint64_t k = 0; k < length; ++k)
+          out.push_back(out[static_cast<std::size_t>(targetRelative++)]);
         break;
       }
     }
   }
   if (out.size() != *targetSize) return failure("the BPS actions end before the target's size");
-  if (crcOf(out) != targetCrc) return failure("the BPS target's checksum fails");
+  if (crc32Of(out) != targetCrc) return failure("the BPS target's checksum fails");
   return {std::move(out), {}};
 }
 

@@ -1,18 +1,21 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "codec/Refusal.h"
 
 namespace thornvale::cli {
 
 // What applying a patch gives: the patched bytes, or why the patch could not be applied.
 struct PatchApplication {
   std::vector<std::uint8_t> result;
-  std::string error;
+  std::optional<Refusal> refusal;
 
-  [[nodiscard]] bool ok() const noexcept { return error.empty(); }
+  [[nodiscard]] bool ok() const noexcept { return !refusal; }
 };
 
 // Readers that share nothing with the writers, so that a patch is checked by code that did not

@@ -38,13 +38,14 @@ struct Record {
 
 }  // namespace
 
-std::optional<std::string> ipsRefusal(std::size_t originalSize, std::size_t editedSize) {
+std::optional<Refusal> ipsRefusal(std::size_t originalSize, std::size_t editedSize) {
   if (originalSize != editedSize) {
-    return "the files differ in size (" + std::to_string(originalSize) + " and " +
-           std::to_string(editedSize) + " bytes); an IPS patch needs files of one size (try --format bps)";
+    return Refusal{"the files differ in size (" + std::to_string(originalSize) + " and " +
+                   std::to_string(editedSize) +
+                   " bytes); an IPS patch needs files of one size (try --format bps)"};
   }
   if (editedSize > kIpsLimit) {
-    return "the files are larger than 16 MiB, beyond what IPS can address (try --format bps)";
+    return Refusal{"the files are larger than 16 MiB, beyond what IPS can address (try --format bps)"};
   }
   return std::nullopt;
 }

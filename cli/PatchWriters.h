@@ -7,13 +7,15 @@
 #include <string_view>
 #include <vector>
 
+#include "codec/Refusal.h"
+
 namespace thornvale::cli {
 
 enum class PatchFormat { Ips, Bps };
 
 // IPS addresses 24-bit offsets and cannot shorten a file; we also refuse to grow one, since an
 // edited image keeps the size of the original. nullopt when a patch can be made.
-[[nodiscard]] std::optional<std::string> ipsRefusal(std::size_t originalSize, std::size_t editedSize);
+[[nodiscard]] std::optional<Refusal> ipsRefusal(std::size_t originalSize, std::size_t editedSize);
 
 // Records of at most 0xFFFF bytes; none starts at 0x454F46, which would read as "EOF".
 // The sizes must pass ipsRefusal.

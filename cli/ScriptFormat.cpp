@@ -1,11 +1,15 @@
 #include "cli/ScriptFormat.h"
 
+#include <nlohmann/json.hpp>
+
 #include <charconv>
 #include <map>
-#include <nlohmann/json.hpp>
 #include <optional>
 
-#include "codec/GetTexts.h"
+#include "codec/CharacterTables.h"
+#include "codec/FileAccess.h"
+#include "codec/Format.h"
+#include "codec/TextCodec.h"
 #include "codec/Utf.h"
 
 namespace thornvale::cli {
@@ -18,7 +22,8 @@ std::vector<std::string_view> splitTabs(std::string_view line) {
   std::size_t start = 0;
   for (;;) {
     const std::size_t tab = line.find('\t', start);
-    fields.push_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
+    fields.push_back(
+        line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
     if (tab == std::string_view::npos) return fields;
     start = tab + 1;
   }
@@ -41,10 +46,10 @@ std::optional<long long> parseOffset(std::string_view text) {
   return parseNumber(text.substr(2), 16);
 }
 
-std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string formatOffset(std::int32_t offset) { return formatHex0x(static_cast<std::uint32_t>(offset)); }
 
-// Checks one row; returns the problem, or an empty string and fills `row`.
-std::string parseRow(std::string_view line, ScriptRow& row) {
+// Checks one row and fills `row`; the problem, if any, in words.
+std::optional<std::string> parseRow(std::string_view line, ScriptRow& row) {
   const std::optional<std::u16string> decoded = fromUtf8(line);
   if (!decoded) return "not valid UTF-8";
   const std::vector<std::string_view> fields = splitTabs(line);
@@ -53,7 +58,7 @@ std::string parseRow(std::string_view line, ScriptRow& row) {
            std::to_string(fields.size());
   }
   const std::optional<long long> position = parseNumber(fields[0], 10);
-  if (!position) return "position " + quoted(fields[0]) + " is not a whole number";
+  if (!position) return "position " + quote(fields[0]) + " is not a whole number";
   const CatalogueEntry* entry = catalogueEntry(static_cast<int>(std::min<long long>(*position, 1 << 20)));
   if (entry == nullptr) {
     return "there is no text at position " + std::to_string(*position) + "; positions run from 0 to " +
@@ -61,49 +66,58 @@ std::string parseRow(std::string_view line, ScriptRow& row) {
   }
   const std::string at = "position " + std::to_string(entry->position);
   const std::optional<long long> offset = parseOffset(fields[1]);
-  if (!offset) return "offset " + quoted(fields[1]) + " is not a 0x-prefixed hex number";
+  if (!offset) return "offset " + quote(fields[1]) + " is not a 0x-prefixed hex number";
   if (*offset != entry->offset) {
     return "offset " + std::string(fields[1]) + " does not match " + at + ", which lies at " +
            formatOffset(entry->offset);
   }
   const std::optional<long long> length = parseNumber(fields[2], 10);
   if (length != entry->length) {
-    return "length " + quoted(fields[2]) + " does not match " + at + ", which has " +
+    return "length " + quote(fields[2]) + " does not match " + at + ", which has " +
            std::to_string(entry->length) + " bytes";
   }
   const std::optional<long long> saveLength = parseNumber(fields[3], 10);
   if (saveLength != entry->saveLength) {
-    return "save_length " + quoted(fields[3]) + " does not match " + at + ", which saves " +
+    return "save_length " + quote(fields[3]) + " does not match " + at + ", which saves " +
            std::to_string(entry->saveLength) + " characters";
   }
   if (fields[4] != entry->tableName) {
-    return "table " + quoted(fields[4]) + " does not match " + at + ", which uses " +
+    return "table " + quote(fields[4]) + " does not match " + at + ", which uses " +
            std::string(entry->tableName);
   }
   row.entry = entry;
   row.text = *fromUtf8(fields[5]);
-  return {};
+  return std::nullopt;
 }
 
 }  // namespace
 
-std::vector<ScriptRow> readImageRows(const std::string& image) {
+std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optional<Refusal>* shortWarning) {
   std::vector<ScriptRow> rows;
   rows.reserve(kCatalogueSize);
+  Bytes bytes;
   for (const CatalogueEntry& entry : catalogue()) {
-    rows.push_back({0, &entry, ReadText(entry.offset, image, entry.length, entry.tableName)});
+    const std::size_t offset = static_cast<std::size_t>(entry.offset);
+    bytes.assign(static_cast<std::size_t>(entry.length), 0);
+    if (offset < image.size()) {
+      const auto stored = image.subspan(offset, std::min(bytes.size(), image.size() - offset));
+      std::copy(stored.begin(), stored.end(), bytes.begin());
+    }
+    rows.push_back({0, &entry, decodeText(*findCharacterTable(entry.tableName), bytes)});
+    if (shortWarning && !*shortWarning && offset + bytes.size() > image.size()) {
+      *shortWarning =
+          Refusal{"ends at byte " + std::to_string(image.size()) + ", before the end of position " +
+                  std::to_string(entry.position) + "; its missing bytes read as 0x00"};
+    }
   }
   return rows;
 }
 
-std::string formatOffset(std::int32_t offset) {
-  char digits[16];
-  const auto end = std::to_chars(std::begin(digits), std::end(digits), offset, 16).ptr;
-  std::string text = "0x";
-  for (const char* p = digits; p != end; ++p) {
-    text += static_cast<char>(*p >= 'a' && *p <= 'f' ? *p - 'a' + 'A' : *p);
-  }
-  return text;
+std::vector<ScriptRow> readImageRows(const std::string& image, std::optional<Refusal>* shortWarning) {
+  File file = openImage(image, File::Access::Read);
+  const Bytes bytes = readWhole(file, kMaxImageSize, "an image");
+  file.close();
+  return imageRows(bytes, shortWarning);
 }
 
 std::string formatScript(std::span<const ScriptRow> rows) {
@@ -112,8 +126,8 @@ std::string formatScript(std::span<const ScriptRow> rows) {
   for (const ScriptRow& row : rows) {
     const CatalogueEntry& e = *row.entry;
     out += std::to_string(e.position) + '\t' + formatOffset(e.offset) + '\t' + std::to_string(e.length) +
-           '\t' + std::to_string(e.saveLength) + '\t' + std::string(e.tableName) + '\t' +
-           toUtf8(row.text) + '\n';
+           '\t' + std::to_string(e.saveLength) + '\t' + std::string(e.tableName) + '\t' + toUtf8(row.text) +
+           '\n';
   }
   return out;
 }
@@ -150,9 +164,10 @@ ParsedScript parseScript(std::string_view script) {
     if (!headerSeen) {
       headerSeen = true;
       if (line != kScriptHeader) {
-        parsed.problems.push_back(
-            {number, "the first line must be the header of a dump: position, offset, length, "
-                     "save_length, table and text, separated by tabs"});
+        parsed.problems.push_back({number,
+                                   -1,
+                                   {"the first line must be the header of a dump: position, offset, length, "
+                                    "save_length, table and text, separated by tabs"}});
       }
       continue;
     }
@@ -160,20 +175,21 @@ ParsedScript parseScript(std::string_view script) {
 
     ScriptRow row;
     row.line = number;
-    if (std::string problem = parseRow(line, row); !problem.empty()) {
-      parsed.problems.push_back({number, std::move(problem)});
+    if (std::optional<std::string> problem = parseRow(line, row)) {
+      parsed.problems.push_back({number, -1, {std::move(*problem)}});
       continue;
     }
     const auto [where, fresh] = seen.emplace(row.entry->position, number);
     if (!fresh) {
-      parsed.problems.push_back({number, "position " + std::to_string(row.entry->position) +
-                                             " appears again (first on line " +
-                                             std::to_string(where->second) + ")"});
+      parsed.problems.push_back({number,
+                                 row.entry->position,
+                                 {"position " + std::to_string(row.entry->position) +
+                                  " appears again (first on line " + std::to_string(where->second) + ")"}});
       continue;
     }
     parsed.rows.push_back(std::move(row));
   }
-  if (!headerSeen) parsed.problems.push_back({1, "the script is empty: not even the header line"});
+  if (!headerSeen) parsed.problems.push_back({1, -1, {"the script is empty: not even the header line"}});
   return parsed;
 }
 

@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "codec/Refusal.h"
 
 namespace thornvale::cli {
 
@@ -21,11 +23,14 @@ struct ScriptRow {
 
 inline constexpr std::string_view kScriptHeader = "position\toffset\tlength\tsave_length\ttable\ttext";
 
-// Every entry in catalogue order, each text as the editor lists it.
-[[nodiscard]] std::vector<ScriptRow> readImageRows(const std::string& image);
+// Every entry in catalogue order, each text as the editor lists it, read from an image in memory:
+// bytes past its end read as 0x00. `shortWarning` is set when the image ends inside a text.
+[[nodiscard]] std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image,
+                                               std::optional<Refusal>* shortWarning = nullptr);
 
-// "0x" and upper-case hex digits, as the script shows offsets.
-[[nodiscard]] std::string formatOffset(std::int32_t offset);
+// The same, read from the image file at `image` (once, under its read lock).
+[[nodiscard]] std::vector<ScriptRow> readImageRows(const std::string& image,
+                                                   std::optional<Refusal>* shortWarning = nullptr);
 
 // The header line, then one tab-separated UTF-8 row per entry.
 [[nodiscard]] std::string formatScript(std::span<const ScriptRow> rows);
@@ -33,14 +38,17 @@ inline constexpr std::string_view kScriptHeader = "position\toffset\tlength\tsav
 // The same fields as a JSON array of objects keyed by the header's names.
 [[nodiscard]] std::string formatJson(std::span<const ScriptRow> rows);
 
-struct ScriptProblem {
+// A refused line of a script: its 1-based number, the position it names (-1 where it names none)
+// and why.
+struct LineRefusal {
   std::size_t line = 0;
-  std::string message;
+  int position = -1;
+  Refusal refusal;
 };
 
 struct ParsedScript {
   std::vector<ScriptRow> rows;
-  std::vector<ScriptProblem> problems;
+  std::vector<LineRefusal> problems;
 };
 
 // Reads a script in the dump format. Every row's position must name an entry, and its offset,

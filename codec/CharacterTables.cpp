@@ -4,6 +4,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "codec/Utf.h"
+
 namespace thornvale {
 namespace {
 
@@ -22,8 +24,8 @@ constexpr CharacterTable makeTable(std::initializer_list<Run> runs) {
 }
 
 constexpr std::size_t countEntries(const CharacterTable& table) {
-  return static_cast<std::size_t>(std::count_if(table.begin(), table.end(),
-                                                 [](char16_t c) { return c != kNoCharacter; }));
+  return static_cast<std::size_t>(
+      std::count_if(table.begin(), table.end(), [](char16_t c) { return c != kNoCharacter; }));
 }
 
 constexpr CharacterTable kTable1 = makeTable({
@@ -103,8 +105,7 @@ std::u16string unencodableCharacters(std::string_view tableName, std::u16string_
   std::u16string missing;
   for (std::size_t i = 0; i < text.size();) {
     // A character beyond U+FFFF is two code units and never storable; keep the pair whole.
-    const bool pair = i + 1 < text.size() && text[i] >= 0xD800 && text[i] <= 0xDBFF &&
-                      text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF;
+    const bool pair = characterUnits(text, i) == 2;
     const std::u16string_view c = text.substr(i, pair ? 2 : 1);
     i += c.size();
     const bool storable = !pair && table != nullptr && encodeCharacter(*table, c[0]).has_value();

@@ -6,7 +6,8 @@
 
 namespace thornvale {
 
-// The one error that the core throws: which file, what was being done with it, and why.
+// A failure of the file system, the one exception of the core: which file, what was being done
+// with it, and why. Refusals of the input are no exceptions; they are Refusal values.
 class FileError : public std::runtime_error {
  public:
   FileError(std::string path, std::string operation, std::error_code code);
@@ -19,11 +20,17 @@ class FileError : public std::runtime_error {
   [[nodiscard]] const std::string& reason() const noexcept { return reason_; }
   [[nodiscard]] std::error_code code() const noexcept { return code_; }
 
+  // Set where the failure came after the file was changed (a replacement in place, a flush
+  // after it) or where putting back its old bytes failed: the file is not as it was.
+  [[nodiscard]] bool fileChanged() const noexcept { return fileChanged_; }
+  void markFileChanged() noexcept { fileChanged_ = true; }
+
  private:
   std::string path_;
   std::string operation_;
   std::error_code code_;
   std::string reason_;
+  bool fileChanged_ = false;
 };
 
 }  // namespace thornvale

@@ -1,10 +1,11 @@
 #include "codec/GetTexts.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
-#include <vector>
 
-#include "codec/ImageFile.h"
+#include "codec/FileAccess.h"
+#include "codec/TextCodec.h"
 
 namespace thornvale {
 namespace {
@@ -25,16 +26,16 @@ void checkRange(std::int32_t offset, std::int16_t length, const std::string& fil
                 const char* operation) {
   if (length < 0) {
     throw FileError(fileName, operation, std::make_error_code(std::errc::invalid_argument),
-                     "negative length " + std::to_string(length));
+                    "negative length " + std::to_string(length));
   }
   if (length == 0) return;
   if (offset < 0) {
     throw FileError(fileName, operation, std::make_error_code(std::errc::invalid_argument),
-                     "negative offset " + std::to_string(offset));
+                    "negative offset " + std::to_string(offset));
   }
   if (static_cast<std::int64_t>(offset) + length > std::numeric_limits<std::int32_t>::max()) {
     throw FileError(fileName, operation, std::make_error_code(std::errc::value_too_large),
-                     "position beyond the 32-bit range (overflow)");
+                    "position beyond the 32-bit range (overflow)");
   }
 }
 
@@ -51,17 +52,11 @@ std::u16string ReadText(std::int32_t offset, const std::string& fileName, std::i
   TableScope scope(tableName);
   checkRange(offset, length, fileName, "reading");
 
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length));
-  ImageFile file(fileName, ImageFile::Access::Read);
-  file.readAt(offset, bytes);
+  Bytes bytes(static_cast<std::size_t>(length));
+  File file = openImage(fileName, File::Access::Read);
+  readPadded(file, offset, bytes);
   file.close();
-
-  std::u16string text;
-  text.reserve(bytes.size());
-  for (std::uint8_t b : bytes) {
-    if (const char16_t c = decodeByte(currentTable, b); c != kNoCharacter) text.push_back(c);
-  }
-  return text;
+  return decodeText(currentTable, bytes);
 }
 
 void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_view text,
@@ -70,42 +65,31 @@ void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_
   checkRange(offset, length, fileName, "writing");
   if (text.size() > static_cast<std::size_t>(length)) {
     throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
-                     "a text of " + std::to_string(text.size()) + " characters does not fit in " +
-                         std::to_string(length) + " bytes; nothing was written");
+                    "a text of " + std::to_string(text.size()) + " characters does not fit in " +
+                        std::to_string(length) + " bytes; nothing was written");
   }
+  const auto encoded = encodeText(currentTable, text, static_cast<std::size_t>(length));
+  const auto storable = [](const std::optional<std::uint8_t>& byte) { return byte.has_value(); };
+  const auto first = std::find_if(encoded.begin(), encoded.end(), storable);
+  const auto last = std::find_if(encoded.rbegin(), encoded.rend(), storable);
 
-  std::vector<std::optional<std::uint8_t>> encoded(static_cast<std::size_t>(length));
-  for (std::size_t k = 0; k < encoded.size(); ++k) {
-    encoded[k] = encodeCharacter(currentTable, k < text.size() ? text[k] : u' ');
-  }
-
-  ImageFile file(fileName, ImageFile::Access::Write);
-
-  std::optional<std::size_t> last;
-  for (std::size_t k = 0; k < encoded.size(); ++k) {
-    if (encoded[k]) last = k;
-  }
-  if (last && offset + static_cast<std::int64_t>(*last) >= file.size()) {
-    throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
-                     "the file ends at byte " + std::to_string(file.size()) +
-                         ", before the text's place; nothing was written");
-  }
-
-  // Each run of storable characters is one positioned write; a skipped character keeps its byte.
-  // Should a write fail, the runs before it are written (though not yet flushed) and the failing
-  // run may be written in part; later runs are not written.
-  std::vector<std::uint8_t> run;
-  for (std::size_t k = 0; k <= encoded.size(); ++k) {
-    if (k < encoded.size() && encoded[k]) {
-      run.push_back(*encoded[k]);
-      continue;
+  File file = openImage(fileName, File::Access::Write);
+  if (first != encoded.end()) {
+    const std::int64_t from = offset + (first - encoded.begin());
+    const std::int64_t to = offset + (encoded.rend() - last);  // one past the last storable byte
+    if (to > file.size()) {
+      throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
+                      "the file ends at byte " + std::to_string(file.size()) +
+                          ", before the text's place; nothing was written");
     }
-    if (!run.empty()) {
-      file.writeAt(offset + static_cast<std::int64_t>(k - run.size()), run);
-      run.clear();
-    }
+    // One write from the first storable byte to the last; a character without a byte keeps the
+    // byte that is there, read under the same lock.
+    Bytes bytes(static_cast<std::size_t>(to - from));
+    readPadded(file, from, bytes);
+    applyEncoded(std::span(encoded).subspan(static_cast<std::size_t>(from - offset), bytes.size()), bytes);
+    const Change change{from, bytes};
+    writeAllOrNothing(file, std::span(&change, 1));
   }
-  if (last) file.flush();
   file.close();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // The text codec: reads the game's texts out of an image and writes them back in place, through
-// the four character tables. Every call opens the file, does its work and closes it again.
+// the four character tables. Every call opens the file, locks it (shared to read, exclusive to
+// write), does its work and closes it again.
 
 #include <cstdint>
 #include <string>
@@ -22,13 +23,14 @@ void LoadCharacterTable(std::string_view tableName);
 
 // Decodes the `length` bytes at `offset`. Bytes without a character are left out, so the result
 // may be shorter than `length`; bytes past the end of the file read as 0x00.
-[[nodiscard]] std::u16string ReadText(std::int32_t offset, const std::string& fileName,
-                                      std::int16_t length, std::string_view tableName);
+[[nodiscard]] std::u16string ReadText(std::int32_t offset, const std::string& fileName, std::int16_t length,
+                                      std::string_view tableName);
 
 // Pads `text` with spaces to `length` characters and writes character k to `offset` + k.
 // Characters that the table cannot store are skipped and leave their byte as it was. Refuses,
-// before writing anything, a text longer than `length` and any byte at or past the end of the
-// file. When it returns, the bytes are on the disk.
+// before writing anything, a text longer than `length` and a text whose bytes to be written
+// would lie at or past the end of the file. When it returns, the bytes are on the disk; when it
+// throws, the file holds the old bytes (or the error says that putting them back failed).
 void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_view text,
                std::int16_t length, std::string_view tableName);
 

@@ -31,7 +31,7 @@ std::string toUtf8(std::u16string_view text) {
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (isHigh(c) && i + 1 < text.size() && isLow(text[i + 1])) {
+    if (characterUnits(text, i) == 2) {
       appendUtf8(out, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
       ++i;
     } else if (isHigh(c) || isLow(c)) {

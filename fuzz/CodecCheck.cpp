@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "fuzz/FuzzChecks.h"
 #include "codec/GetTexts.h"
+#include "fuzz/FuzzChecks.h"
 
 namespace thornvale::fuzz {
 namespace {
@@ -40,7 +40,8 @@ class Input {
 const std::string& scratchFile() {
   static const std::string* path = [] {
     auto* p = new std::string(
-        (std::filesystem::temp_directory_path() / ("thornvale-fuzz-" + std::to_string(::getpid()) + ".bin")).string());
+        (std::filesystem::temp_directory_path() / ("thornvale-fuzz-" + std::to_string(::getpid()) + ".bin"))
+            .string());
     std::atexit([] { std::filesystem::remove(scratchFile()); });
     return p;
   }();
@@ -105,8 +106,10 @@ void checkCodec(const std::uint8_t* data, std::size_t size) {
     const auto byte = table ? encodeCharacter(*table, padded[k]) : std::nullopt;
     if (!byte) continue;
     const std::size_t at = static_cast<std::size_t>(offset) + k;
-    if (at >= file.size()) refuse = true;
-    else expected[at] = *byte;
+    if (at >= file.size())
+      refuse = true;
+    else
+      expected[at] = *byte;
   }
   bool threw = false;
   try {
@@ -116,7 +119,8 @@ void checkCodec(const std::uint8_t* data, std::size_t size) {
   }
   expect(tableIsEmpty(), "the table is emptied after a write");
   expect(threw == refuse, "a write refuses exactly what it cannot store in place");
-  expect(load() == (refuse ? file : expected), "a write changes exactly the bytes of its storable characters");
+  expect(load() == (refuse ? file : expected),
+         "a write changes exactly the bytes of its storable characters");
 
   // What was written in full reads back as written.
   if (!refuse && table && unencodableCharacters(tableName, padded).empty()) {

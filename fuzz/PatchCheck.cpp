@@ -1,9 +1,9 @@
 #include <algorithm>
 #include <vector>
 
-#include "fuzz/FuzzChecks.h"
 #include "cli/PatchReaders.h"
 #include "cli/PatchWriters.h"
+#include "fuzz/FuzzChecks.h"
 
 namespace thornvale::fuzz {
 namespace {
@@ -22,8 +22,9 @@ void roundTrip(const Bytes& original, const Bytes& edited) {
 }  // namespace
 
 // The first byte picks the shape of the pair. Small pairs come straight from the input; for one
-// value of it, rare because each such run is slow, the pair are a file of over 4 MiB with the input's changes placed around the offsets that IPS treats
-// specially (0x454F46, which reads as "EOF", and the 0xFFFF record limit).
+// value of it, rare because each such run is slow, the pair are a file of over 4 MiB with the input's changes
+// placed around the offsets that IPS treats specially (0x454F46, which reads as "EOF", and the 0xFFFF record
+// limit).
 void checkPatch(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return;
   const std::uint8_t mode = data[0];

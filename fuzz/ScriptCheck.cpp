@@ -1,8 +1,8 @@
 #include <set>
 #include <string>
 
-#include "fuzz/FuzzChecks.h"
 #include "cli/ScriptFormat.h"
+#include "fuzz/FuzzChecks.h"
 
 namespace thornvale::fuzz {
 
@@ -16,8 +16,9 @@ void checkScript(const std::uint8_t* data, std::size_t size) {
     expect(row.entry != nullptr && row.line > 0, "a parsed row names an entry and its line");
     expect(positions.insert(row.entry->position).second, "a parsed position appears once");
   }
-  for (const cli::ScriptProblem& problem : parsed.problems) {
-    expect(problem.line > 0 && !problem.message.empty(), "a problem names its line and says what is wrong");
+  for (const cli::LineRefusal& problem : parsed.problems) {
+    expect(problem.line > 0 && !problem.refusal.message.empty(),
+           "a problem names its line and says what is wrong");
   }
   if (!parsed.problems.empty()) return;
 

@@ -4,8 +4,9 @@
 #include <stdexcept>
 
 #include "catalogue/Catalogue.h"
-#include "codec/CharacterTables.h"
 #include "catalogue/MiscData.h"
+#include "codec/CharacterTables.h"
+#include "codec/TextCodec.h"
 
 namespace thornvale {
 namespace {
@@ -118,15 +119,15 @@ std::vector<std::uint8_t> buildSampleImage() {
     if (table == nullptr || text.size() != static_cast<std::size_t>(entry.length)) {
       throw std::logic_error("sample text does not fit entry " + std::to_string(entry.position));
     }
-    for (std::size_t k = 0; k < text.size(); ++k) {
-      const auto byte = encodeCharacter(*table, text[k]);
+    const auto encoded = encodeText(*table, text, text.size());
+    for (std::size_t k = 0; k < encoded.size(); ++k) {
       const std::size_t at = static_cast<std::size_t>(entry.offset) + k;
-      if (!byte || (placed[at] && image[at] != *byte)) {
+      if (!encoded[k] || (placed[at] && image[at] != *encoded[k])) {
         throw std::logic_error("sample text cannot be stored at entry " + std::to_string(entry.position));
       }
-      image[at] = *byte;
       placed[at] = true;
     }
+    applyEncoded(encoded, std::span(image).subspan(static_cast<std::size_t>(entry.offset), encoded.size()));
   }
   return image;
 }

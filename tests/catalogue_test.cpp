@@ -1,13 +1,14 @@
+#include "catalogue/Catalogue.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <numeric>
 #include <vector>
 
-#include "catalogue/Catalogue.h"
+#include "catalogue/SaveCheck.h"
 #include "codec/GetTexts.h"
 #include "sample/SampleImage.h"
-#include "catalogue/SaveCheck.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale {
@@ -27,20 +28,16 @@ TEST(Catalogue, HasSeventyEntriesFoundByTheirListPosition) {
 // Written out in decimal, apart from the catalogue's own hex, so that a slip in either shows.
 TEST(Catalogue, PlacesEveryTextWhereTheGameKeepsIt) {
   const std::pair<std::int32_t, std::int16_t> places[70] = {
-      {81995, 5}, {82003, 5}, {82502, 5}, {82713, 5}, {82719, 5},
-      {82217, 8}, {82228, 3}, {82401, 20}, {208277, 7}, {208287, 10},
-      {208378, 7}, {208388, 6}, {208397, 4}, {208470, 5}, {208478, 1},
-      {208512, 10}, {208548, 5}, {208556, 1}, {208561, 3}, {208567, 6},
-      {208600, 7}, {208610, 7}, {208690, 7}, {208700, 9}, {208859, 7},
-      {208869, 9}, {208991, 5}, {208999, 2}, {208968, 6}, {208977, 2},
-      {208982, 5}, {246621, 14}, {246639, 14}, {196906, 17}, {196926, 32},
-      {196966, 40}, {197006, 16}, {197026, 67}, {223122, 33}, {223156, 38},
-      {223195, 51}, {223247, 50}, {223298, 51}, {223350, 82}, {223433, 47},
-      {223481, 79}, {223609, 28}, {223638, 61}, {223700, 47}, {223748, 10},
-      {223759, 87}, {223847, 47}, {223895, 56}, {223951, 62}, {224032, 71},
-      {182894, 59}, {182955, 46}, {183002, 24}, {221892, 51}, {221952, 58},
-      {222012, 58}, {222072, 58}, {222132, 58}, {222192, 25}, {222252, 70},
-      {222321, 28}, {203481, 87}, {21303, 57}, {21392, 65}, {21483, 67},
+      {81995, 5},   {82003, 5},   {82502, 5},   {82713, 5},   {82719, 5},   {82217, 8},   {82228, 3},
+      {82401, 20},  {208277, 7},  {208287, 10}, {208378, 7},  {208388, 6},  {208397, 4},  {208470, 5},
+      {208478, 1},  {208512, 10}, {208548, 5},  {208556, 1},  {208561, 3},  {208567, 6},  {208600, 7},
+      {208610, 7},  {208690, 7},  {208700, 9},  {208859, 7},  {208869, 9},  {208991, 5},  {208999, 2},
+      {208968, 6},  {208977, 2},  {208982, 5},  {246621, 14}, {246639, 14}, {196906, 17}, {196926, 32},
+      {196966, 40}, {197006, 16}, {197026, 67}, {223122, 33}, {223156, 38}, {223195, 51}, {223247, 50},
+      {223298, 51}, {223350, 82}, {223433, 47}, {223481, 79}, {223609, 28}, {223638, 61}, {223700, 47},
+      {223748, 10}, {223759, 87}, {223847, 47}, {223895, 56}, {223951, 62}, {224032, 71}, {182894, 59},
+      {182955, 46}, {183002, 24}, {221892, 51}, {221952, 58}, {222012, 58}, {222072, 58}, {222132, 58},
+      {222192, 25}, {222252, 70}, {222321, 28}, {203481, 87}, {21303, 57},  {21392, 65},  {21483, 67},
   };
   for (int p = 0; p < 70; ++p) {
     EXPECT_EQ(entry(p).offset, places[p].first) << p;
@@ -162,53 +159,68 @@ TEST_F(SampleImageTest, EveryEntryRoundTripsAFullText) {
     const CharacterTable& table = *findCharacterTable(e.tableName);
     std::u16string text;
     for (int b = 255; text.size() < static_cast<std::size_t>(e.saveLength); b = (b + 37) % 256) {
-      if (table[static_cast<std::size_t>(b)] != kNoCharacter) text.push_back(table[static_cast<std::size_t>(b)]);
+      if (table[static_cast<std::size_t>(b)] != kNoCharacter)
+        text.push_back(table[static_cast<std::size_t>(b)]);
     }
-    ASSERT_TRUE(checkSave(e, text).ok()) << e.position;
+    ASSERT_FALSE(checkSave(e, text)) << e.position;
     WriteText(e.offset, path_, text, e.saveLength, e.tableName);
     EXPECT_EQ(ReadText(e.offset, path_, e.saveLength, e.tableName), text) << e.position;
   }
 }
 
 TEST(SaveCheck, DemandsTheSaveLengthFirstThenStorableCharacters) {
+  enum class V { Ok, WrongLength, Unencodable };
   struct Case {
     int position;
     std::u16string text;
-    SaveCheck::Verdict verdict;
-    std::u16string unencodable;
+    V verdict;
+    std::string unencodable;  // as the refusal names them
   };
-  using V = SaveCheck::Verdict;
   const Case cases[] = {
-      {0, u"MAPLE", V::Ok, u""},
-      {0, u"MAPL", V::WrongLength, u""},
-      {0, u"MAPLES", V::WrongLength, u""},
-      {0, u"", V::WrongLength, u""},
-      {0, u"maple", V::Unencodable, u"maple"},
-      {0, u"mapl", V::WrongLength, u""},
-      {27, u"Q", V::Ok, u""},
-      {27, u"Q2", V::WrongLength, u""},
-      {27, u"q", V::Unencodable, u"q"},
-      {31, u"GREAT SUCCESS?", V::Unencodable, u"?"},
-      {33, u"Caf\u00e9, caf\u00e9 stops!", V::Unencodable, u"\u00e9"},
-      {33, u"Welcome, friend!", V::WrongLength, u""},
-      {33, u"Welcome, friends!", V::Ok, u""},
+      {0, u"MAPLE", V::Ok, ""},
+      {0, u"MAPL", V::WrongLength, ""},
+      {0, u"MAPLES", V::WrongLength, ""},
+      {0, u"", V::WrongLength, ""},
+      {0, u"maple", V::Unencodable, "\"m\", \"a\", \"p\", \"l\", \"e\""},
+      {0, u"mapl", V::WrongLength, ""},
+      {27, u"Q", V::Ok, ""},
+      {27, u"Q2", V::WrongLength, ""},
+      {27, u"q", V::Unencodable, "\"q\""},
+      {31, u"GREAT SUCCESS?", V::Unencodable, "\"?\""},
+      {33, u"Caf\u00e9, caf\u00e9 stops!", V::Unencodable, "\"\xC3\xA9\""},
+      {33, u"Welcome, friend!", V::WrongLength, ""},
+      {33, u"Welcome, friends!", V::Ok, ""},
   };
   for (const Case& c : cases) {
-    const SaveCheck check = checkSave(entry(c.position), c.text);
-    EXPECT_EQ(check.verdict, c.verdict) << c.position;
-    EXPECT_EQ(check.unencodable, c.unencodable) << c.position;
+    const std::optional<Refusal> refusal = checkSave(entry(c.position), c.text);
+    switch (c.verdict) {
+      case V::Ok: EXPECT_FALSE(refusal) << c.position; break;
+      case V::WrongLength:
+        ASSERT_TRUE(refusal) << c.position;
+        EXPECT_EQ(refusal->message, kWrongLengthMessage) << c.position;
+        break;
+      case V::Unencodable:
+        ASSERT_TRUE(refusal) << c.position;
+        EXPECT_EQ(refusal->message, "Cannot save Text, these characters cannot be stored in this text: " +
+                                        c.unencodable + ". Nothing was saved.")
+            << c.position;
+        break;
+    }
   }
 }
 
 TEST(SaveCheck, RefusalsSayWhatIsWrong) {
-  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"MAP")),
-            "Cannot save Text, it is either shorter or longer then the original.");
-  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"MAPLE")), "");
-  EXPECT_EQ(refusalMessage(checkSave(entry(0), u"Ma\u00e9LE")),
+  const auto message = [](int position, std::u16string_view text) {
+    const std::optional<Refusal> refusal = checkSave(entry(position), text);
+    return refusal ? refusal->message : std::string();
+  };
+  EXPECT_EQ(message(0, u"MAP"), "Cannot save Text, it is either shorter or longer then the original.");
+  EXPECT_EQ(message(0, u"MAPLE"), "");
+  EXPECT_EQ(message(0, u"Ma\u00e9LE"),
             "Cannot save Text, these characters cannot be stored in this text: \"a\", \"\xC3\xA9\". "
             "Nothing was saved.");
   // A character beyond U+FFFF takes two positions but is named as one character.
-  EXPECT_EQ(unencodableMessage(u"\U0001F600"),
+  EXPECT_EQ(message(12, u"AB\U0001F600"),
             "Cannot save Text, these characters cannot be stored in this text: \"\xF0\x9F\x98\x80\". "
             "Nothing was saved.");
 }

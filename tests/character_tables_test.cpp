@@ -47,7 +47,8 @@ TEST(CharacterTables, HaveTheirEntryCountsAndCharacterSets) {
     SCOPED_TRACE(std::string(c.name));
     EXPECT_EQ(characterTables()[i].name, c.name);
     const CharacterTable& t = table(c.name);
-    EXPECT_EQ(static_cast<std::size_t>(std::count_if(t.begin(), t.end(), [](char16_t ch) { return ch != kNoCharacter; })),
+    EXPECT_EQ(static_cast<std::size_t>(
+                  std::count_if(t.begin(), t.end(), [](char16_t ch) { return ch != kNoCharacter; })),
               c.entries);
     EXPECT_EQ(charactersOf(t), sorted(c.characters));
   }
@@ -62,32 +63,32 @@ TEST(CharacterTables, DecodeTheGamesBytes) {
     char16_t character;  // kNoCharacter: decodes to nothing
   };
   const Case cases[] = {
-      {"Table1", 0x00, u'_'}, {"Table1", 0x01, kNoCharacter}, {"Table1", 0x80, kNoCharacter},
-      {"Table1", 0x81, u'w'}, {"Table1", 0x84, u'z'},         {"Table1", 0x85, kNoCharacter},
-      {"Table1", 0x88, u'x'}, {"Table1", 0x8C, u'y'},         {"Table1", 0x8F, u'z'},
-      {"Table1", 0x9A, u','}, {"Table1", 0xAB, u'\''},        {"Table1", 0xAF, kNoCharacter},
-      {"Table1", 0xB0, u'A'}, {"Table1", 0xC9, u'Z'},         {"Table1", 0xCA, u'q'},
-      {"Table1", 0xCF, u'v'}, {"Table1", 0xD0, u'a'},         {"Table1", 0xDF, u'p'},
-      {"Table1", 0xE0, kNoCharacter}, {"Table1", 0xE5, u'_'}, {"Table1", 0xE9, u'.'},
-      {"Table1", 0xEA, u'!'}, {"Table1", 0xEB, u'?'},         {"Table1", 0xEC, kNoCharacter},
-      {"Table1", 0xFE, u' '}, {"Table1", 0xFF, u'_'},
-      {"Table2", 0x00, kNoCharacter}, {"Table2", 0xB0, kNoCharacter}, {"Table2", 0xBA, u'M'},
-      {"Table2", 0xBB, kNoCharacter}, {"Table2", 0xBC, u'A'}, {"Table2", 0xD8, u'W'},
-      {"Table2", 0xDB, u'N'}, {"Table2", 0xE8, u'E'},         {"Table2", 0xEE, u'D'},
-      {"Table2", 0xEF, kNoCharacter}, {"Table2", 0xF0, u'O'}, {"Table2", 0xFC, u'I'},
-      {"Table2", 0xFD, u'Z'}, {"Table2", 0xFE, u' '},         {"Table2", 0xFF, kNoCharacter},
-      {"Table3", 0x00, kNoCharacter}, {"Table3", 0x5C, u' '}, {"Table3", 0x75, kNoCharacter},
-      {"Table3", 0x76, u'0'}, {"Table3", 0x7F, u'9'},         {"Table3", 0x80, kNoCharacter},
-      {"Table3", 0xDE, u'W'}, {"Table3", 0xE0, u'A'},         {"Table3", 0xE5, u'F'},
-      {"Table3", 0xE6, kNoCharacter}, {"Table3", 0xE8, u'G'}, {"Table3", 0xEB, u'J'},
-      {"Table3", 0xEE, u'Q'}, {"Table3", 0xEF, u'R'},         {"Table3", 0xF0, u'K'},
-      {"Table3", 0xF5, u'P'}, {"Table3", 0xF8, u'S'},         {"Table3", 0xFB, u'V'},
-      {"Table3", 0xFC, kNoCharacter}, {"Table3", 0xFD, u'X'}, {"Table3", 0xFF, u'Z'},
-      {"Table4", 0x00, kNoCharacter}, {"Table4", 0x80, u'A'}, {"Table4", 0x81, kNoCharacter},
-      {"Table4", 0x82, u'R'}, {"Table4", 0x87, u'D'},         {"Table4", 0x88, kNoCharacter},
-      {"Table4", 0x89, u'T'}, {"Table4", 0x8B, u'L'},         {"Table4", 0x8C, kNoCharacter},
-      {"Table4", 0x8D, u'Y'}, {"Table4", 0x8E, u'O'},         {"Table4", 0x9B, u'!'},
-      {"Table4", 0xFC, u' '}, {"Table4", 0xFE, kNoCharacter},
+      {"Table1", 0x00, u'_'},         {"Table1", 0x01, kNoCharacter}, {"Table1", 0x80, kNoCharacter},
+      {"Table1", 0x81, u'w'},         {"Table1", 0x84, u'z'},         {"Table1", 0x85, kNoCharacter},
+      {"Table1", 0x88, u'x'},         {"Table1", 0x8C, u'y'},         {"Table1", 0x8F, u'z'},
+      {"Table1", 0x9A, u','},         {"Table1", 0xAB, u'\''},        {"Table1", 0xAF, kNoCharacter},
+      {"Table1", 0xB0, u'A'},         {"Table1", 0xC9, u'Z'},         {"Table1", 0xCA, u'q'},
+      {"Table1", 0xCF, u'v'},         {"Table1", 0xD0, u'a'},         {"Table1", 0xDF, u'p'},
+      {"Table1", 0xE0, kNoCharacter}, {"Table1", 0xE5, u'_'},         {"Table1", 0xE9, u'.'},
+      {"Table1", 0xEA, u'!'},         {"Table1", 0xEB, u'?'},         {"Table1", 0xEC, kNoCharacter},
+      {"Table1", 0xFE, u' '},         {"Table1", 0xFF, u'_'},         {"Table2", 0x00, kNoCharacter},
+      {"Table2", 0xB0, kNoCharacter}, {"Table2", 0xBA, u'M'},         {"Table2", 0xBB, kNoCharacter},
+      {"Table2", 0xBC, u'A'},         {"Table2", 0xD8, u'W'},         {"Table2", 0xDB, u'N'},
+      {"Table2", 0xE8, u'E'},         {"Table2", 0xEE, u'D'},         {"Table2", 0xEF, kNoCharacter},
+      {"Table2", 0xF0, u'O'},         {"Table2", 0xFC, u'I'},         {"Table2", 0xFD, u'Z'},
+      {"Table2", 0xFE, u' '},         {"Table2", 0xFF, kNoCharacter}, {"Table3", 0x00, kNoCharacter},
+      {"Table3", 0x5C, u' '},         {"Table3", 0x75, kNoCharacter}, {"Table3", 0x76, u'0'},
+      {"Table3", 0x7F, u'9'},         {"Table3", 0x80, kNoCharacter}, {"Table3", 0xDE, u'W'},
+      {"Table3", 0xE0, u'A'},         {"Table3", 0xE5, u'F'},         {"Table3", 0xE6, kNoCharacter},
+      {"Table3", 0xE8, u'G'},         {"Table3", 0xEB, u'J'},         {"Table3", 0xEE, u'Q'},
+      {"Table3", 0xEF, u'R'},         {"Table3", 0xF0, u'K'},         {"Table3", 0xF5, u'P'},
+      {"Table3", 0xF8, u'S'},         {"Table3", 0xFB, u'V'},         {"Table3", 0xFC, kNoCharacter},
+      {"Table3", 0xFD, u'X'},         {"Table3", 0xFF, u'Z'},         {"Table4", 0x00, kNoCharacter},
+      {"Table4", 0x80, u'A'},         {"Table4", 0x81, kNoCharacter}, {"Table4", 0x82, u'R'},
+      {"Table4", 0x87, u'D'},         {"Table4", 0x88, kNoCharacter}, {"Table4", 0x89, u'T'},
+      {"Table4", 0x8B, u'L'},         {"Table4", 0x8C, kNoCharacter}, {"Table4", 0x8D, u'Y'},
+      {"Table4", 0x8E, u'O'},         {"Table4", 0x9B, u'!'},         {"Table4", 0xFC, u' '},
+      {"Table4", 0xFE, kNoCharacter},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(decodeByte(table(c.table), c.byte), c.character)
@@ -121,11 +122,22 @@ TEST(CharacterTables, EncodeOnlyWhatTheyHold) {
     std::optional<std::uint8_t> byte;
   };
   const Case cases[] = {
-      {"Table1", u'A', 0xB0}, {"Table2", u'A', 0xBC}, {"Table3", u'A', 0xE0}, {"Table4", u'A', 0x80},
-      {"Table1", u' ', 0xFE}, {"Table2", u' ', 0xFE}, {"Table3", u' ', 0x5C}, {"Table4", u' ', 0xFC},
-      {"Table1", u'0', std::nullopt}, {"Table2", u'a', std::nullopt}, {"Table3", u'a', std::nullopt},
-      {"Table4", u'a', std::nullopt}, {"Table2", u'B', std::nullopt}, {"Table4", u'?', std::nullopt},
-      {"Table1", u'\u00e9', std::nullopt}, {"Table1", kNoCharacter, std::nullopt},
+      {"Table1", u'A', 0xB0},
+      {"Table2", u'A', 0xBC},
+      {"Table3", u'A', 0xE0},
+      {"Table4", u'A', 0x80},
+      {"Table1", u' ', 0xFE},
+      {"Table2", u' ', 0xFE},
+      {"Table3", u' ', 0x5C},
+      {"Table4", u' ', 0xFC},
+      {"Table1", u'0', std::nullopt},
+      {"Table2", u'a', std::nullopt},
+      {"Table3", u'a', std::nullopt},
+      {"Table4", u'a', std::nullopt},
+      {"Table2", u'B', std::nullopt},
+      {"Table4", u'?', std::nullopt},
+      {"Table1", u'\u00e9', std::nullopt},
+      {"Table1", kNoCharacter, std::nullopt},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(encodeCharacter(table(c.table), c.character), c.byte)

@@ -1,14 +1,12 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <sstream>
 
-#include "cli/Commands.h"
 #include "catalogue/MiscData.h"
-#include "sample/SampleImage.h"
+#include "cli/Commands.h"
 #include "cli/ScriptFormat.h"
+#include "sample/SampleImage.h"
+#include "tests/support/Process.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
@@ -28,27 +26,11 @@ Outcome runInProcess(const std::vector<std::string>& args, const std::string& in
 }
 
 // The real program, for what only a process shows: its exit status and its streams.
-Outcome runProgram(const test::TempDir& dir, const std::vector<std::string>& args, const std::string& input = {}) {
-  const std::string inPath = dir.file("stdin"), outPath = dir.file("stdout"), errPath = dir.file("stderr");
-  test::writeBytes(inPath, test::Bytes(input.begin(), input.end()));
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::dup2(::open(inPath.c_str(), O_RDONLY), 0);
-    ::dup2(::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-    ::dup2(::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    std::vector<char*> argv = {const_cast<char*>(THORNVALE_TEXT)};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(THORNVALE_TEXT, argv.data());
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  const auto text = [](const std::string& path) {
-    const test::Bytes bytes = test::readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-  };
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(outPath), text(errPath)};
+Outcome runProgram(const std::vector<std::string>& args, const std::string& input = {}) {
+  std::vector<std::string> argv = {THORNVALE_TEXT};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const test::ProcessOutcome run = test::runProcess(argv, input);
+  return {run.status, run.out, run.err};
 }
 
 class CommandsTest : public ::testing::Test {
@@ -73,15 +55,18 @@ TEST_F(CommandsTest, RefusalsAndUsageErrorsChangeNothing) {
       {{"misc", image_, "--debug-menu", "maybe"}, kExitUsage, "maybe"},
       {{"patch", image_, image_, dir_.file("p"), "--format", "ups"}, kExitUsage, "ups"},
       {{"dump", missing}, kExitRefused, "\"" + missing + "\": No such file or directory"},
-      {{"set", image_, "5", "WANDERERS"}, kExitRefused,
+      {{"set", image_, "5", "WANDERERS"},
+       kExitRefused,
        "position 5: Cannot save Text, it is either shorter or longer then the original."},
       {{"set", image_, "5", "wanderer"}, kExitRefused, "cannot be stored in this text: \"w\", \"a\""},
       {{"set", image_, "70", "X"}, kExitUsage, "no text at position \"70\""},
       {{"set", image_, "0x5", "X"}, kExitUsage, "no text at position \"0x5\""},
       {{"set", image_, "27", "Q2"}, kExitRefused, "shorter or longer"},
       {{"set", image_, "14", "\xFF"}, kExitRefused, "not valid UTF-8"},
-      {{"misc", image_, "--hits", "256"}, kExitRefused, "--hits \"256\" is not a whole number from 0 to 255"},
-      {{"misc", image_, "--debug-menu", "on", "--hits", "-1"}, kExitRefused, "nothing was written"},
+      {{"misc", image_, "--hits", "256"},
+       kExitRefused,
+       "--hits \"256\": Cannot save, \"Hits to Kill a Grumkin:\" must be a whole number from 0 to 255"},
+      {{"misc", image_, "--debug-menu", "on", "--hits", "-1"}, kExitRefused, "Nothing was saved"},
       {{"import", image_, dir_.file("none.tsv")}, kExitRefused, "none.tsv"},
       {{"import", image_, "-"}, kExitRefused, "standard input:1: the script is empty"},
       {{"patch", image_, missing, dir_.file("p.ips")}, kExitRefused, "missing.nes"},
@@ -142,22 +127,24 @@ TEST_F(CommandsTest, MiscPrintsAndWritesTheTwoValues) {
 }
 
 TEST_F(CommandsTest, ProgramDumpsAndImportsThroughAPipe) {
-  const Outcome dumped = runProgram(dir_, {"dump", image_});
+  const Outcome dumped = runProgram({"dump", image_});
   EXPECT_EQ(dumped.status, kExitSuccess);
   EXPECT_EQ(dumped.err, "");
   EXPECT_EQ(dumped.out, formatScript(readImageRows(image_)));
 
-  const Outcome unchanged = runProgram(dir_, {"import", image_, "-"}, dumped.out);
+  const Outcome unchanged = runProgram({"import", image_, "-"}, dumped.out);
   EXPECT_EQ(unchanged.status, kExitSuccess) << unchanged.err;
   EXPECT_EQ(test::readBytes(image_), original_);
 
   std::string edited = dumped.out;
   edited.replace(edited.find("MAPLE"), 5, "MAPLES");
-  const Outcome refused = runProgram(dir_, {"import", image_, "-"}, edited);
+  const Outcome refused = runProgram({"import", image_, "-"}, edited);
   EXPECT_EQ(refused.status, kExitRefused);
-  EXPECT_EQ(refused.err,
-            "standard input:2: position 0: Cannot save Text, it is either shorter or longer then the original.\n"
-            "thornvale-text: \"" + image_ + "\" was not changed: 1 row refused\n");
+  EXPECT_EQ(
+      refused.err,
+      "standard input:2: position 0: Cannot save Text, it is either shorter or longer then the original.\n"
+      "thornvale-text: \"" +
+          image_ + "\" was not changed: 1 row refused\n");
   EXPECT_EQ(test::readBytes(image_), original_);
 }
 
@@ -172,7 +159,7 @@ TEST_F(CommandsTest, ProgramExitStatusesAndHelp) {
       {{"info", image_}, kExitSuccess}, {{"info", dir_.file("missing.nes")}, kExitRefused},
   };
   for (const Case& c : cases) {
-    const Outcome outcome = runProgram(dir_, c.args);
+    const Outcome outcome = runProgram(c.args);
     EXPECT_EQ(outcome.status, c.status) << c.args.back() << ": " << outcome.err;
     if (c.status != kExitSuccess) {
       // One line on standard error, nothing on standard output.
@@ -180,11 +167,11 @@ TEST_F(CommandsTest, ProgramExitStatusesAndHelp) {
       EXPECT_EQ(outcome.out, "");
     }
   }
-  EXPECT_NE(runProgram(dir_, {"patch", "--help"}).out.find("--format"), std::string::npos);
+  EXPECT_NE(runProgram({"patch", "--help"}).out.find("--format"), std::string::npos);
   EXPECT_EQ(test::readBytes(image_), original_);
 }
 
-TEST_F(CommandsTest, InfoWarnsAndTablesAndPatchWrite) {
+TEST_F(CommandsTest, InfoWarnsAboutATrainerAndExitsOne) {
   test::Bytes trainer = original_;
   trainer[6] |= 0x04;
   const std::string trainerImage = dir_.file("trainer.nes");
@@ -193,14 +180,26 @@ TEST_F(CommandsTest, InfoWarnsAndTablesAndPatchWrite) {
   EXPECT_EQ(warned.status, kExitRefused);
   EXPECT_NE(warned.out.find("trainer: yes"), std::string::npos);
   EXPECT_NE(warned.err.find("warning:"), std::string::npos);
+  EXPECT_EQ(test::readBytes(trainerImage), trainer);
+}
 
+TEST_F(CommandsTest, TablesWritesTheFourTableFiles) {
   EXPECT_EQ(runInProcess({"tables", dir_.file("tbl")}).status, kExitSuccess);
-  EXPECT_TRUE(std::filesystem::exists(dir_.file("tbl/Table4.tbl")));
+  for (const char* name : {"Table1.tbl", "Table2.tbl", "Table3.tbl", "Table4.tbl"}) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir_.path() / "tbl" / name)) << name;
+  }
+}
 
-  EXPECT_EQ(runInProcess({"patch", image_, trainerImage, dir_.file("p.bps"), "--format", "bps"}).status,
+TEST_F(CommandsTest, PatchWritesBothFormats) {
+  test::Bytes edited = original_;
+  edited[6] |= 0x04;
+  const std::string editedImage = dir_.file("edited.nes");
+  test::writeBytes(editedImage, edited);
+  EXPECT_EQ(runInProcess({"patch", image_, editedImage, dir_.file("p.bps"), "--format", "bps"}).status,
             kExitSuccess);
   EXPECT_EQ(runInProcess({"patch", image_, image_, dir_.file("p.ips")}).status, kExitSuccess);
   EXPECT_EQ(test::readBytes(dir_.file("p.ips")), (test::Bytes{'P', 'A', 'T', 'C', 'H', 'E', 'O', 'F'}));
+  EXPECT_EQ(test::readBytes(image_), original_);
 }
 
 }  // namespace

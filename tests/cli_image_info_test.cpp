@@ -40,10 +40,11 @@ TEST(ImageInfo, WarnsWhereTheCatalogueCannotApply) {
     const ImageInfo info = inspectImage(path);
     EXPECT_EQ(info.size, c.image.size()) << c.name;
     EXPECT_EQ(info.crc32, crc32Of(c.image)) << c.name;
-    const std::vector<std::string> warnings = imageWarnings(info);
+    const std::vector<Refusal> warnings = imageWarnings(info);
     ASSERT_EQ(warnings.size(), c.warnings.size()) << c.name;
     for (std::size_t i = 0; i < warnings.size(); ++i) {
-      EXPECT_NE(warnings[i].find(c.warnings[i]), std::string::npos) << c.name << ": " << warnings[i];
+      EXPECT_NE(warnings[i].message.find(c.warnings[i]), std::string::npos)
+          << c.name << ": " << warnings[i].message;
     }
     EXPECT_EQ(test::readBytes(path), c.image) << c.name;
   }
@@ -76,7 +77,11 @@ TEST(ImageInfo, ReadsBothHeaderVariants) {
   const Case cases[] = {
       {{'N', 'E', 'S', 0x1A, 8, 16, 0x44, 0x10}, 8 * 16384, 16 * 8192, 0x14, true},
       // Junk in bytes 12 to 15: byte 7 is not trusted for the mapper.
-      {{'N', 'E', 'S', 0x1A, 2, 1, 0x10, 'D', 'i', 's', 'k', 'D', 'u', 'd', 'e', '!'}, 2 * 16384, 8192, 1, false},
+      {{'N', 'E', 'S', 0x1A, 2, 1, 0x10, 'D', 'i', 's', 'k', 'D', 'u', 'd', 'e', '!'},
+       2 * 16384,
+       8192,
+       1,
+       false},
       // NES 2.0: a wider size field and mapper bits in byte 8.
       {{'N', 'E', 'S', 0x1A, 0x00, 0x02, 0x10, 0x08, 0x01, 0x01}, 256 * 16384, 2 * 8192, 0x101, false},
       // NES 2.0 exponent form: 2^3 * (2*1 + 1) bytes.

@@ -4,13 +4,13 @@
 #include <filesystem>
 
 #include "catalogue/Catalogue.h"
+#include "cli/Import.h"
+#include "cli/ScriptFormat.h"
 #include "codec/CharacterTables.h"
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
-#include "cli/Import.h"
-#include "cli/ScriptFormat.h"
-#include "tests/support/TestFiles.h"
 #include "codec/Utf.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
 namespace {
@@ -62,7 +62,7 @@ TEST_F(ImportTest, EditedRowsChangeExactlyTheirBytes) {
       {5, u"WONDERER"}, {27, u"Z"}, {31, u"GREAT CLASSES!"}, {40, row40}};
 
   const ImportReport report = importScript(image_, editedDump(all), false);
-  ASSERT_TRUE(report.ok()) << report.failures.front().message;
+  ASSERT_TRUE(report.ok()) << report.failures.front().refusal.message;
   EXPECT_EQ(report.changed, 4u);
   EXPECT_TRUE(report.written);
 
@@ -102,7 +102,8 @@ TEST_F(ImportTest, OneBadRowWritesNothingAndIsReported) {
       ASSERT_EQ(report.failures.size(), 1u);
       EXPECT_EQ(report.failures[0].line, 7u);
       EXPECT_EQ(report.failures[0].position, 5);
-      EXPECT_TRUE(report.failures[0].message.starts_with(c.message)) << report.failures[0].message;
+      EXPECT_TRUE(report.failures[0].refusal.message.starts_with(c.message))
+          << report.failures[0].refusal.message;
       EXPECT_FALSE(report.written);
       EXPECT_EQ(test::readBytes(image_), original_);
     }
@@ -131,7 +132,7 @@ TEST_F(ImportTest, RowsThatShareAByteMustAgreeOnIt) {
   const ImportReport contradicting = importScript(image_, editedDump({{64, row64}}), false);
   ASSERT_EQ(contradicting.failures.size(), 1u);
   EXPECT_EQ(contradicting.failures[0].position, 65);
-  EXPECT_NE(contradicting.failures[0].message.find("0x36471"), std::string::npos);
+  EXPECT_NE(contradicting.failures[0].refusal.message.find("0x36471"), std::string::npos);
   EXPECT_EQ(test::readBytes(image_), original_);
 
   std::u16string other65 = row65;
@@ -153,7 +154,8 @@ TEST_F(ImportTest, KeepsPermissionBitsAndSymbolicLinks) {
   ASSERT_TRUE(importScript(link, editedDump({{0, u"MOPLE"}}), false).ok());
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ReadText(catalogue()[0].offset, image_, 5, "Table2"), u"MOPLE");
-  EXPECT_EQ(fs::status(image_).permissions(), fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(fs::status(image_).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
 TEST_F(ImportTest, AFailedWriteLeavesTheImageIntact) {

@@ -59,12 +59,12 @@ TEST(Patch, IpsAndBpsApplyToTheEditedFile) {
   for (const Pair& pair : sameSizePairs()) {
     const Bytes ips = makeIpsPatch(pair.original, pair.edited);
     const PatchApplication viaIps = applyIpsPatch(ips, pair.original);
-    ASSERT_TRUE(viaIps.ok()) << pair.name << ": " << viaIps.error;
+    ASSERT_TRUE(viaIps.ok()) << pair.name << ": " << viaIps.refusal->message;
     EXPECT_TRUE(viaIps.result == pair.edited) << pair.name;
 
     const Bytes bps = makeBpsPatch(pair.original, pair.edited);
     const PatchApplication viaBps = applyBpsPatch(bps, pair.original);
-    ASSERT_TRUE(viaBps.ok()) << pair.name << ": " << viaBps.error;
+    ASSERT_TRUE(viaBps.ok()) << pair.name << ": " << viaBps.refusal->message;
     EXPECT_TRUE(viaBps.result == pair.edited) << pair.name;
   }
 }
@@ -130,9 +130,9 @@ class PatchFileTest : public ::testing::Test {
 };
 
 TEST_F(PatchFileTest, WritesCheckedPatchesOfBothFormats) {
-  EXPECT_EQ(writePatchFile(original_, edited_, out_, PatchFormat::Ips), "");
+  EXPECT_EQ(writePatchFile(original_, edited_, out_, PatchFormat::Ips), std::nullopt);
   EXPECT_TRUE(applyIpsPatch(test::readBytes(out_), pair_.original).result == pair_.edited);
-  EXPECT_EQ(writePatchFile(original_, edited_, out_, PatchFormat::Bps), "");
+  EXPECT_EQ(writePatchFile(original_, edited_, out_, PatchFormat::Bps), std::nullopt);
   EXPECT_TRUE(applyBpsPatch(test::readBytes(out_), pair_.original).result == pair_.edited);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 3);
 }
@@ -146,26 +146,28 @@ TEST_F(PatchFileTest, AFaultyPatchIsNeverLeftBehind) {
   const PatchMaker wrong = [](std::span<const std::uint8_t> original, std::span<const std::uint8_t>) {
     return makeIpsPatch(original, original);
   };
-  EXPECT_NE(writePatchFile(original_, edited_, out_, PatchFormat::Bps, faulty), "");
+  EXPECT_TRUE(writePatchFile(original_, edited_, out_, PatchFormat::Bps, faulty));
   EXPECT_FALSE(std::filesystem::exists(out_));
 
   const Bytes previous = {'o', 'l', 'd'};
   test::writeBytes(out_, previous);
-  EXPECT_NE(writePatchFile(original_, edited_, out_, PatchFormat::Ips, wrong), "");
+  EXPECT_TRUE(writePatchFile(original_, edited_, out_, PatchFormat::Ips, wrong));
   EXPECT_EQ(test::readBytes(out_), previous);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 3);
 }
 
 TEST_F(PatchFileTest, RefusesToOverwriteAnImageOrToPatchFilesIpsCannotDescribe) {
-  EXPECT_NE(writePatchFile(original_, edited_, edited_, PatchFormat::Ips), "");
-  EXPECT_NE(writePatchFile(original_, edited_, original_, PatchFormat::Bps), "");
+  EXPECT_TRUE(writePatchFile(original_, edited_, edited_, PatchFormat::Ips));
+  EXPECT_TRUE(writePatchFile(original_, edited_, original_, PatchFormat::Bps));
   EXPECT_EQ(test::readBytes(original_), pair_.original);
   EXPECT_EQ(test::readBytes(edited_), pair_.edited);
 
   Bytes longer = pair_.edited;
   longer.push_back(0);
   test::writeBytes(edited_, longer);
-  EXPECT_NE(writePatchFile(original_, edited_, out_, PatchFormat::Ips).find("differ in size"), std::string::npos);
+  const std::optional<Refusal> refusal = writePatchFile(original_, edited_, out_, PatchFormat::Ips);
+  ASSERT_TRUE(refusal);
+  EXPECT_NE(refusal->message.find("differ in size"), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(out_));
 }
 

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
-
 #include <nlohmann/json.hpp>
 
 #include "catalogue/Catalogue.h"
-#include "sample/SampleImage.h"
 #include "cli/ScriptFormat.h"
-#include "tests/support/TestFiles.h"
+#include "codec/Format.h"
 #include "codec/Utf.h"
+#include "sample/SampleImage.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
 namespace {
@@ -43,7 +43,7 @@ TEST_F(ScriptFormatTest, JsonHasTheSameFields) {
   for (std::size_t i = 0; i < kCatalogueSize; ++i) {
     const CatalogueEntry& e = catalogue()[i];
     EXPECT_EQ(json[i]["position"], e.position);
-    EXPECT_EQ(json[i]["offset"], formatOffset(e.offset));
+    EXPECT_EQ(json[i]["offset"], formatHex0x(static_cast<std::uint32_t>(e.offset)));
     EXPECT_EQ(json[i]["length"], e.length);
     EXPECT_EQ(json[i]["save_length"], e.saveLength);
     EXPECT_EQ(json[i]["table"], std::string(e.tableName));
@@ -94,8 +94,8 @@ TEST(ScriptParse, RefusesMalformedRowsWithTheirLineNumbers) {
     const ParsedScript parsed = parseScript(std::string(kScriptHeader) + "\n" + c.body);
     ASSERT_EQ(parsed.problems.size(), 1u) << c.name;
     EXPECT_EQ(parsed.problems[0].line, c.line) << c.name;
-    EXPECT_NE(parsed.problems[0].message.find(c.message), std::string::npos)
-        << c.name << ": " << parsed.problems[0].message;
+    EXPECT_NE(parsed.problems[0].refusal.message.find(c.message), std::string::npos)
+        << c.name << ": " << parsed.problems[0].refusal.message;
   }
 
   EXPECT_EQ(parseScript("").problems.size(), 1u);

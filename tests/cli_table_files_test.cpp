@@ -6,8 +6,8 @@
 #include "cli/CharacterTableFiles.h"
 #include "codec/CharacterTables.h"
 #include "codec/FileError.h"
-#include "tests/support/TestFiles.h"
 #include "codec/Utf.h"
+#include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
 namespace {
@@ -50,7 +50,8 @@ TEST(TableFiles, ParseBackToTheTablesAndEncodeAsWeDo) {
     ASSERT_FALSE(text.starts_with("\xEF\xBB\xBF"));
     const ParsedTable parsed = parseTableFile(text);
     EXPECT_EQ(parsed.decode, *named.table) << named.name;
-    for (const auto& [c, byte] : parsed.firstByte) EXPECT_EQ(encodeCharacter(*named.table, c), byte) << named.name;
+    for (const auto& [c, byte] : parsed.firstByte)
+      EXPECT_EQ(encodeCharacter(*named.table, c), byte) << named.name;
     const std::uint8_t space = *encodeCharacter(*named.table, u' ');
     char spaceLine[6];
     std::snprintf(spaceLine, sizeof spaceLine, "%02X= \n", space);

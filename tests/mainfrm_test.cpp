@@ -262,18 +262,18 @@ TEST_F(MainWindowTest, AnEmptyLineKeepsItsPlaceAndShowsZero) {
   EXPECT_EQ(length(), QStringLiteral("0"));
 }
 
-struct Refusal {
+struct RefusalCase {
   const char* name;
   int position;
   std::function<QString()> text;
   QString message;
 };
-void PrintTo(const Refusal& c, std::ostream* out) { *out << c.name; }
+void PrintTo(const RefusalCase& c, std::ostream* out) { *out << c.name; }
 
-class SaveRefusalTest : public MainWindowTest, public ::testing::WithParamInterface<Refusal> {};
+class SaveRefusalTest : public MainWindowTest, public ::testing::WithParamInterface<RefusalCase> {};
 
 TEST_P(SaveRefusalTest, ShowsWhyAndLeavesTheFileAndTheWindowAsTheyWere) {
-  const Refusal& refusal = GetParam();
+  const RefusalCase& refusal = GetParam();
   open(imagePath);
   clickLine(refusal.position);
   const QString text = refusal.text();
@@ -293,17 +293,17 @@ const QString kWrongLength = QString::fromUtf8(kWrongLengthMessage.data(), kWron
 INSTANTIATE_TEST_SUITE_P(
     Refusals, SaveRefusalTest,
     ::testing::Values(
-        Refusal{"OneCharacterMore", 0, [] { return sample(0) + QLatin1Char('A'); }, kWrongLength},
-        Refusal{"OneCharacterFewer", 40, [] { return sample(40).chopped(1); }, kWrongLength},
-        Refusal{"Empty", 14, [] { return QString(); }, kWrongLength},
-        Refusal{"EntryTwentySevenAsRead", 27, [] { return sample(27); }, kWrongLength},
-        Refusal{"WrongLengthBeforeCharacters", 0, [] { return QStringLiteral("abcdefghij"); },
+        RefusalCase{"OneCharacterMore", 0, [] { return sample(0) + QLatin1Char('A'); }, kWrongLength},
+        RefusalCase{"OneCharacterFewer", 40, [] { return sample(40).chopped(1); }, kWrongLength},
+        RefusalCase{"Empty", 14, [] { return QString(); }, kWrongLength},
+        RefusalCase{"EntryTwentySevenAsRead", 27, [] { return sample(27); }, kWrongLength},
+        RefusalCase{"WrongLengthBeforeCharacters", 0, [] { return QStringLiteral("abcdefghij"); },
                 kWrongLength},
-        Refusal{"SmallLettersInTableTwo", 0,
+        RefusalCase{"SmallLettersInTableTwo", 0,
                 [] { return QStringLiteral("a\u00e9") + sample(0).mid(2); },
-                QString::fromStdString(unencodableMessage(u"a\u00e9"))},
-        Refusal{"DigitInTableOne", 33, [] { return QStringLiteral("7") + sample(33).mid(1); },
-                QString::fromStdString(unencodableMessage(u"7"))}),
+                QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"a\", \"\u00e9\". Nothing was saved.")},
+        RefusalCase{"DigitInTableOne", 33, [] { return QStringLiteral("7") + sample(33).mid(1); },
+                QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"7\". Nothing was saved.")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Accepted {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "codec/FileError.h"
 #include "catalogue/MiscData.h"
+#include "codec/FileError.h"
 #include "sample/SampleImage.h"
 #include "tests/support/TestFiles.h"
 
@@ -64,10 +64,21 @@ TEST_F(MiscDataTest, RefusesAByteBeyondTheEndAndWritesNeither) {
 
 TEST(HitCount, IsAWholeNumberFrom0To255) {
   const std::pair<std::u16string, std::optional<std::uint8_t>> cases[] = {
-      {u"0", 0},           {u"3", 3},        {u"255", 255},          {u"007", 7},
-      {u" 12 ", 12},       {u"256", std::nullopt}, {u"-1", std::nullopt}, {u"+3", std::nullopt},
-      {u"", std::nullopt}, {u"  ", std::nullopt},  {u"3a", std::nullopt}, {u"1 2", std::nullopt},
-      {u"2.5", std::nullopt}, {u"99999999999999", std::nullopt}, {u"\uff13", std::nullopt},
+      {u"0", 0},
+      {u"3", 3},
+      {u"255", 255},
+      {u"007", 7},
+      {u" 12 ", 12},
+      {u"256", std::nullopt},
+      {u"-1", std::nullopt},
+      {u"+3", std::nullopt},
+      {u"", std::nullopt},
+      {u"  ", std::nullopt},
+      {u"3a", std::nullopt},
+      {u"1 2", std::nullopt},
+      {u"2.5", std::nullopt},
+      {u"99999999999999", std::nullopt},
+      {u"\uff13", std::nullopt},
   };
   for (const auto& [text, value] : cases) {
     EXPECT_EQ(parseHitCount(text), value) << std::string(text.begin(), text.end());

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "codec/Utf.h"
+
+#include <gtest/gtest.h>
 
 namespace thornvale {
 namespace {
@@ -12,10 +12,12 @@ TEST(Utf, RoundTripsEveryPlane) {
 }
 
 TEST(Utf, ReplacesLoneSurrogatesAndRefusesBrokenUtf8) {
-  EXPECT_EQ(toUtf8(std::u16string(1, char16_t{0xD800}) + u"A"), "\xEF\xBF\xBD" "A");
+  EXPECT_EQ(toUtf8(std::u16string(1, char16_t{0xD800}) + u"A"),
+            "\xEF\xBF\xBD"
+            "A");
   EXPECT_EQ(toUtf8(std::u16string(1, char16_t{0xDC00})), "\xEF\xBF\xBD");
-  for (const char* broken : {"\xC3", "\xC3(", "\xE2\x82", "\xF0\x9F\x98", "\xFF", "\xC0\xAF",
-                             "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"}) {
+  for (const char* broken : {"\xC3", "\xC3(", "\xE2\x82", "\xF0\x9F\x98", "\xFF", "\xC0\xAF", "\xED\xA0\x80",
+                             "\xF4\x90\x80\x80", "\x80"}) {
     EXPECT_EQ(fromUtf8(broken), std::nullopt) << broken;
   }
 }

@@ -133,7 +133,7 @@ TEST_F(MiscWindowTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
     retype(form.Text1, typed);
     click(form.cmdsave);
     ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, kHitCountRefusal);
+    EXPECT_EQ(dialogs.messages[0].text, hitCountRefusal().message);
     EXPECT_FALSE(form.closed());
     EXPECT_EQ(readBytes(imagePath), image);
   }

@@ -51,9 +51,8 @@ SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int 
                      std::u16string_view text) {
   const CatalogueEntry* entry = catalogueEntry(position);
   if (entry == nullptr) return SaveOutcome::NothingSelected;
-  const SaveCheck check = checkSave(*entry, text);
-  if (!check.ok()) {
-    showRefusal(dialogs, refusalMessage(check));
+  if (const std::optional<Refusal> refusal = checkSave(*entry, text)) {
+    showRefusal(dialogs, refusal->message);
     return SaveOutcome::Refused;
   }
   try {

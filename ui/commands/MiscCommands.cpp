@@ -36,7 +36,7 @@ bool saveMisc(CommandDialogs& dialogs, const std::string& imageName, const MiscD
   if (loaded.hitCount || !blank(hitCount)) {
     values.hitCount = parseHitCount(hitCount);
     if (!values.hitCount) {
-      showRefusal(dialogs, std::string(kHitCountRefusal));
+      showRefusal(dialogs, hitCountRefusal().message);
       return false;
     }
   }

@@ -11,10 +11,6 @@ namespace thornvale {
 
 // What the misc data window decides, for every front end.
 
-inline constexpr std::string_view kHitCountRefusal =
-    "Cannot save, \"Hits to Kill a Grumkin:\" must be a whole number from 0 to 255. "
-    "Nothing was saved.";
-
 // Reads the two bytes for the window. After a file failure, which it shows, it returns nothing
 // and the window is not shown.
 [[nodiscard]] std::optional<MiscData> loadMisc(CommandDialogs& dialogs, const std::string& imageName);

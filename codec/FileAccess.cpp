@@ -1,0 +1,98 @@
+#include "codec/FileAccess.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "codec/FileError.h"
+
+namespace thornvale {
+namespace {
+
+std::string sizeInWords(std::int64_t bytes) {
+  return bytes % (1 << 20) == 0 ? std::to_string(bytes >> 20) + " MiB" : std::to_string(bytes) + " bytes";
+}
+
+// Writes back only the runs that differ from `old`: what the failed write did reach. The rest may
+// lie where writing fails again (a full disk, a size limit), and needs no write.
+void putBack(File& file, std::int64_t offset, std::span<const std::uint8_t> old) {
+  Bytes now(old.size());
+  readPadded(file, offset, now);
+  for (std::size_t k = 0; k < old.size();) {
+    if (now[k] == old[k]) {
+      ++k;
+      continue;
+    }
+    std::size_t end = k;
+    while (end < old.size() && now[end] != old[end]) ++end;
+    file.writeAt(offset + static_cast<std::int64_t>(k), old.subspan(k, end - k));
+    k = end;
+  }
+}
+
+}  // namespace
+
+File openImage(const std::string& path, File::Access access, std::chrono::milliseconds wait) {
+  const File::Lock kind = access == File::Access::Read ? File::Lock::Shared : File::Lock::Exclusive;
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    File file = File::openExisting(path, access);
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (!file.tryLock(kind, std::max(left, std::chrono::milliseconds(0)))) {
+      throw FileError(path, access == File::Access::Read ? "reading" : "writing",
+                      std::make_error_code(std::errc::device_or_resource_busy),
+                      "another program is writing the image; nothing was " +
+                          std::string(access == File::Access::Read ? "read" : "written") +
+                          ". Try again when it has finished");
+    }
+    if (file.stillNamedByPath()) return file;
+    // Replaced while we waited: the lock we hold is on a file that is no longer the image.
+  }
+}
+
+void readPadded(const File& file, std::int64_t offset, std::span<std::uint8_t> out) {
+  const std::size_t n = file.readAt(offset, out);
+  std::fill(out.begin() + static_cast<std::ptrdiff_t>(n), out.end(), std::uint8_t{0});
+}
+
+Bytes readWhole(const File& file, std::int64_t limit, const char* what) {
+  const std::int64_t size = file.size();
+  if (size > limit) {
+    throw FileError(file.path(), "reading", std::make_error_code(std::errc::file_too_large),
+                    "the file has " + std::to_string(size) + " bytes, more than the " + sizeInWords(limit) +
+                        " that " + what + " may have; it was not read");
+  }
+  Bytes bytes(static_cast<std::size_t>(size));
+  bytes.resize(file.readAt(0, bytes));
+  return bytes;
+}
+
+void writeAllOrNothing(File& file, std::span<const Change> changes) {
+  std::vector<Bytes> before;
+  before.reserve(changes.size());
+  for (const Change& change : changes) {
+    Bytes old(change.bytes.size());
+    readPadded(file, change.offset, old);
+    before.push_back(std::move(old));
+  }
+  try {
+    for (const Change& change : changes) file.writeAt(change.offset, change.bytes);
+    file.flush();
+  } catch (const FileError& error) {
+    std::string outcome = "; the bytes that were there before were put back";
+    bool restored = true;
+    try {
+      for (std::size_t i = 0; i < changes.size(); ++i) putBack(file, changes[i].offset, before[i]);
+      file.flush();
+    } catch (const FileError& again) {
+      outcome = "; putting back the bytes that were there before failed too (" + again.reason() +
+                "), so the file may hold part of the change";
+      restored = false;
+    }
+    FileError failure(error.path(), error.operation(), error.code(), error.reason() + outcome);
+    if (!restored) failure.markFileChanged();
+    throw failure;
+  }
+}
+
+}  // namespace thornvale

@@ -1,0 +1,17 @@
+#include "codec/Format.h"
+
+namespace thornvale {
+
+std::string formatHex(std::uint64_t value, int digits) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  do {
+    text.insert(text.begin(), kDigits[value & 0xF]);
+    value >>= 4;
+  } while (value != 0);
+  if (static_cast<int>(text.size()) < digits)
+    text.insert(0, static_cast<std::size_t>(digits) - text.size(), '0');
+  return text;
+}
+
+}  // namespace thornvale

@@ -1,0 +1,150 @@
+// The file layer on POSIX systems (Linux): descriptors, pread/pwrite, flock, and O_TMPFILE for
+// replacements.
+
+#include "codec/File.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "codec/FileError.h"
+#include "codec/posix/Errors.h"
+
+namespace thornvale {
+
+const File::Handle File::kClosed = -1;
+
+namespace posix {
+
+const char* kindOfFile(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a FIFO (named pipe)";
+  if (S_ISCHR(mode)) return "a character device";
+  if (S_ISBLK(mode)) return "a block device";
+  if (S_ISSOCK(mode)) return "a socket";
+  return "not a regular file";
+}
+
+void refuseUnlessRegular(const std::string& path, const struct stat& st, const char* operation) {
+  if (S_ISREG(st.st_mode)) return;
+  // The system's own words say it best for a folder, whose size would pass for an image's length.
+  if (S_ISDIR(st.st_mode)) throw FileError(path, operation, std::make_error_code(std::errc::is_a_directory));
+  throw FileError(path, operation, std::make_error_code(std::errc::invalid_argument),
+                  std::string(kindOfFile(st.st_mode)) + ", not a regular file; nothing was read or written");
+}
+
+}  // namespace posix
+
+File::File(std::string path, Handle handle) noexcept : path_(std::move(path)), handle_(handle) {}
+
+File::File(File&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+  other.handle_ = kClosed;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != kClosed) ::close(handle_);
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+File::~File() {
+  if (handle_ != kClosed) ::close(handle_);
+}
+
+File File::openExisting(std::string path, Access access) {
+  // O_NONBLOCK: opening a FIFO or a device must not wait for a partner; anything but a regular
+  // file is refused just below, before any read or write.
+  const int flags = (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), flags);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) posix::fail(path, "opening", errno);
+  File file(std::move(path), fd);  // owns the descriptor from here, whatever is thrown below
+
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) posix::fail(file.path_, "examining", errno);
+  posix::refuseUnlessRegular(file.path_, st, "opening");
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
+    posix::fail(file.path_, "opening", errno);
+  return file;
+}
+
+std::int64_t File::size() const {
+  struct stat st {};
+  if (::fstat(handle_, &st) != 0) posix::fail(path_, "examining", errno);
+  return st.st_size;
+}
+
+std::size_t File::readAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n =
+        ::pread(handle_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      posix::fail(path_, "reading", errno);
+    }
+    if (n == 0) break;  // the end of the file
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+void File::writeAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n =
+        ::pwrite(handle_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      posix::fail(path_, "writing", errno);
+    }
+    if (n == 0) posix::fail(path_, "writing", EIO);
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void File::flush() {
+  if (::fsync(handle_) != 0) posix::fail(path_, "flushing", errno);
+}
+
+void File::close() {
+  const int fd = handle_;
+  handle_ = kClosed;
+  // On Linux the descriptor is gone even when close reports EINTR; retrying could close another.
+  if (fd != kClosed && ::close(fd) != 0 && errno != EINTR) posix::fail(path_, "closing", errno);
+}
+
+bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {
+  const int operation = (kind == Lock::Shared ? LOCK_SH : LOCK_EX) | LOCK_NB;
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  auto pause = std::chrono::milliseconds(1);
+  for (;;) {
+    if (::flock(handle_, operation) == 0) return true;
+    if (errno == EINTR) continue;
+    if (errno != EWOULDBLOCK) posix::fail(path_, "locking", errno);
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(25));
+  }
+}
+
+bool File::stillNamedByPath() const {
+  struct stat open {
+  }, named{};
+  if (::fstat(handle_, &open) != 0) posix::fail(path_, "examining", errno);
+  if (::stat(path_.c_str(), &named) != 0) return false;
+  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+}  // namespace thornvale
