@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
 
 #include "catalogue/MiscData.h"
@@ -54,7 +55,7 @@ TEST_F(CommandsTest, RefusalsAndUsageErrorsChangeNothing) {
       {{"dump", image_, "--xml"}, kExitUsage, "--xml"},
       {{"misc", image_, "--debug-menu", "maybe"}, kExitUsage, "maybe"},
       {{"patch", image_, image_, dir_.file("p"), "--format", "ups"}, kExitUsage, "ups"},
-      {{"dump", missing}, kExitRefused, "\"" + missing + "\": No such file or directory"},
+      {{"dump", missing}, kExitRefused, "\"" + missing + "\": " + test::systemReason(ENOENT)},
       {{"set", image_, "5", "WANDERERS"},
        kExitRefused,
        "position 5: Cannot save Text, it is either shorter or longer then the original."},

@@ -1,9 +1,10 @@
 #include "cli/windows/Console.h"
 
+#include <windows.h>
+#include <shellapi.h>
+
 #include <fcntl.h>
 #include <io.h>
-#include <shellapi.h>
-#include <windows.h>
 
 #include <cstdio>
 

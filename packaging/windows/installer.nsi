@@ -4,6 +4,8 @@
 ; makensis -DVERSION=1.6.1 -DFILE_VERSION=1.6.1.0 -DSTAGE=folder -DICON=file.ico -DOUTFILE=setup.exe installer.nsi
 
 Unicode true
+; The programs are x64 only, and so is the installer: it runs where they run, without WOW64.
+Target amd64-unicode
 ManifestDPIAware true
 RequestExecutionLevel user
 SetCompressor /SOLID lzma
@@ -16,8 +18,8 @@ Name "${APP} ${VERSION}"
 OutFile "${OUTFILE}"
 InstallDir "$LOCALAPPDATA\Programs\${APP}"
 InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
-Icon "${STAGE}/..\thornvale.ico"
-UninstallIcon "${STAGE}/..\thornvale.ico"
+Icon "${ICON}"
+UninstallIcon "${ICON}"
 
 VIProductVersion "${FILE_VERSION}"
 VIAddVersionKey /LANG=1033 "ProductName" "${APP}"
@@ -66,5 +68,8 @@ Section "Uninstall"
   Delete "$INSTDIR\Uninstall.exe"
   ; Only if empty: an image the user kept here stays, and so does its folder.
   RMDir "$INSTDIR"
+  ; The installer made the user's programs folder if it was not there; it goes when nothing else
+  ; is in it.
+  RMDir "$LOCALAPPDATA\Programs"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

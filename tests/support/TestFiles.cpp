@@ -7,7 +7,9 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -15,6 +17,11 @@
 #include <stdexcept>
 
 #include "sample/SampleImage.h"
+#ifdef _WIN32
+#include <windows.h>
+
+#include "codec/windows/WideString.h"
+#endif
 
 namespace thornvale::test {
 
@@ -51,6 +58,20 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ignored);
 }
 
+std::string systemReason(int error) {
+#ifdef _WIN32
+  switch (error) {
+    case ENOENT:
+      return windows::systemMessage(ERROR_FILE_NOT_FOUND);
+    case EACCES:
+      return windows::systemMessage(ERROR_ACCESS_DENIED);
+    default:
+      break;  // a folder and the like are refused in our words, which are strerror's
+  }
+#endif
+  return std::strerror(error);
+}
+
 void writeBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(fsPath(path), std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -73,6 +94,9 @@ Bytes writeSampleImage(const std::string& path) {
 
 ObeyPermissions::ObeyPermissions() = default;
 ObeyPermissions::~ObeyPermissions() = default;
+
+FileSizeLimit::FileSizeLimit(std::uint64_t) { throw std::logic_error("no file size limit on Windows"); }
+FileSizeLimit::~FileSizeLimit() = default;
 
 #else
 

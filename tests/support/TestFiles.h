@@ -29,6 +29,10 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// The system's words for a failure that the file layer reports with this errno value: strerror's
+// on POSIX, FormatMessageW's for the matching Windows error on Windows.
+[[nodiscard]] std::string systemReason(int error);
+
 void writeBytes(const std::string& path, const Bytes& bytes);
 [[nodiscard]] Bytes readBytes(const std::string& path);
 
@@ -55,6 +59,14 @@ class ObeyPermissions {
 class FileSizeLimit {
  public:
   explicit FileSizeLimit(std::uint64_t limit);
+  // False where the system has no such limit (Windows); a test then skips.
+  [[nodiscard]] static constexpr bool available() {
+#ifdef _WIN32
+    return false;
+#else
+    return true;
+#endif
+  }
   FileSizeLimit(const FileSizeLimit&) = delete;
   FileSizeLimit& operator=(const FileSizeLimit&) = delete;
   ~FileSizeLimit();

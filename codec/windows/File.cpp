@@ -1,0 +1,176 @@
+// The file layer on Windows: CreateFileW and the other wide-character calls, positioned reads and
+// writes through OVERLAPPED offsets, LockFileEx for the advisory lock. Paths arrive as UTF-8.
+
+#include "codec/File.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "codec/windows/Errors.h"
+
+namespace thornvale {
+
+const File::Handle File::kClosed = INVALID_HANDLE_VALUE;
+
+namespace windows {
+
+void refuseUnlessDiskFile(const std::string& path, HANDLE handle, const char* operation) {
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    refuse(path, operation, std::errc::invalid_argument,
+           "a device or a pipe, not a regular file; nothing was read or written");
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info)) fail(path, "examining", GetLastError());
+  if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    throw FileError(path, operation, std::make_error_code(std::errc::is_a_directory));
+  }
+}
+
+}  // namespace windows
+
+namespace {
+
+using windows::fail;
+
+HANDLE toHandle(File::Handle handle) { return static_cast<HANDLE>(handle); }
+
+// Byte-range locks on Windows are mandatory: a lock over the data would make the locking
+// program's own reads through a second handle fail. The lock is taken on one byte far past the end
+// of any image instead, which only other lockers ever meet: an advisory lock of the whole file.
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
+constexpr DWORD kLockOffsetLow = 0xFFFFFFFE;
+
+OVERLAPPED at(std::uint64_t offset) {
+  OVERLAPPED where{};
+  where.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+  where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return where;
+}
+
+// At most this much per call: a DWORD counts the bytes of one ReadFile or WriteFile.
+constexpr std::size_t kMostPerCall = 1u << 30;
+
+}  // namespace
+
+File File::openExisting(std::string path, Access access) {
+  const std::wstring wide = windows::widePath(path, "opening");
+  const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  // Backup semantics let a folder open too, so that it is refused as a folder rather than with
+  // "Access is denied", which would send the user looking for a permission problem.
+  windows::OwnedHandle handle(CreateFileW(wide.c_str(), rights, windows::kShareAll, nullptr, OPEN_EXISTING,
+                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle.valid()) {
+    const DWORD error = GetLastError();
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+      throw FileError(path, "opening", std::make_error_code(std::errc::is_a_directory));
+    }
+    fail(path, "opening", error);
+  }
+  File file(std::move(path), handle.release());  // owns the handle from here, whatever is thrown
+  windows::refuseUnlessDiskFile(file.path_, toHandle(file.handle_), "opening");
+  return file;
+}
+
+File::File(std::string path, Handle handle) noexcept : path_(std::move(path)), handle_(handle) {}
+
+File::File(File&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+  other.handle_ = kClosed;
+}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    if (handle_ != kClosed) CloseHandle(toHandle(handle_));
+    path_ = std::move(other.path_);
+    handle_ = other.handle_;
+    other.handle_ = kClosed;
+  }
+  return *this;
+}
+
+File::~File() {
+  if (handle_ != kClosed) CloseHandle(toHandle(handle_));
+}
+
+std::int64_t File::size() const {
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(toHandle(handle_), &size)) fail(path_, "examining", GetLastError());
+  return size.QuadPart;
+}
+
+std::size_t File::readAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const auto want = static_cast<DWORD>(std::min(out.size() - done, kMostPerCall));
+    OVERLAPPED where = at(static_cast<std::uint64_t>(offset) + done);
+    DWORD got = 0;
+    if (!ReadFile(toHandle(handle_), out.data() + done, want, &got, &where)) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_HANDLE_EOF) break;  // the end of the file
+      fail(path_, "reading", error);
+    }
+    if (got == 0) break;
+    done += got;
+  }
+  return done;
+}
+
+void File::writeAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const auto want = static_cast<DWORD>(std::min(bytes.size() - done, kMostPerCall));
+    OVERLAPPED where = at(static_cast<std::uint64_t>(offset) + done);
+    DWORD put = 0;
+    if (!WriteFile(toHandle(handle_), bytes.data() + done, want, &put, &where)) {
+      fail(path_, "writing", GetLastError());
+    }
+    if (put == 0) fail(path_, "writing", ERROR_WRITE_FAULT);
+    done += put;
+  }
+}
+
+void File::flush() {
+  if (!FlushFileBuffers(toHandle(handle_))) fail(path_, "flushing", GetLastError());
+}
+
+void File::close() {
+  const HANDLE handle = toHandle(handle_);
+  handle_ = kClosed;
+  if (handle != kClosed && !CloseHandle(handle)) fail(path_, "closing", GetLastError());
+}
+
+bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {
+  const DWORD flags = LOCKFILE_FAIL_IMMEDIATELY | (kind == Lock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  auto pause = std::chrono::milliseconds(1);
+  for (;;) {
+    OVERLAPPED where{};
+    where.Offset = kLockOffsetLow;
+    where.OffsetHigh = kLockOffsetHigh;
+    if (LockFileEx(toHandle(handle_), flags, 0, 1, 0, &where)) return true;
+    const DWORD error = GetLastError();
+    if (error != ERROR_LOCK_VIOLATION && error != ERROR_IO_PENDING) fail(path_, "locking", error);
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    // A waiting LockFileEx could not be given up when the time is over.
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(25));
+  }
+}
+
+bool File::stillNamedByPath() const {
+  BY_HANDLE_FILE_INFORMATION open{};
+  if (!GetFileInformationByHandle(toHandle(handle_), &open)) fail(path_, "examining", GetLastError());
+  const std::optional<std::wstring> wide = windows::widen(path_);
+  if (!wide) return false;
+  // No rights asked: the file's identity can be read where its contents could not.
+  windows::OwnedHandle named(CreateFileW(wide->c_str(), 0, windows::kShareAll, nullptr, OPEN_EXISTING,
+                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION current{};
+  if (!named.valid() || !GetFileInformationByHandle(named.get(), &current)) return false;
+  return open.dwVolumeSerialNumber == current.dwVolumeSerialNumber &&
+         open.nFileIndexHigh == current.nFileIndexHigh && open.nFileIndexLow == current.nFileIndexLow;
+}
+
+}  // namespace thornvale
