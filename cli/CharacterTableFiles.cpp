@@ -6,6 +6,7 @@
 #include "codec/File.h"
 #include "codec/FileError.h"
 #include "codec/Format.h"
+#include "codec/Paths.h"
 #include "codec/Utf.h"
 
 namespace thornvale::cli {
@@ -35,14 +36,14 @@ std::string tableFileText(const CharacterTable& table) {
 
 std::vector<std::string> writeTableFiles(const std::string& folder) {
   std::error_code error;
-  std::filesystem::create_directories(folder, error);
+  std::filesystem::create_directories(fsPath(folder), error);
   if (error) throw FileError(folder, "creating the folder", error);
-  if (!std::filesystem::is_directory(folder)) {
+  if (!std::filesystem::is_directory(fsPath(folder))) {
     throw FileError(folder, "writing tables into", std::make_error_code(std::errc::not_a_directory));
   }
   std::vector<std::string> paths;
   for (const NamedCharacterTable& named : characterTables()) {
-    const std::string path = (std::filesystem::path(folder) / (std::string(named.name) + ".tbl")).string();
+    const std::string path = utf8Path(fsPath(folder) / (std::string(named.name) + ".tbl"));
     const std::string text = tableFileText(*named.table);
     Replacement file(path, Replacement::Target::OutputFile);
     file.write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});

@@ -5,13 +5,14 @@
 #include "cli/PatchReaders.h"
 #include "codec/FileAccess.h"
 #include "codec/Format.h"
+#include "codec/Paths.h"
 
 namespace thornvale::cli {
 namespace {
 
 bool sameFile(const std::string& a, const std::string& b) {
   std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
+  return std::filesystem::equivalent(fsPath(a), fsPath(b), error) && !error;
 }
 
 Bytes readImage(const std::string& path) {

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <sstream>
 
+#include "catalogue/Catalogue.h"
 #include "catalogue/MiscData.h"
 #include "cli/Commands.h"
 #include "cli/ScriptFormat.h"
+#include "codec/GetTexts.h"
 #include "sample/SampleImage.h"
 #include "tests/support/Process.h"
 #include "tests/support/TestFiles.h"
@@ -201,6 +204,49 @@ TEST_F(CommandsTest, PatchWritesBothFormats) {
   EXPECT_EQ(runInProcess({"patch", image_, image_, dir_.file("p.ips")}).status, kExitSuccess);
   EXPECT_EQ(test::readBytes(dir_.file("p.ips")), (test::Bytes{'P', 'A', 'T', 'C', 'H', 'E', 'O', 'F'}));
   EXPECT_EQ(test::readBytes(image_), original_);
+}
+
+// Paths with characters beyond ASCII, as the real program gets them from its command line: on
+// Windows through the wide command line, in no code page.
+TEST_F(CommandsTest, ProgramWorksInAFolderWithANonAsciiName) {
+  const std::string folder = dir_.file("Spielstände ドラゴン");
+  std::filesystem::create_directory(test::fsPath(folder));
+  const std::string image = test::utf8Path(test::fsPath(folder) / test::fsPath("ïmage.nes"));
+  const std::string edited = test::utf8Path(test::fsPath(folder) / test::fsPath("édité.nes"));
+  const std::string patch = test::utf8Path(test::fsPath(folder) / test::fsPath("pätch.ips"));
+  const std::string tables = test::utf8Path(test::fsPath(folder) / test::fsPath("täbles"));
+  test::writeBytes(image, original_);
+  test::writeBytes(edited, original_);
+
+  const Outcome dumped = runProgram({"dump", image});
+  EXPECT_EQ(dumped.status, kExitSuccess) << dumped.err;
+  EXPECT_EQ(dumped.out, formatScript(readImageRows(image)));
+
+  const Outcome set = runProgram({"set", edited, "5", "MAD CROW"});
+  EXPECT_EQ(set.status, kExitSuccess) << set.err;
+  EXPECT_NE(set.out.find(edited), std::string::npos) << set.out;
+  EXPECT_NE(test::readBytes(edited), original_);
+
+  const Outcome patched = runProgram({"patch", image, edited, patch});
+  EXPECT_EQ(patched.status, kExitSuccess) << patched.err;
+  EXPECT_TRUE(std::filesystem::is_regular_file(test::fsPath(patch)));
+  // The output named as one of the two images is the same file, whatever its name's characters.
+  const Outcome overwrite = runProgram({"patch", image, edited, image});
+  EXPECT_EQ(overwrite.status, kExitRefused);
+  EXPECT_EQ(test::readBytes(image), original_);
+
+  const Outcome tabled = runProgram({"tables", tables});
+  EXPECT_EQ(tabled.status, kExitSuccess) << tabled.err;
+  EXPECT_TRUE(std::filesystem::is_regular_file(test::fsPath(tables) / "Table1.tbl"));
+  EXPECT_NE(tabled.out.find(tables), std::string::npos) << tabled.out;
+
+  std::string script = dumped.out;
+  script.replace(script.find("MAPLE"), 5, "MOPLE");
+  const std::string scriptPath = test::utf8Path(test::fsPath(folder) / test::fsPath("scrïpt.tsv"));
+  test::writeBytes(scriptPath, test::Bytes(script.begin(), script.end()));
+  const Outcome imported = runProgram({"import", image, scriptPath});
+  EXPECT_EQ(imported.status, kExitSuccess) << imported.err;
+  EXPECT_EQ(ReadText(catalogue()[0].offset, image, 5, "Table2"), u"MOPLE");
 }
 
 }  // namespace

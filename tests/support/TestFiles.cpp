@@ -25,15 +25,6 @@
 
 namespace thornvale::test {
 
-std::filesystem::path fsPath(const std::string& utf8) {
-  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8Path(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 TempDir::TempDir() {
 #ifdef _WIN32
   // No mkdtemp; a folder that could be created is one that did not exist.

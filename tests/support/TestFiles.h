@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "codec/Paths.h"
+
 namespace thornvale::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// Paths are UTF-8 strings in the program; std::filesystem would read a narrow string in the ANSI
-// code page on Windows, so the tests cross over through these.
-[[nodiscard]] std::filesystem::path fsPath(const std::string& utf8);
-[[nodiscard]] std::string utf8Path(const std::filesystem::path& path);
+// Paths are UTF-8 strings; the tests cross into std::filesystem as the program does.
+using thornvale::fsPath;
+using thornvale::utf8Path;
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
 class TempDir {
