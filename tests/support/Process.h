@@ -12,8 +12,27 @@ struct ProcessOutcome {
   std::string err;
 };
 
-// Runs the program `argv[0]` (a path) as a real process with `input` as its standard input and
-// waits for it. Standard output and error are kept unless `discardOutput`.
+// The program `argv[0]` (a path) started as a real process with `input` as its standard input.
+// Standard output and error are kept unless `discardOutput`. The destructor waits for it.
+class RunningProcess {
+ public:
+  explicit RunningProcess(const std::vector<std::string>& argv, const std::string& input = {},
+                          bool discardOutput = false);
+  RunningProcess(const RunningProcess&) = delete;
+  RunningProcess& operator=(const RunningProcess&) = delete;
+  ~RunningProcess();
+
+  void signal(int number);
+  ProcessOutcome wait();
+
+ private:
+  int pid_ = -1;
+  int out_ = -1;
+  int err_ = -1;
+  bool discard_;
+};
+
+// Starts the program and waits for it.
 ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input = {},
                           bool discardOutput = false);
 
