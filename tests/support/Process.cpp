@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <csignal>
 #include <stdexcept>
 
 namespace thornvale::test {
@@ -36,38 +38,56 @@ std::string contentOf(int fd) {
 
 }  // namespace
 
-ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input,
-                          bool discardOutput) {
+RunningProcess::RunningProcess(const std::vector<std::string>& argv, const std::string& input,
+                               bool discardOutput)
+    : discard_(discardOutput) {
   const int in = memoryFile("stdin", input);
-  const int out = discardOutput ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : memoryFile("stdout");
-  const int err = discardOutput ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : memoryFile("stderr");
+  out_ = discardOutput ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : memoryFile("stdout");
+  err_ = discardOutput ? ::open("/dev/null", O_WRONLY | O_CLOEXEC) : memoryFile("stderr");
   std::vector<char*> args;
   for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
   args.push_back(nullptr);
 
-  const pid_t child = ::fork();
-  if (child == 0) {
+  pid_ = ::fork();
+  if (pid_ == 0) {
     ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
+    ::dup2(out_, 1);
+    ::dup2(err_, 2);
     ::execv(args[0], args.data());
     ::_exit(127);
   }
   ::close(in);
-  int status = 0;
-  while (::waitpid(child, &status, 0) < 0) {
-  }
+}
+
+RunningProcess::~RunningProcess() {
+  if (pid_ > 0) (void)wait();
+}
+
+void RunningProcess::signal(int number) {
+  if (pid_ > 0) ::kill(pid_, number);
+}
+
+ProcessOutcome RunningProcess::wait() {
   ProcessOutcome outcome;
+  if (pid_ <= 0) return outcome;
+  int status = 0;
+  while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
-  if (discardOutput) {
-    ::close(out);
-    ::close(err);
+  if (discard_) {
+    ::close(out_);
+    ::close(err_);
   } else {
-    outcome.out = contentOf(out);
-    outcome.err = contentOf(err);
+    outcome.out = contentOf(out_);
+    outcome.err = contentOf(err_);
   }
   return outcome;
+}
+
+ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input, bool discardOutput) {
+  return RunningProcess(argv, input, discardOutput).wait();
 }
 
 }  // namespace thornvale::test

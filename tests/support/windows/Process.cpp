@@ -23,11 +23,7 @@ std::wstring quoted(const std::wstring& arg) {
       out.append(backslashes * 2, L'\\');
       break;
     }
-    if (arg[i] == L'"') {
-      out.append(backslashes * 2 + 1, L'\\');
-    } else {
-      out.append(backslashes, L'\\');
-    }
+    out.append(arg[i] == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
     out += arg[i];
   }
   return out + L"\"";
@@ -37,13 +33,15 @@ HANDLE scratchFile(const std::string& content = {}) {
   wchar_t folder[MAX_PATH + 1];
   wchar_t name[MAX_PATH + 1];
   GetTempPathW(MAX_PATH + 1, folder);
-  GetTempFileNameW(folder, L"tvp", 0, name);
+  if (GetTempFileNameW(folder, L"tvp", 0, name) == 0) throw std::runtime_error("cannot name a scratch file");
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot make a scratch file");
   DWORD written = 0;
-  if (!content.empty()) WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+  if (!content.empty() && !WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr)) {
+    throw std::runtime_error("cannot prepare standard input");
+  }
   SetFilePointer(file, 0, nullptr, FILE_BEGIN);
   return file;
 }
@@ -60,43 +58,63 @@ std::string contentOf(HANDLE file) {
 
 }  // namespace
 
-ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input, bool discardOutput) {
+RunningProcess::RunningProcess(const std::vector<std::string>& argv, const std::string& input, bool discardOutput)
+    : discard_(discardOutput) {
   std::wstring commandLine;
   for (const std::string& arg : argv) {
     if (!commandLine.empty()) commandLine += L' ';
     commandLine += quoted(windows::widen(arg).value());
   }
   HANDLE in = scratchFile(input);
-  HANDLE out = scratchFile();
-  HANDLE err = scratchFile();
+  out_ = scratchFile();
+  err_ = scratchFile();
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in;
-  startup.hStdOutput = out;
-  startup.hStdError = err;
+  startup.hStdOutput = out_;
+  startup.hStdError = err_;
   PROCESS_INFORMATION process{};
   const std::wstring program = windows::widen(argv.at(0)).value();
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                      nullptr, &startup, &process)) {
-    throw std::runtime_error("cannot start " + argv[0] + ": " + windows::systemMessage(GetLastError()));
-  }
+  const bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                                      nullptr, nullptr, &startup, &process);
+  const DWORD error = GetLastError();
   CloseHandle(in);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  DWORD status = 0;
-  GetExitCodeProcess(process.hProcess, &status);
+  if (!started) {
+    CloseHandle(out_);
+    CloseHandle(err_);
+    throw std::runtime_error("cannot start " + argv[0] + ": " + windows::systemMessage(error));
+  }
   CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  process_ = process.hProcess;
+}
+
+RunningProcess::~RunningProcess() {
+  if (process_ != nullptr) (void)wait();
+}
+
+void RunningProcess::signal(int number) { TerminateProcess(process_, static_cast<UINT>(number)); }
+
+ProcessOutcome RunningProcess::wait() {
+  WaitForSingleObject(process_, INFINITE);
+  DWORD status = 0;
+  GetExitCodeProcess(process_, &status);
+  CloseHandle(process_);
+  process_ = nullptr;
   ProcessOutcome outcome;
   outcome.status = static_cast<int>(status);
-  if (discardOutput) {
-    CloseHandle(out);
-    CloseHandle(err);
+  if (discard_) {
+    CloseHandle(out_);
+    CloseHandle(err_);
   } else {
-    outcome.out = contentOf(out);
-    outcome.err = contentOf(err);
+    outcome.out = contentOf(out_);
+    outcome.err = contentOf(err_);
   }
   return outcome;
+}
+
+ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input, bool discardOutput) {
+  return RunningProcess(argv, input, discardOutput).wait();
 }
 
 }  // namespace thornvale::test

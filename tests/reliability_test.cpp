@@ -1,0 +1,629 @@
+// The writes under real conditions: failing system calls, a process killed at every step, two
+// writers at once, files of other users, odd files and oversized input. Every test checks the
+// image byte for byte and, where it matters, its owner, mode and links.
+
+#include <fcntl.h>
+#include <grp.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/MiscData.h"
+#include "cli/CharacterTableFiles.h"
+#include "cli/Commands.h"
+#include "cli/Import.h"
+#include "cli/PatchFile.h"
+#include "cli/ScriptFormat.h"
+#include "codec/FileAccess.h"
+#include "codec/FileError.h"
+#include "codec/GetTexts.h"
+#include "tests/support/FaultInjection.h"
+#include "tests/support/Process.h"
+#include "tests/support/TestFiles.h"
+
+namespace thornvale {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Fault;
+using test::SystemCall;
+
+// What must survive a failed write besides the bytes.
+struct FileState {
+  test::Bytes bytes;
+  mode_t mode = 0;
+  uid_t uid = 0;
+  gid_t gid = 0;
+  nlink_t links = 0;
+  ino_t inode = 0;
+
+  static FileState of(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return {test::readBytes(path), st.st_mode, st.st_uid, st.st_gid, st.st_nlink, st.st_ino};
+  }
+  bool sameFileAs(const FileState& other) const {
+    return bytes == other.bytes && mode == other.mode && uid == other.uid && gid == other.gid &&
+           links == other.links && inode == other.inode;
+  }
+};
+
+// The dump of `image` with the given rows' texts replaced.
+std::string editedDump(const std::string& image, const std::vector<std::pair<int, std::u16string>>& edits) {
+  std::vector<cli::ScriptRow> rows = cli::readImageRows(image);
+  for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].text = text;
+  return cli::formatScript(rows);
+}
+
+// A script of only the given rows, as a translator's partial script would be.
+std::string partialScript(const std::vector<std::pair<int, std::u16string>>& edits) {
+  std::vector<cli::ScriptRow> rows;
+  for (const auto& [position, text] : edits) rows.push_back({0, catalogueEntry(position), text});
+  return cli::formatScript(rows);
+}
+
+std::string readTextAt(const std::string& image, int position) {
+  const CatalogueEntry& e = *catalogueEntry(position);
+  const std::u16string text = ReadText(e.offset, image, e.length, e.tableName);
+  return std::string(text.begin(), text.end());
+}
+
+class ReliabilityTest : public ::testing::Test {
+ protected:
+  test::TempDir dir_;
+  std::string image_ = dir_.file("image.nes");
+  test::Bytes original_ = test::writeSampleImage(image_);
+
+  std::vector<std::string> folder() const {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(dir_.path())) names.push_back(item.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
+
+// ---- A failing system call part-way: all or nothing -------------------------------------------
+
+struct FaultCase {
+  const char* name;
+  SystemCall call;
+  int nth;
+  Fault::Kind kind;
+  int error;
+};
+
+const FaultCase kWriteFaults[] = {
+    {"ShortWriteThenEio", SystemCall::Pwrite, 1, Fault::Kind::ShortThen, EIO},
+    {"NoSpace", SystemCall::Pwrite, 1, Fault::Kind::Error, ENOSPC},
+    {"FlushFails", SystemCall::Fsync, 1, Fault::Kind::Error, EIO},
+    // The misc data's second byte, far from its first; a text is one write.
+    {"SecondWriteNoSpace", SystemCall::Pwrite, 2, Fault::Kind::Error, ENOSPC},
+};
+
+TEST_F(ReliabilityTest, AFailingSaveOrMiscWritePutsBackWhatItWrote) {
+  const FileState before = FileState::of(image_);
+  for (const FaultCase& c : kWriteFaults) {
+    SCOPED_TRACE(c.name);
+    if (c.nth == 1) {
+      const Fault fault(c.call, c.nth, c.kind, c.error);
+      const CatalogueEntry& e = *catalogueEntry(50);
+      EXPECT_THROW(WriteText(e.offset, image_, std::u16string(87, u'a'), e.saveLength, e.tableName), FileError);
+    }
+    EXPECT_TRUE(FileState::of(image_).sameFileAs(before));
+    try {
+      const Fault fault(c.call, c.nth, c.kind, c.error);
+      WriteMiscData(image_, {kDebugMenuEnabled, 9});
+      ADD_FAILURE() << "no failure";
+    } catch (const FileError& e) {
+      EXPECT_NE(std::string(e.what()).find(std::strerror(c.error)), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find("put back"), std::string::npos) << e.what();
+      EXPECT_FALSE(e.fileChanged());
+    }
+    EXPECT_TRUE(FileState::of(image_).sameFileAs(before));
+  }
+  EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"});
+}
+
+TEST_F(ReliabilityTest, AFailingImportOrPatchChangesNothingAndLeavesNothing) {
+  const std::string script = editedDump(image_, {{0, u"MOPLE"}});
+  const std::string patch = dir_.file("out.ips");
+  test::writeBytes(patch, {'o', 'l', 'd'});
+  const std::string edited = dir_.file("edited.nes");
+  test::Bytes editedBytes = original_;
+  editedBytes[100] ^= 1;
+  test::writeBytes(edited, editedBytes);
+
+  const FileState image = FileState::of(image_);
+  const FileState oldPatch = FileState::of(patch);
+  const FaultCase cases[] = {
+      {"WriteNoSpace", SystemCall::Write, 1, Fault::Kind::Error, ENOSPC},
+      {"ShortWriteThenEio", SystemCall::Write, 1, Fault::Kind::ShortThen, EIO},
+      {"FlushFails", SystemCall::Fsync, 1, Fault::Kind::Error, EIO},
+      {"NamingFails", SystemCall::Linkat, 1, Fault::Kind::Error, ENOSPC},
+      {"RenameFails", SystemCall::Renameat, 1, Fault::Kind::Error, EIO},
+  };
+  for (const FaultCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      const Fault fault(c.call, c.nth, c.kind, c.error);
+      EXPECT_THROW((void)cli::importScript(image_, script, false), FileError);
+    }
+    EXPECT_TRUE(FileState::of(image_).sameFileAs(image));
+    {
+      const Fault fault(c.call, c.nth, c.kind, c.error);
+      EXPECT_THROW((void)cli::writePatchFile(image_, edited, patch, cli::PatchFormat::Ips), FileError);
+    }
+    EXPECT_TRUE(FileState::of(patch).sameFileAs(oldPatch));
+    EXPECT_EQ(folder(), (std::vector<std::string>{"edited.nes", "image.nes", "out.ips"}));
+  }
+}
+
+// ---- Killed at every step ------------------------------------------------------------------------
+
+// Runs `work` in a child that kills itself at the nth call of `call`; true if it died there.
+bool killedAt(SystemCall call, int nth, const std::function<void()>& work) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    try {
+      const Fault fault(call, nth, Fault::Kind::Kill);
+      work();
+    } catch (...) {
+    }
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+TEST_F(ReliabilityTest, AnImportKilledAtAnyStepLeavesTheOldImageOrTheNewAndNothingBeside) {
+  const std::string script = editedDump(image_, {{0, u"MOPLE"}, {66, std::u16string(87, u'z')}});
+  const auto import = [&] { (void)cli::importScript(image_, script, false); };
+  test::writeBytes(dir_.file("scratch.nes"), original_);
+  (void)cli::importScript(dir_.file("scratch.nes"), script, false);
+  const test::Bytes edited = test::readBytes(dir_.file("scratch.nes"));
+  fs::remove(dir_.file("scratch.nes"));
+
+  int kills = 0;
+  for (SystemCall call : {SystemCall::Write, SystemCall::Fsync, SystemCall::Linkat, SystemCall::Renameat}) {
+    for (int nth = 1;; ++nth) {
+      test::writeBytes(image_, original_);
+      if (!killedAt(call, nth, import)) break;
+      ++kills;
+      const test::Bytes now = test::readBytes(image_);
+      EXPECT_TRUE(now == original_ || now == edited) << "call " << static_cast<int>(call) << " #" << nth;
+      // A kill between naming the new image and renaming it may leave that name; the next
+      // replacement in the folder removes it, which this import shows.
+      ASSERT_TRUE(cli::importScript(image_, editedDump(image_, {{1, u"TIGRE"}}), false).ok());
+      EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"}) << "call " << static_cast<int>(call) << " #" << nth;
+    }
+  }
+  EXPECT_GE(kills, 5);
+}
+
+TEST_F(ReliabilityTest, SignalsDuringImportsLeaveTheOldImageOrTheNewAndNothingBeside) {
+  const std::string script = editedDump(image_, {{0, u"MOPLE"}});
+  test::writeBytes(dir_.file("scratch.nes"), original_);
+  (void)cli::importScript(dir_.file("scratch.nes"), script, false);
+  const test::Bytes edited = test::readBytes(dir_.file("scratch.nes"));
+  fs::remove(dir_.file("scratch.nes"));
+
+  std::mt19937 random(7);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    for (int round = 0; round < 8; ++round) {
+      test::writeBytes(image_, original_);
+      test::RunningProcess import({THORNVALE_TEXT, "import", image_, "-"}, script, true);
+      std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
+      import.signal(signal);
+      const test::ProcessOutcome outcome = import.wait();
+      const test::Bytes now = test::readBytes(image_);
+      EXPECT_TRUE(now == original_ || now == edited) << signal;
+      if (outcome.status == 0) {
+        EXPECT_EQ(now, edited);
+      }
+      if (signal != SIGKILL) {
+        EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"}) << signal;
+      }
+    }
+  }
+}
+
+// ---- Two writers -----------------------------------------------------------------------------------
+
+TEST_F(ReliabilityTest, TwoImportsStartedTogetherBothLand) {
+  for (int round = 0; round < 10; ++round) {
+    test::writeBytes(image_, original_);
+    const std::string first = partialScript({{0, u"MOPLE"}});
+    const std::string partial = partialScript({{1, u"TIGRE"}});
+    test::RunningProcess a({THORNVALE_TEXT, "import", image_, "-"}, first, true);
+    test::RunningProcess b({THORNVALE_TEXT, "import", image_, "-"}, partial, true);
+    EXPECT_EQ(a.wait().status, 0);
+    EXPECT_EQ(b.wait().status, 0);
+    EXPECT_EQ(readTextAt(image_, 0), "MOPLE") << round;
+    EXPECT_EQ(readTextAt(image_, 1), "TIGRE") << round;
+  }
+  EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"});
+}
+
+TEST_F(ReliabilityTest, ASetDuringAnImportComesBeforeOrAfterItNeverLost) {
+  std::mt19937 random(11);
+  const std::string script = partialScript({{66, std::u16string(87, u'z')}});
+  for (int round = 0; round < 15; ++round) {
+    test::writeBytes(image_, original_);
+    test::RunningProcess import({THORNVALE_TEXT, "import", image_, "-"}, script, true);
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+    test::RunningProcess set({THORNVALE_TEXT, "set", image_, "0", "MOPLE"}, {}, true);
+    EXPECT_EQ(set.wait().status, 0);
+    EXPECT_EQ(import.wait().status, 0);
+    EXPECT_EQ(readTextAt(image_, 0), "MOPLE") << round;
+    EXPECT_EQ(readTextAt(image_, 66), std::string(87, 'z')) << round;
+  }
+}
+
+// A child process that holds the image's lock until it is told to let go.
+class LockHolder {
+ public:
+  LockHolder(const std::string& path, File::Lock kind) {
+    int ready[2], release[2];
+    EXPECT_EQ(::pipe(ready), 0);
+    EXPECT_EQ(::pipe(release), 0);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::close(ready[0]);
+      ::close(release[1]);  // or the read below would wait for our own end
+      File file = File::openExisting(path, File::Access::Write);
+      if (!file.tryLock(kind, std::chrono::seconds(5))) ::_exit(1);
+      char c = 1;
+      (void)!::write(ready[1], &c, 1);
+      (void)!::read(release[0], &c, 1);
+      ::_exit(0);
+    }
+    char c = 0;
+    EXPECT_EQ(::read(ready[0], &c, 1), 1);
+    release_ = release[1];
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ::close(release[0]);
+  }
+  LockHolder(const LockHolder&) = delete;
+  LockHolder& operator=(const LockHolder&) = delete;
+  ~LockHolder() {
+    ::close(release_);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int release_ = -1;
+};
+
+TEST_F(ReliabilityTest, AWriterWaitsForTheLockAndRefusesWhenItCannotHaveIt) {
+  {
+    const LockHolder writer(image_, File::Lock::Exclusive);
+    for (File::Access access : {File::Access::Read, File::Access::Write}) {
+      try {
+        (void)openImage(image_, access, std::chrono::milliseconds(200));
+        ADD_FAILURE() << "the lock was had twice";
+      } catch (const FileError& e) {
+        EXPECT_NE(e.reason().find("another program is writing the image"), std::string::npos) << e.what();
+        EXPECT_EQ(e.path(), image_);
+      }
+    }
+  }
+  {
+    // Readers share: a reader waits for no other reader.
+    const LockHolder reader(image_, File::Lock::Shared);
+    EXPECT_EQ(readTextAt(image_, 0), "MAPLE");
+    EXPECT_THROW((void)openImage(image_, File::Access::Write, std::chrono::milliseconds(100)), FileError);
+  }
+  EXPECT_EQ(test::readBytes(image_), original_);
+}
+
+TEST_F(ReliabilityTest, TheRealProgramRefusesAfterTenSecondsWithAnImageChangeNowhere) {
+  const LockHolder writer(image_, File::Lock::Exclusive);
+  const auto start = std::chrono::steady_clock::now();
+  const test::ProcessOutcome set = test::runProcess({THORNVALE_TEXT, "set", image_, "0", "MOPLE"});
+  const auto waited = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(set.status, cli::kExitRefused);
+  EXPECT_NE(set.err.find("another program is writing the image"), std::string::npos) << set.err;
+  EXPECT_GE(waited, std::chrono::seconds(9));
+  EXPECT_EQ(test::readBytes(image_), original_);
+}
+
+TEST_F(ReliabilityTest, AWriterThatWaitedWritesIntoTheFileThatReplacedTheImage) {
+  // The holder replaces the image while the writer waits; the writer must follow the path.
+  const std::string replacement = dir_.file("new.nes");
+  test::Bytes newer = original_;
+  newer[kHitCountOffset] = 42;
+  test::writeBytes(replacement, newer);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    File file = File::openExisting(image_, File::Access::Write);
+    if (!file.tryLock(File::Lock::Exclusive, std::chrono::seconds(5))) ::_exit(1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ::rename(replacement.c_str(), image_.c_str());
+    ::_exit(0);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  WriteText(catalogueEntry(0)->offset, image_, u"MOPLE", 5, "Table2");
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_EQ(readTextAt(image_, 0), "MOPLE");
+  EXPECT_EQ(ReadMiscData(image_).hitCount, 42);
+}
+
+// ---- The file stays the user's ------------------------------------------------------------------
+
+TEST_F(ReliabilityTest, AnImportKeepsOwnerGroupModeAclAndExtendedAttributes) {
+  ASSERT_EQ(::geteuid(), 0u) << "giving files away needs root";
+  ASSERT_EQ(::chown(image_.c_str(), 4321, 4322), 0);
+  ASSERT_EQ(::chmod(image_.c_str(), 0640), 0);
+  ASSERT_EQ(::setxattr(image_.c_str(), "user.origin", "dump 1", 6, 0), 0);
+  // A named user's entry with write permission; its mask is the mode's group bits.
+  const std::uint32_t acl[] = {2, 0x0006'0001, 0xFFFFFFFF, 0x0006'0002, 1001, 0x0004'0004,
+                               0xFFFFFFFF, 0x0004'0010, 0xFFFFFFFF, 0x0000'0020, 0xFFFFFFFF};
+  const bool acls = ::setxattr(image_.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
+  struct stat before {};
+  ::stat(image_.c_str(), &before);
+  std::vector<char> aclBefore(256);
+  aclBefore.resize(static_cast<std::size_t>(
+      std::max<ssize_t>(0, ::getxattr(image_.c_str(), "system.posix_acl_access", aclBefore.data(), 256))));
+
+  ASSERT_TRUE(cli::importScript(image_, editedDump(image_, {{0, u"MOPLE"}}), false).ok());
+  struct stat after {};
+  ::stat(image_.c_str(), &after);
+  EXPECT_EQ(after.st_uid, 4321u);
+  EXPECT_EQ(after.st_gid, 4322u);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  char origin[16] = {};
+  EXPECT_EQ(::getxattr(image_.c_str(), "user.origin", origin, sizeof origin), 6);
+  EXPECT_STREQ(origin, "dump 1");
+  if (acls) {
+    std::vector<char> aclAfter(256);
+    aclAfter.resize(static_cast<std::size_t>(
+        std::max<ssize_t>(0, ::getxattr(image_.c_str(), "system.posix_acl_access", aclAfter.data(), 256))));
+    EXPECT_EQ(aclAfter, aclBefore);
+  }
+  EXPECT_EQ(readTextAt(image_, 0), "MOPLE");
+}
+
+// In a child that is user 4321, a member of the image's group 4322 but not its owner.
+int asGroupMember(const std::function<int()>& work) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const gid_t groups[] = {4322};
+    if (::setgroups(1, groups) != 0 || ::setgid(4321) != 0 || ::setuid(4321) != 0) ::_exit(99);
+    ::_exit(work());
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
+  ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
+  ASSERT_EQ(::chmod(dir_.path().c_str(), 0777), 0);
+  ASSERT_EQ(::chown(image_.c_str(), 1234, 4322), 0);
+  ASSERT_EQ(::chmod(image_.c_str(), 0664), 0);
+  const FileState before = FileState::of(image_);
+  const std::string script = editedDump(image_, {{0, u"MOPLE"}});
+
+  EXPECT_EQ(asGroupMember([&] {
+              try {
+                (void)cli::importScript(image_, script, false);
+                return 1;
+              } catch (const FileError& e) {
+                const std::string what = e.what();
+                return what.find("belongs to user 1234") != std::string::npos &&
+                               what.find("`set` or the editor") != std::string::npos
+                           ? 0
+                           : 2;
+              }
+            }),
+            0);
+  EXPECT_TRUE(FileState::of(image_).sameFileAs(before));
+  EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"});
+
+  EXPECT_EQ(asGroupMember([&] {
+              WriteText(catalogueEntry(0)->offset, image_, u"MOPLE", 5, "Table2");
+              return 0;
+            }),
+            0);
+  const FileState after = FileState::of(image_);
+  EXPECT_EQ(after.uid, 1234u);
+  EXPECT_EQ(after.gid, 4322u);
+  EXPECT_EQ(after.mode, before.mode);
+  EXPECT_EQ(readTextAt(image_, 0), "MOPLE");
+}
+
+TEST_F(ReliabilityTest, AnyNameTheFileSystemAllowsWorks) {
+  const std::string name = dir_.file(std::string(250, 'n') + ".nes");
+  fs::rename(image_, name);
+  ASSERT_TRUE(cli::importScript(name, editedDump(name, {{0, u"MOPLE"}}), false).ok());
+  EXPECT_EQ(readTextAt(name, 0), "MOPLE");
+  EXPECT_EQ(folder().size(), 1u);
+}
+
+// ---- Only regular files, never a hang ----------------------------------------------------------
+
+TEST_F(ReliabilityTest, OddFilesAreRefusedAtOnce) {
+  const std::string fifo = dir_.file("fifo.nes");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socketPath = dir_.file("socket.nes");
+  const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+  const bool haveSocket = ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+
+  std::vector<std::string> odd = {fifo, "/dev/null", "/dev/zero", dir_.path().string()};
+  if (haveSocket) odd.push_back(socketPath);
+  const auto start = std::chrono::steady_clock::now();
+  for (const std::string& path : odd) {
+    SCOPED_TRACE(path);
+    EXPECT_THROW((void)cli::readImageRows(path), FileError);
+    EXPECT_THROW(WriteText(0, path, u"A", 1, "Table1"), FileError);
+    EXPECT_THROW(WriteMiscData(path, {kDebugMenuEnabled, 1}), FileError);
+    std::ostringstream out, err;
+    std::istringstream in;
+    EXPECT_EQ(cli::runThornvaleText({"import", image_, path}, in, out, err), cli::kExitRefused) << err.str();
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+  try {
+    (void)cli::readImageRows(fifo);
+  } catch (const FileError& e) {
+    EXPECT_NE(std::string(e.what()).find("FIFO"), std::string::npos) << e.what();
+  }
+  ::close(sock);
+  EXPECT_EQ(test::readBytes(image_), original_);
+}
+
+TEST_F(ReliabilityTest, OutputsFollowLinksThroughTheSystemAndRefuseDanglingOnes) {
+  const std::string tables = dir_.file("tables");
+  fs::create_directory(tables);
+  const std::string elsewhere = dir_.file("elsewhere.tbl");
+  test::writeBytes(elsewhere, {'x'});
+  fs::create_symlink(elsewhere, tables + "/Table1.tbl");
+  fs::create_symlink(dir_.file("nowhere.tbl"), tables + "/Table2.tbl");
+
+  EXPECT_THROW((void)cli::writeTableFiles(tables), FileError);
+  EXPECT_TRUE(fs::is_symlink(tables + "/Table2.tbl"));
+  EXPECT_FALSE(fs::exists(dir_.file("nowhere.tbl")));
+  // The link that names a file stays a link, and the file it names was replaced.
+  EXPECT_TRUE(fs::is_symlink(tables + "/Table1.tbl"));
+  EXPECT_NE(test::readBytes(elsewhere), test::Bytes{'x'});
+
+  const std::string patchLink = dir_.file("dangling.ips");
+  fs::create_symlink(dir_.file("missing.ips"), patchLink);
+  EXPECT_THROW((void)cli::writePatchFile(image_, image_, patchLink, cli::PatchFormat::Ips), FileError);
+  EXPECT_TRUE(fs::is_symlink(patchLink));
+  EXPECT_FALSE(fs::exists(dir_.file("missing.ips")));
+}
+
+// ---- Bounded input -------------------------------------------------------------------------------
+
+TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
+  const std::string bigScript = dir_.file("big.tsv");
+  test::writeBytes(bigScript, test::Bytes((1 << 20) + 1, 'a'));
+  const std::string bigImage = dir_.file("big.nes");
+  test::Bytes big = original_;
+  big.resize((16 << 20) + 1);
+  test::writeBytes(bigImage, big);
+
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    std::string says;
+  };
+  const Case cases[] = {
+      {{"import", image_, bigScript}, {}, "1 MiB"},
+      {{"import", image_, "-"}, std::string((1 << 20) + 1, 'a'), "1 MiB"},
+      {{"dump", bigImage}, {}, "16 MiB"},
+      {{"patch", bigImage, image_, dir_.file("p.bps"), "--format", "bps"}, {}, "16 MiB"},
+      {{"import", bigImage, "-"}, "position\toffset\tlength\tsave_length\ttable\ttext\n", "16 MiB"},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out, err;
+    std::istringstream in(c.input);
+    EXPECT_EQ(cli::runThornvaleText(c.args, in, out, err), cli::kExitRefused) << c.args[0];
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+  }
+  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_FALSE(fs::exists(dir_.file("p.bps")));
+}
+
+// ---- Exit statuses that tell the truth -----------------------------------------------------------
+
+TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThree) {
+  const std::string program = THORNVALE_TEXT;
+  for (const char* redirect : {">/dev/full", ">&-"}) {
+    SCOPED_TRACE(redirect);
+    test::writeBytes(image_, original_);
+    const test::ProcessOutcome set = test::runProcess(
+        {"/bin/sh", "-c", "exec \"$0\" set \"$1\" 0 MOPLE " + std::string(redirect), program, image_});
+    EXPECT_EQ(set.status, cli::kExitChangedThenFailed) << set.err;
+    EXPECT_EQ(readTextAt(image_, 0), "MOPLE");
+
+    const test::ProcessOutcome import = test::runProcess(
+        {"/bin/sh", "-c", "exec \"$0\" import \"$1\" - " + std::string(redirect), program, image_},
+        partialScript({{1, u"TIGRE"}}));
+    EXPECT_EQ(import.status, cli::kExitChangedThenFailed) << import.err;
+    EXPECT_EQ(readTextAt(image_, 1), "TIGRE");
+
+    // Nothing to change: a failed report is a plain failure.
+    const test::ProcessOutcome dump =
+        test::runProcess({"/bin/sh", "-c", "exec \"$0\" dump \"$1\" " + std::string(redirect), program, image_});
+    EXPECT_EQ(dump.status, cli::kExitRefused) << dump.err;
+  }
+}
+
+TEST_F(ReliabilityTest, ATextThatBeginsWithADashIsTakenAsTheText) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{THORNVALE_TEXT, "set", image_, "36", "-hank you kindly"},
+        std::vector<std::string>{THORNVALE_TEXT, "set", image_, "36", "--", "-hank you kindly"},
+        std::vector<std::string>{THORNVALE_TEXT, "set", image_, "36", "--help"}}) {
+    const test::ProcessOutcome outcome = test::runProcess(args);
+    EXPECT_EQ(outcome.status, cli::kExitRefused) << args.back() << outcome.out;
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_NE(outcome.err.find("position 36"), std::string::npos) << outcome.err;
+  }
+  EXPECT_EQ(test::runProcess({THORNVALE_TEXT, "set", image_, "36", "Thank you kindly"}).status, 0);
+  EXPECT_EQ(test::readBytes(image_), original_);
+}
+
+// ---- Descriptors --------------------------------------------------------------------------------
+
+TEST_F(ReliabilityTest, NoFailureLeavesADescriptorOpen) {
+  const std::string fifo = dir_.file("fifo.nes");
+  ::mkfifo(fifo.c_str(), 0600);
+  const std::string linked = dir_.file("linked.nes");
+  test::writeBytes(linked, original_);
+  fs::create_hard_link(linked, dir_.file("second-name.nes"));
+  const std::string folder = dir_.path().string();
+  const std::string script = editedDump(image_, {{0, u"MOPLE"}});
+  const std::vector<std::pair<const char*, std::function<void()>>> failures = {
+      {"read a folder", [&] { (void)ReadText(0, folder, 1, "Table1"); }},
+      {"write a folder", [&] { WriteText(0, folder, u"A", 1, "Table1"); }},
+      {"read a FIFO", [&] { (void)ReadText(0, fifo, 1, "Table1"); }},
+      {"read nothing", [&] { (void)ReadText(0, dir_.file("missing"), 1, "Table1"); }},
+      {"write past the end", [&] { WriteText(1 << 30, image_, u"A", 1, "Table1"); }},
+      {"a failing write", [&] {
+         const Fault fault(SystemCall::Pwrite, 1, Fault::Kind::Error, ENOSPC);
+         WriteText(0x5337, image_, u"A", 1, "Table1");
+       }},
+      {"a hard-linked import", [&] { (void)cli::importScript(linked, script, false); }},
+      {"a failing import", [&] {
+         const Fault fault(SystemCall::Renameat, 1, Fault::Kind::Error, EIO);
+         (void)cli::importScript(image_, script, false);
+       }},
+      {"the lock", [&] {
+         const LockHolder holder(image_, File::Lock::Exclusive);
+         (void)openImage(image_, File::Access::Write, std::chrono::milliseconds(1));
+       }},
+  };
+  for (const auto& [name, failure] : failures) {
+    const std::size_t before = test::openDescriptors();
+    for (int i = 0; i < 20; ++i) EXPECT_THROW(failure(), FileError) << name;
+    EXPECT_EQ(test::openDescriptors(), before) << name;
+  }
+  EXPECT_EQ(test::readBytes(image_), original_);
+}
+
+}  // namespace
+}  // namespace thornvale
