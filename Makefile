@@ -50,14 +50,18 @@ bench: build
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
 
-# The Windows programs, cross-built with mingw-w64 into $(WINDOWS_DIR)/bin, and their tests under
-# Wine: one Wine server and one X server for the whole run.
+# The Windows programs, cross-built with mingw-w64 into $(WINDOWS_DIR)/bin beside sample.nes; their
+# tests under Wine (one X server and one Wine server for the run), the installer's check among them;
+# and the zip and the installer a Windows user downloads.
 WINDOWS_DIR ?= build-windows
-.PHONY: windows windows-test
+.PHONY: windows windows-test package-windows
 
 windows: deps
 	cmake -S . -B $(WINDOWS_DIR) --toolchain cmake/mingw-w64-x86_64.cmake -DTHORNVALE_BUILD_BENCH=OFF
 	cmake --build $(WINDOWS_DIR) -j $(JOBS)
 
-windows-test: windows
+package-windows: windows
+	cmake --build $(WINDOWS_DIR) --target package-windows
+
+windows-test: package-windows
 	./scripts/windows-test $(WINDOWS_DIR) $(JOBS)
