@@ -11,7 +11,9 @@
 namespace thornvale::win32 {
 namespace {
 
-constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+// An owned overlapped window, so that the platform chooses its place. The frame draws only its
+// line and caption, so the window paints behind its children.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr int kClientWidth = 8070;
 constexpr int kClientHeight = 4755;
