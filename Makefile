@@ -54,7 +54,7 @@ clean:
 # tests under Wine (one X server and one Wine server for the run), the installer's check among them;
 # and the zip and the installer a Windows user downloads.
 WINDOWS_DIR ?= build-windows
-.PHONY: windows windows-test package-windows
+.PHONY: windows windows-test package-windows windows-bench
 
 windows: deps
 	cmake -S . -B $(WINDOWS_DIR) --toolchain cmake/mingw-w64-x86_64.cmake -DTHORNVALE_BUILD_BENCH=OFF
@@ -65,3 +65,7 @@ package-windows: windows
 
 windows-test: package-windows
 	./scripts/windows-test $(WINDOWS_DIR) $(JOBS)
+
+# The editor's start-up under Wine, as a ratio to a bare Windows API window started in the same run.
+windows-bench: windows
+	./scripts/windows-bench $(WINDOWS_DIR)

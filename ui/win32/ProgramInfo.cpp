@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <vector>
+#include <cstring>
 
 #include "codec/windows/WideString.h"
 
@@ -25,19 +25,24 @@ std::wstring programPath() {
 }  // namespace
 
 std::optional<Version> programVersion() {
-  const std::wstring path = programPath();
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
-  if (size == 0) return std::nullopt;
-  std::vector<std::byte> block(size);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, block.data())) return std::nullopt;
-  VS_FIXEDFILEINFO* fixed = nullptr;
-  UINT fixedSize = 0;
-  if (!VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
-      fixedSize < sizeof(VS_FIXEDFILEINFO)) {
-    return std::nullopt;
+  // The program's own resource, read in place: GetFileVersionInfoW would load version.dll and read
+  // the file again, for four numbers that are already in memory.
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(self, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));  // RT_VERSION
+  if (found == nullptr) return std::nullopt;
+  HGLOBAL loaded = LoadResource(self, found);
+  const auto* block = static_cast<const std::byte*>(LockResource(loaded));
+  const DWORD size = SizeofResource(self, found);
+  if (block == nullptr) return std::nullopt;
+  // VS_FIXEDFILEINFO starts with its signature, on a 32-bit boundary after the block's key.
+  for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+    VS_FIXEDFILEINFO fixed;
+    std::memcpy(&fixed, block + at, sizeof fixed);
+    if (fixed.dwSignature == VS_FFI_SIGNATURE) {
+      return Version{HIWORD(fixed.dwProductVersionMS), LOWORD(fixed.dwProductVersionMS)};
+    }
   }
-  return Version{HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS)};
+  return std::nullopt;
 }
 
 std::string programFolder() {
