@@ -151,6 +151,30 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrderAtItsDpi) {
   }
 }
 
+// Moved to a monitor of another DPI, the window lays itself out again in that monitor's pixels.
+TEST_F(MainWindowTest, FollowsTheDpiOfItsMonitor) {
+  for (const UINT dpi : {144u, 192u, 96u}) {
+    SCOPED_TRACE(dpi);
+    RECT suggested{100, 80, 100 + pixels(7000, dpi), 80 + pixels(5200, dpi)};
+    SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_TRUE(placeOf(window.txtlst) == twipsRect(0, 0, 6735, 3180, dpi));
+    EXPECT_TRUE(placeOf(window.cmdsave) == twipsRect(2520, 3960, 1695, 375, dpi));
+    RECT client{};
+    GetClientRect(window.hwnd(), &client);
+    EXPECT_EQ(client.right, pixels(6750, dpi));
+    EXPECT_EQ(client.bottom, pixels(4395, dpi));
+    RECT frame{};
+    GetWindowRect(window.hwnd(), &frame);
+    EXPECT_EQ(frame.left, 100);
+    EXPECT_EQ(frame.top, 80);
+    // The font follows: a larger DPI gives taller letters.
+    const auto font = reinterpret_cast<HFONT>(SendMessageW(window.cmdsave, WM_GETFONT, 0, 0));
+    LOGFONTW face{};
+    GetObjectW(font, sizeof face, &face);
+    EXPECT_GE(-face.lfHeight, MulDiv(6, static_cast<int>(dpi), 72));
+  }
+}
+
 // The road of one edit: open, select by mouse and by keyboard, type, save, select again, reopen.
 TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   image = with(image, 82217, {0xF0, 0xEC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8});  // "OLD CROW"

@@ -82,6 +82,16 @@ RECT windowRectFor(RECT client, DWORD style, DWORD exStyle, bool menu, UINT dpi)
   return client;
 }
 
+void fitClientArea(HWND window, int width, int height) {
+  RECT client{};
+  GetClientRect(window, &client);
+  if (client.right == width && client.bottom == height) return;
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  SetWindowPos(window, nullptr, 0, 0, frame.right - frame.left + width - client.right,
+               frame.bottom - frame.top + height - client.bottom, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+}
+
 UINT windowDpi(HWND window) {
   const UINT dpi = GetDpiForWindow(window);
   return dpi == 0 ? USER_DEFAULT_SCREEN_DPI : dpi;

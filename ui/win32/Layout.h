@@ -37,6 +37,11 @@ void applyFont(HWND window, HFONT font);
 // The window rectangle whose client area is `client` (in pixels) for a window of these styles.
 [[nodiscard]] RECT windowRectFor(RECT client, DWORD style, DWORD exStyle, bool menu, UINT dpi);
 
+// Gives the window's client area exactly this size, keeping its top-left corner: the frame that
+// the system draws may differ from what windowRectFor reckoned (a menu bar that wraps, a frame not
+// scaled for the DPI).
+void fitClientArea(HWND window, int width, int height);
+
 // The DPI of a window; 96 before it has one.
 [[nodiscard]] UINT windowDpi(HWND window);
 

@@ -154,6 +154,7 @@ void mainfrm::layout(UINT dpi, const POINT* topLeft) {
   }
   SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left,
                frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  fitClientArea(window_, client.right, client.bottom);
 }
 
 void mainfrm::show(int showCommand) {

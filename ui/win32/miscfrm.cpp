@@ -111,6 +111,7 @@ void miscfrm::layout(UINT dpi, const RECT* suggested) {
   SetWindowPos(window_, nullptr, suggested != nullptr ? suggested->left : 0,
                suggested != nullptr ? suggested->top : 0, frame.right - frame.left,
                frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE | move);
+  fitClientArea(window_, client.right, client.bottom);
 }
 
 bool miscfrm::Form_Load() {
