@@ -18,7 +18,7 @@
 #include "tests/support/EditorFixture.h"
 #include "sample/SampleImage.h"
 #include "catalogue/SaveCheck.h"
-#include "ui/mainfrm.h"
+#include "ui/qt/mainfrm.h"
 
 namespace thornvale {
 namespace {
@@ -62,12 +62,6 @@ class MainWindowTest : public test::EditorFixture {
         << dialogs.messages[0].text.toStdString();
   }
 };
-
-TEST(CaptionTest, ShowsMajorAndMinorInPlainDecimal) {
-  EXPECT_EQ(mainfrm::captionFor(1, 6), QStringLiteral("Thornvale Text Editor - 1.6"));
-  EXPECT_EQ(mainfrm::captionFor(1, 10), QStringLiteral("Thornvale Text Editor - 1.10"));
-  EXPECT_EQ(mainfrm::captionFor(2, 0), QStringLiteral("Thornvale Text Editor - 2.0"));
-}
 
 TEST_F(MainWindowTest, StartsWithItsCaptionMenusAndEmptyControls) {
   EXPECT_EQ(window.windowTitle(), QStringLiteral("Thornvale Text Editor - " THORNVALE_VERSION));
@@ -381,7 +375,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   expectFileError(bad, GetParam().reason);
   EXPECT_TRUE(lines().isEmpty());
   EXPECT_FALSE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, QString());
+  EXPECT_EQ(window.comdlg.FileName, "");
 
   dialogs.messages.clear();
   open(imagePath);
@@ -390,7 +384,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   expectFileError(bad, GetParam().reason);
   EXPECT_EQ(lines(), sampleLines());
   EXPECT_TRUE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, qpath(imagePath));
+  EXPECT_EQ(window.comdlg.FileName, imagePath);
   EXPECT_EQ(edit()->text(), sample(3));
 
   // The image whose texts the list shows is still the one a save goes to.
@@ -428,7 +422,7 @@ TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
   control<QAction>("mnuopen")->trigger();
   EXPECT_TRUE(lines().isEmpty());
   EXPECT_FALSE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, QString());
+  EXPECT_EQ(window.comdlg.FileName, "");
 
   // A second image replaces the list of the first, then a cancel keeps the second.
   const std::string other = dir.file("other.nes");
@@ -442,7 +436,7 @@ TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
   control<QAction>("mnuopen")->trigger();
   EXPECT_EQ(lines()[5], QStringLiteral("OLD CROW"));
   EXPECT_TRUE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, qpath(other));
+  EXPECT_EQ(window.comdlg.FileName, other);
 
   clickLine(5);
   retype(QStringLiteral("MAD CROW"));

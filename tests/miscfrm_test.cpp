@@ -14,7 +14,8 @@
 
 #include "tests/support/EditorFixture.h"
 #include "catalogue/MiscData.h"
-#include "ui/miscfrm.h"
+#include "ui/commands/MiscCommands.h"
+#include "ui/qt/miscfrm.h"
 
 namespace thornvale {
 namespace {
@@ -210,7 +211,7 @@ TEST_P(MiscRefusalTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
   EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-  EXPECT_EQ(dialogs.messages[0].text, QString::fromUtf8(miscfrm::kHitCountRefusal));
+  EXPECT_EQ(dialogs.messages[0].text, QString::fromStdString(hitCountRefusal().message));
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 

@@ -14,8 +14,8 @@
 #include <cstring>
 #include <utility>
 
-#include "ui/QtDialogs.h"
-#include "ui/mainfrm.h"
+#include "ui/qt/QtDialogs.h"
+#include "ui/qt/mainfrm.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <deque>
 #include <vector>
 
-#include "ui/Dialogs.h"
+#include "ui/qt/Dialogs.h"
 
 namespace thornvale::test {
 

@@ -11,7 +11,7 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/miscfrm.h"
+#include "ui/qt/miscfrm.h"
 
 namespace thornvale::test {
 

@@ -11,7 +11,7 @@
 
 #include "tests/support/CannedDialogs.h"
 #include "tests/support/TestFiles.h"
-#include "ui/mainfrm.h"
+#include "ui/qt/mainfrm.h"
 
 namespace thornvale {
 class miscfrm;

@@ -1,24 +1,22 @@
-#include "ui/miscfrm.h"
+#include "ui/qt/miscfrm.h"
 
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "codec/FileError.h"
-#include "ui/Dialogs.h"
-#include "ui/FitFont.h"
-#include "ui/Twips.h"
+#include "ui/commands/MiscCommands.h"
+#include "ui/qt/FitFont.h"
+#include "ui/qt/Twips.h"
 
 namespace thornvale {
 
-miscfrm::miscfrm(Dialogs& dialogs, QString fileName, QWidget* parent)
+miscfrm::miscfrm(Dialogs& dialogs, std::string imageName, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      dialogs_(dialogs),
-      fileName_(std::move(fileName)) {
+      dialogs_(dialogs, this),
+      imageName_(std::move(imageName)) {
   setObjectName(QStringLiteral("miscfrm"));
   setWindowTitle(QStringLiteral("Misc Data Editor"));
   const Twips twips(screen());
@@ -72,41 +70,24 @@ miscfrm::miscfrm(Dialogs& dialogs, QString fileName, QWidget* parent)
   connect(cmdcancel, &QPushButton::clicked, this, &miscfrm::cmdcancel_Click);
 }
 
-void miscfrm::Form_Load() {
-  loaded_ = ReadMiscData(QFile::encodeName(fileName_).toStdString());
-  opdebugd->setChecked(loaded_.debugMenu == kDebugMenuDisabled);
-  opdebuge->setChecked(loaded_.debugMenu == kDebugMenuEnabled);
-  // A byte past the end of a short image has no value to show.
-  Text1->setText(loaded_.hitCount ? QString::number(*loaded_.hitCount) : QString());
+bool miscfrm::Form_Load() {
+  // This window is not on the screen yet: a failure is shown over the one that asked for it.
+  DialogsBridge owner(dialogs_.dialogs(), parentWidget());
+  const std::optional<MiscData> loaded = loadMisc(owner, imageName_);
+  if (!loaded) return false;
+  loaded_ = *loaded;
+  const MiscShown shown = showMisc(loaded_);
+  opdebugd->setChecked(shown.option == DebugMenu::Disabled);
+  opdebuge->setChecked(shown.option == DebugMenu::Enabled);
+  Text1->setText(QString::fromStdString(shown.hitCount));
+  return true;
 }
 
 void miscfrm::cmdsave_Click() {
-  MiscData values;
-  if (opdebugd->isChecked()) {
-    values.debugMenu = kDebugMenuDisabled;
-  } else if (opdebuge->isChecked()) {
-    values.debugMenu = kDebugMenuEnabled;
-  }
-  // An empty box for a byte the file does not have is no hit count to refuse: the debug menu
-  // can still be saved. Anything typed there is the user's wish and goes to the core, which
-  // refuses a byte past the end.
-  const QString hits = Text1->text();
-  if (loaded_.hitCount || !hits.trimmed().isEmpty()) {
-    values.hitCount = parseHitCount(hits.toStdU16String());
-    if (!values.hitCount) {
-      showRefusal(dialogs_, this, QString::fromUtf8(kHitCountRefusal));
-      return;
-    }
-  }
-  if (values.debugMenu || values.hitCount) {
-    try {
-      WriteMiscData(QFile::encodeName(fileName_).toStdString(), values);
-    } catch (const FileError& error) {
-      showError(dialogs_, this, error);
-      return;
-    }
-  }
-  accept();
+  const DebugMenu chosen = opdebugd->isChecked()   ? DebugMenu::Disabled
+                           : opdebuge->isChecked() ? DebugMenu::Enabled
+                                                   : DebugMenu::Unknown;
+  if (saveMisc(dialogs_, imageName_, loaded_, chosen, Text1->text().toStdU16String())) accept();
 }
 
 void miscfrm::cmdcancel_Click() { reject(); }

@@ -2,7 +2,8 @@
 
 #include <QMainWindow>
 
-#include "ui/comdlg.h"
+#include "ui/commands/comdlg.h"
+#include "ui/qt/DialogsBridge.h"
 
 class QAction;
 class QLabel;
@@ -16,16 +17,16 @@ namespace thornvale {
 class Dialogs;
 
 // The editor's main window: the list of the 70 texts, the edit box with its two length boxes,
-// the save button and the menus. The file work is the core's; this window only hands the
-// controls' contents to it and shows what comes back.
+// the save button and the menus. What its commands decide is in ui/commands; this window only
+// hands the controls' contents to them and shows what comes back.
 class mainfrm : public QMainWindow {
   Q_OBJECT
 
+  // First, since comdlg asks through it.
+  DialogsBridge dialogs_;
+
  public:
   explicit mainfrm(Dialogs& dialogs, QWidget* parent = nullptr);
-
-  // "Thornvale Text Editor - " and the version's major and minor parts in plain decimal.
-  [[nodiscard]] static QString captionFor(int major, int minor);
 
   void Form_Load();
   void txtlst_Click();
@@ -63,7 +64,6 @@ class mainfrm : public QMainWindow {
   // The selected line, or -1 when none is.
   [[nodiscard]] int selectedPosition() const;
 
-  Dialogs& dialogs_;
   // The line a mouse press found already selected: releasing on it selects it again.
   int reclickedRow_ = -1;
 };

@@ -1,7 +1,6 @@
-#include "ui/mainfrm.h"
+#include "ui/qt/mainfrm.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -10,30 +9,21 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStringList>
 
-#include "catalogue/Catalogue.h"
-#include "codec/FileError.h"
-#include "ui/Dialogs.h"
-#include "ui/FitFont.h"
-#include "codec/GetTexts.h"
-#include "catalogue/SaveCheck.h"
-#include "ui/Twips.h"
-#include "ui/miscfrm.h"
+#include "ui/commands/MainCommands.h"
+#include "ui/qt/Dialogs.h"
+#include "ui/qt/FitFont.h"
+#include "ui/qt/Twips.h"
+#include "ui/qt/miscfrm.h"
 
 namespace thornvale {
-namespace {
-
-std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-}  // namespace
 
 mainfrm::mainfrm(Dialogs& dialogs, QWidget* parent)
     : QMainWindow(parent,
                   Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                       Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      comdlg(dialogs, this),
-      dialogs_(dialogs) {
+      dialogs_(dialogs, this),
+      comdlg(dialogs_) {
   setObjectName(QStringLiteral("mainfrm"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/thornvale-32.png")));
   buildControls();
@@ -138,12 +128,8 @@ void mainfrm::buildMenus() {
   connect(mnuabout, &QAction::triggered, this, &mainfrm::mnuabout_Click);
 }
 
-QString mainfrm::captionFor(int major, int minor) {
-  return QStringLiteral("Thornvale Text Editor - %1.%2").arg(major).arg(minor);
-}
-
 void mainfrm::Form_Load() {
-  setWindowTitle(captionFor(THORNVALE_VERSION_MAJOR, THORNVALE_VERSION_MINOR));
+  setWindowTitle(QString::fromStdString(caption()));
   mnumisc->setEnabled(false);
 }
 
@@ -155,72 +141,32 @@ void mainfrm::txtlst_Click() {
   const bool unchanged = txtedit->text() == line->text();
   txtedit->setText(line->text());
   if (unchanged) txtedit_Change();
-  txtindex->setText(QString::number(txtedit->text().size()));
+  txtindex->setText(QString::fromStdString(lengthText(txtedit->text().toStdU16String())));
 }
 
-void mainfrm::txtedit_Change() { txtlength->setText(QString::number(txtedit->text().size())); }
+void mainfrm::txtedit_Change() {
+  txtlength->setText(QString::fromStdString(lengthText(txtedit->text().toStdU16String())));
+}
 
 void mainfrm::mnuopen_Click() {
-  // FileName is the image name, and the list shows that image's texts: a cancelled or failed
-  // Open must leave both as they were.
-  const QString current = comdlg.FileName;
-  comdlg.FileName.clear();
-  comdlg.DialogTitle = QStringLiteral("Open a Thornvale PRG0 U NES Rom");
-  comdlg.Filter = QStringLiteral("nes (*.nes) | *.nes");
-  comdlg.InitDir = QCoreApplication::applicationDirPath();
-  comdlg.ShowOpen();
-  const QString chosen = comdlg.FileName;
-  comdlg.FileName = current;
-  if (chosen.isEmpty()) return;
-
-  QStringList lines;
-  try {
-    const std::string path = localPath(chosen);
-    for (const CatalogueEntry& entry : catalogue()) {
-      lines.append(QString::fromStdU16String(ReadText(entry.offset, path, entry.length, entry.tableName)));
-    }
-  } catch (const FileError& error) {
-    showError(dialogs_, this, error);
-    return;
-  }
-
-  comdlg.FileName = chosen;
+  const auto lines =
+      openImage(dialogs_, comdlg, corePath(QCoreApplication::applicationDirPath()));
+  if (!lines) return;
   mnumisc->setEnabled(true);
   txtlst->clear();
-  txtlst->addItems(lines);
+  for (const std::u16string& line : *lines) txtlst->addItem(QString::fromStdU16String(line));
 }
 
 void mainfrm::cmdsave_Click() {
-  const CatalogueEntry* entry = catalogueEntry(selectedPosition());
-  if (entry == nullptr) return;
-  const std::u16string text = txtedit->text().toStdU16String();
-  if (const std::optional<Refusal> refusal = checkSave(*entry, text)) {
-    showRefusal(dialogs_, this, QString::fromStdString(refusal->message));
-    return;
-  }
-  try {
-    WriteText(entry->offset, localPath(comdlg.FileName), text, entry->saveLength, entry->tableName);
-  } catch (const FileError& error) {
-    showError(dialogs_, this, error);
-  }
+  saveText(dialogs_, comdlg.FileName, selectedPosition(), txtedit->text().toStdU16String());
 }
 
 void mainfrm::mnumisc_Click() {
-  miscfrm form(dialogs_, comdlg.FileName, this);
-  try {
-    form.Form_Load();
-  } catch (const FileError& error) {
-    showError(dialogs_, this, error);
-    return;
-  }
-  form.exec();
+  miscfrm form(dialogs_.dialogs(), comdlg.FileName, this);
+  if (form.Form_Load()) form.exec();
 }
 
-void mainfrm::mnuabout_Click() {
-  dialogs_.message(this, QStringLiteral("About"),
-                   QStringLiteral("Thornvale Text Editor, made by the Thornvale editor team."),
-                   Dialogs::Icon::None);
-}
+void mainfrm::mnuabout_Click() { showAbout(dialogs_); }
 
 void mainfrm::mnuexit_Click() { close(); }
 
