@@ -18,6 +18,7 @@
 #include "tests/support/EditorFixture.h"
 #include "sample/SampleImage.h"
 #include "catalogue/SaveCheck.h"
+#include "ui/qt/Twips.h"
 #include "ui/qt/mainfrm.h"
 
 namespace thornvale {
@@ -45,22 +46,6 @@ class MainWindowTest : public test::EditorFixture {
   QString index() { return control<QLineEdit>("txtindex")->text(); }
   QString length() { return control<QLineEdit>("txtlength")->text(); }
   QAction* misc() { return control<QAction>("mnumisc"); }
-
-  void expectOneError(const QString& text) {
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-    EXPECT_EQ(dialogs.messages[0].text, text);
-  }
-  // A file error names the file and says why, in the system's words.
-  void expectFileError(const std::string& path, const char* reason) {
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(qpath(path))) << dialogs.messages[0].text.toStdString();
-    EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8(reason)))
-        << dialogs.messages[0].text.toStdString();
-  }
 };
 
 TEST_F(MainWindowTest, StartsWithItsCaptionMenusAndEmptyControls) {
@@ -109,12 +94,7 @@ TEST_F(MainWindowTest, StartsWithItsCaptionMenusAndEmptyControls) {
 }
 
 TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
-  const qreal dpiX = window.screen()->logicalDotsPerInchX();
-  const qreal dpiY = window.screen()->logicalDotsPerInchY();
-  const auto rect = [&](int left, int top, int width, int height) {
-    return QRect(qRound(left * dpiX / 1440), qRound(top * dpiY / 1440), qRound(width * dpiX / 1440),
-                 qRound(height * dpiY / 1440));
-  };
+  const Twips twips(window.screen());
   struct Place {
     const char* name;
     QRect twips;
@@ -126,18 +106,18 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
   };
   for (const Place& place : places) {
     EXPECT_EQ(control<QWidget>(place.name)->geometry(),
-              rect(place.twips.x(), place.twips.y(), place.twips.width(), place.twips.height()))
+              twips.rect(place.twips.x(), place.twips.y(), place.twips.width(), place.twips.height()))
         << place.name;
   }
   test::expectCaptionsFit(window.centralWidget());
-  if (dpiX == 96) {
+  if (window.screen()->logicalDotsPerInchX() == 96) {
     EXPECT_EQ(control<QWidget>("txtlst")->size(), QSize(449, 212));
   }
 
   // The client area below the menu bar: its size and its place on the screen never change.
   QWidget* client = window.centralWidget();
-  EXPECT_EQ(client->size(), rect(0, 0, 6750, 4395).size());
-  EXPECT_EQ(client->mapToGlobal(QPoint(0, 0)), rect(4515, 3615, 0, 0).topLeft());
+  EXPECT_EQ(client->size(), twips.size(6750, 4395));
+  EXPECT_EQ(client->mapToGlobal(QPoint(0, 0)), twips.point(4515, 3615));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
   EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
   EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
@@ -281,7 +261,7 @@ TEST_P(SaveRefusalTest, ShowsWhyAndLeavesTheFileAndTheWindowAsTheyWere) {
   ASSERT_EQ(edit()->text(), text);
 
   clickSave();
-  expectOneError(refusal.message);
+  dialogs.expectOneError(refusal.message);
   EXPECT_EQ(test::readBytes(imagePath), image);
   EXPECT_EQ(edit()->text(), text);
   EXPECT_EQ(selectedRow(), refusal.position);
@@ -372,7 +352,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   test::ObeyPermissions obey;
 
   open(bad);
-  expectFileError(bad, GetParam().reason);
+  dialogs.expectOneFileError(bad, GetParam().reason);
   EXPECT_TRUE(lines().isEmpty());
   EXPECT_FALSE(misc()->isEnabled());
   EXPECT_EQ(window.comdlg.FileName, "");
@@ -381,7 +361,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   open(imagePath);
   clickLine(3);
   open(bad);
-  expectFileError(bad, GetParam().reason);
+  dialogs.expectOneFileError(bad, GetParam().reason);
   EXPECT_EQ(lines(), sampleLines());
   EXPECT_TRUE(misc()->isEnabled());
   EXPECT_EQ(window.comdlg.FileName, imagePath);
@@ -465,7 +445,7 @@ TEST_P(SaveFailureTest, ShowsTheErrorAndWritesNothing) {
   test::ObeyPermissions obey;
 
   clickSave();
-  expectFileError(imagePath, GetParam().reason);
+  dialogs.expectOneFileError(imagePath, GetParam().reason);
   if (GetParam().fileRemains) {
     EXPECT_EQ(test::readBytes(imagePath), image);
   } else {
@@ -506,8 +486,9 @@ TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("About"));
   EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::None);
-  EXPECT_FALSE(dialogs.messages[0].text.isEmpty());
-  EXPECT_FALSE(dialogs.messages[0].text.contains(QLatin1Char('\n')));
+  EXPECT_EQ(dialogs.messages[0].text,
+            QStringLiteral("Thornvale Text Editor " THORNVALE_VERSION
+                           ", made by the Thornvale editor team. MIT licence."));
 
   open(imagePath);
   clickLine(0);

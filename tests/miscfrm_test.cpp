@@ -15,6 +15,7 @@
 #include "tests/support/EditorFixture.h"
 #include "catalogue/MiscData.h"
 #include "ui/commands/MiscCommands.h"
+#include "ui/qt/Twips.h"
 #include "ui/qt/miscfrm.h"
 
 namespace thornvale {
@@ -24,9 +25,7 @@ using test::Bytes;
 
 template <class T>
 T* part(miscfrm& form, const char* name) {
-  T* found = form.findChild<T*>(QString::fromLatin1(name));
-  if (found == nullptr) ADD_FAILURE() << "no control named " << name;
-  return found;
+  return test::controlIn<T>(form, name);
 }
 
 void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -50,16 +49,12 @@ class MiscWindowTest : public test::EditorFixture {
 
 TEST_F(MiscWindowTest, HasItsCaptionLayoutAndKeyboardOrder) {
   open(imagePath);
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Misc Data Editor"));
     EXPECT_TRUE(form.isModal());
-    const qreal dpiX = form.screen()->logicalDotsPerInchX();
-    const qreal dpiY = form.screen()->logicalDotsPerInchY();
-    const auto rect = [&](QRect t) {
-      return QRect(qRound(t.x() * dpiX / 1440), qRound(t.y() * dpiY / 1440),
-                   qRound(t.width() * dpiX / 1440), qRound(t.height() * dpiY / 1440));
-    };
-    EXPECT_EQ(form.size(), rect({0, 0, 8070, 4755}).size());
+    const Twips twips(form.screen());
+    const auto rect = [&](QRect t) { return twips.rect(t.x(), t.y(), t.width(), t.height()); };
+    EXPECT_EQ(form.size(), twips.size(8070, 4755));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
@@ -111,8 +106,7 @@ TEST_F(MiscWindowTest, HasItsCaptionLayoutAndKeyboardOrder) {
     EXPECT_EQ(QApplication::activeModalWidget(), &form);
     click(part<QPushButton>(form, "cmdcancel"));
   });
-  EXPECT_TRUE(result.shown);
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
 }
 
 struct Shown {
@@ -130,7 +124,7 @@ class MiscShowTest : public MiscWindowTest, public ::testing::WithParamInterface
 
 TEST_P(MiscShowTest, ShowsBothBytesAndCancelWritesNothing) {
   openWith(GetParam().debugMenu, GetParam().hitCount);
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     EXPECT_EQ(part<QRadioButton>(form, "opdebuge")->isChecked(), GetParam().enabled);
     EXPECT_EQ(part<QRadioButton>(form, "opdebugd")->isChecked(), GetParam().disabled);
     EXPECT_EQ(part<QLineEdit>(form, "Text1")->text(), QString::fromLatin1(GetParam().hits));
@@ -138,8 +132,7 @@ TEST_P(MiscShowTest, ShowsBothBytesAndCancelWritesNothing) {
     retypeBox(part<QLineEdit>(form, "Text1"), QStringLiteral("77"));
     click(part<QPushButton>(form, "cmdcancel"));
   });
-  EXPECT_TRUE(result.shown);
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
   EXPECT_EQ(test::readBytes(imagePath), image);
   EXPECT_TRUE(dialogs.messages.empty());
 
@@ -172,13 +165,12 @@ class MiscSaveTest : public MiscWindowTest, public ::testing::WithParamInterface
 
 TEST_P(MiscSaveTest, WritesBothValuesAndCloses) {
   openWith(GetParam().debugBefore, 3);
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     if (GetParam().choose != nullptr) click(part<QRadioButton>(form, GetParam().choose));
     retypeBox(part<QLineEdit>(form, "Text1"), QString::fromLatin1(GetParam().hits));
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_TRUE(result.shown);
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
   EXPECT_TRUE(dialogs.messages.empty());
   Bytes expected = image;
   expected[kDebugMenuOffset] = GetParam().debugAfter;
@@ -198,7 +190,7 @@ class MiscRefusalTest : public MiscWindowTest, public ::testing::WithParamInterf
 
 TEST_P(MiscRefusalTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
   openWith(0x35, 3);
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     click(part<QRadioButton>(form, "opdebuge"));
     retypeBox(part<QLineEdit>(form, "Text1"), QString::fromUtf8(GetParam()));
     click(part<QPushButton>(form, "cmdsave"));
@@ -206,12 +198,8 @@ TEST_P(MiscRefusalTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
     EXPECT_EQ(test::readBytes(imagePath), image);
     click(part<QPushButton>(form, "cmdcancel"));
   });
-  EXPECT_TRUE(result.shown);
-  EXPECT_FALSE(result.leftOpen);
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-  EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-  EXPECT_EQ(dialogs.messages[0].text, QString::fromStdString(hitCountRefusal().message));
+  EXPECT_FALSE(leftOpen);
+  dialogs.expectOneError(QString::fromStdString(hitCountRefusal().message));
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
@@ -226,40 +214,38 @@ TEST_F(MiscWindowTest, ShowsNothingForBytesPastTheEndAndNeverWritesThere) {
   test::writeBytes(imagePath, shortImage);
   open(imagePath);
 
-  MiscResult result = showMisc([&](miscfrm& form) {
+  bool leftOpen = showMisc([&](miscfrm& form) {
     EXPECT_FALSE(part<QRadioButton>(form, "opdebuge")->isChecked());
     EXPECT_FALSE(part<QRadioButton>(form, "opdebugd")->isChecked());
     EXPECT_EQ(part<QLineEdit>(form, "Text1")->text(), QStringLiteral("3"));
     retypeBox(part<QLineEdit>(form, "Text1"), QStringLiteral("9"));
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
   shortImage[kHitCountOffset] = 9;
   EXPECT_EQ(test::readBytes(imagePath), shortImage);
 
   // Asking for the debug menu all the same is refused by the file, and nothing is written.
-  result = showMisc([&](miscfrm& form) {
+  leftOpen = showMisc([&](miscfrm& form) {
     click(part<QRadioButton>(form, "opdebuge"));
     retypeBox(part<QLineEdit>(form, "Text1"), QStringLiteral("4"));
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_TRUE(result.leftOpen);
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-  EXPECT_TRUE(dialogs.messages[0].text.contains(test::qpath(imagePath)));
+  EXPECT_TRUE(leftOpen);
+  dialogs.expectOneFileError(imagePath, "");
   EXPECT_EQ(test::readBytes(imagePath), shortImage);
 
   // Shorter still: both boxes empty, and an empty hit count is no reason to refuse.
   dialogs.messages.clear();
   const Bytes tiny(kHitCountOffset, 0x07);
   test::writeBytes(imagePath, tiny);
-  result = showMisc([&](miscfrm& form) {
+  leftOpen = showMisc([&](miscfrm& form) {
     EXPECT_EQ(part<QLineEdit>(form, "Text1")->text(), QString());
     EXPECT_FALSE(part<QRadioButton>(form, "opdebuge")->isChecked());
     EXPECT_FALSE(part<QRadioButton>(form, "opdebugd")->isChecked());
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(test::readBytes(imagePath), tiny);
 }
@@ -277,13 +263,8 @@ TEST_P(MiscLoadFailureTest, ShowsTheErrorInsteadOfTheWindow) {
   open(imagePath);
   GetParam().spoil(imagePath);
   test::ObeyPermissions obey;
-  const MiscResult result = showMisc([](miscfrm&) {});
-  EXPECT_FALSE(result.shown);
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-  EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-  EXPECT_TRUE(dialogs.messages[0].text.contains(test::qpath(imagePath)));
-  EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8(GetParam().reason)));
+  expectMiscNotShown();
+  dialogs.expectOneFileError(imagePath, GetParam().reason);
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(lines().size(), 70);
 }
@@ -305,13 +286,12 @@ TEST_F(MiscWindowTest, ShowsAWriteErrorAndStaysOpen) {
   openWith(0x35, 3);
   std::filesystem::permissions(imagePath, std::filesystem::perms::owner_read);
   test::ObeyPermissions obey;
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     click(part<QRadioButton>(form, "opdebuge"));
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_TRUE(result.leftOpen);
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("Permission denied")));
+  EXPECT_TRUE(leftOpen);
+  dialogs.expectOneFileError(imagePath, "Permission denied");
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 

@@ -92,25 +92,48 @@ int EditorFixture::selectedRow() {
   return selected.isEmpty() ? -1 : control<QListWidget>("txtlst")->row(selected.front());
 }
 
-EditorFixture::MiscResult EditorFixture::showMisc(const std::function<void(miscfrm&)>& drive) {
-  MiscResult result;
+bool EditorFixture::showMisc(const std::function<void(miscfrm&)>& drive) {
+  bool shown = false;
+  bool leftOpen = false;
   // Fires inside the misc data window's own event loop, or, when it was never shown, right after.
   QTimer timer;
   timer.setSingleShot(true);
   QObject::connect(&timer, &QTimer::timeout, [&] {
     auto* form = qobject_cast<miscfrm*>(QApplication::activeModalWidget());
     if (form == nullptr) return;
-    result.shown = true;
-    drive(*form);
+    shown = true;
+    // Nothing may be thrown through Qt's event loop.
+    try {
+      drive(*form);
+    } catch (const MissingControl& missing) {
+      ADD_FAILURE() << missing.what();
+    }
     if (form->isVisible()) {
-      result.leftOpen = true;
+      leftOpen = true;
       form->reject();
     }
   });
   timer.start(0);
   control<QAction>("mnumisc")->trigger();
   QCoreApplication::processEvents();
-  return result;
+  EXPECT_TRUE(shown) << "the misc data window did not appear";
+  return leftOpen;
+}
+
+void EditorFixture::expectMiscNotShown() {
+  bool shown = false;
+  QTimer timer;
+  timer.setSingleShot(true);
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* form = qobject_cast<miscfrm*>(QApplication::activeModalWidget());
+    if (form == nullptr) return;
+    shown = true;
+    form->reject();
+  });
+  timer.start(0);
+  control<QAction>("mnumisc")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(shown) << "the misc data window appeared";
 }
 
 }  // namespace thornvale::test

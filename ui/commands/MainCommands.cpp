@@ -14,7 +14,7 @@ std::string captionFor(int major, int minor) {
 std::string caption() { return captionFor(THORNVALE_VERSION_MAJOR, THORNVALE_VERSION_MINOR); }
 
 std::string aboutText() {
-  return "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team.";
+  return "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team. MIT licence.";
 }
 
 void showAbout(CommandDialogs& dialogs) {
