@@ -7,8 +7,10 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 
 #include <filesystem>
@@ -114,10 +116,10 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
     EXPECT_EQ(control<QWidget>("txtlst")->size(), QSize(449, 212));
   }
 
-  // The client area below the menu bar: its size and its place on the screen never change.
+  // The client area below the menu bar: its size never changes; for its place on the screen,
+  // see StartsAtItsPlaceOrWhollyOnTheScreen.
   QWidget* client = window.centralWidget();
   EXPECT_EQ(client->size(), twips.size(6750, 4395));
-  EXPECT_EQ(client->mapToGlobal(QPoint(0, 0)), twips.point(4515, 3615));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
   EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
   EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
@@ -242,6 +244,8 @@ TEST_F(MainWindowTest, AnEmptyLineKeepsItsPlaceAndShowsZero) {
   EXPECT_EQ(length(), QStringLiteral("0"));
 }
 
+const QString kWrongLength = QString::fromUtf8(kWrongLengthMessage.data(), kWrongLengthMessage.size());
+
 struct RefusalCase {
   const char* name;
   int position;
@@ -268,7 +272,6 @@ TEST_P(SaveRefusalTest, ShowsWhyAndLeavesTheFileAndTheWindowAsTheyWere) {
   EXPECT_EQ(lines(), sampleLines());
 }
 
-const QString kWrongLength = QString::fromUtf8(kWrongLengthMessage.data(), kWrongLengthMessage.size());
 
 INSTANTIATE_TEST_SUITE_P(
     Refusals, SaveRefusalTest,
@@ -497,6 +500,145 @@ TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+// Once a line is selected, one stays selected until the next Open, whatever the user clicks or
+// presses; a save always has its line.
+TEST_F(MainWindowTest, ALineOnceSelectedStaysSelectedUntilTheNextOpen) {
+  open(imagePath);
+  auto* list = control<QListWidget>("txtlst");
+  clickLine(0);
+  const QPoint line0 = list->visualItemRect(list->item(0)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, line0);
+  EXPECT_EQ(selectedRow(), 0);
+  // Space also searches for a line beginning with a blank, so Ctrl+Space may move the selection,
+  // but never takes it away.
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+  EXPECT_NE(selectedRow(), -1);
+  EXPECT_EQ(selectedRow(), list->currentRow());
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list->visualItemRect(list->item(2)).center());
+  EXPECT_EQ(selectedRow(), 2);
+  EXPECT_EQ(edit()->text(), sample(2));
+
+  retype(QStringLiteral("X"));
+  clickSave();
+  dialogs.expectOneError(kWrongLength);
+  EXPECT_EQ(test::readBytes(imagePath), image);
+
+  open(imagePath);
+  EXPECT_EQ(selectedRow(), -1);
+}
+
+// After an Open no line is current: the first Down selects line 0, and the list shows its top,
+// also when the focus comes back to it from the open dialog.
+TEST_F(MainWindowTest, AfterAnOpenTheFirstDownSelectsTheFirstLine) {
+  auto* list = control<QListWidget>("txtlst");
+  for (int before : {-1, 66}) {
+    open(imagePath);
+    if (before >= 0) {
+      clickLine(before);
+      ASSERT_GT(list->verticalScrollBar()->value(), 0);
+      open(imagePath);
+    }
+    EXPECT_EQ(list->currentRow(), -1) << before;
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0) << before;
+    edit()->setFocus(Qt::ActiveWindowFocusReason);
+    list->setFocus(Qt::ActiveWindowFocusReason);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(selectedRow(), 0) << before;
+    EXPECT_EQ(edit()->text(), sample(0)) << before;
+  }
+}
+
+// Enter and keypad Enter press the focused button; in the edit box they do nothing, since the
+// button is neither default nor cancel. A wrong length shows that the button was pressed.
+TEST_F(MainWindowTest, EnterPressesTheFocusedButtonOnly) {
+  open(imagePath);
+  clickLine(0);
+  retype(QStringLiteral("X"));
+  auto* save = control<QPushButton>("cmdsave");
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> enters[] = {{Qt::Key_Return, Qt::NoModifier},
+                                                               {Qt::Key_Enter, Qt::KeypadModifier}};
+  for (const auto& [key, modifiers] : enters) {
+    dialogs.messages.clear();
+    QTest::keyClick(edit(), key, modifiers);
+    EXPECT_TRUE(dialogs.messages.empty()) << key;
+    save->setFocus();
+    QTest::keyClick(save, key, modifiers);
+    dialogs.expectOneError(kWrongLength);
+  }
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+// The lengths are the user's only guide to the rule of the save: greyed, but legible, in a light
+// and in a dark palette.
+TEST_F(MainWindowTest, TheLengthBoxesAreGreyedButLegible) {
+  open(imagePath);
+  clickLine(5);
+  const QPalette light = QApplication::palette();
+  // A dark palette as desktops make them, whose disabled digits read at about 2.4 to 1.
+  QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+  dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+  dark.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
+  dark.setColor(QPalette::Disabled, QPalette::Base, QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x6f, 0x6f, 0x6f));
+  for (const auto& [name, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
+    QApplication::setPalette(palette);
+    QCoreApplication::processEvents();
+    for (const char* box : {"txtindex", "txtlength"}) {
+      auto* lengthBox = control<QLineEdit>(box);
+      EXPECT_FALSE(lengthBox->isEnabled());
+      EXPECT_EQ(lengthBox->focusPolicy(), Qt::NoFocus);
+      EXPECT_EQ(lengthBox->text(), QStringLiteral("8"));
+      EXPECT_GE(test::textContrast(lengthBox), 4.5) << name << " " << box;
+    }
+  }
+  QApplication::setPalette(light);
+}
+
+TEST_F(MainWindowTest, ControlsWithoutACaptionHaveAnAccessibleName) {
+  const std::pair<const char*, const char*> names[] = {
+      {"txtlst", "Texts"},
+      {"txtedit", "Text"},
+      {"txtindex", "Stored length"},
+      {"txtlength", "Current length"},
+  };
+  for (const auto& [control, name] : names) {
+    test::expectAccessibleName(this->control<QWidget>(control), QString::fromUtf8(name));
+  }
+}
+
+// The fixed start place where the window fits the screen; where it does not, as little a move
+// as keeps it whole on the screen. The second half runs in the small-screen run of these tests.
+TEST_F(MainWindowTest, StartsAtItsPlaceOrWhollyOnTheScreen) {
+  const QRect available = window.screen()->availableGeometry();
+  const Twips twips(window.screen());
+  const QRect frame = window.frameGeometry();
+  EXPECT_TRUE(available.contains(frame)) << "frame " << frame.x() << "," << frame.y() << " "
+                                         << frame.width() << "x" << frame.height();
+  const QPoint fixed = twips.point(4515, 3615);
+  const QPoint client = window.centralWidget()->mapToGlobal(QPoint(0, 0));
+  const QRect fixedFrame = frame.translated(fixed - client);
+  if (available.contains(fixedFrame)) {
+    EXPECT_EQ(client, fixed);
+  } else {
+    // Moved no further than it takes: an edge that had to move now touches the screen's edge.
+    if (fixedFrame.bottom() > available.bottom()) {
+      EXPECT_EQ(frame.bottom(), available.bottom());
+    }
+    if (fixedFrame.right() > available.right()) {
+      EXPECT_EQ(frame.right(), available.right());
+    }
+    if (fixedFrame.right() <= available.right()) {
+      EXPECT_EQ(client.x(), fixed.x());
+    }
+    if (fixedFrame.bottom() <= available.bottom()) {
+      EXPECT_EQ(client.y(), fixed.y());
+    }
+  }
 }
 
 }  // namespace

@@ -6,11 +6,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QImage>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
 #include "tests/support/EditorFixture.h"
 #include "catalogue/MiscData.h"
@@ -97,8 +101,9 @@ TEST_F(MiscWindowTest, HasItsCaptionLayoutAndKeyboardOrder) {
     QApplication::setActiveWindow(&form);
     EXPECT_EQ(form.focusWidget(), part<QWidget>(form, "cmdsave"));
     // The two options are one group and so one stop of the keyboard order, as option buttons
-    // are on every desktop; the arrow keys move between them.
-    for (const char* next : {"cmdcancel", "opdebuge", "Text1", "cmdsave"}) {
+    // are on every desktop, at the selected one ("Disabled" in the sample); the arrow keys move
+    // between them.
+    for (const char* next : {"cmdcancel", "opdebugd", "Text1", "cmdsave"}) {
       QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
       EXPECT_EQ(form.focusWidget(), part<QWidget>(form, next)) << next;
     }
@@ -293,6 +298,125 @@ TEST_F(MiscWindowTest, ShowsAWriteErrorAndStaysOpen) {
   EXPECT_TRUE(leftOpen);
   dialogs.expectOneFileError(imagePath, "Permission denied");
   EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+// The frame's caption stands in its line, and the row of controls lies inside the frame, clear
+// of the line, with each option's circle whole; the small-screen and twice-the-scale runs of
+// these tests check the same.
+TEST_F(MiscWindowTest, TheFramesCaptionIsInItsLineAndTheRowClearOfIt) {
+  open(imagePath);
+  showMisc([&](miscfrm& form) {
+    auto* frame = part<QGroupBox>(form, "Frame1");
+    const QImage image = frame->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal ratio = image.devicePixelRatio();
+    const QRgb background = image.pixel(image.width() / 2, image.height() / 2);
+    const auto differs = [&](int x, int y) {
+      const QRgb p = image.pixel(x, y);
+      return std::abs(qRed(p) - qRed(background)) + std::abs(qGreen(p) - qGreen(background)) +
+                 std::abs(qBlue(p) - qBlue(background)) > 30;
+    };
+    // The top line, found at the right, where no caption is.
+    int line = 0;
+    while (line < image.height() / 2 && !differs(image.width() - qRound(10 * ratio), line)) ++line;
+    ASSERT_LT(line, image.height() / 2) << "no frame line";
+
+    // The caption, at the left, reaches above and below the line, and the line stops for it.
+    const int captionRight = qRound(frame->fontMetrics().horizontalAdvance(frame->title()) * ratio);
+    bool above = false;
+    bool below = false;
+    int gaps = 0;
+    const int rowTop = qRound(part<QWidget>(form, "lbldebug")->y() * ratio);
+    for (int x = qRound(6 * ratio); x < captionRight; ++x) {
+      for (int y = 0; y < std::min(rowTop, line + qRound(20 * ratio)); ++y) {
+        if (!differs(x, y)) continue;
+        above = above || y < line - 1;
+        below = below || y > line + 1;
+      }
+      if (!differs(x, line)) ++gaps;
+    }
+    EXPECT_TRUE(above && below) << "the caption is not in the frame's line " << line;
+    EXPECT_GT(gaps, 0) << "the line runs through the caption";
+
+    for (const char* name : {"lbldebug", "opdebuge", "opdebugd", "Label1", "Text1"}) {
+      const QRect place = part<QWidget>(form, name)->geometry();
+      EXPECT_GT(place.top() * ratio, line + 1) << name << " is not clear of the line";
+      EXPECT_TRUE(frame->rect().adjusted(2, 2, -2, -2).contains(place)) << name;
+    }
+    for (const char* name : {"opdebuge", "opdebugd"}) {
+      auto* option = part<QRadioButton>(form, name);
+      QStyleOptionButton look;
+      look.initFrom(option);
+      const QRect circle = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &look, option);
+      EXPECT_TRUE(option->rect().contains(circle)) << name << " has its circle cut off";
+    }
+  });
+}
+
+// Tab reaches the selected option button, whichever it is; with none selected, the first.
+TEST_F(MiscWindowTest, TabReachesTheSelectedOption) {
+  const std::pair<std::uint8_t, const char*> cases[] = {
+      {kDebugMenuDisabled, "opdebugd"}, {kDebugMenuEnabled, "opdebuge"}, {0x00, "opdebuge"}};
+  for (const auto& [byte, stop] : cases) {
+    openWith(byte, 3);
+    showMisc([&](miscfrm& form) {
+      QApplication::setActiveWindow(&form);
+      part<QWidget>(form, "cmdcancel")->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, stop)) << int{byte};
+      QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, "Text1")) << int{byte};
+      QTest::keyClick(form.focusWidget(), Qt::Key_Backtab);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, stop)) << int{byte};
+      // With one selected, an arrow key selects the other, and the Tab stop goes with it.
+      if (byte == 0x00) return;
+      const bool first = std::string_view(stop) == "opdebuge";
+      const char* other = first ? "opdebugd" : "opdebuge";
+      QTest::keyClick(form.focusWidget(), first ? Qt::Key_Right : Qt::Key_Left);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, other)) << int{byte};
+      EXPECT_TRUE(part<QRadioButton>(form, other)->isChecked()) << int{byte};
+      QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+      QTest::keyClick(form.focusWidget(), Qt::Key_Backtab);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, other)) << int{byte};
+    });
+  }
+}
+
+// Enter presses the focused button; in the hit-count box it does nothing.
+TEST_F(MiscWindowTest, EnterPressesTheFocusedButton) {
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    openWith(kDebugMenuDisabled, 3);
+    const bool leftOpen = showMisc([&](miscfrm& form) {
+      auto* hits = part<QLineEdit>(form, "Text1");
+      retypeBox(hits, QStringLiteral("9"));
+      QTest::keyClick(hits, key, modifiers);
+      EXPECT_TRUE(form.isVisible());
+      auto* cancel = part<QPushButton>(form, "cmdcancel");
+      cancel->setFocus();
+      QTest::keyClick(cancel, key, modifiers);
+      EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_FALSE(leftOpen);
+    EXPECT_EQ(test::readBytes(imagePath), image);
+
+    showMisc([&](miscfrm& form) {
+      retypeBox(part<QLineEdit>(form, "Text1"), QStringLiteral("9"));
+      auto* save = part<QPushButton>(form, "cmdsave");
+      save->setFocus();
+      QTest::keyClick(save, key, modifiers);
+      EXPECT_FALSE(form.isVisible());
+    });
+    Bytes expected = image;
+    expected[kHitCountOffset] = 9;
+    EXPECT_EQ(test::readBytes(imagePath), expected);
+  }
+}
+
+TEST_F(MiscWindowTest, TheHitCountBoxHasAnAccessibleName) {
+  open(imagePath);
+  showMisc([&](miscfrm& form) {
+    test::expectAccessibleName(part<QWidget>(form, "Text1"), QStringLiteral("Hits to kill a Grumkin"));
+  });
 }
 
 }  // namespace

@@ -1,15 +1,21 @@
 #include "tests/support/EditorFixture.h"
 
-#include <QAction>
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
+#include <QHash>
+#include <QImage>
 #include <QLabel>
-#include <QRadioButton>
-#include <QStyle>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
 
 #include "ui/qt/miscfrm.h"
 
@@ -64,6 +70,52 @@ void expectCaptionsFit(QWidget* area) {
         << control->objectName().toStdString();
   }
   EXPECT_GT(checked, 0);
+}
+
+namespace {
+
+double luminance(QRgb rgb) {
+  const auto linear = [](int channel) {
+    const double c = channel / 255.0;
+    return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+}
+
+}  // namespace
+
+double textContrast(QWidget* box) {
+  const QImage image = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  // Inside the frame, the commonest colour is the background.
+  const QRect inside = image.rect().adjusted(3, 3, -3, -3);
+  QHash<QRgb, int> counts;
+  for (int y = inside.top(); y <= inside.bottom(); ++y) {
+    for (int x = inside.left(); x <= inside.right(); ++x) ++counts[image.pixel(x, y)];
+  }
+  QRgb background = 0;
+  int most = 0;
+  for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+    if (it.value() > most) {
+      background = it.key();
+      most = it.value();
+    }
+  }
+  const double back = luminance(background);
+  double best = 1.0;
+  for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+    const double fore = luminance(it.key());
+    best = std::max(best, (std::max(back, fore) + 0.05) / (std::min(back, fore) + 0.05));
+  }
+  return best;
+}
+
+void expectAccessibleName(QWidget* control, const QString& name) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(control);
+  ASSERT_NE(accessible, nullptr) << control->objectName().toStdString();
+  EXPECT_EQ(accessible->text(QAccessible::Name), name) << control->objectName().toStdString();
+  const QString description = accessible->text(QAccessible::Description);
+  EXPECT_FALSE(description.isEmpty()) << control->objectName().toStdString();
+  EXPECT_NE(description, name) << control->objectName().toStdString();
 }
 
 void typeText(QWidget* widget, const QString& text) {

@@ -68,6 +68,13 @@ class EditorFixture : public SampleImageFixture {
 // Every label and button under `area` shows its whole caption: none is cut off by its box.
 void expectCaptionsFit(QWidget* area);
 
+// The contrast ratio, as WCAG counts it, between the background of `box` as drawn and the
+// colour of its text that stands out most from it.
+[[nodiscard]] double textContrast(QWidget* box);
+
+// What a screen reader says for `control`: this name, and a description of its own.
+void expectAccessibleName(QWidget* control, const QString& name);
+
 // Types `text` key by key, also characters that no key of QTest's stands for.
 void typeText(QWidget* widget, const QString& text);
 

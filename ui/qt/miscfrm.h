@@ -44,6 +44,8 @@ class miscfrm : public QDialog {
   QPushButton* cmdcancel;
 
  private:
+  void moveTabStop();
+
   DialogsBridge dialogs_;
   std::string imageName_;
   MiscData loaded_;
