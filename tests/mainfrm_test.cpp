@@ -1,3 +1,5 @@
+#include "ui/qt/mainfrm.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,16 +14,14 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
-
 #include <filesystem>
 #include <initializer_list>
 
 #include "catalogue/Catalogue.h"
-#include "tests/support/EditorFixture.h"
-#include "sample/SampleImage.h"
 #include "catalogue/SaveCheck.h"
+#include "sample/SampleImage.h"
+#include "tests/support/EditorFixture.h"
 #include "ui/qt/Twips.h"
-#include "ui/qt/mainfrm.h"
 
 namespace thornvale {
 namespace {
@@ -102,7 +102,7 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
     QRect twips;
   };
   const Place places[] = {
-      {"txtlst", {0, 0, 6735, 3180}},     {"txtedit", {40, 3240, 6255, 285}},
+      {"txtlst", {0, 0, 6735, 3180}},       {"txtedit", {40, 3240, 6255, 285}},
       {"txtindex", {6360, 3240, 375, 285}}, {"cmdsave", {2520, 3960, 1695, 375}},
       {"Label1", {1680, 3600, 3495, 255}},  {"txtlength", {6360, 3600, 375, 285}},
   };
@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
 TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   // Two texts of our own where the list order is not the file order.
   image = withBytes(image, 82217, {0xF0, 0xEC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8});  // "OLD CROW"
-  image = withBytes(image, 208968, {0xF8, 0xF9, 0xE0, 0xE8, 0xE4, 0x7F});            // "STAGE9"
+  image = withBytes(image, 208968, {0xF8, 0xF9, 0xE0, 0xE8, 0xE4, 0x7F});             // "STAGE9"
   test::writeBytes(imagePath, image);
 
   QMenuBar* bar = window.menuBar();
@@ -272,7 +272,6 @@ TEST_P(SaveRefusalTest, ShowsWhyAndLeavesTheFileAndTheWindowAsTheyWere) {
   EXPECT_EQ(lines(), sampleLines());
 }
 
-
 INSTANTIATE_TEST_SUITE_P(
     Refusals, SaveRefusalTest,
     ::testing::Values(
@@ -281,12 +280,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"Empty", 14, [] { return QString(); }, kWrongLength},
         RefusalCase{"EntryTwentySevenAsRead", 27, [] { return sample(27); }, kWrongLength},
         RefusalCase{"WrongLengthBeforeCharacters", 0, [] { return QStringLiteral("abcdefghij"); },
-                kWrongLength},
-        RefusalCase{"SmallLettersInTableTwo", 0,
-                [] { return QStringLiteral("a\u00e9") + sample(0).mid(2); },
-                QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"a\", \"\u00e9\". Nothing was saved.")},
+                    kWrongLength},
+        RefusalCase{"SmallLettersInTableTwo", 0, [] { return QStringLiteral("a\u00e9") + sample(0).mid(2); },
+                    QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"a\", "
+                                   "\"\u00e9\". Nothing was saved.")},
         RefusalCase{"DigitInTableOne", 33, [] { return QStringLiteral("7") + sample(33).mid(1); },
-                QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"7\". Nothing was saved.")}),
+                    QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"7\". "
+                                   "Nothing was saved.")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Accepted {
@@ -323,22 +323,39 @@ TEST_P(SaveTest, WritesOnlyTheEntrysBytes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Saves, SaveTest,
-    ::testing::Values(
-        // Read as two bytes, saved as one: the second byte is never written.
-        Accepted{"EntryTwentySevenOneCharacter", 27, [] { return QStringLiteral("Q"); }, 208999, {0xEE},
-                 27, [] { return QStringLiteral("Q") + sample(27).mid(1); }},
-        Accepted{"EntrySixtyFourLastByteIsSixtyFivesFirst", 64,
-                 [] { return sample(64).chopped(1) + QLatin1Char('Z'); }, 222321, {0xC9}, 65,
-                 [] { return QStringLiteral("Z") + sample(65).mid(1); }},
-        Accepted{"EntrySixtyFiveFirstByteIsSixtyFoursLast", 65,
-                 [] { return QStringLiteral("Q") + sample(65).mid(1); }, 222321, {0xC0}, 64,
-                 [] { return sample(64).chopped(1) + QLatin1Char('Q'); }},
-        Accepted{"TableFourText", 31, [] { return QStringLiteral("STAR LORD YES!"); }, 246621,
-                 {0x83, 0x89, 0x80, 0x82, 0xFC, 0x8B, 0x8E, 0x82, 0x87, 0xFC, 0x8D, 0x84, 0x83, 0x9B},
-                 -1, nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Saves, SaveTest,
+                         ::testing::Values(
+                             // Read as two bytes, saved as one: the second byte is never written.
+                             Accepted{"EntryTwentySevenOneCharacter",
+                                      27,
+                                      [] { return QStringLiteral("Q"); },
+                                      208999,
+                                      {0xEE},
+                                      27,
+                                      [] { return QStringLiteral("Q") + sample(27).mid(1); }},
+                             Accepted{"EntrySixtyFourLastByteIsSixtyFivesFirst",
+                                      64,
+                                      [] { return sample(64).chopped(1) + QLatin1Char('Z'); },
+                                      222321,
+                                      {0xC9},
+                                      65,
+                                      [] { return QStringLiteral("Z") + sample(65).mid(1); }},
+                             Accepted{"EntrySixtyFiveFirstByteIsSixtyFoursLast",
+                                      65,
+                                      [] { return QStringLiteral("Q") + sample(65).mid(1); },
+                                      222321,
+                                      {0xC0},
+                                      64,
+                                      [] { return sample(64).chopped(1) + QLatin1Char('Q'); }},
+                             Accepted{"TableFourText",
+                                      31,
+                                      [] { return QStringLiteral("STAR LORD YES!"); },
+                                      246621,
+                                      {0x83, 0x89, 0x80, 0x82, 0xFC, 0x8B, 0x8E, 0x82, 0x87, 0xFC, 0x8D, 0x84,
+                                       0x83, 0x9B},
+                                      -1,
+                                      nullptr}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Open reads every text before it changes anything, and no failure ends the program.
 struct OpenFailure {
@@ -381,23 +398,22 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, OpenFailureTest,
-    ::testing::Values(
-        OpenFailure{"MissingFile", [](const test::TempDir& d) { return d.file("missing.nes"); },
-                    "No such file or directory"},
-        OpenFailure{"Directory",
-                    [](const test::TempDir& d) {
-                      std::filesystem::create_directory(d.file("folder.nes"));
-                      return d.file("folder.nes");
-                    },
-                    "Is a directory"},
-        OpenFailure{"UnreadableFile",
-                    [](const test::TempDir& d) {
-                      const std::string path = d.file("locked.nes");
-                      test::writeSampleImage(path);
-                      std::filesystem::permissions(path, std::filesystem::perms::none);
-                      return path;
-                    },
-                    "Permission denied"}),
+    ::testing::Values(OpenFailure{"MissingFile", [](const test::TempDir& d) { return d.file("missing.nes"); },
+                                  "No such file or directory"},
+                      OpenFailure{"Directory",
+                                  [](const test::TempDir& d) {
+                                    std::filesystem::create_directory(d.file("folder.nes"));
+                                    return d.file("folder.nes");
+                                  },
+                                  "Is a directory"},
+                      OpenFailure{"UnreadableFile",
+                                  [](const test::TempDir& d) {
+                                    const std::string path = d.file("locked.nes");
+                                    test::writeSampleImage(path);
+                                    std::filesystem::permissions(path, std::filesystem::perms::none);
+                                    return path;
+                                  },
+                                  "Permission denied"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
@@ -425,7 +441,8 @@ TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
   retype(QStringLiteral("MAD CROW"));
   clickSave();
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(test::readBytes(other), withBytes(image, 82217, {0xBA, 0xBC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
+  EXPECT_EQ(test::readBytes(other),
+            withBytes(image, 82217, {0xBA, 0xBC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
@@ -470,28 +487,29 @@ TEST_P(SaveFailureTest, ShowsTheErrorAndWritesNothing) {
   EXPECT_EQ(test::readBytes(fresh), withBytes(image, 81995, {0xBA, 0xBC, 0xD8, 0xD9, 0xDA}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, SaveFailureTest,
-    ::testing::Values(
-        SaveFailure{"VanishedAfterOpen", [](const std::string& path) { std::filesystem::remove(path); },
-                    "No such file or directory", false},
-        SaveFailure{"ReadOnlyFile",
-                    [](const std::string& path) {
-                      std::filesystem::permissions(path, std::filesystem::perms::owner_read |
-                                                             std::filesystem::perms::group_read |
-                                                             std::filesystem::perms::others_read);
-                    },
-                    "Permission denied", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Failures, SaveFailureTest,
+                         ::testing::Values(SaveFailure{"VanishedAfterOpen",
+                                                       [](const std::string& path) {
+                                                         std::filesystem::remove(path);
+                                                       },
+                                                       "No such file or directory", false},
+                                           SaveFailure{"ReadOnlyFile",
+                                                       [](const std::string& path) {
+                                                         std::filesystem::permissions(
+                                                             path, std::filesystem::perms::owner_read |
+                                                                       std::filesystem::perms::group_read |
+                                                                       std::filesystem::perms::others_read);
+                                                       },
+                                                       "Permission denied", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   control<QAction>("mnuabout")->trigger();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("About"));
   EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::None);
-  EXPECT_EQ(dialogs.messages[0].text,
-            QStringLiteral("Thornvale Text Editor " THORNVALE_VERSION
-                           ", made by the Thornvale editor team. MIT licence."));
+  EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Thornvale Text Editor " THORNVALE_VERSION
+                                                     ", made by the Thornvale editor team. MIT licence."));
 
   open(imagePath);
   clickLine(0);
@@ -560,7 +578,7 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButtonOnly) {
   retype(QStringLiteral("X"));
   auto* save = control<QPushButton>("cmdsave");
   const std::pair<Qt::Key, Qt::KeyboardModifiers> enters[] = {{Qt::Key_Return, Qt::NoModifier},
-                                                               {Qt::Key_Enter, Qt::KeypadModifier}};
+                                                              {Qt::Key_Enter, Qt::KeypadModifier}};
   for (const auto& [key, modifiers] : enters) {
     dialogs.messages.clear();
     QTest::keyClick(edit(), key, modifiers);
@@ -617,8 +635,8 @@ TEST_F(MainWindowTest, StartsAtItsPlaceOrWhollyOnTheScreen) {
   const QRect available = window.screen()->availableGeometry();
   const Twips twips(window.screen());
   const QRect frame = window.frameGeometry();
-  EXPECT_TRUE(available.contains(frame)) << "frame " << frame.x() << "," << frame.y() << " "
-                                         << frame.width() << "x" << frame.height();
+  EXPECT_TRUE(available.contains(frame))
+      << "frame " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
   const QPoint fixed = twips.point(4515, 3615);
   const QPoint client = window.centralWidget()->mapToGlobal(QPoint(0, 0));
   const QRect fixedFrame = frame.translated(fixed - client);

@@ -1,26 +1,26 @@
+#include "ui/qt/miscfrm.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QImage>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTest>
-
 #include <filesystem>
 #include <optional>
 #include <string_view>
 
-#include "tests/support/EditorFixture.h"
 #include "catalogue/MiscData.h"
+#include "tests/support/EditorFixture.h"
 #include "ui/commands/MiscCommands.h"
 #include "ui/qt/Twips.h"
-#include "ui/qt/miscfrm.h"
 
 namespace thornvale {
 namespace {
@@ -183,13 +183,13 @@ TEST_P(MiscSaveTest, WritesBothValuesAndCloses) {
   EXPECT_EQ(test::readBytes(imagePath), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Saves, MiscSaveTest,
-    ::testing::Values(Saved{"EnableAndMoreHits", 0x35, "opdebuge", "200", 0xCC, 200},
-                      Saved{"DisableWithBlanksAround", 0xCC, "opdebugd", " 7 ", 0x35, 7},
-                      Saved{"KeepsAnUndefinedDebugByte", 0x00, nullptr, "255", 0x00, 255},
-                      Saved{"ZeroHits", 0x35, nullptr, "0", 0x35, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Saves, MiscSaveTest,
+                         ::testing::Values(Saved{"EnableAndMoreHits", 0x35, "opdebuge", "200", 0xCC, 200},
+                                           Saved{"DisableWithBlanksAround", 0xCC, "opdebugd", " 7 ", 0x35, 7},
+                                           Saved{"KeepsAnUndefinedDebugByte", 0x00, nullptr, "255", 0x00,
+                                                 255},
+                                           Saved{"ZeroHits", 0x35, nullptr, "0", 0x35, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class MiscRefusalTest : public MiscWindowTest, public ::testing::WithParamInterface<const char*> {};
 
@@ -276,14 +276,13 @@ TEST_P(MiscLoadFailureTest, ShowsTheErrorInsteadOfTheWindow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, MiscLoadFailureTest,
-    ::testing::Values(
-        LoadFailure{"Vanished", [](const std::string& path) { std::filesystem::remove(path); },
-                    "No such file or directory"},
-        LoadFailure{"Unreadable",
-                    [](const std::string& path) {
-                      std::filesystem::permissions(path, std::filesystem::perms::none);
-                    },
-                    "Permission denied"}),
+    ::testing::Values(LoadFailure{"Vanished", [](const std::string& path) { std::filesystem::remove(path); },
+                                  "No such file or directory"},
+                      LoadFailure{"Unreadable",
+                                  [](const std::string& path) {
+                                    std::filesystem::permissions(path, std::filesystem::perms::none);
+                                  },
+                                  "Permission denied"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A file that cannot be written: the window stays, nothing changes.
@@ -313,7 +312,8 @@ TEST_F(MiscWindowTest, TheFramesCaptionIsInItsLineAndTheRowClearOfIt) {
     const auto differs = [&](int x, int y) {
       const QRgb p = image.pixel(x, y);
       return std::abs(qRed(p) - qRed(background)) + std::abs(qGreen(p) - qGreen(background)) +
-                 std::abs(qBlue(p) - qBlue(background)) > 30;
+                 std::abs(qBlue(p) - qBlue(background)) >
+             30;
     };
     // The top line, found at the right, where no caption is.
     int line = 0;

@@ -9,8 +9,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/MiscData.h"
-#include "sample/SampleImage.h"
 #include "catalogue/SaveCheck.h"
+#include "sample/SampleImage.h"
 #include "tests/support/SampleImageFixture.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/commands/MainCommands.h"
@@ -59,8 +59,7 @@ TEST_F(CommandsTest, AboutIsOneLineOfCreditsWithoutAnIcon) {
 TEST(FileTypesTest, SplitsBarPairsAndDropsTheBlanksNextToTheBars) {
   using Types = std::vector<CommandDialogs::FileType>;
   EXPECT_EQ(comdlg::fileTypes("nes (*.nes) | *.nes"), (Types{{"nes (*.nes)", "*.nes"}}));
-  EXPECT_EQ(comdlg::fileTypes("Images|*.nes|All files|*"),
-            (Types{{"Images", "*.nes"}, {"All files", "*"}}));
+  EXPECT_EQ(comdlg::fileTypes("Images|*.nes|All files|*"), (Types{{"Images", "*.nes"}, {"All files", "*"}}));
   EXPECT_EQ(comdlg::fileTypes("nes"), Types{});
   EXPECT_EQ(comdlg::fileTypes("a|*.a|b"), (Types{{"a", "*.a"}}));
 }
@@ -72,8 +71,7 @@ TEST_F(CommandsTest, OpenAsksInTheProgramsFolderAndReadsAllSeventyTexts) {
 
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_EQ(dialogs.openRequests[0].title, "Open a Thornvale PRG0 U NES Rom");
-  EXPECT_EQ(dialogs.openRequests[0].types,
-            (std::vector<CommandDialogs::FileType>{{"nes (*.nes)", "*.nes"}}));
+  EXPECT_EQ(dialogs.openRequests[0].types, (std::vector<CommandDialogs::FileType>{{"nes (*.nes)", "*.nes"}}));
   EXPECT_EQ(dialogs.openRequests[0].initialFolder, "/opt/thornvale/bin");
   ASSERT_TRUE(lines.has_value());
   EXPECT_EQ(*lines, sampleLines());
@@ -116,23 +114,22 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndKeepsTheImageName) {
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, OpenFailureTest,
-    ::testing::Values(
-        OpenFailure{"Missing", [](const test::TempDir& d) { return d.file("missing.nes"); },
-                    "No such file or directory"},
-        OpenFailure{"Directory",
-                    [](const test::TempDir& d) {
-                      std::filesystem::create_directory(d.file("folder.nes"));
-                      return d.file("folder.nes");
-                    },
-                    "Is a directory"},
-        OpenFailure{"Unreadable",
-                    [](const test::TempDir& d) {
-                      const std::string path = d.file("locked.nes");
-                      test::writeSampleImage(path);
-                      std::filesystem::permissions(path, std::filesystem::perms::none);
-                      return path;
-                    },
-                    "Permission denied"}),
+    ::testing::Values(OpenFailure{"Missing", [](const test::TempDir& d) { return d.file("missing.nes"); },
+                                  "No such file or directory"},
+                      OpenFailure{"Directory",
+                                  [](const test::TempDir& d) {
+                                    std::filesystem::create_directory(d.file("folder.nes"));
+                                    return d.file("folder.nes");
+                                  },
+                                  "Is a directory"},
+                      OpenFailure{"Unreadable",
+                                  [](const test::TempDir& d) {
+                                    const std::string path = d.file("locked.nes");
+                                    test::writeSampleImage(path);
+                                    std::filesystem::permissions(path, std::filesystem::perms::none);
+                                    return path;
+                                  },
+                                  "Permission denied"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SaveCase {
@@ -162,22 +159,24 @@ const std::string kWrongLength(kWrongLengthMessage);
 
 INSTANTIATE_TEST_SUITE_P(
     Saves, SaveTest,
-    ::testing::Values(
-        SaveCase{"NothingSelected", -1, u"MAWPU", SaveOutcome::NothingSelected, "", nullptr},
-        SaveCase{"PastTheLastLine", 70, u"MAWPU", SaveOutcome::NothingSelected, "", nullptr},
-        SaveCase{"OneMore", 0, u"MAWPUX", SaveOutcome::Refused, kWrongLength, nullptr},
-        SaveCase{"OneFewer", 0, u"MAWP", SaveOutcome::Refused, kWrongLength, nullptr},
-        SaveCase{"WrongLengthBeforeCharacters", 0, u"\u00e9\u00e9", SaveOutcome::Refused,
-                 kWrongLength, nullptr},
-        SaveCase{"EntryTwentySevenAsTwo", 27, u"QQ", SaveOutcome::Refused, kWrongLength, nullptr},
-        SaveCase{"Unstorable", 0, u"a\u00e9WPU", SaveOutcome::Refused,
-                 "Cannot save Text, these characters cannot be stored in this text: \"a\", "
-                 "\"\xc3\xa9\". Nothing was saved.",
-                 nullptr},
-        SaveCase{"Written", 0, u"MAWPU", SaveOutcome::Written, "",
-                 [](Bytes b) { return with(std::move(b), 81995, {0xBA, 0xBC, 0xD8, 0xD9, 0xDA}); }},
-        SaveCase{"EntryTwentySevenOneByte", 27, u"Q", SaveOutcome::Written, "",
-                 [](Bytes b) { return with(std::move(b), 208999, {0xEE}); }}),
+    ::testing::Values(SaveCase{"NothingSelected", -1, u"MAWPU", SaveOutcome::NothingSelected, "", nullptr},
+                      SaveCase{"PastTheLastLine", 70, u"MAWPU", SaveOutcome::NothingSelected, "", nullptr},
+                      SaveCase{"OneMore", 0, u"MAWPUX", SaveOutcome::Refused, kWrongLength, nullptr},
+                      SaveCase{"OneFewer", 0, u"MAWP", SaveOutcome::Refused, kWrongLength, nullptr},
+                      SaveCase{"WrongLengthBeforeCharacters", 0, u"\u00e9\u00e9", SaveOutcome::Refused,
+                               kWrongLength, nullptr},
+                      SaveCase{"EntryTwentySevenAsTwo", 27, u"QQ", SaveOutcome::Refused, kWrongLength,
+                               nullptr},
+                      SaveCase{"Unstorable", 0, u"a\u00e9WPU", SaveOutcome::Refused,
+                               "Cannot save Text, these characters cannot be stored in this text: \"a\", "
+                               "\"\xc3\xa9\". Nothing was saved.",
+                               nullptr},
+                      SaveCase{"Written", 0, u"MAWPU", SaveOutcome::Written, "",
+                               [](Bytes b) {
+                                 return with(std::move(b), 81995, {0xBA, 0xBC, 0xD8, 0xD9, 0xDA});
+                               }},
+                      SaveCase{"EntryTwentySevenOneByte", 27, u"Q", SaveOutcome::Written, "",
+                               [](Bytes b) { return with(std::move(b), 208999, {0xEE}); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SaveFailure {
@@ -204,14 +203,13 @@ TEST_P(SaveFailureTest, ShowsPathAndReasonAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, SaveFailureTest,
-    ::testing::Values(
-        SaveFailure{"Vanished", [](const std::string& p) { std::filesystem::remove(p); },
-                    "No such file or directory"},
-        SaveFailure{"ReadOnly",
-                    [](const std::string& p) {
-                      std::filesystem::permissions(p, std::filesystem::perms::owner_read);
-                    },
-                    "Permission denied"}),
+    ::testing::Values(SaveFailure{"Vanished", [](const std::string& p) { std::filesystem::remove(p); },
+                                  "No such file or directory"},
+                      SaveFailure{"ReadOnly",
+                                  [](const std::string& p) {
+                                    std::filesystem::permissions(p, std::filesystem::perms::owner_read);
+                                  },
+                                  "Permission denied"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LengthTextTest, CountsTheCharactersThatTheSaveCounts) {
@@ -231,9 +229,12 @@ struct ShownCase {
 
 TEST(MiscShownTest, SelectsTheDefinedOptionAndWritesTheCountInDecimal) {
   const ShownCase cases[] = {
-      {0x35, 3, DebugMenu::Disabled, "3"},     {0xCC, 0, DebugMenu::Enabled, "0"},
-      {0x00, 255, DebugMenu::Unknown, "255"},  {0x34, 100, DebugMenu::Unknown, "100"},
-      {0xCD, 7, DebugMenu::Unknown, "7"},      {std::nullopt, 9, DebugMenu::Unknown, "9"},
+      {0x35, 3, DebugMenu::Disabled, "3"},
+      {0xCC, 0, DebugMenu::Enabled, "0"},
+      {0x00, 255, DebugMenu::Unknown, "255"},
+      {0x34, 100, DebugMenu::Unknown, "100"},
+      {0xCD, 7, DebugMenu::Unknown, "7"},
+      {std::nullopt, 9, DebugMenu::Unknown, "9"},
       {std::nullopt, std::nullopt, DebugMenu::Unknown, ""},
   };
   for (const ShownCase& c : cases) {
@@ -282,10 +283,8 @@ INSTANTIATE_TEST_SUITE_P(
         MiscSaveCase{"NeitherKeepsTheByte", DebugMenu::Unknown, u"0", true, std::nullopt, 0},
         MiscSaveCase{"TooMany", DebugMenu::Enabled, u"256", false, std::nullopt, std::nullopt},
         MiscSaveCase{"Negative", DebugMenu::Enabled, u"-1", false, std::nullopt, std::nullopt},
-        MiscSaveCase{"EmptyForAByteThatExists", DebugMenu::Enabled, u"", false, std::nullopt,
-                     std::nullopt},
-        MiscSaveCase{"ArabicDigit", DebugMenu::Enabled, u"\u0663", false, std::nullopt,
-                     std::nullopt}),
+        MiscSaveCase{"EmptyForAByteThatExists", DebugMenu::Enabled, u"", false, std::nullopt, std::nullopt},
+        MiscSaveCase{"ArabicDigit", DebugMenu::Enabled, u"\u0663", false, std::nullopt, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // An image too short for the hit count: an empty box is no count to refuse.

@@ -13,7 +13,6 @@
 #include <QStyle>
 #include <QTest>
 #include <QTimer>
-
 #include <algorithm>
 #include <cmath>
 
@@ -66,8 +65,7 @@ void expectCaptionsFit(QWidget* area) {
     }
     if (caption.isEmpty()) continue;
     ++checked;
-    EXPECT_LE(control->fontMetrics().horizontalAdvance(caption), room)
-        << control->objectName().toStdString();
+    EXPECT_LE(control->fontMetrics().horizontalAdvance(caption), room) << control->objectName().toStdString();
   }
   EXPECT_GT(checked, 0);
 }
@@ -128,9 +126,7 @@ void typeText(QWidget* widget, const QString& text) {
   }
 }
 
-void EditorFixture::clickSave() {
-  QTest::mouseClick(control<QPushButton>("cmdsave"), Qt::LeftButton);
-}
+void EditorFixture::clickSave() { QTest::mouseClick(control<QPushButton>("cmdsave"), Qt::LeftButton); }
 
 QStringList EditorFixture::lines() {
   QStringList result;

@@ -5,7 +5,6 @@
 #include <QListWidget>
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <stdexcept>
 #include <string>

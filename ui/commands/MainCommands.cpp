@@ -17,9 +17,7 @@ std::string aboutText() {
   return "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team. MIT licence.";
 }
 
-void showAbout(CommandDialogs& dialogs) {
-  dialogs.message("About", aboutText(), CommandDialogs::Icon::None);
-}
+void showAbout(CommandDialogs& dialogs) { dialogs.message("About", aboutText(), CommandDialogs::Icon::None); }
 
 std::optional<std::vector<std::u16string>> openImage(CommandDialogs& dialogs, comdlg& dialog,
                                                      const std::string& programFolder) {

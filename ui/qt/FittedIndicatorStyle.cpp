@@ -1,7 +1,6 @@
 #include "ui/qt/FittedIndicatorStyle.h"
 
 #include <QWidget>
-
 #include <algorithm>
 
 namespace thornvale {
@@ -18,8 +17,7 @@ int FittedIndicatorStyle::pixelMetric(PixelMetric metric, const QStyleOption* op
     case PM_IndicatorHeight:
       // Width too, so that the circle stays round.
       return widget != nullptr ? std::min(size, widget->height()) : size;
-    default:
-      return size;
+    default: return size;
   }
 }
 

@@ -30,8 +30,8 @@ void FrameBox::paintEvent(QPaintEvent*) {
   painter.setClipRegion(QRegion(rect()).subtracted(caption));
   style()->drawPrimitive(QStyle::PE_Frame, &frame, &painter, nullptr);
   painter.setClipping(false);
-  style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(),
-                        isEnabled(), title(), QPalette::WindowText);
+  style()->drawItemText(&painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
+                        title(), QPalette::WindowText);
 }
 
 }  // namespace thornvale

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEvent>
 #include <QPalette>
-
 #include <algorithm>
 #include <cmath>
 
@@ -15,8 +14,7 @@ constexpr double kWantedContrast = 7.0;
 
 double luminance(const QColor& colour) {
   const auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-  return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
-         0.0722 * linear(colour.blueF());
+  return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
 }
 
 QColor mix(const QColor& from, const QColor& to, double share) {
@@ -50,7 +48,8 @@ void LengthBox::changeEvent(QEvent* event) {
 void LengthBox::makeLegible() {
   // From the palette this box would have without its own text colour, so that it follows a
   // change of the desktop's palette.
-  const QPalette inherited = parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
+  const QPalette inherited =
+      parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
   const QColor background = inherited.color(QPalette::Disabled, QPalette::Base);
   const QColor pale = inherited.color(QPalette::Disabled, QPalette::Text);
   const QColor full = inherited.color(QPalette::Active, QPalette::Text);

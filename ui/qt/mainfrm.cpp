@@ -24,9 +24,8 @@
 namespace thornvale {
 
 mainfrm::mainfrm(Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       dialogs_(dialogs, this),
       comdlg(dialogs_) {
   setObjectName(QStringLiteral("mainfrm"));
@@ -159,8 +158,7 @@ void mainfrm::txtedit_Change() {
 }
 
 void mainfrm::mnuopen_Click() {
-  const auto lines =
-      openImage(dialogs_, comdlg, corePath(QCoreApplication::applicationDirPath()));
+  const auto lines = openImage(dialogs_, comdlg, corePath(QCoreApplication::applicationDirPath()));
   if (!lines) return;
   mnumisc->setEnabled(true);
   QStringList shown;

@@ -16,8 +16,8 @@
 namespace thornvale {
 
 miscfrm::miscfrm(Dialogs& dialogs, std::string imageName, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       dialogs_(dialogs, this),
       imageName_(std::move(imageName)) {
   setObjectName(QStringLiteral("miscfrm"));
@@ -54,7 +54,8 @@ miscfrm::miscfrm(Dialogs& dialogs, std::string imageName, QWidget* parent)
   Text1->setObjectName(QStringLiteral("Text1"));
   Text1->setGeometry(twips.rect(5160, 205, 735, 285));
   Text1->setAccessibleName(QStringLiteral("Hits to kill a Grumkin"));
-  Text1->setAccessibleDescription(QStringLiteral("How many hits a Grumkin takes, a whole number from 0 to 255"));
+  Text1->setAccessibleDescription(
+      QStringLiteral("How many hits a Grumkin takes, a whole number from 0 to 255"));
 
   cmdsave = new CommandButton(QStringLiteral("Save"), this);
   cmdsave->setObjectName(QStringLiteral("cmdsave"));
