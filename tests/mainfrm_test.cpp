@@ -568,6 +568,13 @@ TEST_F(MainWindowTest, AfterAnOpenTheFirstDownSelectsTheFirstLine) {
     EXPECT_EQ(selectedRow(), 0) << before;
     EXPECT_EQ(edit()->text(), sample(0)) << before;
   }
+  // The other keys that move the selection go where they go from the top.
+  const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Up, 0}, {Qt::Key_Home, 0}, {Qt::Key_End, 69}};
+  for (const auto& [key, row] : keys) {
+    open(imagePath);
+    QTest::keyClick(list, key);
+    EXPECT_EQ(selectedRow(), row) << key;
+  }
 }
 
 // Enter and keypad Enter press the focused button; in the edit box they do nothing, since the

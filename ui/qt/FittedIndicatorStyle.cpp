@@ -1,11 +1,15 @@
 #include "ui/qt/FittedIndicatorStyle.h"
 
+#include <QApplication>
 #include <QWidget>
 #include <algorithm>
 
 namespace thornvale {
 
-FittedIndicatorStyle::FittedIndicatorStyle(QObject* owner) { setParent(owner); }
+// On a new copy of the application's style, since a proxy owns the style under it.
+FittedIndicatorStyle::FittedIndicatorStyle(QObject* owner) : QProxyStyle(QApplication::style()->name()) {
+  setParent(owner);
+}
 
 int FittedIndicatorStyle::pixelMetric(PixelMetric metric, const QStyleOption* option,
                                       const QWidget* widget) const {

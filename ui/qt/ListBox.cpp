@@ -30,4 +30,10 @@ void ListBox::focusInEvent(QFocusEvent* event) {
   if (!hadCurrent && selectedItems().isEmpty()) selectionModel()->clearCurrentIndex();
 }
 
+QModelIndex ListBox::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  // Without a current line Qt goes to the first for every key; End goes to the last.
+  if (!currentIndex().isValid() && action == MoveEnd && count() > 0) return indexFromItem(item(count() - 1));
+  return QListWidget::moveCursor(action, modifiers);
+}
+
 }  // namespace thornvale

@@ -22,6 +22,7 @@ class ListBox : public QListWidget {
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                        const QEvent* event) const override;
   void focusInEvent(QFocusEvent* event) override;
+  QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 };
 
 }  // namespace thornvale
