@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-#include "ui/QtDialogs.h"
-#include "ui/mainfrm.h"
+#include "ui/qt/QtDialogs.h"
+#include "ui/qt/mainfrm.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

@@ -2,17 +2,18 @@
 
 #include <QString>
 
+#include "ui/commands/CommandDialogs.h"
+
 class QWidget;
 
 namespace thornvale {
 
-class FileError;
-
-// Every modal question the windows ask goes through here, so that tests can answer it without a
-// dialog on the screen. The program passes QtDialogs.
+// Every modal question the Qt windows ask goes through here, so that tests can answer it without
+// a dialog on the screen. The program passes QtDialogs; the commands reach it through
+// DialogsBridge.
 class Dialogs {
  public:
-  enum class Icon { None, Stop };
+  using Icon = CommandDialogs::Icon;
 
   virtual ~Dialogs() = default;
 
@@ -23,11 +24,5 @@ class Dialogs {
   virtual QString openFile(QWidget* parent, const QString& title, const QString& filter,
                            const QString& initDir) = 0;
 };
-
-// How a command reports a file that failed it: the path and the system's reason, under "Error".
-void showError(Dialogs& dialogs, QWidget* parent, const FileError& error);
-
-// How a command says no to what the user asked of it, also under "Error".
-void showRefusal(Dialogs& dialogs, QWidget* parent, const QString& text);
 
 }  // namespace thornvale

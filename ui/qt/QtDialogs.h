@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Dialogs.h"
+#include "ui/qt/Dialogs.h"
 
 namespace thornvale {
 

@@ -1,4 +1,4 @@
-#include "ui/FitFont.h"
+#include "ui/qt/FitFont.h"
 
 #include <QAbstractButton>
 #include <QFont>

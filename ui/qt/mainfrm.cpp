@@ -1,7 +1,6 @@
-#include "ui/mainfrm.h"
+#include "ui/qt/mainfrm.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -10,30 +9,25 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QStringList>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 
-#include "catalogue/Catalogue.h"
-#include "codec/FileError.h"
-#include "ui/Dialogs.h"
-#include "ui/FitFont.h"
-#include "codec/GetTexts.h"
-#include "catalogue/SaveCheck.h"
-#include "ui/Twips.h"
-#include "ui/miscfrm.h"
+#include "ui/commands/MainCommands.h"
+#include "ui/qt/CommandButton.h"
+#include "ui/qt/Dialogs.h"
+#include "ui/qt/FitFont.h"
+#include "ui/qt/LengthBox.h"
+#include "ui/qt/Twips.h"
+#include "ui/qt/miscfrm.h"
 
 namespace thornvale {
-namespace {
-
-std::string localPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-}  // namespace
 
 mainfrm::mainfrm(Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      comdlg(dialogs, this),
-      dialogs_(dialogs) {
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      dialogs_(dialogs, this),
+      comdlg(dialogs_) {
   setObjectName(QStringLiteral("mainfrm"));
   setWindowIcon(QIcon(QStringLiteral(":/icons/thornvale-32.png")));
   buildControls();
@@ -45,6 +39,7 @@ mainfrm::mainfrm(Dialogs& dialogs, QWidget* parent)
   layout()->activate();
   // The client area, below the menu bar, starts at the same place of the screen every time.
   setGeometry(QRect(twips.point(4515, 3615) - centralWidget()->pos(), size()));
+  keepOnScreen();
   txtlst->setFocus();
 
   Form_Load();
@@ -57,7 +52,7 @@ void mainfrm::buildControls() {
   client->setFixedSize(twips.size(6750, 4395));
   setCentralWidget(client);
 
-  txtlst = new QListWidget(client);
+  txtlst = new ListBox(client);
   txtlst->setObjectName(QStringLiteral("txtlst"));
   txtlst->setGeometry(twips.rect(0, 0, 6735, 3180));
   txtlst->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -67,29 +62,33 @@ void mainfrm::buildControls() {
   txtedit->setObjectName(QStringLiteral("txtedit"));
   txtedit->setGeometry(twips.rect(40, 3240, 6255, 285));
 
-  txtindex = new QLineEdit(client);
+  txtindex = new LengthBox(client);
   txtindex->setObjectName(QStringLiteral("txtindex"));
   txtindex->setGeometry(twips.rect(6360, 3240, 375, 285));
 
-  cmdsave = new QPushButton(QStringLiteral("Save Selected Text"), client);
+  cmdsave = new CommandButton(QStringLiteral("Save Selected Text"), client);
   cmdsave->setObjectName(QStringLiteral("cmdsave"));
   cmdsave->setGeometry(twips.rect(2520, 3960, 1695, 375));
-  cmdsave->setAutoDefault(false);
-  cmdsave->setDefault(false);
 
   Label1 = new QLabel(QStringLiteral("Make sure to save after ever text entry you edit."), client);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setGeometry(twips.rect(1680, 3600, 3495, 255));
 
-  txtlength = new QLineEdit(client);
+  txtlength = new LengthBox(client);
   txtlength->setObjectName(QStringLiteral("txtlength"));
   txtlength->setGeometry(twips.rect(6360, 3600, 375, 285));
 
-  // The length boxes are the window's to write: greyed, and out of the user's reach.
-  for (QLineEdit* box : {txtindex, txtlength}) {
-    box->setEnabled(false);
-    box->setFocusPolicy(Qt::NoFocus);
-  }
+  // A screen reader has no caption to read for these.
+  txtlst->setAccessibleName(QStringLiteral("Texts"));
+  txtlst->setAccessibleDescription(
+      QStringLiteral("The 70 texts of the image, one a line; select one to edit it"));
+  txtedit->setAccessibleName(QStringLiteral("Text"));
+  txtedit->setAccessibleDescription(
+      QStringLiteral("The selected text, to edit; a save takes it only at its stored length"));
+  txtindex->setAccessibleName(QStringLiteral("Stored length"));
+  txtindex->setAccessibleDescription(QStringLiteral("Characters of the selected text as stored"));
+  txtlength->setAccessibleName(QStringLiteral("Current length"));
+  txtlength->setAccessibleDescription(QStringLiteral("Characters of the text being edited"));
   setTabOrder(txtlst, txtedit);
   setTabOrder(txtedit, cmdsave);
   fitFont(client);
@@ -138,12 +137,8 @@ void mainfrm::buildMenus() {
   connect(mnuabout, &QAction::triggered, this, &mainfrm::mnuabout_Click);
 }
 
-QString mainfrm::captionFor(int major, int minor) {
-  return QStringLiteral("Thornvale Text Editor - %1.%2").arg(major).arg(minor);
-}
-
 void mainfrm::Form_Load() {
-  setWindowTitle(captionFor(THORNVALE_VERSION_MAJOR, THORNVALE_VERSION_MINOR));
+  setWindowTitle(QString::fromStdString(caption()));
   mnumisc->setEnabled(false);
 }
 
@@ -155,72 +150,32 @@ void mainfrm::txtlst_Click() {
   const bool unchanged = txtedit->text() == line->text();
   txtedit->setText(line->text());
   if (unchanged) txtedit_Change();
-  txtindex->setText(QString::number(txtedit->text().size()));
+  txtindex->setText(QString::fromStdString(lengthText(txtedit->text().toStdU16String())));
 }
 
-void mainfrm::txtedit_Change() { txtlength->setText(QString::number(txtedit->text().size())); }
+void mainfrm::txtedit_Change() {
+  txtlength->setText(QString::fromStdString(lengthText(txtedit->text().toStdU16String())));
+}
 
 void mainfrm::mnuopen_Click() {
-  // FileName is the image name, and the list shows that image's texts: a cancelled or failed
-  // Open must leave both as they were.
-  const QString current = comdlg.FileName;
-  comdlg.FileName.clear();
-  comdlg.DialogTitle = QStringLiteral("Open a Thornvale PRG0 U NES Rom");
-  comdlg.Filter = QStringLiteral("nes (*.nes) | *.nes");
-  comdlg.InitDir = QCoreApplication::applicationDirPath();
-  comdlg.ShowOpen();
-  const QString chosen = comdlg.FileName;
-  comdlg.FileName = current;
-  if (chosen.isEmpty()) return;
-
-  QStringList lines;
-  try {
-    const std::string path = localPath(chosen);
-    for (const CatalogueEntry& entry : catalogue()) {
-      lines.append(QString::fromStdU16String(ReadText(entry.offset, path, entry.length, entry.tableName)));
-    }
-  } catch (const FileError& error) {
-    showError(dialogs_, this, error);
-    return;
-  }
-
-  comdlg.FileName = chosen;
+  const auto lines = openImage(dialogs_, comdlg, corePath(QCoreApplication::applicationDirPath()));
+  if (!lines) return;
   mnumisc->setEnabled(true);
-  txtlst->clear();
-  txtlst->addItems(lines);
+  QStringList shown;
+  for (const std::u16string& line : *lines) shown.append(QString::fromStdU16String(line));
+  txtlst->replaceLines(shown);
 }
 
 void mainfrm::cmdsave_Click() {
-  const CatalogueEntry* entry = catalogueEntry(selectedPosition());
-  if (entry == nullptr) return;
-  const std::u16string text = txtedit->text().toStdU16String();
-  if (const std::optional<Refusal> refusal = checkSave(*entry, text)) {
-    showRefusal(dialogs_, this, QString::fromStdString(refusal->message));
-    return;
-  }
-  try {
-    WriteText(entry->offset, localPath(comdlg.FileName), text, entry->saveLength, entry->tableName);
-  } catch (const FileError& error) {
-    showError(dialogs_, this, error);
-  }
+  saveText(dialogs_, comdlg.FileName, selectedPosition(), txtedit->text().toStdU16String());
 }
 
 void mainfrm::mnumisc_Click() {
-  miscfrm form(dialogs_, comdlg.FileName, this);
-  try {
-    form.Form_Load();
-  } catch (const FileError& error) {
-    showError(dialogs_, this, error);
-    return;
-  }
-  form.exec();
+  miscfrm form(dialogs_.dialogs(), comdlg.FileName, this);
+  if (form.Form_Load()) form.exec();
 }
 
-void mainfrm::mnuabout_Click() {
-  dialogs_.message(this, QStringLiteral("About"),
-                   QStringLiteral("Thornvale Text Editor, made by the Thornvale editor team."),
-                   Dialogs::Icon::None);
-}
+void mainfrm::mnuabout_Click() { showAbout(dialogs_); }
 
 void mainfrm::mnuexit_Click() { close(); }
 
@@ -231,6 +186,26 @@ bool mainfrm::eventFilter(QObject* watched, QEvent* event) {
     reclickedRow_ = row >= 0 && row == selectedPosition() ? row : -1;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void mainfrm::keepOnScreen() {
+  const QRect available = screen()->availableGeometry();
+  const QRect frame = frameGeometry();
+  QPoint shift;
+  if (frame.right() > available.right()) shift.setX(available.right() - frame.right());
+  if (frame.bottom() > available.bottom()) shift.setY(available.bottom() - frame.bottom());
+  // A window larger than the screen shows its title bar and its left edge.
+  if (frame.left() + shift.x() < available.left()) shift.setX(available.left() - frame.left());
+  if (frame.top() + shift.y() < available.top()) shift.setY(available.top() - frame.top());
+  // Through the client area's geometry: before the window is shown, a move would take the
+  // client area's place for the frame's.
+  if (!shift.isNull()) setGeometry(geometry().translated(shift));
+}
+
+void mainfrm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The window manager's frame is known only once the window is on the screen.
+  if (!event->spontaneous()) QTimer::singleShot(0, this, &mainfrm::keepOnScreen);
 }
 
 int mainfrm::selectedPosition() const {

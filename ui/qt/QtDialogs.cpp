@@ -1,4 +1,4 @@
-#include "ui/QtDialogs.h"
+#include "ui/qt/QtDialogs.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <QDialog>
-#include <QString>
+#include <string>
 
 #include "catalogue/MiscData.h"
+#include "ui/qt/DialogsBridge.h"
 
 class QGroupBox;
 class QLabel;
@@ -21,12 +22,12 @@ class miscfrm : public QDialog {
   Q_OBJECT
 
  public:
-  // `fileName` is the image name as the main window holds it when the window is asked for.
-  miscfrm(Dialogs& dialogs, QString fileName, QWidget* parent = nullptr);
+  // `imageName` is the image name as the main window holds it when the window is asked for.
+  miscfrm(Dialogs& dialogs, std::string imageName, QWidget* parent = nullptr);
 
-  // Reads the two bytes into the controls. Throws FileError; the caller shows it instead of
-  // showing the window.
-  void Form_Load();
+  // Reads the two bytes into the controls. False after a file failure, which it shows over the
+  // parent; the window is then not to be shown.
+  [[nodiscard]] bool Form_Load();
   // Writes what the controls hold and closes; refuses a hit count that is no byte and stays.
   void cmdsave_Click();
   // Closes without writing.
@@ -41,13 +42,11 @@ class miscfrm : public QDialog {
   QPushButton* cmdsave;
   QPushButton* cmdcancel;
 
-  static constexpr const char* kHitCountRefusal =
-      "Cannot save, \"Hits to Kill a Grumkin:\" must be a whole number from 0 to 255. "
-      "Nothing was saved.";
-
  private:
-  Dialogs& dialogs_;
-  QString fileName_;
+  void moveTabStop();
+
+  DialogsBridge dialogs_;
+  std::string imageName_;
   MiscData loaded_;
 };
 

@@ -8,14 +8,13 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTimer>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <utility>
 
-#include "ui/QtDialogs.h"
-#include "ui/mainfrm.h"
+#include "ui/qt/QtDialogs.h"
+#include "ui/qt/mainfrm.h"
 
 namespace {
 

@@ -2,12 +2,13 @@
 
 #include <QMainWindow>
 
-#include "ui/comdlg.h"
+#include "ui/commands/comdlg.h"
+#include "ui/qt/DialogsBridge.h"
+#include "ui/qt/ListBox.h"
 
 class QAction;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QPushButton;
 
@@ -16,16 +17,16 @@ namespace thornvale {
 class Dialogs;
 
 // The editor's main window: the list of the 70 texts, the edit box with its two length boxes,
-// the save button and the menus. The file work is the core's; this window only hands the
-// controls' contents to it and shows what comes back.
+// the save button and the menus. What its commands decide is in ui/commands; this window only
+// hands the controls' contents to them and shows what comes back.
 class mainfrm : public QMainWindow {
   Q_OBJECT
 
+  // First, since comdlg asks through it.
+  DialogsBridge dialogs_;
+
  public:
   explicit mainfrm(Dialogs& dialogs, QWidget* parent = nullptr);
-
-  // "Thornvale Text Editor - " and the version's major and minor parts in plain decimal.
-  [[nodiscard]] static QString captionFor(int major, int minor);
 
   void Form_Load();
   void txtlst_Click();
@@ -36,7 +37,7 @@ class mainfrm : public QMainWindow {
   void mnuabout_Click();
   void mnuexit_Click();
 
-  QListWidget* txtlst;
+  ListBox* txtlst;
   QLineEdit* txtedit;
   QLineEdit* txtindex;
   QPushButton* cmdsave;
@@ -56,14 +57,17 @@ class mainfrm : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void buildControls();
   void buildMenus();
+  // The start place is fixed, but a window that does not fit the screen's free area there
+  // moves just enough to be seen whole, or, larger than that area, to its top left corner.
+  void keepOnScreen();
   // The selected line, or -1 when none is.
   [[nodiscard]] int selectedPosition() const;
 
-  Dialogs& dialogs_;
   // The line a mouse press found already selected: releasing on it selects it again.
   int reclickedRow_ = -1;
 };

@@ -1,0 +1,67 @@
+#include "ui/commands/MainCommands.h"
+
+#include "catalogue/Catalogue.h"
+#include "catalogue/SaveCheck.h"
+#include "codec/FileError.h"
+#include "codec/GetTexts.h"
+
+namespace thornvale {
+
+std::string captionFor(int major, int minor) {
+  return "Thornvale Text Editor - " + std::to_string(major) + "." + std::to_string(minor);
+}
+
+std::string caption() { return captionFor(THORNVALE_VERSION_MAJOR, THORNVALE_VERSION_MINOR); }
+
+std::string aboutText() {
+  return "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team. MIT licence.";
+}
+
+void showAbout(CommandDialogs& dialogs) { dialogs.message("About", aboutText(), CommandDialogs::Icon::None); }
+
+std::optional<std::vector<std::u16string>> openImage(CommandDialogs& dialogs, comdlg& dialog,
+                                                     const std::string& programFolder) {
+  const std::string current = dialog.FileName;
+  dialog.FileName.clear();
+  dialog.DialogTitle = kOpenTitle;
+  dialog.Filter = kOpenFilter;
+  dialog.InitDir = programFolder;
+  dialog.ShowOpen();
+  const std::string chosen = dialog.FileName;
+  dialog.FileName = current;
+  if (chosen.empty()) return std::nullopt;
+
+  std::vector<std::u16string> lines;
+  lines.reserve(kCatalogueSize);
+  try {
+    for (const CatalogueEntry& entry : catalogue()) {
+      lines.push_back(ReadText(entry.offset, chosen, entry.length, entry.tableName));
+    }
+  } catch (const FileError& error) {
+    showError(dialogs, error);
+    return std::nullopt;
+  }
+  dialog.FileName = chosen;
+  return lines;
+}
+
+SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int position,
+                     std::u16string_view text) {
+  const CatalogueEntry* entry = catalogueEntry(position);
+  if (entry == nullptr) return SaveOutcome::NothingSelected;
+  if (const std::optional<Refusal> refusal = checkSave(*entry, text)) {
+    showRefusal(dialogs, *refusal);
+    return SaveOutcome::Refused;
+  }
+  try {
+    WriteText(entry->offset, imageName, text, entry->saveLength, entry->tableName);
+  } catch (const FileError& error) {
+    showError(dialogs, error);
+    return SaveOutcome::Failed;
+  }
+  return SaveOutcome::Written;
+}
+
+std::string lengthText(std::u16string_view text) { return std::to_string(text.size()); }
+
+}  // namespace thornvale

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ui/commands/CommandDialogs.h"
+#include "ui/commands/comdlg.h"
+
+namespace thornvale {
+
+// What the main window's commands decide, for every front end. A window builds its controls,
+// hands their contents to these and shows what comes back; the file work is the core's.
+
+// "Thornvale Text Editor - " and the version's major and minor parts in plain decimal.
+[[nodiscard]] std::string captionFor(int major, int minor);
+// The caption of this build.
+[[nodiscard]] std::string caption();
+
+// The About box's one line, naming this build's version.
+[[nodiscard]] std::string aboutText();
+void showAbout(CommandDialogs& dialogs);
+
+inline constexpr std::string_view kOpenTitle = "Open a Thornvale PRG0 U NES Rom";
+inline constexpr std::string_view kOpenFilter = "nes (*.nes) | *.nes";
+
+// File, Open. Asks for an image in `programFolder` and reads all 70 texts before anything
+// changes. Returns them in list order, FileName then naming the image. After a cancel or a
+// failure (shown, with path and reason) it returns nothing and FileName is as it was: the list
+// still shows that image, and a save must still go to it.
+[[nodiscard]] std::optional<std::vector<std::u16string>> openImage(CommandDialogs& dialogs, comdlg& dialog,
+                                                                   const std::string& programFolder);
+
+enum class SaveOutcome { NothingSelected, Refused, Failed, Written };
+
+// "Save Selected Text": the text typed for the line at `position` (-1: none selected) goes into
+// the image if the entry takes it. Refuses a wrong length first, then characters that the
+// entry's table cannot store; shows a refusal or a file failure and writes nothing then.
+SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int position,
+                     std::u16string_view text);
+
+// What a length box shows for a text: its characters, as the save counts them, in decimal.
+[[nodiscard]] std::string lengthText(std::u16string_view text);
+
+}  // namespace thornvale
