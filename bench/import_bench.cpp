@@ -52,7 +52,8 @@ void BM_Import(benchmark::State& state) {
   for (auto _ : state) {
     const cli::ImportReport report = cli::importScript(imagePath, scripts[turn ^= 1], false);
     if (report.changed != kCatalogueSize) {
-      state.SkipWithError(report.ok() ? "not every text changed" : report.failures.front().refusal.message.c_str());
+      state.SkipWithError(report.ok() ? "not every text changed"
+                                      : report.failures.front().refusal.message.c_str());
     }
   }
 }

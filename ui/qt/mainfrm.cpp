@@ -52,31 +52,21 @@ void mainfrm::buildControls() {
   client->setFixedSize(twips.size(6750, 4395));
   setCentralWidget(client);
 
-  txtlst = new ListBox(client);
-  txtlst->setObjectName(QStringLiteral("txtlst"));
-  txtlst->setGeometry(twips.rect(0, 0, 6735, 3180));
+  txtlst = place(new ListBox(client), "txtlst", twips.rect(0, 0, 6735, 3180));
   txtlst->setSelectionMode(QAbstractItemView::SingleSelection);
   txtlst->setSortingEnabled(false);
 
-  txtedit = new QLineEdit(client);
-  txtedit->setObjectName(QStringLiteral("txtedit"));
-  txtedit->setGeometry(twips.rect(40, 3240, 6255, 285));
+  txtedit = place(new QLineEdit(client), "txtedit", twips.rect(40, 3240, 6255, 285));
 
-  txtindex = new LengthBox(client);
-  txtindex->setObjectName(QStringLiteral("txtindex"));
-  txtindex->setGeometry(twips.rect(6360, 3240, 375, 285));
+  txtindex = place(new LengthBox(client), "txtindex", twips.rect(6360, 3240, 375, 285));
 
-  cmdsave = new CommandButton(QStringLiteral("Save Selected Text"), client);
-  cmdsave->setObjectName(QStringLiteral("cmdsave"));
-  cmdsave->setGeometry(twips.rect(2520, 3960, 1695, 375));
+  cmdsave = place(new CommandButton(QStringLiteral("Save Selected Text"), client), "cmdsave",
+                  twips.rect(2520, 3960, 1695, 375));
 
-  Label1 = new QLabel(QStringLiteral("Make sure to save after ever text entry you edit."), client);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(twips.rect(1680, 3600, 3495, 255));
+  Label1 = place(new QLabel(QStringLiteral("Make sure to save after ever text entry you edit."), client),
+                 "Label1", twips.rect(1680, 3600, 3495, 255));
 
-  txtlength = new LengthBox(client);
-  txtlength->setObjectName(QStringLiteral("txtlength"));
-  txtlength->setGeometry(twips.rect(6360, 3600, 375, 285));
+  txtlength = place(new LengthBox(client), "txtlength", twips.rect(6360, 3600, 375, 285));
 
   // A screen reader has no caption to read for these.
   txtlst->setAccessibleName(QStringLiteral("Texts"));
