@@ -2,6 +2,7 @@
 // and About ask, show and write.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -129,7 +130,14 @@ INSTANTIATE_TEST_SUITE_P(
                                     std::filesystem::permissions(path, std::filesystem::perms::none);
                                     return path;
                                   },
-                                  "Permission denied"}),
+                                  "Permission denied"},
+                      // Opening a FIFO once froze the window, waiting for a writer.
+                      OpenFailure{"Fifo",
+                                  [](const test::TempDir& d) {
+                                    ::mkfifo(d.file("fifo.nes").c_str(), 0600);
+                                    return d.file("fifo.nes");
+                                  },
+                                  "a FIFO (named pipe), not a regular file"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SaveCase {
