@@ -46,6 +46,7 @@ package: build
 bench: build
 	$(BUILD_DIR)/bin/codec-bench
 	$(BUILD_DIR)/bin/cli-bench
+	$(BUILD_DIR)/bin/import-bench
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

@@ -1,10 +1,10 @@
 // Writes the synthetic sample image, for trying the editor without a game image of one's own.
 
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 
+#include "codec/File.h"
+#include "codec/FileError.h"
 #include "sample/SampleImage.h"
 
 int main(int argc, char** argv) {
@@ -14,11 +14,12 @@ int main(int argc, char** argv) {
     return argc == 2 ? 0 : 2;
   }
   const auto image = thornvale::buildSampleImage();
-  std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-  out.close();
-  if (!out) {
-    std::cerr << "thornvale-sample: cannot write " << argv[1] << ": " << std::strerror(errno) << '\n';
+  try {
+    thornvale::Replacement out(argv[1], thornvale::Replacement::Target::OutputFile);
+    out.write(image);
+    out.commit();
+  } catch (const thornvale::FileError& e) {
+    std::cerr << "thornvale-sample: " << e.what() << '\n';
     return 1;
   }
   std::cout << "Wrote " << argv[1] << " (" << image.size() << " bytes)\n";

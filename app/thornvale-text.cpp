@@ -21,7 +21,8 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
   // fail as it would have.
   bool closed[3] = {};
   for (int fd = 0; fd < 3; ++fd) {
-    if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) == fd) closed[fd] = true;
+    if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) == fd)
+      closed[fd] = true;
   }
   std::ios::sync_with_stdio(false);
   if (closed[1]) std::cout.setstate(std::ios::badbit);

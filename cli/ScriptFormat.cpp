@@ -88,9 +88,8 @@ std::optional<std::string> parseRow(std::string_view line, ScriptRow& row) {
   }
   // Only the line's own CRLF is taken off; a carriage return or another control character left
   // in the text would be written out and read back as something else, and no table stores one.
-  const auto control = std::find_if(fields[5].begin(), fields[5].end(), [](char c) {
-    return static_cast<unsigned char>(c) < 0x20 || c == 0x7F;
-  });
+  const auto control = std::find_if(fields[5].begin(), fields[5].end(),
+                                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
   if (control != fields[5].end()) {
     return "the text holds the control character " + formatHex0x(static_cast<unsigned char>(*control), 2) +
            ", which no text can store";

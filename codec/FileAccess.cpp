@@ -45,8 +45,9 @@ File openImage(const std::string& path, File::Access access, std::chrono::millis
                           std::string(access == File::Access::Read ? "read" : "written") +
                           ". Try again when it has finished");
     }
-    if (file.stillNamedByPath()) return file;
-    // Replaced while we waited: the lock we hold is on a file that is no longer the image.
+    // A reader of a file replaced meanwhile still reads one whole image; a writer would write
+    // into a file that is no longer the image, and starts again on the new one.
+    if (access == File::Access::Read || file.stillNamedByPath()) return file;
   }
 }
 

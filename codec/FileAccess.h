@@ -21,8 +21,8 @@ inline constexpr std::int64_t kMaxImageSize = 16 << 20;
 inline constexpr std::int64_t kMaxScriptSize = 1 << 20;
 
 // Opens an existing image for one operation and locks it: shared to read, exclusive to write.
-// Once it holds the lock it makes sure the path still names the file it locked (a replacement
-// may have come meanwhile) and starts again on the new one if not. Throws FileError, also when
+// Once a writer holds the lock it makes sure the path still names the file it locked (a
+// replacement may have come meanwhile) and starts again on the new one if not. Throws FileError, also when
 // the lock cannot be had within `wait`, saying that another program is writing the image.
 [[nodiscard]] File openImage(const std::string& path, File::Access access,
                              std::chrono::milliseconds wait = kLockWait);

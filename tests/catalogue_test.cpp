@@ -9,6 +9,7 @@
 #include "catalogue/SaveCheck.h"
 #include "codec/GetTexts.h"
 #include "sample/SampleImage.h"
+#include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale {
@@ -108,48 +109,43 @@ TEST(Catalogue, LiesInTheFileOutOfListOrder) {
   }
 }
 
-class SampleImageTest : public ::testing::Test {
- protected:
-  test::TempDir dir_;
-  std::string path_ = dir_.file("sample.nes");
-  test::Bytes original_ = test::writeSampleImage(path_);
-};
+using SampleImageTest = test::SampleImageFixture;
 
 TEST_F(SampleImageTest, IsAnInesImageWithOurTextAtEveryPlace) {
-  ASSERT_EQ(original_.size(), 16u + 16u * 16384u);
-  EXPECT_EQ(test::Bytes(original_.begin(), original_.begin() + 6), (test::Bytes{'N', 'E', 'S', 0x1A, 16, 0}));
+  ASSERT_EQ(image.size(), 16u + 16u * 16384u);
+  EXPECT_EQ(test::Bytes(image.begin(), image.begin() + 6), (test::Bytes{'N', 'E', 'S', 0x1A, 16, 0}));
   for (const CatalogueEntry& e : catalogue()) {
-    EXPECT_EQ(ReadText(e.offset, path_, e.length, e.tableName), sampleText(e.position)) << e.position;
+    EXPECT_EQ(ReadText(e.offset, imagePath, e.length, e.tableName), sampleText(e.position)) << e.position;
     EXPECT_EQ(sampleText(e.position).size(), static_cast<std::size_t>(e.length));
   }
   EXPECT_EQ(sampleText(-1), u"");
   EXPECT_EQ(sampleText(70), u"");
-  EXPECT_EQ(test::readBytes(path_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 TEST_F(SampleImageTest, Entry27SavesOnlyItsFirstByte) {
   const CatalogueEntry& e = entry(27);
-  WriteText(e.offset, path_, u"Z", e.saveLength, e.tableName);
-  test::Bytes expected = original_;
+  WriteText(e.offset, imagePath, u"Z", e.saveLength, e.tableName);
+  test::Bytes expected = image;
   expected[208999] = 0xFF;  // "Z" through Table3
-  EXPECT_EQ(test::readBytes(path_), expected);
-  EXPECT_EQ(ReadText(e.offset, path_, e.length, e.tableName), std::u16string(u"Z") + sampleText(27)[1]);
+  EXPECT_EQ(test::readBytes(imagePath), expected);
+  EXPECT_EQ(ReadText(e.offset, imagePath, e.length, e.tableName), std::u16string(u"Z") + sampleText(27)[1]);
 }
 
 TEST_F(SampleImageTest, Entries64And65ShareOneByte) {
   const CatalogueEntry& e64 = entry(64);
   const CatalogueEntry& e65 = entry(65);
-  WriteText(e64.offset, path_, std::u16string(69, u'a') + u"Q", e64.saveLength, e64.tableName);
-  EXPECT_EQ(ReadText(e65.offset, path_, e65.length, e65.tableName).front(), u'Q');
+  WriteText(e64.offset, imagePath, std::u16string(69, u'a') + u"Q", e64.saveLength, e64.tableName);
+  EXPECT_EQ(ReadText(e65.offset, imagePath, e65.length, e65.tableName).front(), u'Q');
 
-  WriteText(e65.offset, path_, u"R" + std::u16string(27, u'b'), e65.saveLength, e65.tableName);
-  EXPECT_EQ(ReadText(e64.offset, path_, e64.length, e64.tableName).back(), u'R');
+  WriteText(e65.offset, imagePath, u"R" + std::u16string(27, u'b'), e65.saveLength, e65.tableName);
+  EXPECT_EQ(ReadText(e64.offset, imagePath, e64.length, e64.tableName).back(), u'R');
 
-  test::Bytes after = test::readBytes(path_);
+  test::Bytes after = test::readBytes(imagePath);
   EXPECT_EQ(after[222321], 0xC1);  // "R" through Table1
   for (std::size_t i = 0; i < after.size(); ++i) {
     if (i < 222252 || i >= 222321 + 28) {
-      ASSERT_EQ(after[i], original_[i]) << "byte " << i;
+      ASSERT_EQ(after[i], image[i]) << "byte " << i;
     }
   }
 }
@@ -163,8 +159,8 @@ TEST_F(SampleImageTest, EveryEntryRoundTripsAFullText) {
         text.push_back(table[static_cast<std::size_t>(b)]);
     }
     ASSERT_FALSE(checkSave(e, text)) << e.position;
-    WriteText(e.offset, path_, text, e.saveLength, e.tableName);
-    EXPECT_EQ(ReadText(e.offset, path_, e.saveLength, e.tableName), text) << e.position;
+    WriteText(e.offset, imagePath, text, e.saveLength, e.tableName);
+    EXPECT_EQ(ReadText(e.offset, imagePath, e.saveLength, e.tableName), text) << e.position;
   }
 }
 

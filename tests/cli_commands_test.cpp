@@ -11,6 +11,7 @@
 #include "codec/GetTexts.h"
 #include "sample/SampleImage.h"
 #include "tests/support/Process.h"
+#include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
@@ -37,15 +38,10 @@ Outcome runProgram(const std::vector<std::string>& args, const std::string& inpu
   return {run.status, run.out, run.err};
 }
 
-class CommandsTest : public ::testing::Test {
- protected:
-  test::TempDir dir_;
-  std::string image_ = dir_.file("image.nes");
-  test::Bytes original_ = test::writeSampleImage(image_);
-};
+using CommandsTest = test::SampleImageFixture;
 
 TEST_F(CommandsTest, RefusalsAndUsageErrorsChangeNothing) {
-  const std::string missing = dir_.file("missing.nes");
+  const std::string missing = dir.file("missing.nes");
   struct Case {
     std::vector<std::string> args;
     int status;
@@ -54,26 +50,26 @@ TEST_F(CommandsTest, RefusalsAndUsageErrorsChangeNothing) {
   const Case cases[] = {
       {{}, kExitUsage, "subcommand"},
       {{"dump"}, kExitUsage, "IMAGE is required"},
-      {{"frobnicate", image_}, kExitUsage, "there is no command \"frobnicate\""},
-      {{"dump", image_, "--xml"}, kExitUsage, "--xml"},
-      {{"misc", image_, "--debug-menu", "maybe"}, kExitUsage, "maybe"},
-      {{"patch", image_, image_, dir_.file("p"), "--format", "ups"}, kExitUsage, "ups"},
+      {{"frobnicate", imagePath}, kExitUsage, "there is no command \"frobnicate\""},
+      {{"dump", imagePath, "--xml"}, kExitUsage, "--xml"},
+      {{"misc", imagePath, "--debug-menu", "maybe"}, kExitUsage, "maybe"},
+      {{"patch", imagePath, imagePath, dir.file("p"), "--format", "ups"}, kExitUsage, "ups"},
       {{"dump", missing}, kExitRefused, "\"" + missing + "\": " + test::systemReason(ENOENT)},
-      {{"set", image_, "5", "WANDERERS"},
+      {{"set", imagePath, "5", "WANDERERS"},
        kExitRefused,
        "position 5: Cannot save Text, it is either shorter or longer then the original."},
-      {{"set", image_, "5", "wanderer"}, kExitRefused, "cannot be stored in this text: \"w\", \"a\""},
-      {{"set", image_, "70", "X"}, kExitUsage, "no text at position \"70\""},
-      {{"set", image_, "0x5", "X"}, kExitUsage, "no text at position \"0x5\""},
-      {{"set", image_, "27", "Q2"}, kExitRefused, "shorter or longer"},
-      {{"set", image_, "14", "\xFF"}, kExitRefused, "not valid UTF-8"},
-      {{"misc", image_, "--hits", "256"},
+      {{"set", imagePath, "5", "wanderer"}, kExitRefused, "cannot be stored in this text: \"w\", \"a\""},
+      {{"set", imagePath, "70", "X"}, kExitUsage, "no text at position \"70\""},
+      {{"set", imagePath, "0x5", "X"}, kExitUsage, "no text at position \"0x5\""},
+      {{"set", imagePath, "27", "Q2"}, kExitRefused, "shorter or longer"},
+      {{"set", imagePath, "14", "\xFF"}, kExitRefused, "not valid UTF-8"},
+      {{"misc", imagePath, "--hits", "256"},
        kExitRefused,
        "--hits \"256\": Cannot save, \"Hits to Kill a Grumkin:\" must be a whole number from 0 to 255"},
-      {{"misc", image_, "--debug-menu", "on", "--hits", "-1"}, kExitRefused, "Nothing was saved"},
-      {{"import", image_, dir_.file("none.tsv")}, kExitRefused, "none.tsv"},
-      {{"import", image_, "-"}, kExitRefused, "standard input:1: the script is empty"},
-      {{"patch", image_, missing, dir_.file("p.ips")}, kExitRefused, "missing.nes"},
+      {{"misc", imagePath, "--debug-menu", "on", "--hits", "-1"}, kExitRefused, "Nothing was saved"},
+      {{"import", imagePath, dir.file("none.tsv")}, kExitRefused, "none.tsv"},
+      {{"import", imagePath, "-"}, kExitRefused, "standard input:1: the script is empty"},
+      {{"patch", imagePath, missing, dir.file("p.ips")}, kExitRefused, "missing.nes"},
   };
   for (const Case& c : cases) {
     const Outcome outcome = runInProcess(c.args);
@@ -82,74 +78,74 @@ TEST_F(CommandsTest, RefusalsAndUsageErrorsChangeNothing) {
     EXPECT_NE(outcome.err.find(c.err), std::string::npos) << name << ": " << outcome.err;
     EXPECT_TRUE(outcome.err.starts_with("thornvale-text: ") || outcome.err.starts_with("standard input:"))
         << outcome.err;
-    EXPECT_EQ(test::readBytes(image_), original_) << name;
+    EXPECT_EQ(test::readBytes(imagePath), image) << name;
   }
-  EXPECT_FALSE(std::filesystem::exists(dir_.file("p.ips")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("p.ips")));
 }
 
 TEST_F(CommandsTest, SetWritesLikeTheEditorsSave) {
-  const Outcome outcome = runInProcess({"set", image_, "27", "Z"});
+  const Outcome outcome = runInProcess({"set", imagePath, "27", "Z"});
   EXPECT_EQ(outcome.status, kExitSuccess) << outcome.err;
-  test::Bytes expected = original_;
+  test::Bytes expected = image;
   expected[0x33067] = 0xFF;  // "Z" in Table3; the entry's second byte stays
-  EXPECT_EQ(test::readBytes(image_), expected);
+  EXPECT_EQ(test::readBytes(imagePath), expected);
 }
 
 TEST_F(CommandsTest, DumpOfAShortImageListsEveryTextAndWarns) {
-  const test::Bytes shortImage(original_.begin(), original_.begin() + 0x3C360);  // inside position 31
-  test::writeBytes(image_, shortImage);
-  const Outcome outcome = runInProcess({"dump", image_, "--json"});
+  const test::Bytes shortImage(image.begin(), image.begin() + 0x3C360);  // inside position 31
+  test::writeBytes(imagePath, shortImage);
+  const Outcome outcome = runInProcess({"dump", imagePath, "--json"});
   EXPECT_EQ(outcome.status, kExitSuccess);
   EXPECT_EQ(std::count(outcome.out.begin(), outcome.out.end(), '{'), 70);
   EXPECT_NE(outcome.err.find("before the end of position 31"), std::string::npos) << outcome.err;
-  EXPECT_EQ(test::readBytes(image_), shortImage);
+  EXPECT_EQ(test::readBytes(imagePath), shortImage);
 }
 
 TEST_F(CommandsTest, MiscPrintsAndWritesTheTwoValues) {
-  EXPECT_EQ(runInProcess({"misc", image_}).out, "debug menu: disabled\nhit count: 3\n");
+  EXPECT_EQ(runInProcess({"misc", imagePath}).out, "debug menu: disabled\nhit count: 3\n");
 
-  const Outcome written = runInProcess({"misc", image_, "--debug-menu", "on", "--hits", " 12 "});
+  const Outcome written = runInProcess({"misc", imagePath, "--debug-menu", "on", "--hits", " 12 "});
   EXPECT_EQ(written.status, kExitSuccess);
   EXPECT_EQ(written.out, "debug menu: enabled\nhit count: 12\n");
-  test::Bytes expected = original_;
+  test::Bytes expected = image;
   expected[kDebugMenuOffset] = kDebugMenuEnabled;
   expected[kHitCountOffset] = 12;
-  EXPECT_EQ(test::readBytes(image_), expected);
+  EXPECT_EQ(test::readBytes(imagePath), expected);
 
   expected[kDebugMenuOffset] = 0x12;
-  test::writeBytes(image_, expected);
-  EXPECT_EQ(runInProcess({"misc", image_}).out, "debug menu: unknown (0x12)\nhit count: 12\n");
+  test::writeBytes(imagePath, expected);
+  EXPECT_EQ(runInProcess({"misc", imagePath}).out, "debug menu: unknown (0x12)\nhit count: 12\n");
 
   // The debug-menu byte lies past the end of this file: shown as missing, never written.
   const test::Bytes shortImage(expected.begin(), expected.begin() + kDebugMenuOffset);
-  test::writeBytes(image_, shortImage);
-  EXPECT_EQ(runInProcess({"misc", image_}).out,
+  test::writeBytes(imagePath, shortImage);
+  EXPECT_EQ(runInProcess({"misc", imagePath}).out,
             "debug menu: missing (the file ends before byte 199125)\nhit count: 12\n");
-  const Outcome refused = runInProcess({"misc", image_, "--debug-menu", "off", "--hits", "1"});
+  const Outcome refused = runInProcess({"misc", imagePath, "--debug-menu", "off", "--hits", "1"});
   EXPECT_EQ(refused.status, kExitRefused);
-  EXPECT_EQ(test::readBytes(image_), shortImage);
+  EXPECT_EQ(test::readBytes(imagePath), shortImage);
 }
 
 TEST_F(CommandsTest, ProgramDumpsAndImportsThroughAPipe) {
-  const Outcome dumped = runProgram({"dump", image_});
+  const Outcome dumped = runProgram({"dump", imagePath});
   EXPECT_EQ(dumped.status, kExitSuccess);
   EXPECT_EQ(dumped.err, "");
-  EXPECT_EQ(dumped.out, formatScript(readImageRows(image_)));
+  EXPECT_EQ(dumped.out, formatScript(readImageRows(imagePath)));
 
-  const Outcome unchanged = runProgram({"import", image_, "-"}, dumped.out);
+  const Outcome unchanged = runProgram({"import", imagePath, "-"}, dumped.out);
   EXPECT_EQ(unchanged.status, kExitSuccess) << unchanged.err;
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 
   std::string edited = dumped.out;
   edited.replace(edited.find("MAPLE"), 5, "MAPLES");
-  const Outcome refused = runProgram({"import", image_, "-"}, edited);
+  const Outcome refused = runProgram({"import", imagePath, "-"}, edited);
   EXPECT_EQ(refused.status, kExitRefused);
   EXPECT_EQ(
       refused.err,
       "standard input:2: position 0: Cannot save Text, it is either shorter or longer then the original.\n"
       "thornvale-text: \"" +
-          image_ + "\" was not changed: 1 row refused\n");
-  EXPECT_EQ(test::readBytes(image_), original_);
+          imagePath + "\" was not changed: 1 row refused\n");
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 TEST_F(CommandsTest, ProgramExitStatusesAndHelp) {
@@ -158,9 +154,9 @@ TEST_F(CommandsTest, ProgramExitStatusesAndHelp) {
     int status;
   };
   const Case cases[] = {
-      {{"--help"}, kExitSuccess},       {{"patch", "--help"}, kExitSuccess},
-      {{"--nonsense"}, kExitUsage},     {{"info"}, kExitUsage},
-      {{"info", image_}, kExitSuccess}, {{"info", dir_.file("missing.nes")}, kExitRefused},
+      {{"--help"}, kExitSuccess},          {{"patch", "--help"}, kExitSuccess},
+      {{"--nonsense"}, kExitUsage},        {{"info"}, kExitUsage},
+      {{"info", imagePath}, kExitSuccess}, {{"info", dir.file("missing.nes")}, kExitRefused},
   };
   for (const Case& c : cases) {
     const Outcome outcome = runProgram(c.args);
@@ -172,13 +168,13 @@ TEST_F(CommandsTest, ProgramExitStatusesAndHelp) {
     }
   }
   EXPECT_NE(runProgram({"patch", "--help"}).out.find("--format"), std::string::npos);
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 TEST_F(CommandsTest, InfoWarnsAboutATrainerAndExitsOne) {
-  test::Bytes trainer = original_;
+  test::Bytes trainer = image;
   trainer[6] |= 0x04;
-  const std::string trainerImage = dir_.file("trainer.nes");
+  const std::string trainerImage = dir.file("trainer.nes");
   test::writeBytes(trainerImage, trainer);
   const Outcome warned = runInProcess({"info", trainerImage});
   EXPECT_EQ(warned.status, kExitRefused);
@@ -188,52 +184,52 @@ TEST_F(CommandsTest, InfoWarnsAboutATrainerAndExitsOne) {
 }
 
 TEST_F(CommandsTest, TablesWritesTheFourTableFiles) {
-  EXPECT_EQ(runInProcess({"tables", dir_.file("tbl")}).status, kExitSuccess);
+  EXPECT_EQ(runInProcess({"tables", dir.file("tbl")}).status, kExitSuccess);
   for (const char* name : {"Table1.tbl", "Table2.tbl", "Table3.tbl", "Table4.tbl"}) {
-    EXPECT_TRUE(std::filesystem::is_regular_file(dir_.path() / "tbl" / name)) << name;
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.path() / "tbl" / name)) << name;
   }
 }
 
 TEST_F(CommandsTest, PatchWritesBothFormats) {
-  test::Bytes edited = original_;
+  test::Bytes edited = image;
   edited[6] |= 0x04;
-  const std::string editedImage = dir_.file("edited.nes");
+  const std::string editedImage = dir.file("edited.nes");
   test::writeBytes(editedImage, edited);
-  EXPECT_EQ(runInProcess({"patch", image_, editedImage, dir_.file("p.bps"), "--format", "bps"}).status,
+  EXPECT_EQ(runInProcess({"patch", imagePath, editedImage, dir.file("p.bps"), "--format", "bps"}).status,
             kExitSuccess);
-  EXPECT_EQ(runInProcess({"patch", image_, image_, dir_.file("p.ips")}).status, kExitSuccess);
-  EXPECT_EQ(test::readBytes(dir_.file("p.ips")), (test::Bytes{'P', 'A', 'T', 'C', 'H', 'E', 'O', 'F'}));
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(runInProcess({"patch", imagePath, imagePath, dir.file("p.ips")}).status, kExitSuccess);
+  EXPECT_EQ(test::readBytes(dir.file("p.ips")), (test::Bytes{'P', 'A', 'T', 'C', 'H', 'E', 'O', 'F'}));
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 // Paths with characters beyond ASCII, as the real program gets them from its command line: on
 // Windows through the wide command line, in no code page.
 TEST_F(CommandsTest, ProgramWorksInAFolderWithANonAsciiName) {
-  const std::string folder = dir_.file("Spielstände ドラゴン");
+  const std::string folder = dir.file("Spielstände ドラゴン");
   std::filesystem::create_directory(test::fsPath(folder));
-  const std::string image = test::utf8Path(test::fsPath(folder) / test::fsPath("ïmage.nes"));
+  const std::string target = test::utf8Path(test::fsPath(folder) / test::fsPath("ïmage.nes"));
   const std::string edited = test::utf8Path(test::fsPath(folder) / test::fsPath("édité.nes"));
   const std::string patch = test::utf8Path(test::fsPath(folder) / test::fsPath("pätch.ips"));
   const std::string tables = test::utf8Path(test::fsPath(folder) / test::fsPath("täbles"));
-  test::writeBytes(image, original_);
-  test::writeBytes(edited, original_);
+  test::writeBytes(target, image);
+  test::writeBytes(edited, image);
 
-  const Outcome dumped = runProgram({"dump", image});
+  const Outcome dumped = runProgram({"dump", target});
   EXPECT_EQ(dumped.status, kExitSuccess) << dumped.err;
-  EXPECT_EQ(dumped.out, formatScript(readImageRows(image)));
+  EXPECT_EQ(dumped.out, formatScript(readImageRows(target)));
 
   const Outcome set = runProgram({"set", edited, "5", "MAD CROW"});
   EXPECT_EQ(set.status, kExitSuccess) << set.err;
   EXPECT_NE(set.out.find(edited), std::string::npos) << set.out;
-  EXPECT_NE(test::readBytes(edited), original_);
+  EXPECT_NE(test::readBytes(edited), image);
 
-  const Outcome patched = runProgram({"patch", image, edited, patch});
+  const Outcome patched = runProgram({"patch", target, edited, patch});
   EXPECT_EQ(patched.status, kExitSuccess) << patched.err;
   EXPECT_TRUE(std::filesystem::is_regular_file(test::fsPath(patch)));
   // The output named as one of the two images is the same file, whatever its name's characters.
-  const Outcome overwrite = runProgram({"patch", image, edited, image});
+  const Outcome overwrite = runProgram({"patch", target, edited, target});
   EXPECT_EQ(overwrite.status, kExitRefused);
-  EXPECT_EQ(test::readBytes(image), original_);
+  EXPECT_EQ(test::readBytes(target), image);
 
   const Outcome tabled = runProgram({"tables", tables});
   EXPECT_EQ(tabled.status, kExitSuccess) << tabled.err;
@@ -244,9 +240,9 @@ TEST_F(CommandsTest, ProgramWorksInAFolderWithANonAsciiName) {
   script.replace(script.find("MAPLE"), 5, "MOPLE");
   const std::string scriptPath = test::utf8Path(test::fsPath(folder) / test::fsPath("scrïpt.tsv"));
   test::writeBytes(scriptPath, test::Bytes(script.begin(), script.end()));
-  const Outcome imported = runProgram({"import", image, scriptPath});
+  const Outcome imported = runProgram({"import", target, scriptPath});
   EXPECT_EQ(imported.status, kExitSuccess) << imported.err;
-  EXPECT_EQ(ReadText(catalogue()[0].offset, image, 5, "Table2"), u"MOPLE");
+  EXPECT_EQ(ReadText(catalogue()[0].offset, target, 5, "Table2"), u"MOPLE");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
 #include "codec/Utf.h"
+#include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
@@ -17,15 +18,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ImportTest : public ::testing::Test {
+class ImportTest : public test::SampleImageFixture {
  protected:
-  test::TempDir dir_;
-  std::string image_ = dir_.file("image.nes");
-  test::Bytes original_ = test::writeSampleImage(image_);
-
   // The image's own dump with the given rows' texts replaced.
   std::string editedDump(const std::vector<std::pair<int, std::u16string>>& edits) {
-    std::vector<ScriptRow> rows = readImageRows(image_);
+    std::vector<ScriptRow> rows = readImageRows(imagePath);
     for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].text = text;
     return formatScript(rows);
   }
@@ -33,43 +30,43 @@ class ImportTest : public ::testing::Test {
   // Only what the folder held before: the image, no temporary files.
   void expectOnlyTheImage() {
     std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(dir_.path())) names.push_back(test::utf8Path(item.path().filename()));
-    EXPECT_EQ(names, std::vector<std::string>{"image.nes"});
+    for (const auto& item : fs::directory_iterator(dir.path())) names.push_back(test::utf8Path(item.path().filename()));
+    EXPECT_EQ(names, std::vector<std::string>{"thornvale.nes"});
   }
 };
 
 TEST_F(ImportTest, UnchangedDumpChangesNoByteAndDoesNotRewriteTheFile) {
   struct stat before {};
-  ::stat(image_.c_str(), &before);
+  ::stat(imagePath.c_str(), &before);
 
-  const ImportReport report = importScript(image_, formatScript(readImageRows(image_)), false);
+  const ImportReport report = importScript(imagePath, formatScript(readImageRows(imagePath)), false);
   EXPECT_TRUE(report.ok());
   EXPECT_EQ(report.unchanged, kCatalogueSize);
   EXPECT_EQ(report.changed, 0u);
   EXPECT_FALSE(report.written);
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
   struct stat after {};
-  ::stat(image_.c_str(), &after);
+  ::stat(imagePath.c_str(), &after);
   EXPECT_EQ(after.st_ino, before.st_ino);
 }
 
 TEST_F(ImportTest, EditedRowsChangeExactlyTheirBytes) {
   // One row of each table, and entry 27, whose second byte a save never writes.
-  std::u16string row40 = readImageRows(image_)[40].text;
+  std::u16string row40 = readImageRows(imagePath)[40].text;
   row40.front() = u'Z';
   row40.back() = u'?';
   const std::vector<std::pair<int, std::u16string>> all = {
       {5, u"WONDERER"}, {27, u"Z"}, {31, u"GREAT CLASSES!"}, {40, row40}};
 
-  const ImportReport report = importScript(image_, editedDump(all), false);
+  const ImportReport report = importScript(imagePath, editedDump(all), false);
   ASSERT_TRUE(report.ok()) << report.failures.front().refusal.message;
   EXPECT_EQ(report.changed, 4u);
   EXPECT_TRUE(report.written);
 
-  const test::Bytes now = test::readBytes(image_);
-  ASSERT_EQ(now.size(), original_.size());
+  const test::Bytes now = test::readBytes(imagePath);
+  ASSERT_EQ(now.size(), image.size());
   for (std::size_t i = 0; i < now.size(); ++i) {
-    if (now[i] == original_[i]) continue;
+    if (now[i] == image[i]) continue;
     bool inAnEditedPlace = false;
     for (const auto& [position, text] : all) {
       const CatalogueEntry& e = *catalogueEntry(position);
@@ -78,10 +75,10 @@ TEST_F(ImportTest, EditedRowsChangeExactlyTheirBytes) {
     }
     EXPECT_TRUE(inAnEditedPlace) << "byte " << i << " changed";
   }
-  EXPECT_EQ(now[0x33068], original_[0x33068]);  // entry 27's unsaved second byte
+  EXPECT_EQ(now[0x33068], image[0x33068]);  // entry 27's unsaved second byte
   for (const auto& [position, text] : all) {
     const CatalogueEntry& e = *catalogueEntry(position);
-    EXPECT_EQ(ReadText(e.offset, image_, e.saveLength, e.tableName), text) << "position " << position;
+    EXPECT_EQ(ReadText(e.offset, imagePath, e.saveLength, e.tableName), text) << "position " << position;
   }
 }
 
@@ -98,66 +95,66 @@ TEST_F(ImportTest, OneBadRowWritesNothingAndIsReported) {
   for (const Case& c : cases) {
     // A good edit beside the bad one must not be written either.
     for (bool dryRun : {false, true}) {
-      const ImportReport report = importScript(image_, editedDump({{0, u"MOPLE"}, {5, c.text}}), dryRun);
+      const ImportReport report = importScript(imagePath, editedDump({{0, u"MOPLE"}, {5, c.text}}), dryRun);
       ASSERT_EQ(report.failures.size(), 1u);
       EXPECT_EQ(report.failures[0].line, 7u);
       EXPECT_EQ(report.failures[0].position, 5);
       EXPECT_TRUE(report.failures[0].refusal.message.starts_with(c.message))
           << report.failures[0].refusal.message;
       EXPECT_FALSE(report.written);
-      EXPECT_EQ(test::readBytes(image_), original_);
+      EXPECT_EQ(test::readBytes(imagePath), image);
     }
   }
-  const ImportReport parseFailure = importScript(image_, "position\ttext\n0\tMOPLE\n", false);
+  const ImportReport parseFailure = importScript(imagePath, "position\ttext\n0\tMOPLE\n", false);
   EXPECT_EQ(parseFailure.failures.size(), 2u);
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
 }
 
 TEST_F(ImportTest, DryRunChecksButWritesNothing) {
-  const ImportReport report = importScript(image_, editedDump({{0, u"MOPLE"}}), true);
+  const ImportReport report = importScript(imagePath, editedDump({{0, u"MOPLE"}}), true);
   EXPECT_TRUE(report.ok());
   EXPECT_EQ(report.changed, 1u);
   EXPECT_FALSE(report.written);
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
 }
 
 TEST_F(ImportTest, RowsThatShareAByteMustAgreeOnIt) {
   // Entry 64's last byte is entry 65's first.
-  std::u16string row64 = readImageRows(image_)[64].text;
-  std::u16string row65 = readImageRows(image_)[65].text;
+  std::u16string row64 = readImageRows(imagePath)[64].text;
+  std::u16string row65 = readImageRows(imagePath)[65].text;
   row64.back() = u'!';
 
-  const ImportReport contradicting = importScript(image_, editedDump({{64, row64}}), false);
+  const ImportReport contradicting = importScript(imagePath, editedDump({{64, row64}}), false);
   ASSERT_EQ(contradicting.failures.size(), 1u);
   EXPECT_EQ(contradicting.failures[0].position, 65);
   EXPECT_NE(contradicting.failures[0].refusal.message.find("0x36471"), std::string::npos);
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 
   std::u16string other65 = row65;
   other65.front() = u'?';
-  EXPECT_FALSE(importScript(image_, editedDump({{64, row64}, {65, other65}}), false).ok());
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_FALSE(importScript(imagePath, editedDump({{64, row64}, {65, other65}}), false).ok());
+  EXPECT_EQ(test::readBytes(imagePath), image);
 
   row65.front() = u'!';
-  const ImportReport agreeing = importScript(image_, editedDump({{64, row64}, {65, row65}}), false);
+  const ImportReport agreeing = importScript(imagePath, editedDump({{64, row64}, {65, row65}}), false);
   EXPECT_TRUE(agreeing.ok());
-  EXPECT_EQ(ReadText(0x36471, image_, 28, "Table1"), row65);
+  EXPECT_EQ(ReadText(0x36471, imagePath, 28, "Table1"), row65);
 }
 
 TEST_F(ImportTest, KeepsPermissionBitsAndSymbolicLinks) {
 #ifdef _WIN32
   GTEST_SKIP() << "Windows has neither permission bits nor, for a user under Wine, symbolic links";
 #endif
-  fs::permissions(image_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-  const std::string link = dir_.file("link.nes");
-  fs::create_symlink("image.nes", link);
+  fs::permissions(imagePath, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  const std::string link = dir.file("link.nes");
+  fs::create_symlink("thornvale.nes", link);
 
   ASSERT_TRUE(importScript(link, editedDump({{0, u"MOPLE"}}), false).ok());
   EXPECT_TRUE(fs::is_symlink(link));
-  EXPECT_EQ(ReadText(catalogue()[0].offset, image_, 5, "Table2"), u"MOPLE");
-  EXPECT_EQ(fs::status(image_).permissions(),
+  EXPECT_EQ(ReadText(catalogue()[0].offset, imagePath, 5, "Table2"), u"MOPLE");
+  EXPECT_EQ(fs::status(imagePath).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 }
 
@@ -167,20 +164,20 @@ TEST_F(ImportTest, AFailedWriteLeavesTheImageIntact) {
   {
     // No temporary file can be made in a read-only folder.
     test::ObeyPermissions obey;
-    fs::permissions(dir_.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_THROW((void)importScript(image_, script, false), FileError);
-    fs::permissions(dir_.path(), fs::perms::owner_all);
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_THROW((void)importScript(imagePath, script, false), FileError);
+    fs::permissions(dir.path(), fs::perms::owner_all);
   }
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
 #endif
   if (!test::FileSizeLimit::available()) GTEST_SKIP() << "no per-process file size limit on this system";
   {
     // The copy runs out of disk halfway.
-    test::FileSizeLimit full(original_.size() / 2);
-    EXPECT_THROW((void)importScript(image_, script, false), FileError);
+    test::FileSizeLimit full(image.size() / 2);
+    EXPECT_THROW((void)importScript(imagePath, script, false), FileError);
   }
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
 }
 
@@ -189,28 +186,28 @@ TEST_F(ImportTest, RefusesAnImageThatASaveCouldNotWriteEither) {
   {
     // A writable folder would let a rename replace a read-only image.
     test::ObeyPermissions obey;
-    fs::permissions(image_, fs::perms::owner_read);
-    EXPECT_THROW((void)importScript(image_, script, false), FileError);
-    fs::permissions(image_, fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(imagePath, fs::perms::owner_read);
+    EXPECT_THROW((void)importScript(imagePath, script, false), FileError);
+    fs::permissions(imagePath, fs::perms::owner_read | fs::perms::owner_write);
   }
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
 
-  const std::string other = dir_.file("other-name.nes");
-  fs::create_hard_link(image_, other);
-  EXPECT_THROW((void)importScript(image_, script, false), FileError);
-  EXPECT_EQ(test::readBytes(image_), original_);
-  EXPECT_TRUE(fs::equivalent(image_, other));
+  const std::string other = dir.file("other-name.nes");
+  fs::create_hard_link(imagePath, other);
+  EXPECT_THROW((void)importScript(imagePath, script, false), FileError);
+  EXPECT_EQ(test::readBytes(imagePath), image);
+  EXPECT_TRUE(fs::equivalent(imagePath, other));
 }
 
 TEST_F(ImportTest, AShortImageIsRefusedWhereATextWouldLieOutsideIt) {
   const std::string script = editedDump({{32, u"GOLD OLD ROADS"}});
-  const test::Bytes shortImage(original_.begin(), original_.begin() + 0x3C370);
-  test::writeBytes(image_, shortImage);
-  const ImportReport report = importScript(image_, script, false);
+  const test::Bytes shortImage(image.begin(), image.begin() + 0x3C370);
+  test::writeBytes(imagePath, shortImage);
+  const ImportReport report = importScript(imagePath, script, false);
   ASSERT_EQ(report.failures.size(), 1u);
   EXPECT_EQ(report.failures[0].position, 32);
-  EXPECT_EQ(test::readBytes(image_), shortImage);
+  EXPECT_EQ(test::readBytes(imagePath), shortImage);
 }
 
 }  // namespace

@@ -6,20 +6,16 @@
 #include "codec/Format.h"
 #include "codec/Utf.h"
 #include "sample/SampleImage.h"
+#include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale::cli {
 namespace {
 
-class ScriptFormatTest : public ::testing::Test {
- protected:
-  test::TempDir dir_;
-  std::string image_ = dir_.file("image.nes");
-  void SetUp() override { test::writeSampleImage(image_); }
-};
+using ScriptFormatTest = test::SampleImageFixture;
 
 TEST_F(ScriptFormatTest, DumpShowsEveryEntryAsTheEditorListsIt) {
-  const std::vector<ScriptRow> rows = readImageRows(image_);
+  const std::vector<ScriptRow> rows = readImageRows(imagePath);
   const std::string script = formatScript(rows);
   EXPECT_TRUE(script.starts_with("position\toffset\tlength\tsave_length\ttable\ttext\n"));
   EXPECT_NE(script.find("\n27\t0x33067\t2\t1\tTable3\tQ2\n"), std::string::npos);
@@ -37,7 +33,7 @@ TEST_F(ScriptFormatTest, DumpShowsEveryEntryAsTheEditorListsIt) {
 }
 
 TEST_F(ScriptFormatTest, JsonHasTheSameFields) {
-  const std::vector<ScriptRow> rows = readImageRows(image_);
+  const std::vector<ScriptRow> rows = readImageRows(imagePath);
   const auto json = nlohmann::json::parse(formatJson(rows));
   ASSERT_EQ(json.size(), kCatalogueSize);
   for (std::size_t i = 0; i < kCatalogueSize; ++i) {

@@ -1,7 +1,8 @@
+#include "ui/commands/comdlg.h"
+
 #include <gtest/gtest.h>
 
 #include "tests/support/CannedDialogs.h"
-#include "ui/commands/comdlg.h"
 #include "ui/qt/DialogsBridge.h"
 
 namespace thornvale {
@@ -15,15 +16,14 @@ struct FilterCase {
 class QtFilterTest : public ::testing::TestWithParam<FilterCase> {};
 
 TEST_P(QtFilterTest, TurnsBarPairsIntoQtFilters) {
-  EXPECT_EQ(DialogsBridge::qtFilter(comdlg::fileTypes(GetParam().common)),
-            QString::fromUtf8(GetParam().qt));
+  EXPECT_EQ(DialogsBridge::qtFilter(comdlg::fileTypes(GetParam().common)), QString::fromUtf8(GetParam().qt));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Filters, QtFilterTest,
-    ::testing::Values(FilterCase{"nes (*.nes) | *.nes", "nes (*.nes)"},
-                      FilterCase{"nes|*.nes", "nes (*.nes)"},
-                      FilterCase{"Images (*.nes)|*.nes|All files|*", "Images (*.nes);;All files (*)"}));
+INSTANTIATE_TEST_SUITE_P(Filters, QtFilterTest,
+                         ::testing::Values(FilterCase{"nes (*.nes) | *.nes", "nes (*.nes)"},
+                                           FilterCase{"nes|*.nes", "nes (*.nes)"},
+                                           FilterCase{"Images (*.nes)|*.nes|All files|*",
+                                                      "Images (*.nes);;All files (*)"}));
 
 // The open dialog of the commands, asked through the Qt seam: UTF-8 paths both ways.
 TEST(ComdlgTest, ShowOpenPassesItsPropertiesAndACancelEmptiesFileName) {

@@ -1,3 +1,5 @@
+#include "ui/qt/mainfrm.h"
+
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -7,18 +9,19 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
-
 #include <filesystem>
 #include <initializer_list>
 
 #include "catalogue/Catalogue.h"
-#include "tests/support/EditorFixture.h"
-#include "sample/SampleImage.h"
 #include "catalogue/SaveCheck.h"
-#include "ui/qt/mainfrm.h"
+#include "sample/SampleImage.h"
+#include "tests/support/EditorFixture.h"
+#include "ui/qt/Twips.h"
 
 namespace thornvale {
 namespace {
@@ -45,22 +48,6 @@ class MainWindowTest : public test::EditorFixture {
   QString index() { return control<QLineEdit>("txtindex")->text(); }
   QString length() { return control<QLineEdit>("txtlength")->text(); }
   QAction* misc() { return control<QAction>("mnumisc"); }
-
-  void expectOneError(const QString& text) {
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-    EXPECT_EQ(dialogs.messages[0].text, text);
-  }
-  // A file error names the file and says why, in the system's words.
-  void expectFileError(const std::string& path, const char* reason) {
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-    EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-    EXPECT_TRUE(dialogs.messages[0].text.contains(qpath(path))) << dialogs.messages[0].text.toStdString();
-    EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8(reason)))
-        << dialogs.messages[0].text.toStdString();
-  }
 };
 
 TEST_F(MainWindowTest, StartsWithItsCaptionMenusAndEmptyControls) {
@@ -109,35 +96,30 @@ TEST_F(MainWindowTest, StartsWithItsCaptionMenusAndEmptyControls) {
 }
 
 TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
-  const qreal dpiX = window.screen()->logicalDotsPerInchX();
-  const qreal dpiY = window.screen()->logicalDotsPerInchY();
-  const auto rect = [&](int left, int top, int width, int height) {
-    return QRect(qRound(left * dpiX / 1440), qRound(top * dpiY / 1440), qRound(width * dpiX / 1440),
-                 qRound(height * dpiY / 1440));
-  };
+  const Twips twips(window.screen());
   struct Place {
     const char* name;
     QRect twips;
   };
   const Place places[] = {
-      {"txtlst", {0, 0, 6735, 3180}},     {"txtedit", {40, 3240, 6255, 285}},
+      {"txtlst", {0, 0, 6735, 3180}},       {"txtedit", {40, 3240, 6255, 285}},
       {"txtindex", {6360, 3240, 375, 285}}, {"cmdsave", {2520, 3960, 1695, 375}},
       {"Label1", {1680, 3600, 3495, 255}},  {"txtlength", {6360, 3600, 375, 285}},
   };
   for (const Place& place : places) {
     EXPECT_EQ(control<QWidget>(place.name)->geometry(),
-              rect(place.twips.x(), place.twips.y(), place.twips.width(), place.twips.height()))
+              twips.rect(place.twips.x(), place.twips.y(), place.twips.width(), place.twips.height()))
         << place.name;
   }
   test::expectCaptionsFit(window.centralWidget());
-  if (dpiX == 96) {
+  if (window.screen()->logicalDotsPerInchX() == 96) {
     EXPECT_EQ(control<QWidget>("txtlst")->size(), QSize(449, 212));
   }
 
-  // The client area below the menu bar: its size and its place on the screen never change.
+  // The client area below the menu bar: its size never changes; for its place on the screen,
+  // see StartsAtItsPlaceOrWhollyOnTheScreen.
   QWidget* client = window.centralWidget();
-  EXPECT_EQ(client->size(), rect(0, 0, 6750, 4395).size());
-  EXPECT_EQ(client->mapToGlobal(QPoint(0, 0)), rect(4515, 3615, 0, 0).topLeft());
+  EXPECT_EQ(client->size(), twips.size(6750, 4395));
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
   EXPECT_TRUE(window.windowFlags().testFlag(Qt::WindowCloseButtonHint));
   EXPECT_FALSE(window.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
@@ -156,7 +138,7 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrder) {
 TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   // Two texts of our own where the list order is not the file order.
   image = withBytes(image, 82217, {0xF0, 0xEC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8});  // "OLD CROW"
-  image = withBytes(image, 208968, {0xF8, 0xF9, 0xE0, 0xE8, 0xE4, 0x7F});            // "STAGE9"
+  image = withBytes(image, 208968, {0xF8, 0xF9, 0xE0, 0xE8, 0xE4, 0x7F});             // "STAGE9"
   test::writeBytes(imagePath, image);
 
   QMenuBar* bar = window.menuBar();
@@ -262,6 +244,8 @@ TEST_F(MainWindowTest, AnEmptyLineKeepsItsPlaceAndShowsZero) {
   EXPECT_EQ(length(), QStringLiteral("0"));
 }
 
+const QString kWrongLength = QString::fromUtf8(kWrongLengthMessage.data(), kWrongLengthMessage.size());
+
 struct RefusalCase {
   const char* name;
   int position;
@@ -281,14 +265,12 @@ TEST_P(SaveRefusalTest, ShowsWhyAndLeavesTheFileAndTheWindowAsTheyWere) {
   ASSERT_EQ(edit()->text(), text);
 
   clickSave();
-  expectOneError(refusal.message);
+  dialogs.expectOneError(refusal.message);
   EXPECT_EQ(test::readBytes(imagePath), image);
   EXPECT_EQ(edit()->text(), text);
   EXPECT_EQ(selectedRow(), refusal.position);
   EXPECT_EQ(lines(), sampleLines());
 }
-
-const QString kWrongLength = QString::fromUtf8(kWrongLengthMessage.data(), kWrongLengthMessage.size());
 
 INSTANTIATE_TEST_SUITE_P(
     Refusals, SaveRefusalTest,
@@ -298,12 +280,13 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"Empty", 14, [] { return QString(); }, kWrongLength},
         RefusalCase{"EntryTwentySevenAsRead", 27, [] { return sample(27); }, kWrongLength},
         RefusalCase{"WrongLengthBeforeCharacters", 0, [] { return QStringLiteral("abcdefghij"); },
-                kWrongLength},
-        RefusalCase{"SmallLettersInTableTwo", 0,
-                [] { return QStringLiteral("a\u00e9") + sample(0).mid(2); },
-                QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"a\", \"\u00e9\". Nothing was saved.")},
+                    kWrongLength},
+        RefusalCase{"SmallLettersInTableTwo", 0, [] { return QStringLiteral("a\u00e9") + sample(0).mid(2); },
+                    QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"a\", "
+                                   "\"\u00e9\". Nothing was saved.")},
         RefusalCase{"DigitInTableOne", 33, [] { return QStringLiteral("7") + sample(33).mid(1); },
-                QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"7\". Nothing was saved.")}),
+                    QStringLiteral("Cannot save Text, these characters cannot be stored in this text: \"7\". "
+                                   "Nothing was saved.")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct Accepted {
@@ -340,22 +323,39 @@ TEST_P(SaveTest, WritesOnlyTheEntrysBytes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Saves, SaveTest,
-    ::testing::Values(
-        // Read as two bytes, saved as one: the second byte is never written.
-        Accepted{"EntryTwentySevenOneCharacter", 27, [] { return QStringLiteral("Q"); }, 208999, {0xEE},
-                 27, [] { return QStringLiteral("Q") + sample(27).mid(1); }},
-        Accepted{"EntrySixtyFourLastByteIsSixtyFivesFirst", 64,
-                 [] { return sample(64).chopped(1) + QLatin1Char('Z'); }, 222321, {0xC9}, 65,
-                 [] { return QStringLiteral("Z") + sample(65).mid(1); }},
-        Accepted{"EntrySixtyFiveFirstByteIsSixtyFoursLast", 65,
-                 [] { return QStringLiteral("Q") + sample(65).mid(1); }, 222321, {0xC0}, 64,
-                 [] { return sample(64).chopped(1) + QLatin1Char('Q'); }},
-        Accepted{"TableFourText", 31, [] { return QStringLiteral("STAR LORD YES!"); }, 246621,
-                 {0x83, 0x89, 0x80, 0x82, 0xFC, 0x8B, 0x8E, 0x82, 0x87, 0xFC, 0x8D, 0x84, 0x83, 0x9B},
-                 -1, nullptr}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Saves, SaveTest,
+                         ::testing::Values(
+                             // Read as two bytes, saved as one: the second byte is never written.
+                             Accepted{"EntryTwentySevenOneCharacter",
+                                      27,
+                                      [] { return QStringLiteral("Q"); },
+                                      208999,
+                                      {0xEE},
+                                      27,
+                                      [] { return QStringLiteral("Q") + sample(27).mid(1); }},
+                             Accepted{"EntrySixtyFourLastByteIsSixtyFivesFirst",
+                                      64,
+                                      [] { return sample(64).chopped(1) + QLatin1Char('Z'); },
+                                      222321,
+                                      {0xC9},
+                                      65,
+                                      [] { return QStringLiteral("Z") + sample(65).mid(1); }},
+                             Accepted{"EntrySixtyFiveFirstByteIsSixtyFoursLast",
+                                      65,
+                                      [] { return QStringLiteral("Q") + sample(65).mid(1); },
+                                      222321,
+                                      {0xC0},
+                                      64,
+                                      [] { return sample(64).chopped(1) + QLatin1Char('Q'); }},
+                             Accepted{"TableFourText",
+                                      31,
+                                      [] { return QStringLiteral("STAR LORD YES!"); },
+                                      246621,
+                                      {0x83, 0x89, 0x80, 0x82, 0xFC, 0x8B, 0x8E, 0x82, 0x87, 0xFC, 0x8D, 0x84,
+                                       0x83, 0x9B},
+                                      -1,
+                                      nullptr}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // Open reads every text before it changes anything, and no failure ends the program.
 struct OpenFailure {
@@ -372,7 +372,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   test::ObeyPermissions obey;
 
   open(bad);
-  expectFileError(bad, GetParam().reason);
+  dialogs.expectOneFileError(bad, GetParam().reason);
   EXPECT_TRUE(lines().isEmpty());
   EXPECT_FALSE(misc()->isEnabled());
   EXPECT_EQ(window.comdlg.FileName, "");
@@ -381,7 +381,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   open(imagePath);
   clickLine(3);
   open(bad);
-  expectFileError(bad, GetParam().reason);
+  dialogs.expectOneFileError(bad, GetParam().reason);
   EXPECT_EQ(lines(), sampleLines());
   EXPECT_TRUE(misc()->isEnabled());
   EXPECT_EQ(window.comdlg.FileName, imagePath);
@@ -398,23 +398,22 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, OpenFailureTest,
-    ::testing::Values(
-        OpenFailure{"MissingFile", [](const test::TempDir& d) { return d.file("missing.nes"); },
-                    "No such file or directory"},
-        OpenFailure{"Directory",
-                    [](const test::TempDir& d) {
-                      std::filesystem::create_directory(d.file("folder.nes"));
-                      return d.file("folder.nes");
-                    },
-                    "Is a directory"},
-        OpenFailure{"UnreadableFile",
-                    [](const test::TempDir& d) {
-                      const std::string path = d.file("locked.nes");
-                      test::writeSampleImage(path);
-                      std::filesystem::permissions(path, std::filesystem::perms::none);
-                      return path;
-                    },
-                    "Permission denied"}),
+    ::testing::Values(OpenFailure{"MissingFile", [](const test::TempDir& d) { return d.file("missing.nes"); },
+                                  "No such file or directory"},
+                      OpenFailure{"Directory",
+                                  [](const test::TempDir& d) {
+                                    std::filesystem::create_directory(d.file("folder.nes"));
+                                    return d.file("folder.nes");
+                                  },
+                                  "Is a directory"},
+                      OpenFailure{"UnreadableFile",
+                                  [](const test::TempDir& d) {
+                                    const std::string path = d.file("locked.nes");
+                                    test::writeSampleImage(path);
+                                    std::filesystem::permissions(path, std::filesystem::perms::none);
+                                    return path;
+                                  },
+                                  "Permission denied"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
@@ -442,7 +441,8 @@ TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
   retype(QStringLiteral("MAD CROW"));
   clickSave();
   EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(test::readBytes(other), withBytes(image, 82217, {0xBA, 0xBC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
+  EXPECT_EQ(test::readBytes(other),
+            withBytes(image, 82217, {0xBA, 0xBC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
@@ -465,7 +465,7 @@ TEST_P(SaveFailureTest, ShowsTheErrorAndWritesNothing) {
   test::ObeyPermissions obey;
 
   clickSave();
-  expectFileError(imagePath, GetParam().reason);
+  dialogs.expectOneFileError(imagePath, GetParam().reason);
   if (GetParam().fileRemains) {
     EXPECT_EQ(test::readBytes(imagePath), image);
   } else {
@@ -487,27 +487,29 @@ TEST_P(SaveFailureTest, ShowsTheErrorAndWritesNothing) {
   EXPECT_EQ(test::readBytes(fresh), withBytes(image, 81995, {0xBA, 0xBC, 0xD8, 0xD9, 0xDA}));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Failures, SaveFailureTest,
-    ::testing::Values(
-        SaveFailure{"VanishedAfterOpen", [](const std::string& path) { std::filesystem::remove(path); },
-                    "No such file or directory", false},
-        SaveFailure{"ReadOnlyFile",
-                    [](const std::string& path) {
-                      std::filesystem::permissions(path, std::filesystem::perms::owner_read |
-                                                             std::filesystem::perms::group_read |
-                                                             std::filesystem::perms::others_read);
-                    },
-                    "Permission denied", true}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Failures, SaveFailureTest,
+                         ::testing::Values(SaveFailure{"VanishedAfterOpen",
+                                                       [](const std::string& path) {
+                                                         std::filesystem::remove(path);
+                                                       },
+                                                       "No such file or directory", false},
+                                           SaveFailure{"ReadOnlyFile",
+                                                       [](const std::string& path) {
+                                                         std::filesystem::permissions(
+                                                             path, std::filesystem::perms::owner_read |
+                                                                       std::filesystem::perms::group_read |
+                                                                       std::filesystem::perms::others_read);
+                                                       },
+                                                       "Permission denied", true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   control<QAction>("mnuabout")->trigger();
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("About"));
   EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::None);
-  EXPECT_FALSE(dialogs.messages[0].text.isEmpty());
-  EXPECT_FALSE(dialogs.messages[0].text.contains(QLatin1Char('\n')));
+  EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Thornvale Text Editor " THORNVALE_VERSION
+                                                     ", made by the Thornvale editor team. MIT licence."));
 
   open(imagePath);
   clickLine(0);
@@ -516,6 +518,152 @@ TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+// Once a line is selected, one stays selected until the next Open, whatever the user clicks or
+// presses; a save always has its line.
+TEST_F(MainWindowTest, ALineOnceSelectedStaysSelectedUntilTheNextOpen) {
+  open(imagePath);
+  auto* list = control<QListWidget>("txtlst");
+  clickLine(0);
+  const QPoint line0 = list->visualItemRect(list->item(0)).center();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier, line0);
+  EXPECT_EQ(selectedRow(), 0);
+  // Space also searches for a line beginning with a blank, so Ctrl+Space may move the selection,
+  // but never takes it away.
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+  EXPECT_NE(selectedRow(), -1);
+  EXPECT_EQ(selectedRow(), list->currentRow());
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    list->visualItemRect(list->item(2)).center());
+  EXPECT_EQ(selectedRow(), 2);
+  EXPECT_EQ(edit()->text(), sample(2));
+
+  retype(QStringLiteral("X"));
+  clickSave();
+  dialogs.expectOneError(kWrongLength);
+  EXPECT_EQ(test::readBytes(imagePath), image);
+
+  open(imagePath);
+  EXPECT_EQ(selectedRow(), -1);
+}
+
+// After an Open no line is current: the first Down selects line 0, and the list shows its top,
+// also when the focus comes back to it from the open dialog.
+TEST_F(MainWindowTest, AfterAnOpenTheFirstDownSelectsTheFirstLine) {
+  auto* list = control<QListWidget>("txtlst");
+  for (int before : {-1, 66}) {
+    open(imagePath);
+    if (before >= 0) {
+      clickLine(before);
+      ASSERT_GT(list->verticalScrollBar()->value(), 0);
+      open(imagePath);
+    }
+    EXPECT_EQ(list->currentRow(), -1) << before;
+    EXPECT_EQ(list->verticalScrollBar()->value(), 0) << before;
+    edit()->setFocus(Qt::ActiveWindowFocusReason);
+    list->setFocus(Qt::ActiveWindowFocusReason);
+    QTest::keyClick(list, Qt::Key_Down);
+    EXPECT_EQ(selectedRow(), 0) << before;
+    EXPECT_EQ(edit()->text(), sample(0)) << before;
+  }
+  // The other keys that move the selection go where they go from the top.
+  const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Up, 0}, {Qt::Key_Home, 0}, {Qt::Key_End, 69}};
+  for (const auto& [key, row] : keys) {
+    open(imagePath);
+    QTest::keyClick(list, key);
+    EXPECT_EQ(selectedRow(), row) << key;
+  }
+}
+
+// Enter and keypad Enter press the focused button; in the edit box they do nothing, since the
+// button is neither default nor cancel. A wrong length shows that the button was pressed.
+TEST_F(MainWindowTest, EnterPressesTheFocusedButtonOnly) {
+  open(imagePath);
+  clickLine(0);
+  retype(QStringLiteral("X"));
+  auto* save = control<QPushButton>("cmdsave");
+  const std::pair<Qt::Key, Qt::KeyboardModifiers> enters[] = {{Qt::Key_Return, Qt::NoModifier},
+                                                              {Qt::Key_Enter, Qt::KeypadModifier}};
+  for (const auto& [key, modifiers] : enters) {
+    dialogs.messages.clear();
+    QTest::keyClick(edit(), key, modifiers);
+    EXPECT_TRUE(dialogs.messages.empty()) << key;
+    save->setFocus();
+    QTest::keyClick(save, key, modifiers);
+    dialogs.expectOneError(kWrongLength);
+  }
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+// The lengths are the user's only guide to the rule of the save: greyed, but legible, in a light
+// and in a dark palette.
+TEST_F(MainWindowTest, TheLengthBoxesAreGreyedButLegible) {
+  open(imagePath);
+  clickLine(5);
+  const QPalette light = QApplication::palette();
+  // A dark palette as desktops make them, whose disabled digits read at about 2.4 to 1.
+  QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::Base, QColor(0x2a, 0x2a, 0x2a));
+  dark.setColor(QPalette::Text, QColor(0xe0, 0xe0, 0xe0));
+  dark.setColor(QPalette::WindowText, QColor(0xe0, 0xe0, 0xe0));
+  dark.setColor(QPalette::Disabled, QPalette::Base, QColor(0x35, 0x35, 0x35));
+  dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x6f, 0x6f, 0x6f));
+  for (const auto& [name, palette] : {std::pair{"light", light}, std::pair{"dark", dark}}) {
+    QApplication::setPalette(palette);
+    QCoreApplication::processEvents();
+    for (const char* box : {"txtindex", "txtlength"}) {
+      auto* lengthBox = control<QLineEdit>(box);
+      EXPECT_FALSE(lengthBox->isEnabled());
+      EXPECT_EQ(lengthBox->focusPolicy(), Qt::NoFocus);
+      EXPECT_EQ(lengthBox->text(), QStringLiteral("8"));
+      EXPECT_GE(test::textContrast(lengthBox), 4.5) << name << " " << box;
+    }
+  }
+  QApplication::setPalette(light);
+}
+
+TEST_F(MainWindowTest, ControlsWithoutACaptionHaveAnAccessibleName) {
+  const std::pair<const char*, const char*> names[] = {
+      {"txtlst", "Texts"},
+      {"txtedit", "Text"},
+      {"txtindex", "Stored length"},
+      {"txtlength", "Current length"},
+  };
+  for (const auto& [control, name] : names) {
+    test::expectAccessibleName(this->control<QWidget>(control), QString::fromUtf8(name));
+  }
+}
+
+// The fixed start place where the window fits the screen; where it does not, as little a move
+// as keeps it whole on the screen. The second half runs in the small-screen run of these tests.
+TEST_F(MainWindowTest, StartsAtItsPlaceOrWhollyOnTheScreen) {
+  const QRect available = window.screen()->availableGeometry();
+  const Twips twips(window.screen());
+  const QRect frame = window.frameGeometry();
+  EXPECT_TRUE(available.contains(frame))
+      << "frame " << frame.x() << "," << frame.y() << " " << frame.width() << "x" << frame.height();
+  const QPoint fixed = twips.point(4515, 3615);
+  const QPoint client = window.centralWidget()->mapToGlobal(QPoint(0, 0));
+  const QRect fixedFrame = frame.translated(fixed - client);
+  if (available.contains(fixedFrame)) {
+    EXPECT_EQ(client, fixed);
+  } else {
+    // Moved no further than it takes: an edge that had to move now touches the screen's edge.
+    if (fixedFrame.bottom() > available.bottom()) {
+      EXPECT_EQ(frame.bottom(), available.bottom());
+    }
+    if (fixedFrame.right() > available.right()) {
+      EXPECT_EQ(frame.right(), available.right());
+    }
+    if (fixedFrame.right() <= available.right()) {
+      EXPECT_EQ(client.x(), fixed.x());
+    }
+    if (fixedFrame.bottom() <= available.bottom()) {
+      EXPECT_EQ(client.y(), fixed.y());
+    }
+  }
 }
 
 }  // namespace

@@ -1,21 +1,26 @@
+#include "ui/qt/miscfrm.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
-
 #include <filesystem>
 #include <optional>
+#include <string_view>
 
-#include "tests/support/EditorFixture.h"
 #include "catalogue/MiscData.h"
+#include "tests/support/EditorFixture.h"
 #include "ui/commands/MiscCommands.h"
-#include "ui/qt/miscfrm.h"
+#include "ui/qt/Twips.h"
 
 namespace thornvale {
 namespace {
@@ -24,9 +29,7 @@ using test::Bytes;
 
 template <class T>
 T* part(miscfrm& form, const char* name) {
-  T* found = form.findChild<T*>(QString::fromLatin1(name));
-  if (found == nullptr) ADD_FAILURE() << "no control named " << name;
-  return found;
+  return test::controlIn<T>(form, name);
 }
 
 void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -50,16 +53,12 @@ class MiscWindowTest : public test::EditorFixture {
 
 TEST_F(MiscWindowTest, HasItsCaptionLayoutAndKeyboardOrder) {
   open(imagePath);
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Misc Data Editor"));
     EXPECT_TRUE(form.isModal());
-    const qreal dpiX = form.screen()->logicalDotsPerInchX();
-    const qreal dpiY = form.screen()->logicalDotsPerInchY();
-    const auto rect = [&](QRect t) {
-      return QRect(qRound(t.x() * dpiX / 1440), qRound(t.y() * dpiY / 1440),
-                   qRound(t.width() * dpiX / 1440), qRound(t.height() * dpiY / 1440));
-    };
-    EXPECT_EQ(form.size(), rect({0, 0, 8070, 4755}).size());
+    const Twips twips(form.screen());
+    const auto rect = [&](QRect t) { return twips.rect(t.x(), t.y(), t.width(), t.height()); };
+    EXPECT_EQ(form.size(), twips.size(8070, 4755));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_FALSE(form.windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
@@ -102,8 +101,9 @@ TEST_F(MiscWindowTest, HasItsCaptionLayoutAndKeyboardOrder) {
     QApplication::setActiveWindow(&form);
     EXPECT_EQ(form.focusWidget(), part<QWidget>(form, "cmdsave"));
     // The two options are one group and so one stop of the keyboard order, as option buttons
-    // are on every desktop; the arrow keys move between them.
-    for (const char* next : {"cmdcancel", "opdebuge", "Text1", "cmdsave"}) {
+    // are on every desktop, at the selected one ("Disabled" in the sample); the arrow keys move
+    // between them.
+    for (const char* next : {"cmdcancel", "opdebugd", "Text1", "cmdsave"}) {
       QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
       EXPECT_EQ(form.focusWidget(), part<QWidget>(form, next)) << next;
     }
@@ -111,8 +111,7 @@ TEST_F(MiscWindowTest, HasItsCaptionLayoutAndKeyboardOrder) {
     EXPECT_EQ(QApplication::activeModalWidget(), &form);
     click(part<QPushButton>(form, "cmdcancel"));
   });
-  EXPECT_TRUE(result.shown);
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
 }
 
 struct Shown {
@@ -130,7 +129,7 @@ class MiscShowTest : public MiscWindowTest, public ::testing::WithParamInterface
 
 TEST_P(MiscShowTest, ShowsBothBytesAndCancelWritesNothing) {
   openWith(GetParam().debugMenu, GetParam().hitCount);
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     EXPECT_EQ(part<QRadioButton>(form, "opdebuge")->isChecked(), GetParam().enabled);
     EXPECT_EQ(part<QRadioButton>(form, "opdebugd")->isChecked(), GetParam().disabled);
     EXPECT_EQ(part<QLineEdit>(form, "Text1")->text(), QString::fromLatin1(GetParam().hits));
@@ -138,8 +137,7 @@ TEST_P(MiscShowTest, ShowsBothBytesAndCancelWritesNothing) {
     retypeBox(part<QLineEdit>(form, "Text1"), QStringLiteral("77"));
     click(part<QPushButton>(form, "cmdcancel"));
   });
-  EXPECT_TRUE(result.shown);
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
   EXPECT_EQ(test::readBytes(imagePath), image);
   EXPECT_TRUE(dialogs.messages.empty());
 
@@ -172,13 +170,12 @@ class MiscSaveTest : public MiscWindowTest, public ::testing::WithParamInterface
 
 TEST_P(MiscSaveTest, WritesBothValuesAndCloses) {
   openWith(GetParam().debugBefore, 3);
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     if (GetParam().choose != nullptr) click(part<QRadioButton>(form, GetParam().choose));
     retypeBox(part<QLineEdit>(form, "Text1"), QString::fromLatin1(GetParam().hits));
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_TRUE(result.shown);
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
   EXPECT_TRUE(dialogs.messages.empty());
   Bytes expected = image;
   expected[kDebugMenuOffset] = GetParam().debugAfter;
@@ -186,19 +183,19 @@ TEST_P(MiscSaveTest, WritesBothValuesAndCloses) {
   EXPECT_EQ(test::readBytes(imagePath), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Saves, MiscSaveTest,
-    ::testing::Values(Saved{"EnableAndMoreHits", 0x35, "opdebuge", "200", 0xCC, 200},
-                      Saved{"DisableWithBlanksAround", 0xCC, "opdebugd", " 7 ", 0x35, 7},
-                      Saved{"KeepsAnUndefinedDebugByte", 0x00, nullptr, "255", 0x00, 255},
-                      Saved{"ZeroHits", 0x35, nullptr, "0", 0x35, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Saves, MiscSaveTest,
+                         ::testing::Values(Saved{"EnableAndMoreHits", 0x35, "opdebuge", "200", 0xCC, 200},
+                                           Saved{"DisableWithBlanksAround", 0xCC, "opdebugd", " 7 ", 0x35, 7},
+                                           Saved{"KeepsAnUndefinedDebugByte", 0x00, nullptr, "255", 0x00,
+                                                 255},
+                                           Saved{"ZeroHits", 0x35, nullptr, "0", 0x35, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 class MiscRefusalTest : public MiscWindowTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(MiscRefusalTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
   openWith(0x35, 3);
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     click(part<QRadioButton>(form, "opdebuge"));
     retypeBox(part<QLineEdit>(form, "Text1"), QString::fromUtf8(GetParam()));
     click(part<QPushButton>(form, "cmdsave"));
@@ -206,12 +203,8 @@ TEST_P(MiscRefusalTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
     EXPECT_EQ(test::readBytes(imagePath), image);
     click(part<QPushButton>(form, "cmdcancel"));
   });
-  EXPECT_TRUE(result.shown);
-  EXPECT_FALSE(result.leftOpen);
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-  EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-  EXPECT_EQ(dialogs.messages[0].text, QString::fromStdString(hitCountRefusal().message));
+  EXPECT_FALSE(leftOpen);
+  dialogs.expectOneError(QString::fromStdString(hitCountRefusal().message));
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
@@ -226,40 +219,38 @@ TEST_F(MiscWindowTest, ShowsNothingForBytesPastTheEndAndNeverWritesThere) {
   test::writeBytes(imagePath, shortImage);
   open(imagePath);
 
-  MiscResult result = showMisc([&](miscfrm& form) {
+  bool leftOpen = showMisc([&](miscfrm& form) {
     EXPECT_FALSE(part<QRadioButton>(form, "opdebuge")->isChecked());
     EXPECT_FALSE(part<QRadioButton>(form, "opdebugd")->isChecked());
     EXPECT_EQ(part<QLineEdit>(form, "Text1")->text(), QStringLiteral("3"));
     retypeBox(part<QLineEdit>(form, "Text1"), QStringLiteral("9"));
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
   shortImage[kHitCountOffset] = 9;
   EXPECT_EQ(test::readBytes(imagePath), shortImage);
 
   // Asking for the debug menu all the same is refused by the file, and nothing is written.
-  result = showMisc([&](miscfrm& form) {
+  leftOpen = showMisc([&](miscfrm& form) {
     click(part<QRadioButton>(form, "opdebuge"));
     retypeBox(part<QLineEdit>(form, "Text1"), QStringLiteral("4"));
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_TRUE(result.leftOpen);
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-  EXPECT_TRUE(dialogs.messages[0].text.contains(test::qpath(imagePath)));
+  EXPECT_TRUE(leftOpen);
+  dialogs.expectOneFileError(imagePath, "");
   EXPECT_EQ(test::readBytes(imagePath), shortImage);
 
   // Shorter still: both boxes empty, and an empty hit count is no reason to refuse.
   dialogs.messages.clear();
   const Bytes tiny(kHitCountOffset, 0x07);
   test::writeBytes(imagePath, tiny);
-  result = showMisc([&](miscfrm& form) {
+  leftOpen = showMisc([&](miscfrm& form) {
     EXPECT_EQ(part<QLineEdit>(form, "Text1")->text(), QString());
     EXPECT_FALSE(part<QRadioButton>(form, "opdebuge")->isChecked());
     EXPECT_FALSE(part<QRadioButton>(form, "opdebugd")->isChecked());
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_FALSE(result.leftOpen);
+  EXPECT_FALSE(leftOpen);
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(test::readBytes(imagePath), tiny);
 }
@@ -277,27 +268,21 @@ TEST_P(MiscLoadFailureTest, ShowsTheErrorInsteadOfTheWindow) {
   open(imagePath);
   GetParam().spoil(imagePath);
   test::ObeyPermissions obey;
-  const MiscResult result = showMisc([](miscfrm&) {});
-  EXPECT_FALSE(result.shown);
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("Error"));
-  EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Stop);
-  EXPECT_TRUE(dialogs.messages[0].text.contains(test::qpath(imagePath)));
-  EXPECT_TRUE(dialogs.messages[0].text.contains(QString::fromUtf8(GetParam().reason)));
+  expectMiscNotShown();
+  dialogs.expectOneFileError(imagePath, GetParam().reason);
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(lines().size(), 70);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, MiscLoadFailureTest,
-    ::testing::Values(
-        LoadFailure{"Vanished", [](const std::string& path) { std::filesystem::remove(path); },
-                    "No such file or directory"},
-        LoadFailure{"Unreadable",
-                    [](const std::string& path) {
-                      std::filesystem::permissions(path, std::filesystem::perms::none);
-                    },
-                    "Permission denied"}),
+    ::testing::Values(LoadFailure{"Vanished", [](const std::string& path) { std::filesystem::remove(path); },
+                                  "No such file or directory"},
+                      LoadFailure{"Unreadable",
+                                  [](const std::string& path) {
+                                    std::filesystem::permissions(path, std::filesystem::perms::none);
+                                  },
+                                  "Permission denied"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A file that cannot be written: the window stays, nothing changes.
@@ -305,14 +290,133 @@ TEST_F(MiscWindowTest, ShowsAWriteErrorAndStaysOpen) {
   openWith(0x35, 3);
   std::filesystem::permissions(imagePath, std::filesystem::perms::owner_read);
   test::ObeyPermissions obey;
-  const MiscResult result = showMisc([&](miscfrm& form) {
+  const bool leftOpen = showMisc([&](miscfrm& form) {
     click(part<QRadioButton>(form, "opdebuge"));
     click(part<QPushButton>(form, "cmdsave"));
   });
-  EXPECT_TRUE(result.leftOpen);
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_TRUE(dialogs.messages[0].text.contains(QStringLiteral("Permission denied")));
+  EXPECT_TRUE(leftOpen);
+  dialogs.expectOneFileError(imagePath, "Permission denied");
   EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+// The frame's caption stands in its line, and the row of controls lies inside the frame, clear
+// of the line, with each option's circle whole; the small-screen and twice-the-scale runs of
+// these tests check the same.
+TEST_F(MiscWindowTest, TheFramesCaptionIsInItsLineAndTheRowClearOfIt) {
+  open(imagePath);
+  showMisc([&](miscfrm& form) {
+    auto* frame = part<QGroupBox>(form, "Frame1");
+    const QImage image = frame->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal ratio = image.devicePixelRatio();
+    const QRgb background = image.pixel(image.width() / 2, image.height() / 2);
+    const auto differs = [&](int x, int y) {
+      const QRgb p = image.pixel(x, y);
+      return std::abs(qRed(p) - qRed(background)) + std::abs(qGreen(p) - qGreen(background)) +
+                 std::abs(qBlue(p) - qBlue(background)) >
+             30;
+    };
+    // The top line, found at the right, where no caption is.
+    int line = 0;
+    while (line < image.height() / 2 && !differs(image.width() - qRound(10 * ratio), line)) ++line;
+    ASSERT_LT(line, image.height() / 2) << "no frame line";
+
+    // The caption, at the left, reaches above and below the line, and the line stops for it.
+    const int captionRight = qRound(frame->fontMetrics().horizontalAdvance(frame->title()) * ratio);
+    bool above = false;
+    bool below = false;
+    int gaps = 0;
+    const int rowTop = qRound(part<QWidget>(form, "lbldebug")->y() * ratio);
+    for (int x = qRound(6 * ratio); x < captionRight; ++x) {
+      for (int y = 0; y < std::min(rowTop, line + qRound(20 * ratio)); ++y) {
+        if (!differs(x, y)) continue;
+        above = above || y < line - 1;
+        below = below || y > line + 1;
+      }
+      if (!differs(x, line)) ++gaps;
+    }
+    EXPECT_TRUE(above && below) << "the caption is not in the frame's line " << line;
+    EXPECT_GT(gaps, 0) << "the line runs through the caption";
+
+    for (const char* name : {"lbldebug", "opdebuge", "opdebugd", "Label1", "Text1"}) {
+      const QRect place = part<QWidget>(form, name)->geometry();
+      EXPECT_GT(place.top() * ratio, line + 1) << name << " is not clear of the line";
+      EXPECT_TRUE(frame->rect().adjusted(2, 2, -2, -2).contains(place)) << name;
+    }
+    for (const char* name : {"opdebuge", "opdebugd"}) {
+      auto* option = part<QRadioButton>(form, name);
+      QStyleOptionButton look;
+      look.initFrom(option);
+      const QRect circle = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &look, option);
+      EXPECT_TRUE(option->rect().contains(circle)) << name << " has its circle cut off";
+    }
+  });
+}
+
+// Tab reaches the selected option button, whichever it is; with none selected, the first.
+TEST_F(MiscWindowTest, TabReachesTheSelectedOption) {
+  const std::pair<std::uint8_t, const char*> cases[] = {
+      {kDebugMenuDisabled, "opdebugd"}, {kDebugMenuEnabled, "opdebuge"}, {0x00, "opdebuge"}};
+  for (const auto& [byte, stop] : cases) {
+    openWith(byte, 3);
+    showMisc([&](miscfrm& form) {
+      QApplication::setActiveWindow(&form);
+      part<QWidget>(form, "cmdcancel")->setFocus(Qt::TabFocusReason);
+      QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, stop)) << int{byte};
+      QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, "Text1")) << int{byte};
+      QTest::keyClick(form.focusWidget(), Qt::Key_Backtab);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, stop)) << int{byte};
+      // With one selected, an arrow key selects the other, and the Tab stop goes with it.
+      if (byte == 0x00) return;
+      const bool first = std::string_view(stop) == "opdebuge";
+      const char* other = first ? "opdebugd" : "opdebuge";
+      QTest::keyClick(form.focusWidget(), first ? Qt::Key_Right : Qt::Key_Left);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, other)) << int{byte};
+      EXPECT_TRUE(part<QRadioButton>(form, other)->isChecked()) << int{byte};
+      QTest::keyClick(form.focusWidget(), Qt::Key_Tab);
+      QTest::keyClick(form.focusWidget(), Qt::Key_Backtab);
+      EXPECT_EQ(form.focusWidget(), part<QWidget>(form, other)) << int{byte};
+    });
+  }
+}
+
+// Enter presses the focused button; in the hit-count box it does nothing.
+TEST_F(MiscWindowTest, EnterPressesTheFocusedButton) {
+  for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+    const Qt::KeyboardModifiers modifiers = key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    openWith(kDebugMenuDisabled, 3);
+    const bool leftOpen = showMisc([&](miscfrm& form) {
+      auto* hits = part<QLineEdit>(form, "Text1");
+      retypeBox(hits, QStringLiteral("9"));
+      QTest::keyClick(hits, key, modifiers);
+      EXPECT_TRUE(form.isVisible());
+      auto* cancel = part<QPushButton>(form, "cmdcancel");
+      cancel->setFocus();
+      QTest::keyClick(cancel, key, modifiers);
+      EXPECT_FALSE(form.isVisible());
+    });
+    EXPECT_FALSE(leftOpen);
+    EXPECT_EQ(test::readBytes(imagePath), image);
+
+    showMisc([&](miscfrm& form) {
+      retypeBox(part<QLineEdit>(form, "Text1"), QStringLiteral("9"));
+      auto* save = part<QPushButton>(form, "cmdsave");
+      save->setFocus();
+      QTest::keyClick(save, key, modifiers);
+      EXPECT_FALSE(form.isVisible());
+    });
+    Bytes expected = image;
+    expected[kHitCountOffset] = 9;
+    EXPECT_EQ(test::readBytes(imagePath), expected);
+  }
+}
+
+TEST_F(MiscWindowTest, TheHitCountBoxHasAnAccessibleName) {
+  open(imagePath);
+  showMisc([&](miscfrm& form) {
+    test::expectAccessibleName(part<QWidget>(form, "Text1"), QStringLiteral("Hits to kill a Grumkin"));
+  });
 }
 
 }  // namespace

@@ -34,6 +34,7 @@
 #include "codec/GetTexts.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/Process.h"
+#include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale {
@@ -83,15 +84,11 @@ std::string readTextAt(const std::string& image, int position) {
   return std::string(text.begin(), text.end());
 }
 
-class ReliabilityTest : public ::testing::Test {
+class ReliabilityTest : public test::SampleImageFixture {
  protected:
-  test::TempDir dir_;
-  std::string image_ = dir_.file("image.nes");
-  test::Bytes original_ = test::writeSampleImage(image_);
-
   std::vector<std::string> folder() const {
     std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(dir_.path())) names.push_back(item.path().filename());
+    for (const auto& item : fs::directory_iterator(dir.path())) names.push_back(item.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -116,39 +113,40 @@ const FaultCase kWriteFaults[] = {
 };
 
 TEST_F(ReliabilityTest, AFailingSaveOrMiscWritePutsBackWhatItWrote) {
-  const FileState before = FileState::of(image_);
+  const FileState before = FileState::of(imagePath);
   for (const FaultCase& c : kWriteFaults) {
     SCOPED_TRACE(c.name);
     if (c.nth == 1) {
       const Fault fault(c.call, c.nth, c.kind, c.error);
       const CatalogueEntry& e = *catalogueEntry(50);
-      EXPECT_THROW(WriteText(e.offset, image_, std::u16string(87, u'a'), e.saveLength, e.tableName), FileError);
+      EXPECT_THROW(WriteText(e.offset, imagePath, std::u16string(87, u'a'), e.saveLength, e.tableName),
+                   FileError);
     }
-    EXPECT_TRUE(FileState::of(image_).sameFileAs(before));
+    EXPECT_TRUE(FileState::of(imagePath).sameFileAs(before));
     try {
       const Fault fault(c.call, c.nth, c.kind, c.error);
-      WriteMiscData(image_, {kDebugMenuEnabled, 9});
+      WriteMiscData(imagePath, {kDebugMenuEnabled, 9});
       ADD_FAILURE() << "no failure";
     } catch (const FileError& e) {
       EXPECT_NE(std::string(e.what()).find(std::strerror(c.error)), std::string::npos) << e.what();
       EXPECT_NE(std::string(e.what()).find("put back"), std::string::npos) << e.what();
       EXPECT_FALSE(e.fileChanged());
     }
-    EXPECT_TRUE(FileState::of(image_).sameFileAs(before));
+    EXPECT_TRUE(FileState::of(imagePath).sameFileAs(before));
   }
-  EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"});
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
 }
 
 TEST_F(ReliabilityTest, AFailingImportOrPatchChangesNothingAndLeavesNothing) {
-  const std::string script = editedDump(image_, {{0, u"MOPLE"}});
-  const std::string patch = dir_.file("out.ips");
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string patch = dir.file("out.ips");
   test::writeBytes(patch, {'o', 'l', 'd'});
-  const std::string edited = dir_.file("edited.nes");
-  test::Bytes editedBytes = original_;
+  const std::string edited = dir.file("edited.nes");
+  test::Bytes editedBytes = image;
   editedBytes[100] ^= 1;
   test::writeBytes(edited, editedBytes);
 
-  const FileState image = FileState::of(image_);
+  const FileState imageState = FileState::of(imagePath);
   const FileState oldPatch = FileState::of(patch);
   const FaultCase cases[] = {
       {"WriteNoSpace", SystemCall::Write, 1, Fault::Kind::Error, ENOSPC},
@@ -161,15 +159,15 @@ TEST_F(ReliabilityTest, AFailingImportOrPatchChangesNothingAndLeavesNothing) {
     SCOPED_TRACE(c.name);
     {
       const Fault fault(c.call, c.nth, c.kind, c.error);
-      EXPECT_THROW((void)cli::importScript(image_, script, false), FileError);
+      EXPECT_THROW((void)cli::importScript(imagePath, script, false), FileError);
     }
-    EXPECT_TRUE(FileState::of(image_).sameFileAs(image));
+    EXPECT_TRUE(FileState::of(imagePath).sameFileAs(imageState));
     {
       const Fault fault(c.call, c.nth, c.kind, c.error);
-      EXPECT_THROW((void)cli::writePatchFile(image_, edited, patch, cli::PatchFormat::Ips), FileError);
+      EXPECT_THROW((void)cli::writePatchFile(imagePath, edited, patch, cli::PatchFormat::Ips), FileError);
     }
     EXPECT_TRUE(FileState::of(patch).sameFileAs(oldPatch));
-    EXPECT_EQ(folder(), (std::vector<std::string>{"edited.nes", "image.nes", "out.ips"}));
+    EXPECT_EQ(folder(), (std::vector<std::string>{"edited.nes", "out.ips", "thornvale.nes"}));
   }
 }
 
@@ -192,52 +190,53 @@ bool killedAt(SystemCall call, int nth, const std::function<void()>& work) {
 }
 
 TEST_F(ReliabilityTest, AnImportKilledAtAnyStepLeavesTheOldImageOrTheNewAndNothingBeside) {
-  const std::string script = editedDump(image_, {{0, u"MOPLE"}, {66, std::u16string(87, u'z')}});
-  const auto import = [&] { (void)cli::importScript(image_, script, false); };
-  test::writeBytes(dir_.file("scratch.nes"), original_);
-  (void)cli::importScript(dir_.file("scratch.nes"), script, false);
-  const test::Bytes edited = test::readBytes(dir_.file("scratch.nes"));
-  fs::remove(dir_.file("scratch.nes"));
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}, {66, std::u16string(87, u'z')}});
+  const auto import = [&] { (void)cli::importScript(imagePath, script, false); };
+  test::writeBytes(dir.file("scratch.nes"), image);
+  (void)cli::importScript(dir.file("scratch.nes"), script, false);
+  const test::Bytes edited = test::readBytes(dir.file("scratch.nes"));
+  fs::remove(dir.file("scratch.nes"));
 
   int kills = 0;
   for (SystemCall call : {SystemCall::Write, SystemCall::Fsync, SystemCall::Linkat, SystemCall::Renameat}) {
     for (int nth = 1;; ++nth) {
-      test::writeBytes(image_, original_);
+      test::writeBytes(imagePath, image);
       if (!killedAt(call, nth, import)) break;
       ++kills;
-      const test::Bytes now = test::readBytes(image_);
-      EXPECT_TRUE(now == original_ || now == edited) << "call " << static_cast<int>(call) << " #" << nth;
+      const test::Bytes now = test::readBytes(imagePath);
+      EXPECT_TRUE(now == image || now == edited) << "call " << static_cast<int>(call) << " #" << nth;
       // A kill between naming the new image and renaming it may leave that name; the next
       // replacement in the folder removes it, which this import shows.
-      ASSERT_TRUE(cli::importScript(image_, editedDump(image_, {{1, u"TIGRE"}}), false).ok());
-      EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"}) << "call " << static_cast<int>(call) << " #" << nth;
+      ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{1, u"TIGRE"}}), false).ok());
+      EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"})
+          << "call " << static_cast<int>(call) << " #" << nth;
     }
   }
   EXPECT_GE(kills, 5);
 }
 
 TEST_F(ReliabilityTest, SignalsDuringImportsLeaveTheOldImageOrTheNewAndNothingBeside) {
-  const std::string script = editedDump(image_, {{0, u"MOPLE"}});
-  test::writeBytes(dir_.file("scratch.nes"), original_);
-  (void)cli::importScript(dir_.file("scratch.nes"), script, false);
-  const test::Bytes edited = test::readBytes(dir_.file("scratch.nes"));
-  fs::remove(dir_.file("scratch.nes"));
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  test::writeBytes(dir.file("scratch.nes"), image);
+  (void)cli::importScript(dir.file("scratch.nes"), script, false);
+  const test::Bytes edited = test::readBytes(dir.file("scratch.nes"));
+  fs::remove(dir.file("scratch.nes"));
 
   std::mt19937 random(7);
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
     for (int round = 0; round < 8; ++round) {
-      test::writeBytes(image_, original_);
-      test::RunningProcess import({THORNVALE_TEXT, "import", image_, "-"}, script, true);
+      test::writeBytes(imagePath, image);
+      test::RunningProcess import({THORNVALE_TEXT, "import", imagePath, "-"}, script, true);
       std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
       import.signal(signal);
       const test::ProcessOutcome outcome = import.wait();
-      const test::Bytes now = test::readBytes(image_);
-      EXPECT_TRUE(now == original_ || now == edited) << signal;
+      const test::Bytes now = test::readBytes(imagePath);
+      EXPECT_TRUE(now == image || now == edited) << signal;
       if (outcome.status == 0) {
         EXPECT_EQ(now, edited);
       }
       if (signal != SIGKILL) {
-        EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"}) << signal;
+        EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"}) << signal;
       }
     }
   }
@@ -247,31 +246,31 @@ TEST_F(ReliabilityTest, SignalsDuringImportsLeaveTheOldImageOrTheNewAndNothingBe
 
 TEST_F(ReliabilityTest, TwoImportsStartedTogetherBothLand) {
   for (int round = 0; round < 10; ++round) {
-    test::writeBytes(image_, original_);
+    test::writeBytes(imagePath, image);
     const std::string first = partialScript({{0, u"MOPLE"}});
     const std::string partial = partialScript({{1, u"TIGRE"}});
-    test::RunningProcess a({THORNVALE_TEXT, "import", image_, "-"}, first, true);
-    test::RunningProcess b({THORNVALE_TEXT, "import", image_, "-"}, partial, true);
+    test::RunningProcess a({THORNVALE_TEXT, "import", imagePath, "-"}, first, true);
+    test::RunningProcess b({THORNVALE_TEXT, "import", imagePath, "-"}, partial, true);
     EXPECT_EQ(a.wait().status, 0);
     EXPECT_EQ(b.wait().status, 0);
-    EXPECT_EQ(readTextAt(image_, 0), "MOPLE") << round;
-    EXPECT_EQ(readTextAt(image_, 1), "TIGRE") << round;
+    EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE") << round;
+    EXPECT_EQ(readTextAt(imagePath, 1), "TIGRE") << round;
   }
-  EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"});
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
 }
 
 TEST_F(ReliabilityTest, ASetDuringAnImportComesBeforeOrAfterItNeverLost) {
   std::mt19937 random(11);
   const std::string script = partialScript({{66, std::u16string(87, u'z')}});
   for (int round = 0; round < 15; ++round) {
-    test::writeBytes(image_, original_);
-    test::RunningProcess import({THORNVALE_TEXT, "import", image_, "-"}, script, true);
+    test::writeBytes(imagePath, image);
+    test::RunningProcess import({THORNVALE_TEXT, "import", imagePath, "-"}, script, true);
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
-    test::RunningProcess set({THORNVALE_TEXT, "set", image_, "0", "MOPLE"}, {}, true);
+    test::RunningProcess set({THORNVALE_TEXT, "set", imagePath, "0", "MOPLE"}, {}, true);
     EXPECT_EQ(set.wait().status, 0);
     EXPECT_EQ(import.wait().status, 0);
-    EXPECT_EQ(readTextAt(image_, 0), "MOPLE") << round;
-    EXPECT_EQ(readTextAt(image_, 66), std::string(87, 'z')) << round;
+    EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE") << round;
+    EXPECT_EQ(readTextAt(imagePath, 66), std::string(87, 'z')) << round;
   }
 }
 
@@ -315,92 +314,92 @@ class LockHolder {
 
 TEST_F(ReliabilityTest, AWriterWaitsForTheLockAndRefusesWhenItCannotHaveIt) {
   {
-    const LockHolder writer(image_, File::Lock::Exclusive);
+    const LockHolder writer(imagePath, File::Lock::Exclusive);
     for (File::Access access : {File::Access::Read, File::Access::Write}) {
       try {
-        (void)openImage(image_, access, std::chrono::milliseconds(200));
+        (void)openImage(imagePath, access, std::chrono::milliseconds(200));
         ADD_FAILURE() << "the lock was had twice";
       } catch (const FileError& e) {
         EXPECT_NE(e.reason().find("another program is writing the image"), std::string::npos) << e.what();
-        EXPECT_EQ(e.path(), image_);
+        EXPECT_EQ(e.path(), imagePath);
       }
     }
   }
   {
     // Readers share: a reader waits for no other reader.
-    const LockHolder reader(image_, File::Lock::Shared);
-    EXPECT_EQ(readTextAt(image_, 0), "MAPLE");
-    EXPECT_THROW((void)openImage(image_, File::Access::Write, std::chrono::milliseconds(100)), FileError);
+    const LockHolder reader(imagePath, File::Lock::Shared);
+    EXPECT_EQ(readTextAt(imagePath, 0), "MAPLE");
+    EXPECT_THROW((void)openImage(imagePath, File::Access::Write, std::chrono::milliseconds(100)), FileError);
   }
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 TEST_F(ReliabilityTest, TheRealProgramRefusesAfterTenSecondsWithAnImageChangeNowhere) {
-  const LockHolder writer(image_, File::Lock::Exclusive);
+  const LockHolder writer(imagePath, File::Lock::Exclusive);
   const auto start = std::chrono::steady_clock::now();
-  const test::ProcessOutcome set = test::runProcess({THORNVALE_TEXT, "set", image_, "0", "MOPLE"});
+  const test::ProcessOutcome set = test::runProcess({THORNVALE_TEXT, "set", imagePath, "0", "MOPLE"});
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(set.status, cli::kExitRefused);
   EXPECT_NE(set.err.find("another program is writing the image"), std::string::npos) << set.err;
   EXPECT_GE(waited, std::chrono::seconds(9));
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 TEST_F(ReliabilityTest, AWriterThatWaitedWritesIntoTheFileThatReplacedTheImage) {
   // The holder replaces the image while the writer waits; the writer must follow the path.
-  const std::string replacement = dir_.file("new.nes");
-  test::Bytes newer = original_;
+  const std::string replacement = dir.file("new.nes");
+  test::Bytes newer = image;
   newer[kHitCountOffset] = 42;
   test::writeBytes(replacement, newer);
   const pid_t child = ::fork();
   if (child == 0) {
-    File file = File::openExisting(image_, File::Access::Write);
+    File file = File::openExisting(imagePath, File::Access::Write);
     if (!file.tryLock(File::Lock::Exclusive, std::chrono::seconds(5))) ::_exit(1);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    ::rename(replacement.c_str(), image_.c_str());
+    ::rename(replacement.c_str(), imagePath.c_str());
     ::_exit(0);
   }
   std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  WriteText(catalogueEntry(0)->offset, image_, u"MOPLE", 5, "Table2");
+  WriteText(catalogueEntry(0)->offset, imagePath, u"MOPLE", 5, "Table2");
   int status = 0;
   ::waitpid(child, &status, 0);
-  EXPECT_EQ(readTextAt(image_, 0), "MOPLE");
-  EXPECT_EQ(ReadMiscData(image_).hitCount, 42);
+  EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
+  EXPECT_EQ(ReadMiscData(imagePath).hitCount, 42);
 }
 
 // ---- The file stays the user's ------------------------------------------------------------------
 
 TEST_F(ReliabilityTest, AnImportKeepsOwnerGroupModeAclAndExtendedAttributes) {
   ASSERT_EQ(::geteuid(), 0u) << "giving files away needs root";
-  ASSERT_EQ(::chown(image_.c_str(), 4321, 4322), 0);
-  ASSERT_EQ(::chmod(image_.c_str(), 0640), 0);
-  ASSERT_EQ(::setxattr(image_.c_str(), "user.origin", "dump 1", 6, 0), 0);
+  ASSERT_EQ(::chown(imagePath.c_str(), 4321, 4322), 0);
+  ASSERT_EQ(::chmod(imagePath.c_str(), 0640), 0);
+  ASSERT_EQ(::setxattr(imagePath.c_str(), "user.origin", "dump 1", 6, 0), 0);
   // A named user's entry with write permission; its mask is the mode's group bits.
-  const std::uint32_t acl[] = {2, 0x0006'0001, 0xFFFFFFFF, 0x0006'0002, 1001, 0x0004'0004,
+  const std::uint32_t acl[] = {2,          0x0006'0001, 0xFFFFFFFF, 0x0006'0002, 1001,      0x0004'0004,
                                0xFFFFFFFF, 0x0004'0010, 0xFFFFFFFF, 0x0000'0020, 0xFFFFFFFF};
-  const bool acls = ::setxattr(image_.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
+  const bool acls = ::setxattr(imagePath.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0;
   struct stat before {};
-  ::stat(image_.c_str(), &before);
+  ::stat(imagePath.c_str(), &before);
   std::vector<char> aclBefore(256);
   aclBefore.resize(static_cast<std::size_t>(
-      std::max<ssize_t>(0, ::getxattr(image_.c_str(), "system.posix_acl_access", aclBefore.data(), 256))));
+      std::max<ssize_t>(0, ::getxattr(imagePath.c_str(), "system.posix_acl_access", aclBefore.data(), 256))));
 
-  ASSERT_TRUE(cli::importScript(image_, editedDump(image_, {{0, u"MOPLE"}}), false).ok());
+  ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{0, u"MOPLE"}}), false).ok());
   struct stat after {};
-  ::stat(image_.c_str(), &after);
+  ::stat(imagePath.c_str(), &after);
   EXPECT_EQ(after.st_uid, 4321u);
   EXPECT_EQ(after.st_gid, 4322u);
   EXPECT_EQ(after.st_mode, before.st_mode);
   char origin[16] = {};
-  EXPECT_EQ(::getxattr(image_.c_str(), "user.origin", origin, sizeof origin), 6);
+  EXPECT_EQ(::getxattr(imagePath.c_str(), "user.origin", origin, sizeof origin), 6);
   EXPECT_STREQ(origin, "dump 1");
   if (acls) {
     std::vector<char> aclAfter(256);
-    aclAfter.resize(static_cast<std::size_t>(
-        std::max<ssize_t>(0, ::getxattr(image_.c_str(), "system.posix_acl_access", aclAfter.data(), 256))));
+    aclAfter.resize(static_cast<std::size_t>(std::max<ssize_t>(
+        0, ::getxattr(imagePath.c_str(), "system.posix_acl_access", aclAfter.data(), 256))));
     EXPECT_EQ(aclAfter, aclBefore);
   }
-  EXPECT_EQ(readTextAt(image_, 0), "MOPLE");
+  EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
 }
 
 // In a child that is user 4321, a member of the image's group 4322 but not its owner.
@@ -418,15 +417,15 @@ int asGroupMember(const std::function<int()>& work) {
 
 TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
   ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
-  ASSERT_EQ(::chmod(dir_.path().c_str(), 0777), 0);
-  ASSERT_EQ(::chown(image_.c_str(), 1234, 4322), 0);
-  ASSERT_EQ(::chmod(image_.c_str(), 0664), 0);
-  const FileState before = FileState::of(image_);
-  const std::string script = editedDump(image_, {{0, u"MOPLE"}});
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  ASSERT_EQ(::chown(imagePath.c_str(), 1234, 4322), 0);
+  ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
+  const FileState before = FileState::of(imagePath);
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
 
   EXPECT_EQ(asGroupMember([&] {
               try {
-                (void)cli::importScript(image_, script, false);
+                (void)cli::importScript(imagePath, script, false);
                 return 1;
               } catch (const FileError& e) {
                 const std::string what = e.what();
@@ -437,24 +436,24 @@ TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
               }
             }),
             0);
-  EXPECT_TRUE(FileState::of(image_).sameFileAs(before));
-  EXPECT_EQ(folder(), std::vector<std::string>{"image.nes"});
+  EXPECT_TRUE(FileState::of(imagePath).sameFileAs(before));
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
 
   EXPECT_EQ(asGroupMember([&] {
-              WriteText(catalogueEntry(0)->offset, image_, u"MOPLE", 5, "Table2");
+              WriteText(catalogueEntry(0)->offset, imagePath, u"MOPLE", 5, "Table2");
               return 0;
             }),
             0);
-  const FileState after = FileState::of(image_);
+  const FileState after = FileState::of(imagePath);
   EXPECT_EQ(after.uid, 1234u);
   EXPECT_EQ(after.gid, 4322u);
   EXPECT_EQ(after.mode, before.mode);
-  EXPECT_EQ(readTextAt(image_, 0), "MOPLE");
+  EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
 }
 
 TEST_F(ReliabilityTest, AnyNameTheFileSystemAllowsWorks) {
-  const std::string name = dir_.file(std::string(250, 'n') + ".nes");
-  fs::rename(image_, name);
+  const std::string name = dir.file(std::string(250, 'n') + ".nes");
+  fs::rename(imagePath, name);
   ASSERT_TRUE(cli::importScript(name, editedDump(name, {{0, u"MOPLE"}}), false).ok());
   EXPECT_EQ(readTextAt(name, 0), "MOPLE");
   EXPECT_EQ(folder().size(), 1u);
@@ -463,16 +462,16 @@ TEST_F(ReliabilityTest, AnyNameTheFileSystemAllowsWorks) {
 // ---- Only regular files, never a hang ----------------------------------------------------------
 
 TEST_F(ReliabilityTest, OddFilesAreRefusedAtOnce) {
-  const std::string fifo = dir_.file("fifo.nes");
+  const std::string fifo = dir.file("fifo.nes");
   ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  const std::string socketPath = dir_.file("socket.nes");
+  const std::string socketPath = dir.file("socket.nes");
   const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
   const bool haveSocket = ::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
 
-  std::vector<std::string> odd = {fifo, "/dev/null", "/dev/zero", dir_.path().string()};
+  std::vector<std::string> odd = {fifo, "/dev/null", "/dev/zero", dir.path().string()};
   if (haveSocket) odd.push_back(socketPath);
   const auto start = std::chrono::steady_clock::now();
   for (const std::string& path : odd) {
@@ -482,7 +481,8 @@ TEST_F(ReliabilityTest, OddFilesAreRefusedAtOnce) {
     EXPECT_THROW(WriteMiscData(path, {kDebugMenuEnabled, 1}), FileError);
     std::ostringstream out, err;
     std::istringstream in;
-    EXPECT_EQ(cli::runThornvaleText({"import", image_, path}, in, out, err), cli::kExitRefused) << err.str();
+    EXPECT_EQ(cli::runThornvaleText({"import", imagePath, path}, in, out, err), cli::kExitRefused)
+        << err.str();
   }
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
   try {
@@ -491,38 +491,38 @@ TEST_F(ReliabilityTest, OddFilesAreRefusedAtOnce) {
     EXPECT_NE(std::string(e.what()).find("FIFO"), std::string::npos) << e.what();
   }
   ::close(sock);
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 TEST_F(ReliabilityTest, OutputsFollowLinksThroughTheSystemAndRefuseDanglingOnes) {
-  const std::string tables = dir_.file("tables");
+  const std::string tables = dir.file("tables");
   fs::create_directory(tables);
-  const std::string elsewhere = dir_.file("elsewhere.tbl");
+  const std::string elsewhere = dir.file("elsewhere.tbl");
   test::writeBytes(elsewhere, {'x'});
   fs::create_symlink(elsewhere, tables + "/Table1.tbl");
-  fs::create_symlink(dir_.file("nowhere.tbl"), tables + "/Table2.tbl");
+  fs::create_symlink(dir.file("nowhere.tbl"), tables + "/Table2.tbl");
 
   EXPECT_THROW((void)cli::writeTableFiles(tables), FileError);
   EXPECT_TRUE(fs::is_symlink(tables + "/Table2.tbl"));
-  EXPECT_FALSE(fs::exists(dir_.file("nowhere.tbl")));
+  EXPECT_FALSE(fs::exists(dir.file("nowhere.tbl")));
   // The link that names a file stays a link, and the file it names was replaced.
   EXPECT_TRUE(fs::is_symlink(tables + "/Table1.tbl"));
   EXPECT_NE(test::readBytes(elsewhere), test::Bytes{'x'});
 
-  const std::string patchLink = dir_.file("dangling.ips");
-  fs::create_symlink(dir_.file("missing.ips"), patchLink);
-  EXPECT_THROW((void)cli::writePatchFile(image_, image_, patchLink, cli::PatchFormat::Ips), FileError);
+  const std::string patchLink = dir.file("dangling.ips");
+  fs::create_symlink(dir.file("missing.ips"), patchLink);
+  EXPECT_THROW((void)cli::writePatchFile(imagePath, imagePath, patchLink, cli::PatchFormat::Ips), FileError);
   EXPECT_TRUE(fs::is_symlink(patchLink));
-  EXPECT_FALSE(fs::exists(dir_.file("missing.ips")));
+  EXPECT_FALSE(fs::exists(dir.file("missing.ips")));
 }
 
 // ---- Bounded input -------------------------------------------------------------------------------
 
 TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
-  const std::string bigScript = dir_.file("big.tsv");
+  const std::string bigScript = dir.file("big.tsv");
   test::writeBytes(bigScript, test::Bytes((1 << 20) + 1, 'a'));
-  const std::string bigImage = dir_.file("big.nes");
-  test::Bytes big = original_;
+  const std::string bigImage = dir.file("big.nes");
+  test::Bytes big = image;
   big.resize((16 << 20) + 1);
   test::writeBytes(bigImage, big);
 
@@ -532,10 +532,10 @@ TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
     std::string says;
   };
   const Case cases[] = {
-      {{"import", image_, bigScript}, {}, "1 MiB"},
-      {{"import", image_, "-"}, std::string((1 << 20) + 1, 'a'), "1 MiB"},
+      {{"import", imagePath, bigScript}, {}, "1 MiB"},
+      {{"import", imagePath, "-"}, std::string((1 << 20) + 1, 'a'), "1 MiB"},
       {{"dump", bigImage}, {}, "16 MiB"},
-      {{"patch", bigImage, image_, dir_.file("p.bps"), "--format", "bps"}, {}, "16 MiB"},
+      {{"patch", bigImage, imagePath, dir.file("p.bps"), "--format", "bps"}, {}, "16 MiB"},
       {{"import", bigImage, "-"}, "position\toffset\tlength\tsave_length\ttable\ttext\n", "16 MiB"},
   };
   for (const Case& c : cases) {
@@ -544,8 +544,8 @@ TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
     EXPECT_EQ(cli::runThornvaleText(c.args, in, out, err), cli::kExitRefused) << c.args[0];
     EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
   }
-  EXPECT_EQ(test::readBytes(image_), original_);
-  EXPECT_FALSE(fs::exists(dir_.file("p.bps")));
+  EXPECT_EQ(test::readBytes(imagePath), image);
+  EXPECT_FALSE(fs::exists(dir.file("p.bps")));
 }
 
 // ---- Exit statuses that tell the truth -----------------------------------------------------------
@@ -554,67 +554,70 @@ TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThree) {
   const std::string program = THORNVALE_TEXT;
   for (const char* redirect : {">/dev/full", ">&-"}) {
     SCOPED_TRACE(redirect);
-    test::writeBytes(image_, original_);
+    test::writeBytes(imagePath, image);
     const test::ProcessOutcome set = test::runProcess(
-        {"/bin/sh", "-c", "exec \"$0\" set \"$1\" 0 MOPLE " + std::string(redirect), program, image_});
+        {"/bin/sh", "-c", "exec \"$0\" set \"$1\" 0 MOPLE " + std::string(redirect), program, imagePath});
     EXPECT_EQ(set.status, cli::kExitChangedThenFailed) << set.err;
-    EXPECT_EQ(readTextAt(image_, 0), "MOPLE");
+    EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
 
     const test::ProcessOutcome import = test::runProcess(
-        {"/bin/sh", "-c", "exec \"$0\" import \"$1\" - " + std::string(redirect), program, image_},
+        {"/bin/sh", "-c", "exec \"$0\" import \"$1\" - " + std::string(redirect), program, imagePath},
         partialScript({{1, u"TIGRE"}}));
     EXPECT_EQ(import.status, cli::kExitChangedThenFailed) << import.err;
-    EXPECT_EQ(readTextAt(image_, 1), "TIGRE");
+    EXPECT_EQ(readTextAt(imagePath, 1), "TIGRE");
 
     // Nothing to change: a failed report is a plain failure.
-    const test::ProcessOutcome dump =
-        test::runProcess({"/bin/sh", "-c", "exec \"$0\" dump \"$1\" " + std::string(redirect), program, image_});
+    const test::ProcessOutcome dump = test::runProcess(
+        {"/bin/sh", "-c", "exec \"$0\" dump \"$1\" " + std::string(redirect), program, imagePath});
     EXPECT_EQ(dump.status, cli::kExitRefused) << dump.err;
   }
 }
 
 TEST_F(ReliabilityTest, ATextThatBeginsWithADashIsTakenAsTheText) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{THORNVALE_TEXT, "set", image_, "36", "-hank you kindly"},
-        std::vector<std::string>{THORNVALE_TEXT, "set", image_, "36", "--", "-hank you kindly"},
-        std::vector<std::string>{THORNVALE_TEXT, "set", image_, "36", "--help"}}) {
+       {std::vector<std::string>{THORNVALE_TEXT, "set", imagePath, "36", "-hank you kindly"},
+        std::vector<std::string>{THORNVALE_TEXT, "set", imagePath, "36", "--", "-hank you kindly"},
+        std::vector<std::string>{THORNVALE_TEXT, "set", imagePath, "36", "--help"}}) {
     const test::ProcessOutcome outcome = test::runProcess(args);
     EXPECT_EQ(outcome.status, cli::kExitRefused) << args.back() << outcome.out;
     EXPECT_EQ(outcome.out, "");
     EXPECT_NE(outcome.err.find("position 36"), std::string::npos) << outcome.err;
   }
-  EXPECT_EQ(test::runProcess({THORNVALE_TEXT, "set", image_, "36", "Thank you kindly"}).status, 0);
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::runProcess({THORNVALE_TEXT, "set", imagePath, "36", "Thank you kindly"}).status, 0);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 // ---- Descriptors --------------------------------------------------------------------------------
 
 TEST_F(ReliabilityTest, NoFailureLeavesADescriptorOpen) {
-  const std::string fifo = dir_.file("fifo.nes");
+  const std::string fifo = dir.file("fifo.nes");
   ::mkfifo(fifo.c_str(), 0600);
-  const std::string linked = dir_.file("linked.nes");
-  test::writeBytes(linked, original_);
-  fs::create_hard_link(linked, dir_.file("second-name.nes"));
-  const std::string folder = dir_.path().string();
-  const std::string script = editedDump(image_, {{0, u"MOPLE"}});
+  const std::string linked = dir.file("linked.nes");
+  test::writeBytes(linked, image);
+  fs::create_hard_link(linked, dir.file("second-name.nes"));
+  const std::string folder = dir.path().string();
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
   const std::vector<std::pair<const char*, std::function<void()>>> failures = {
       {"read a folder", [&] { (void)ReadText(0, folder, 1, "Table1"); }},
       {"write a folder", [&] { WriteText(0, folder, u"A", 1, "Table1"); }},
       {"read a FIFO", [&] { (void)ReadText(0, fifo, 1, "Table1"); }},
-      {"read nothing", [&] { (void)ReadText(0, dir_.file("missing"), 1, "Table1"); }},
-      {"write past the end", [&] { WriteText(1 << 30, image_, u"A", 1, "Table1"); }},
-      {"a failing write", [&] {
+      {"read nothing", [&] { (void)ReadText(0, dir.file("missing"), 1, "Table1"); }},
+      {"write past the end", [&] { WriteText(1 << 30, imagePath, u"A", 1, "Table1"); }},
+      {"a failing write",
+       [&] {
          const Fault fault(SystemCall::Pwrite, 1, Fault::Kind::Error, ENOSPC);
-         WriteText(0x5337, image_, u"A", 1, "Table1");
+         WriteText(0x5337, imagePath, u"A", 1, "Table1");
        }},
       {"a hard-linked import", [&] { (void)cli::importScript(linked, script, false); }},
-      {"a failing import", [&] {
+      {"a failing import",
+       [&] {
          const Fault fault(SystemCall::Renameat, 1, Fault::Kind::Error, EIO);
-         (void)cli::importScript(image_, script, false);
+         (void)cli::importScript(imagePath, script, false);
        }},
-      {"the lock", [&] {
-         const LockHolder holder(image_, File::Lock::Exclusive);
-         (void)openImage(image_, File::Access::Write, std::chrono::milliseconds(1));
+      {"the lock",
+       [&] {
+         const LockHolder holder(imagePath, File::Lock::Exclusive);
+         (void)openImage(imagePath, File::Access::Write, std::chrono::milliseconds(1));
        }},
   };
   for (const auto& [name, failure] : failures) {
@@ -622,7 +625,7 @@ TEST_F(ReliabilityTest, NoFailureLeavesADescriptorOpen) {
     for (int i = 0; i < 20; ++i) EXPECT_THROW(failure(), FileError) << name;
     EXPECT_EQ(test::openDescriptors(), before) << name;
   }
-  EXPECT_EQ(test::readBytes(image_), original_);
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 }  // namespace

@@ -37,6 +37,20 @@ void refuseUnlessRegular(const std::string& path, const struct stat& st, const c
                   std::string(kindOfFile(st.st_mode)) + ", not a regular file; nothing was read or written");
 }
 
+std::size_t readAllAt(int fd, const std::string& path, std::int64_t offset, std::span<std::uint8_t> out) {
+  std::size_t done = 0;
+  while (done < out.size()) {
+    const ssize_t n = ::pread(fd, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(path, "reading", errno);
+    }
+    if (n == 0) break;  // the end of the file
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
 }  // namespace posix
 
 File::File(std::string path, Handle handle) noexcept : path_(std::move(path)), handle_(handle) {}
@@ -86,18 +100,7 @@ std::int64_t File::size() const {
 }
 
 std::size_t File::readAt(std::int64_t offset, std::span<std::uint8_t> out) const {
-  std::size_t done = 0;
-  while (done < out.size()) {
-    const ssize_t n =
-        ::pread(handle_, out.data() + done, out.size() - done, static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      posix::fail(path_, "reading", errno);
-    }
-    if (n == 0) break;  // the end of the file
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
+  return posix::readAllAt(handle_, path_, offset, out);
 }
 
 void File::writeAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {

@@ -239,16 +239,7 @@ Bytes Replacement::readBack() const {
   struct stat st {};
   if (::fstat(native_->file.fd, &st) != 0) posix::fail(target_, "examining the new content of", errno);
   Bytes bytes(static_cast<std::size_t>(st.st_size));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n =
-        ::pread(native_->file.fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) posix::fail(target_, "reading back the new content of", errno);
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  bytes.resize(done);
+  bytes.resize(posix::readAllAt(native_->file.fd, target_, 0, bytes));
   return bytes;
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
-
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "ui/qt/Dialogs.h"
@@ -28,6 +28,11 @@ class CannedDialogs final : public Dialogs {
   void answerOpen(const QString& path) { openAnswers_.push_back(path); }
 
   void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override;
+
+  // The one message shown so far is an error box with exactly this text.
+  void expectOneError(const QString& text) const;
+  // The one message shown so far is an error box naming the file and the system's reason.
+  void expectOneFileError(const std::string& path, const char* reason) const;
   QString openFile(QWidget* parent, const QString& title, const QString& filter,
                    const QString& initDir) override;
 

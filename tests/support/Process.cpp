@@ -86,7 +86,8 @@ ProcessOutcome RunningProcess::wait() {
   return outcome;
 }
 
-ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input, bool discardOutput) {
+ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input,
+                          bool discardOutput) {
   return RunningProcess(argv, input, discardOutput).wait();
 }
 

@@ -24,6 +24,11 @@ class ScriptedDialogs final : public CommandDialogs {
   void message(const std::string& title, const std::string& text, Icon icon) override;
   std::string openFile(const OpenRequest& request) override;
 
+  // The one message shown so far is an error box with exactly this text.
+  void expectOneError(const std::string& text) const;
+  // The one message shown so far is an error box naming the file and the system's reason.
+  void expectOneFileError(const std::string& path, const std::string& reason) const;
+
   std::vector<Message> messages;
   std::vector<OpenRequest> openRequests;
 

@@ -1,6 +1,7 @@
 #include "ui/commands/CommandDialogs.h"
 
 #include "codec/FileError.h"
+#include "codec/Refusal.h"
 
 namespace thornvale {
 
@@ -9,8 +10,8 @@ void showError(CommandDialogs& dialogs, const FileError& error) {
   dialogs.message("Error", error.what(), CommandDialogs::Icon::Stop);
 }
 
-void showRefusal(CommandDialogs& dialogs, const std::string& text) {
-  dialogs.message("Error", text, CommandDialogs::Icon::Stop);
+void showRefusal(CommandDialogs& dialogs, const Refusal& refusal) {
+  dialogs.message("Error", refusal.message, CommandDialogs::Icon::Stop);
 }
 
 }  // namespace thornvale

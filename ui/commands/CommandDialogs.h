@@ -6,6 +6,7 @@
 namespace thornvale {
 
 class FileError;
+struct Refusal;
 
 // The modal questions that the window commands ask, without a toolkit: each front end answers
 // them with its own message boxes and open dialog, and tests answer them from a script.
@@ -39,6 +40,6 @@ class CommandDialogs {
 void showError(CommandDialogs& dialogs, const FileError& error);
 
 // How a command says no to what the user asked of it, also under "Error".
-void showRefusal(CommandDialogs& dialogs, const std::string& text);
+void showRefusal(CommandDialogs& dialogs, const Refusal& refusal);
 
 }  // namespace thornvale

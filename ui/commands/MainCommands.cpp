@@ -14,12 +14,10 @@ std::string captionFor(int major, int minor) {
 std::string caption() { return captionFor(THORNVALE_VERSION_MAJOR, THORNVALE_VERSION_MINOR); }
 
 std::string aboutText() {
-  return "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team.";
+  return "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team. MIT licence.";
 }
 
-void showAbout(CommandDialogs& dialogs) {
-  dialogs.message("About", aboutText(), CommandDialogs::Icon::None);
-}
+void showAbout(CommandDialogs& dialogs) { dialogs.message("About", aboutText(), CommandDialogs::Icon::None); }
 
 std::optional<std::vector<std::u16string>> openImage(CommandDialogs& dialogs, comdlg& dialog,
                                                      const std::string& programFolder) {
@@ -52,7 +50,7 @@ SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int 
   const CatalogueEntry* entry = catalogueEntry(position);
   if (entry == nullptr) return SaveOutcome::NothingSelected;
   if (const std::optional<Refusal> refusal = checkSave(*entry, text)) {
-    showRefusal(dialogs, refusal->message);
+    showRefusal(dialogs, *refusal);
     return SaveOutcome::Refused;
   }
   try {

@@ -29,8 +29,7 @@ inline constexpr std::string_view kOpenFilter = "nes (*.nes) | *.nes";
 // changes. Returns them in list order, FileName then naming the image. After a cancel or a
 // failure (shown, with path and reason) it returns nothing and FileName is as it was: the list
 // still shows that image, and a save must still go to it.
-[[nodiscard]] std::optional<std::vector<std::u16string>> openImage(CommandDialogs& dialogs,
-                                                                   comdlg& dialog,
+[[nodiscard]] std::optional<std::vector<std::u16string>> openImage(CommandDialogs& dialogs, comdlg& dialog,
                                                                    const std::string& programFolder);
 
 enum class SaveOutcome { NothingSelected, Refused, Failed, Written };

@@ -25,8 +25,8 @@ MiscShown showMisc(const MiscData& loaded) {
   return shown;
 }
 
-bool saveMisc(CommandDialogs& dialogs, const std::string& imageName, const MiscData& loaded,
-              DebugMenu chosen, std::u16string_view hitCount) {
+bool saveMisc(CommandDialogs& dialogs, const std::string& imageName, const MiscData& loaded, DebugMenu chosen,
+              std::u16string_view hitCount) {
   MiscData values;
   if (chosen == DebugMenu::Disabled) values.debugMenu = kDebugMenuDisabled;
   if (chosen == DebugMenu::Enabled) values.debugMenu = kDebugMenuEnabled;
@@ -36,7 +36,7 @@ bool saveMisc(CommandDialogs& dialogs, const std::string& imageName, const MiscD
   if (loaded.hitCount || !blank(hitCount)) {
     values.hitCount = parseHitCount(hitCount);
     if (!values.hitCount) {
-      showRefusal(dialogs, hitCountRefusal().message);
+      showRefusal(dialogs, hitCountRefusal());
       return false;
     }
   }

@@ -26,7 +26,7 @@ struct MiscShown {
 // Save: writes the option chosen (Unknown: neither, which leaves the byte alone) and the hit
 // count typed. True when the window may close; false after a refusal or a file failure, which
 // it shows, having written nothing.
-[[nodiscard]] bool saveMisc(CommandDialogs& dialogs, const std::string& imageName,
-                            const MiscData& loaded, DebugMenu chosen, std::u16string_view hitCount);
+[[nodiscard]] bool saveMisc(CommandDialogs& dialogs, const std::string& imageName, const MiscData& loaded,
+                            DebugMenu chosen, std::u16string_view hitCount);
 
 }  // namespace thornvale

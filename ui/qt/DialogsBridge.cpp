@@ -12,8 +12,8 @@ void DialogsBridge::message(const std::string& title, const std::string& text, I
 }
 
 std::string DialogsBridge::openFile(const OpenRequest& request) {
-  return corePath(dialogs_.openFile(parent_, QString::fromStdString(request.title),
-                                    qtFilter(request.types), qtPath(request.initialFolder)));
+  return corePath(dialogs_.openFile(parent_, QString::fromStdString(request.title), qtFilter(request.types),
+                                    qtPath(request.initialFolder)));
 }
 
 QString DialogsBridge::qtFilter(const std::vector<FileType>& types) {
@@ -22,9 +22,8 @@ QString DialogsBridge::qtFilter(const std::vector<FileType>& types) {
     const QString description = QString::fromStdString(type.description);
     // Qt takes the patterns from the parentheses at the end of the description.
     const QString inParentheses = QLatin1Char('(') + QString::fromStdString(type.pattern) + QLatin1Char(')');
-    filters.append(description.endsWith(inParentheses)
-                       ? description
-                       : description + QLatin1Char(' ') + inParentheses);
+    filters.append(description.endsWith(inParentheses) ? description
+                                                       : description + QLatin1Char(' ') + inParentheses);
   }
   return filters.join(QStringLiteral(";;"));
 }

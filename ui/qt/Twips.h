@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QRect>
 #include <QSize>
+#include <QString>
+#include <QWidget>
 
 class QScreen;
 
@@ -26,5 +28,13 @@ class Twips {
   qreal dpiX_;
   qreal dpiY_;
 };
+
+// A control of the fixed layout: its name, by which tests find it, and its place in pixels.
+template <class Control>
+Control* place(Control* control, const char* name, const QRect& where) {
+  control->setObjectName(QString::fromLatin1(name));
+  control->setGeometry(where);
+  return control;
+}
 
 }  // namespace thornvale

@@ -9,19 +9,23 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
 
 #include "ui/commands/MainCommands.h"
+#include "ui/qt/CommandButton.h"
 #include "ui/qt/Dialogs.h"
 #include "ui/qt/FitFont.h"
+#include "ui/qt/LengthBox.h"
 #include "ui/qt/Twips.h"
 #include "ui/qt/miscfrm.h"
 
 namespace thornvale {
 
 mainfrm::mainfrm(Dialogs& dialogs, QWidget* parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                      Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       dialogs_(dialogs, this),
       comdlg(dialogs_) {
   setObjectName(QStringLiteral("mainfrm"));
@@ -35,6 +39,7 @@ mainfrm::mainfrm(Dialogs& dialogs, QWidget* parent)
   layout()->activate();
   // The client area, below the menu bar, starts at the same place of the screen every time.
   setGeometry(QRect(twips.point(4515, 3615) - centralWidget()->pos(), size()));
+  keepOnScreen();
   txtlst->setFocus();
 
   Form_Load();
@@ -47,39 +52,33 @@ void mainfrm::buildControls() {
   client->setFixedSize(twips.size(6750, 4395));
   setCentralWidget(client);
 
-  txtlst = new QListWidget(client);
-  txtlst->setObjectName(QStringLiteral("txtlst"));
-  txtlst->setGeometry(twips.rect(0, 0, 6735, 3180));
+  txtlst = place(new ListBox(client), "txtlst", twips.rect(0, 0, 6735, 3180));
   txtlst->setSelectionMode(QAbstractItemView::SingleSelection);
   txtlst->setSortingEnabled(false);
 
-  txtedit = new QLineEdit(client);
-  txtedit->setObjectName(QStringLiteral("txtedit"));
-  txtedit->setGeometry(twips.rect(40, 3240, 6255, 285));
+  txtedit = place(new QLineEdit(client), "txtedit", twips.rect(40, 3240, 6255, 285));
 
-  txtindex = new QLineEdit(client);
-  txtindex->setObjectName(QStringLiteral("txtindex"));
-  txtindex->setGeometry(twips.rect(6360, 3240, 375, 285));
+  txtindex = place(new LengthBox(client), "txtindex", twips.rect(6360, 3240, 375, 285));
 
-  cmdsave = new QPushButton(QStringLiteral("Save Selected Text"), client);
-  cmdsave->setObjectName(QStringLiteral("cmdsave"));
-  cmdsave->setGeometry(twips.rect(2520, 3960, 1695, 375));
-  cmdsave->setAutoDefault(false);
-  cmdsave->setDefault(false);
+  cmdsave = place(new CommandButton(QStringLiteral("Save Selected Text"), client), "cmdsave",
+                  twips.rect(2520, 3960, 1695, 375));
 
-  Label1 = new QLabel(QStringLiteral("Make sure to save after ever text entry you edit."), client);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(twips.rect(1680, 3600, 3495, 255));
+  Label1 = place(new QLabel(QStringLiteral("Make sure to save after ever text entry you edit."), client),
+                 "Label1", twips.rect(1680, 3600, 3495, 255));
 
-  txtlength = new QLineEdit(client);
-  txtlength->setObjectName(QStringLiteral("txtlength"));
-  txtlength->setGeometry(twips.rect(6360, 3600, 375, 285));
+  txtlength = place(new LengthBox(client), "txtlength", twips.rect(6360, 3600, 375, 285));
 
-  // The length boxes are the window's to write: greyed, and out of the user's reach.
-  for (QLineEdit* box : {txtindex, txtlength}) {
-    box->setEnabled(false);
-    box->setFocusPolicy(Qt::NoFocus);
-  }
+  // A screen reader has no caption to read for these.
+  txtlst->setAccessibleName(QStringLiteral("Texts"));
+  txtlst->setAccessibleDescription(
+      QStringLiteral("The 70 texts of the image, one a line; select one to edit it"));
+  txtedit->setAccessibleName(QStringLiteral("Text"));
+  txtedit->setAccessibleDescription(
+      QStringLiteral("The selected text, to edit; a save takes it only at its stored length"));
+  txtindex->setAccessibleName(QStringLiteral("Stored length"));
+  txtindex->setAccessibleDescription(QStringLiteral("Characters of the selected text as stored"));
+  txtlength->setAccessibleName(QStringLiteral("Current length"));
+  txtlength->setAccessibleDescription(QStringLiteral("Characters of the text being edited"));
   setTabOrder(txtlst, txtedit);
   setTabOrder(txtedit, cmdsave);
   fitFont(client);
@@ -149,12 +148,12 @@ void mainfrm::txtedit_Change() {
 }
 
 void mainfrm::mnuopen_Click() {
-  const auto lines =
-      openImage(dialogs_, comdlg, corePath(QCoreApplication::applicationDirPath()));
+  const auto lines = openImage(dialogs_, comdlg, corePath(QCoreApplication::applicationDirPath()));
   if (!lines) return;
   mnumisc->setEnabled(true);
-  txtlst->clear();
-  for (const std::u16string& line : *lines) txtlst->addItem(QString::fromStdU16String(line));
+  QStringList shown;
+  for (const std::u16string& line : *lines) shown.append(QString::fromStdU16String(line));
+  txtlst->replaceLines(shown);
 }
 
 void mainfrm::cmdsave_Click() {
@@ -177,6 +176,26 @@ bool mainfrm::eventFilter(QObject* watched, QEvent* event) {
     reclickedRow_ = row >= 0 && row == selectedPosition() ? row : -1;
   }
   return QMainWindow::eventFilter(watched, event);
+}
+
+void mainfrm::keepOnScreen() {
+  const QRect available = screen()->availableGeometry();
+  const QRect frame = frameGeometry();
+  QPoint shift;
+  if (frame.right() > available.right()) shift.setX(available.right() - frame.right());
+  if (frame.bottom() > available.bottom()) shift.setY(available.bottom() - frame.bottom());
+  // A window larger than the screen shows its title bar and its left edge.
+  if (frame.left() + shift.x() < available.left()) shift.setX(available.left() - frame.left());
+  if (frame.top() + shift.y() < available.top()) shift.setY(available.top() - frame.top());
+  // Through the client area's geometry: before the window is shown, a move would take the
+  // client area's place for the frame's.
+  if (!shift.isNull()) setGeometry(geometry().translated(shift));
+}
+
+void mainfrm::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  // The window manager's frame is known only once the window is on the screen.
+  if (!event->spontaneous()) QTimer::singleShot(0, this, &mainfrm::keepOnScreen);
 }
 
 int mainfrm::selectedPosition() const {

@@ -4,11 +4,11 @@
 
 #include "ui/commands/comdlg.h"
 #include "ui/qt/DialogsBridge.h"
+#include "ui/qt/ListBox.h"
 
 class QAction;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QMenu;
 class QPushButton;
 
@@ -37,7 +37,7 @@ class mainfrm : public QMainWindow {
   void mnuabout_Click();
   void mnuexit_Click();
 
-  QListWidget* txtlst;
+  ListBox* txtlst;
   QLineEdit* txtedit;
   QLineEdit* txtindex;
   QPushButton* cmdsave;
@@ -57,10 +57,14 @@ class mainfrm : public QMainWindow {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void buildControls();
   void buildMenus();
+  // The start place is fixed, but a window that does not fit the screen's free area there
+  // moves just enough to be seen whole, or, larger than that area, to its top left corner.
+  void keepOnScreen();
   // The selected line, or -1 when none is.
   [[nodiscard]] int selectedPosition() const;
 

@@ -7,14 +7,17 @@
 #include <QRadioButton>
 
 #include "ui/commands/MiscCommands.h"
+#include "ui/qt/CommandButton.h"
 #include "ui/qt/FitFont.h"
+#include "ui/qt/FittedIndicatorStyle.h"
+#include "ui/qt/FrameBox.h"
 #include "ui/qt/Twips.h"
 
 namespace thornvale {
 
 miscfrm::miscfrm(Dialogs& dialogs, std::string imageName, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
       dialogs_(dialogs, this),
       imageName_(std::move(imageName)) {
   setObjectName(QStringLiteral("miscfrm"));
@@ -22,43 +25,39 @@ miscfrm::miscfrm(Dialogs& dialogs, std::string imageName, QWidget* parent)
   const Twips twips(screen());
   setFixedSize(twips.size(8070, 4755));
 
-  Frame1 = new QGroupBox(QStringLiteral("Misc Data"), this);
-  Frame1->setObjectName(QStringLiteral("Frame1"));
-  Frame1->setGeometry(twips.rect(120, 120, 7815, 4095));
+  Frame1 = place(new FrameBox(QStringLiteral("Misc Data"), this), "Frame1", twips.rect(120, 120, 7815, 4095));
 
-  lbldebug = new QLabel(QStringLiteral("Debug Menu :"), Frame1);
-  lbldebug->setObjectName(QStringLiteral("lbldebug"));
-  lbldebug->setGeometry(twips.rect(120, 240, 1095, 255));
+  lbldebug =
+      place(new QLabel(QStringLiteral("Debug Menu :"), Frame1), "lbldebug", twips.rect(120, 240, 1095, 255));
 
-  opdebuge = new QRadioButton(QStringLiteral("Enabled"), Frame1);
-  opdebuge->setObjectName(QStringLiteral("opdebuge"));
-  opdebuge->setGeometry(twips.rect(1200, 240, 1215, 195));
+  auto* fitted = new FittedIndicatorStyle(this);
+  opdebuge = place(new QRadioButton(QStringLiteral("Enabled"), Frame1), "opdebuge",
+                   twips.rect(1200, 240, 1215, 195));
 
-  opdebugd = new QRadioButton(QStringLiteral("Disabled"), Frame1);
-  opdebugd->setObjectName(QStringLiteral("opdebugd"));
-  opdebugd->setGeometry(twips.rect(2160, 240, 975, 195));
-
-  Label1 = new QLabel(QStringLiteral("Hits to Kill a Grumkin:"), Frame1);
-  Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->setGeometry(twips.rect(3480, 240, 1695, 255));
-
-  Text1 = new QLineEdit(QStringLiteral("Text1"), Frame1);
-  Text1->setObjectName(QStringLiteral("Text1"));
-  Text1->setGeometry(twips.rect(5160, 205, 735, 285));
-
-  cmdsave = new QPushButton(QStringLiteral("Save"), this);
-  cmdsave->setObjectName(QStringLiteral("cmdsave"));
-  cmdsave->setGeometry(twips.rect(2880, 4320, 975, 375));
-
-  cmdcancel = new QPushButton(QStringLiteral("Cancel"), this);
-  cmdcancel->setObjectName(QStringLiteral("cmdcancel"));
-  cmdcancel->setGeometry(twips.rect(4320, 4320, 975, 375));
-
-  // Neither button answers Enter; Escape closes the window like its close box, writing nothing.
-  for (QPushButton* button : {cmdsave, cmdcancel}) {
-    button->setAutoDefault(false);
-    button->setDefault(false);
+  opdebugd = place(new QRadioButton(QStringLiteral("Disabled"), Frame1), "opdebugd",
+                   twips.rect(2160, 240, 975, 195));
+  for (QRadioButton* option : {opdebuge, opdebugd}) {
+    option->setStyle(fitted);
+    connect(option, &QRadioButton::toggled, this, &miscfrm::moveTabStop);
   }
+
+  Label1 = place(new QLabel(QStringLiteral("Hits to Kill a Grumkin:"), Frame1), "Label1",
+                 twips.rect(3480, 240, 1695, 255));
+
+  Text1 = place(new QLineEdit(QStringLiteral("Text1"), Frame1), "Text1", twips.rect(5160, 205, 735, 285));
+  Text1->setAccessibleName(QStringLiteral("Hits to kill a Grumkin"));
+  Text1->setAccessibleDescription(
+      QStringLiteral("How many hits a Grumkin takes, a whole number from 0 to 255"));
+
+  cmdsave =
+      place(new CommandButton(QStringLiteral("Save"), this), "cmdsave", twips.rect(2880, 4320, 975, 375));
+
+  cmdcancel =
+      place(new CommandButton(QStringLiteral("Cancel"), this), "cmdcancel", twips.rect(4320, 4320, 975, 375));
+
+  // Neither button is the window's default: Enter presses only the focused one. Escape closes the
+  // window like its close box, writing nothing.
+  moveTabStop();
   setTabOrder(cmdsave, cmdcancel);
   setTabOrder(cmdcancel, opdebuge);
   setTabOrder(opdebuge, opdebugd);
@@ -81,6 +80,15 @@ bool miscfrm::Form_Load() {
   opdebuge->setChecked(shown.option == DebugMenu::Enabled);
   Text1->setText(QString::fromStdString(shown.hitCount));
   return true;
+}
+
+void miscfrm::moveTabStop() {
+  // Tab goes into the two options at the selected one, or at the first while neither is; the
+  // arrow keys move between them.
+  QRadioButton* stop = opdebugd->isChecked() ? opdebugd : opdebuge;
+  for (QRadioButton* option : {opdebuge, opdebugd}) {
+    option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
 }
 
 void miscfrm::cmdsave_Click() {

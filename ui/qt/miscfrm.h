@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-
 #include <string>
 
 #include "catalogue/MiscData.h"
@@ -44,6 +43,8 @@ class miscfrm : public QDialog {
   QPushButton* cmdcancel;
 
  private:
+  void moveTabStop();
+
   DialogsBridge dialogs_;
   std::string imageName_;
   MiscData loaded_;

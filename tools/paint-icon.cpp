@@ -10,7 +10,6 @@
 #include <QPolygonF>
 #include <QString>
 #include <QTransform>
-
 #include <cstdio>
 #include <cstdlib>
 

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTimer>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
