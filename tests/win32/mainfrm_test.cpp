@@ -205,6 +205,7 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
 
   typeText(window.txtedit, u"X");
   EXPECT_EQ(length(), u"9");
+  EXPECT_GT(SendMessageW(window.txtedit, EM_GETLIMITTEXT, 0, 0), 0x10000);
   EXPECT_EQ(index(), u"8");
   retype(window.txtedit, u"MAD CROW");
   EXPECT_EQ(length(), u"8");

@@ -105,6 +105,8 @@ void mainfrm::buildControls() {
                          WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
                          kTxtlst);
   txtedit = createControl(window_, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtedit);
+  // No length limit of the box's own: a text too long is the Save command's to refuse.
+  SendMessageW(txtedit, EM_SETLIMITTEXT, 0, 0);
   // The length boxes are the window's to write: greyed, and out of the user's reach.
   txtindex = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
                            kTxtindex);

@@ -1,0 +1,134 @@
+// The file layer's contract, which each system's implementation keeps alike: what opens, the
+// advisory lock between two opens, the identity behind a path, and whole replacements.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "codec/File.h"
+#include "codec/FileError.h"
+#include "tests/support/TestFiles.h"
+
+namespace thornvale {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class FileLayerTest : public ::testing::Test {
+ protected:
+  std::vector<std::string> namesInFolder() {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(dir.path())) names.push_back(test::utf8Path(item.path().filename()));
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  test::TempDir dir;
+  std::string path = dir.file("fïle.bin");
+  test::Bytes bytes{1, 2, 3, 4, 5, 6, 7, 8};
+};
+
+TEST_F(FileLayerTest, OpensOnlyAnExistingFileAndReadsWhatItHolds) {
+  test::writeBytes(path, bytes);
+  const auto code = [](const std::string& p, File::Access access) {
+    try {
+      (void)File::openExisting(p, access);
+    } catch (const FileError& e) {
+      return e.code();
+    }
+    return std::error_code();
+  };
+  for (const File::Access access : {File::Access::Read, File::Access::Write}) {
+    EXPECT_EQ(code(dir.file("missing.bin"), access), std::errc::no_such_file_or_directory);
+    EXPECT_EQ(code(test::utf8Path(dir.path()), access), std::errc::is_a_directory);
+  }
+  EXPECT_FALSE(fs::exists(test::fsPath(dir.file("missing.bin"))));
+
+  File file = File::openExisting(path, File::Access::Write);
+  EXPECT_EQ(file.size(), 8);
+  std::vector<std::uint8_t> out(6, 0xEE);
+  EXPECT_EQ(file.readAt(5, out), 3u);  // fewer only where the file ends
+  EXPECT_EQ(out, (std::vector<std::uint8_t>{6, 7, 8, 0xEE, 0xEE, 0xEE}));
+  const std::vector<std::uint8_t> two{0xAA, 0xBB};
+  file.writeAt(2, two);
+  file.flush();
+  file.close();
+  EXPECT_EQ(test::readBytes(path), (test::Bytes{1, 2, 0xAA, 0xBB, 5, 6, 7, 8}));
+}
+
+TEST_F(FileLayerTest, LocksKeepWritersApartAndLetReadersShare) {
+  test::writeBytes(path, bytes);
+  struct Case {
+    const char* name;
+    File::Lock held;
+    File::Lock wanted;
+    bool granted;
+  };
+  const Case cases[] = {
+      {"shared, shared", File::Lock::Shared, File::Lock::Shared, true},
+      {"shared, exclusive", File::Lock::Shared, File::Lock::Exclusive, false},
+      {"exclusive, shared", File::Lock::Exclusive, File::Lock::Shared, false},
+      {"exclusive, exclusive", File::Lock::Exclusive, File::Lock::Exclusive, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    File holder = File::openExisting(path, File::Access::Write);
+    ASSERT_TRUE(holder.tryLock(c.held, 0ms));
+    File other = File::openExisting(path, File::Access::Write);
+    EXPECT_EQ(other.tryLock(c.wanted, 50ms), c.granted);
+    // The lock is advisory: the holder's data stays readable and writable to the other open.
+    std::vector<std::uint8_t> out(8);
+    EXPECT_EQ(other.readAt(0, out), 8u);
+    holder.close();
+    EXPECT_TRUE(other.tryLock(c.wanted, 1000ms));
+  }
+  EXPECT_EQ(test::readBytes(path), bytes);
+}
+
+TEST_F(FileLayerTest, AReplacementIsAllOrNothingAndKeepsTheFolderClean) {
+  test::writeBytes(path, bytes);
+  const test::Bytes fresh{9, 9, 9};
+  {
+    Replacement abandoned(path, Replacement::Target::ExistingImage);
+    abandoned.write(fresh);
+  }
+  EXPECT_EQ(test::readBytes(path), bytes);
+  EXPECT_EQ(namesInFolder(), std::vector<std::string>{"fïle.bin"});
+
+  // An image held open and locked, as import holds it, is replaced all the same; the open file
+  // then no longer is the one its path names.
+  File held = File::openExisting(path, File::Access::Read);
+  ASSERT_TRUE(held.tryLock(File::Lock::Exclusive, 0ms));
+  EXPECT_TRUE(held.stillNamedByPath());
+  Replacement replacement(path, Replacement::Target::ExistingImage);
+  replacement.write(fresh);
+  EXPECT_EQ(replacement.readBack(), fresh);
+  replacement.commit();
+  EXPECT_FALSE(held.stillNamedByPath());
+  held.close();
+  EXPECT_EQ(test::readBytes(path), fresh);
+  EXPECT_EQ(namesInFolder(), std::vector<std::string>{"fïle.bin"});
+
+  // An output file that is not there yet is made.
+  const std::string output = dir.file("nëw.ips");
+  Replacement made(output, Replacement::Target::OutputFile);
+  made.write(bytes);
+  made.commit();
+  EXPECT_EQ(test::readBytes(output), bytes);
+}
+
+TEST_F(FileLayerTest, AnImageWithSeveralHardLinksIsNotReplaced) {
+  test::writeBytes(path, bytes);
+  fs::create_hard_link(test::fsPath(path), test::fsPath(dir.file("other.bin")));
+  EXPECT_THROW(Replacement(path, Replacement::Target::ExistingImage), FileError);
+  EXPECT_EQ(test::readBytes(path), bytes);
+  EXPECT_EQ(namesInFolder(), (std::vector<std::string>{"fïle.bin", "other.bin"}));
+}
+
+}  // namespace
+}  // namespace thornvale
