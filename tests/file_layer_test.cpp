@@ -43,9 +43,15 @@ TEST_F(FileLayerTest, OpensOnlyAnExistingFileAndReadsWhatItHolds) {
     }
     return std::error_code();
   };
+#ifdef _WIN32
+  const std::string device = "NUL";
+#else
+  const std::string device = "/dev/null";
+#endif
   for (const File::Access access : {File::Access::Read, File::Access::Write}) {
     EXPECT_EQ(code(dir.file("missing.bin"), access), std::errc::no_such_file_or_directory);
     EXPECT_EQ(code(test::utf8Path(dir.path()), access), std::errc::is_a_directory);
+    EXPECT_EQ(code(device, access), std::errc::invalid_argument);
   }
   EXPECT_FALSE(fs::exists(test::fsPath(dir.file("missing.bin"))));
 
