@@ -13,7 +13,7 @@
 int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
 #ifdef _WIN32
   std::ios::sync_with_stdio(false);
-  thornvale::cli::useUtf8Console();
+  const thornvale::cli::Utf8Console console;
   const std::vector<std::string> args = thornvale::cli::utf8Arguments();
 #else
   // A closed standard stream would hand its number to the next file opened, and a report meant

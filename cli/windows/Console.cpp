@@ -7,6 +7,7 @@
 #include <io.h>
 
 #include <cstdio>
+#include <iostream>
 
 #include "codec/windows/WideString.h"
 
@@ -22,10 +23,20 @@ std::vector<std::string> utf8Arguments() {
   return args;
 }
 
-void useUtf8Console() {
+Utf8Console::Utf8Console() : input_(GetConsoleCP()), output_(GetConsoleOutputCP()) {
   SetConsoleOutputCP(CP_UTF8);
   SetConsoleCP(CP_UTF8);
   for (FILE* stream : {stdin, stdout, stderr}) _setmode(_fileno(stream), _O_BINARY);
+}
+
+Utf8Console::~Utf8Console() {
+  // What is still buffered must reach the console while it reads UTF-8.
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  // Zero where there is no console: nothing to put back.
+  if (output_ != 0) SetConsoleOutputCP(output_);
+  if (input_ != 0) SetConsoleCP(input_);
 }
 
 }  // namespace thornvale::cli
