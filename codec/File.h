@@ -70,6 +70,9 @@ class File {
   static const Handle kClosed;
   std::string path_;
   Handle handle_;
+  // Which file this is, as the system tells it at the open: device and file number (POSIX) or
+  // volume and file index (Windows).
+  std::uint64_t identity_[2] = {0, 0};
 };
 
 // A new whole content for a file, built where no other program sees it and put in the file's

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <vector>
 
 #include "codec/FileAccess.h"
 #include "codec/TextCodec.h"
@@ -69,26 +70,27 @@ void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_
                         std::to_string(length) + " bytes; nothing was written");
   }
   const auto encoded = encodeText(currentTable, text, static_cast<std::size_t>(length));
-  const auto storable = [](const std::optional<std::uint8_t>& byte) { return byte.has_value(); };
-  const auto first = std::find_if(encoded.begin(), encoded.end(), storable);
-  const auto last = std::find_if(encoded.rbegin(), encoded.rend(), storable);
+  // Each run of storable characters is one write; a character without a byte keeps its byte.
+  Bytes bytes;
+  std::vector<Change> runs;
+  bytes.reserve(encoded.size());  // the runs point into it
+  for (std::size_t k = 0; k < encoded.size(); ++k) {
+    if (!encoded[k]) continue;
+    const std::size_t start = k;
+    const std::size_t at = bytes.size();
+    while (k < encoded.size() && encoded[k]) bytes.push_back(*encoded[k++]);
+    runs.push_back({offset + static_cast<std::int64_t>(start), std::span(bytes).subspan(at, k - start)});
+  }
 
   File file = openImage(fileName, File::Access::Write);
-  if (first != encoded.end()) {
-    const std::int64_t from = offset + (first - encoded.begin());
-    const std::int64_t to = offset + (encoded.rend() - last);  // one past the last storable byte
-    if (to > file.size()) {
+  if (!runs.empty()) {
+    const std::int64_t end = runs.back().offset + static_cast<std::int64_t>(runs.back().bytes.size());
+    if (end > file.size()) {
       throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
                       "the file ends at byte " + std::to_string(file.size()) +
                           ", before the text's place; nothing was written");
     }
-    // One write from the first storable byte to the last; a character without a byte keeps the
-    // byte that is there, read under the same lock.
-    Bytes bytes(static_cast<std::size_t>(to - from));
-    readPadded(file, from, bytes);
-    applyEncoded(std::span(encoded).subspan(static_cast<std::size_t>(from - offset), bytes.size()), bytes);
-    const Change change{from, bytes};
-    writeAllOrNothing(file, std::span(&change, 1));
+    writeAllOrNothing(file, runs);
   }
   file.close();
 }

@@ -55,7 +55,10 @@ std::size_t readAllAt(int fd, const std::string& path, std::int64_t offset, std:
 
 File::File(std::string path, Handle handle) noexcept : path_(std::move(path)), handle_(handle) {}
 
-File::File(File&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+File::File(File&& other) noexcept
+    : path_(std::move(other.path_)),
+      handle_(other.handle_),
+      identity_{other.identity_[0], other.identity_[1]} {
   other.handle_ = kClosed;
 }
 
@@ -64,6 +67,8 @@ File& File::operator=(File&& other) noexcept {
     if (handle_ != kClosed) ::close(handle_);
     path_ = std::move(other.path_);
     handle_ = other.handle_;
+    identity_[0] = other.identity_[0];
+    identity_[1] = other.identity_[1];
     other.handle_ = kClosed;
   }
   return *this;
@@ -87,6 +92,8 @@ File File::openExisting(std::string path, Access access) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) posix::fail(file.path_, "examining", errno);
   posix::refuseUnlessRegular(file.path_, st, "opening");
+  file.identity_[0] = st.st_dev;
+  file.identity_[1] = st.st_ino;
   const int status = ::fcntl(fd, F_GETFL);
   if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
     posix::fail(file.path_, "opening", errno);
@@ -143,11 +150,9 @@ bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {
 }
 
 bool File::stillNamedByPath() const {
-  struct stat open {
-  }, named{};
-  if (::fstat(handle_, &open) != 0) posix::fail(path_, "examining", errno);
+  struct stat named {};
   if (::stat(path_.c_str(), &named) != 0) return false;
-  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+  return named.st_dev == identity_[0] && named.st_ino == identity_[1];
 }
 
 }  // namespace thornvale
