@@ -89,7 +89,7 @@ class OwnedHandle {
 inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Anything but a file on a disk (a folder, a device such as NUL or COM1, a pipe) is refused
-// before a byte is read or written.
-void refuseUnlessDiskFile(const std::string& path, HANDLE handle, const char* operation);
+// before a byte is read or written. Returns what the system says of the file.
+BY_HANDLE_FILE_INFORMATION refuseUnlessDiskFile(const std::string& path, HANDLE handle, const char* operation);
 
 }  // namespace thornvale::windows

@@ -16,7 +16,7 @@ const File::Handle File::kClosed = INVALID_HANDLE_VALUE;
 
 namespace windows {
 
-void refuseUnlessDiskFile(const std::string& path, HANDLE handle, const char* operation) {
+BY_HANDLE_FILE_INFORMATION refuseUnlessDiskFile(const std::string& path, HANDLE handle, const char* operation) {
   if (GetFileType(handle) != FILE_TYPE_DISK) {
     refuse(path, operation, std::errc::invalid_argument,
            "a device or a pipe, not a regular file; nothing was read or written");
@@ -26,6 +26,7 @@ void refuseUnlessDiskFile(const std::string& path, HANDLE handle, const char* op
   if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
     throw FileError(path, operation, std::make_error_code(std::errc::is_a_directory));
   }
+  return info;
 }
 
 }  // namespace windows
@@ -70,13 +71,16 @@ File File::openExisting(std::string path, Access access) {
     fail(path, "opening", error);
   }
   File file(std::move(path), handle.release());  // owns the handle from here, whatever is thrown
-  windows::refuseUnlessDiskFile(file.path_, toHandle(file.handle_), "opening");
+  const BY_HANDLE_FILE_INFORMATION info = windows::refuseUnlessDiskFile(file.path_, toHandle(file.handle_), "opening");
+  file.identity_[0] = info.dwVolumeSerialNumber;
+  file.identity_[1] = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
   return file;
 }
 
 File::File(std::string path, Handle handle) noexcept : path_(std::move(path)), handle_(handle) {}
 
-File::File(File&& other) noexcept : path_(std::move(other.path_)), handle_(other.handle_) {
+File::File(File&& other) noexcept
+    : path_(std::move(other.path_)), handle_(other.handle_), identity_{other.identity_[0], other.identity_[1]} {
   other.handle_ = kClosed;
 }
 
@@ -85,6 +89,8 @@ File& File::operator=(File&& other) noexcept {
     if (handle_ != kClosed) CloseHandle(toHandle(handle_));
     path_ = std::move(other.path_);
     handle_ = other.handle_;
+    identity_[0] = other.identity_[0];
+    identity_[1] = other.identity_[1];
     other.handle_ = kClosed;
   }
   return *this;
@@ -160,8 +166,6 @@ bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {
 }
 
 bool File::stillNamedByPath() const {
-  BY_HANDLE_FILE_INFORMATION open{};
-  if (!GetFileInformationByHandle(toHandle(handle_), &open)) fail(path_, "examining", GetLastError());
   const std::optional<std::wstring> wide = windows::widen(path_);
   if (!wide) return false;
   // No rights asked: the file's identity can be read where its contents could not.
@@ -169,8 +173,8 @@ bool File::stillNamedByPath() const {
                                          FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION current{};
   if (!named.valid() || !GetFileInformationByHandle(named.get(), &current)) return false;
-  return open.dwVolumeSerialNumber == current.dwVolumeSerialNumber &&
-         open.nFileIndexHigh == current.nFileIndexHigh && open.nFileIndexLow == current.nFileIndexLow;
+  return current.dwVolumeSerialNumber == identity_[0] &&
+         ((std::uint64_t{current.nFileIndexHigh} << 32) | current.nFileIndexLow) == identity_[1];
 }
 
 }  // namespace thornvale
