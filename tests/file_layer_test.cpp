@@ -23,7 +23,8 @@ class FileLayerTest : public ::testing::Test {
  protected:
   std::vector<std::string> namesInFolder() {
     std::vector<std::string> names;
-    for (const auto& item : fs::directory_iterator(dir.path())) names.push_back(test::utf8Path(item.path().filename()));
+    for (const auto& item : fs::directory_iterator(dir.path()))
+      names.push_back(test::utf8Path(item.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
   }

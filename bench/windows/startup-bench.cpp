@@ -36,8 +36,8 @@ double startOnce(const std::wstring& program) {
   LARGE_INTEGER frequency, begin, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&begin);
-  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
     return -1;
   }
   Found found{process.dwProcessId};
@@ -52,7 +52,8 @@ double startOnce(const std::wstring& program) {
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   if (found.window == nullptr) return -1;
-  return 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) / static_cast<double>(frequency.QuadPart);
+  return 1000.0 * static_cast<double>(end.QuadPart - begin.QuadPart) /
+         static_cast<double>(frequency.QuadPart);
 }
 
 double median(std::vector<double> values) {
@@ -88,8 +89,9 @@ int wmain(int argc, wchar_t** argv) {
   const double b = median(bare);
   const double eFast = *std::min_element(editor.begin(), editor.end());
   const double bFast = *std::min_element(bare.begin(), bare.end());
-  std::printf("start-up under Wine, %d runs each: editor %.1f ms, bare window %.1f ms, ratio %.2f (median); "
-              "%.1f ms, %.1f ms, ratio %.2f (fastest); goal: at most 1.2\n",
-              runs, e, b, e / b, eFast, bFast, eFast / bFast);
+  std::printf(
+      "start-up under Wine, %d runs each: editor %.1f ms, bare window %.1f ms, ratio %.2f (median); "
+      "%.1f ms, %.1f ms, ratio %.2f (fastest); goal: at most 1.2\n",
+      runs, e, b, e / b, eFast, bFast, eFast / bFast);
   return 0;
 }

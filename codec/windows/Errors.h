@@ -19,29 +19,20 @@ inline std::error_code portableCode(DWORD error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-      return std::make_error_code(std::errc::no_such_file_or_directory);
+    case ERROR_BAD_NETPATH: return std::make_error_code(std::errc::no_such_file_or_directory);
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-    case ERROR_WRITE_PROTECT:
-      return std::make_error_code(std::errc::permission_denied);
-    case ERROR_LOCK_VIOLATION:
-      return std::make_error_code(std::errc::resource_unavailable_try_again);
+    case ERROR_WRITE_PROTECT: return std::make_error_code(std::errc::permission_denied);
+    case ERROR_LOCK_VIOLATION: return std::make_error_code(std::errc::resource_unavailable_try_again);
     case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return std::make_error_code(std::errc::no_space_on_device);
+    case ERROR_HANDLE_DISK_FULL: return std::make_error_code(std::errc::no_space_on_device);
     case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return std::make_error_code(std::errc::file_exists);
-    case ERROR_DIRECTORY:
-      return std::make_error_code(std::errc::not_a_directory);
-    case ERROR_FILENAME_EXCED_RANGE:
-      return std::make_error_code(std::errc::filename_too_long);
+    case ERROR_ALREADY_EXISTS: return std::make_error_code(std::errc::file_exists);
+    case ERROR_DIRECTORY: return std::make_error_code(std::errc::not_a_directory);
+    case ERROR_FILENAME_EXCED_RANGE: return std::make_error_code(std::errc::filename_too_long);
     case ERROR_INVALID_NAME:
-    case ERROR_BAD_PATHNAME:
-      return std::make_error_code(std::errc::invalid_argument);
-    default:
-      return {static_cast<int>(error), std::system_category()};
+    case ERROR_BAD_PATHNAME: return std::make_error_code(std::errc::invalid_argument);
+    default: return {static_cast<int>(error), std::system_category()};
   }
 }
 
@@ -90,6 +81,7 @@ inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHA
 
 // Anything but a file on a disk (a folder, a device such as NUL or COM1, a pipe) is refused
 // before a byte is read or written. Returns what the system says of the file.
-BY_HANDLE_FILE_INFORMATION refuseUnlessDiskFile(const std::string& path, HANDLE handle, const char* operation);
+BY_HANDLE_FILE_INFORMATION refuseUnlessDiskFile(const std::string& path, HANDLE handle,
+                                                const char* operation);
 
 }  // namespace thornvale::windows

@@ -16,7 +16,8 @@ const File::Handle File::kClosed = INVALID_HANDLE_VALUE;
 
 namespace windows {
 
-BY_HANDLE_FILE_INFORMATION refuseUnlessDiskFile(const std::string& path, HANDLE handle, const char* operation) {
+BY_HANDLE_FILE_INFORMATION refuseUnlessDiskFile(const std::string& path, HANDLE handle,
+                                                const char* operation) {
   if (GetFileType(handle) != FILE_TYPE_DISK) {
     refuse(path, operation, std::errc::invalid_argument,
            "a device or a pipe, not a regular file; nothing was read or written");
@@ -71,7 +72,8 @@ File File::openExisting(std::string path, Access access) {
     fail(path, "opening", error);
   }
   File file(std::move(path), handle.release());  // owns the handle from here, whatever is thrown
-  const BY_HANDLE_FILE_INFORMATION info = windows::refuseUnlessDiskFile(file.path_, toHandle(file.handle_), "opening");
+  const BY_HANDLE_FILE_INFORMATION info =
+      windows::refuseUnlessDiskFile(file.path_, toHandle(file.handle_), "opening");
   file.identity_[0] = info.dwVolumeSerialNumber;
   file.identity_[1] = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
   return file;
@@ -80,7 +82,9 @@ File File::openExisting(std::string path, Access access) {
 File::File(std::string path, Handle handle) noexcept : path_(std::move(path)), handle_(handle) {}
 
 File::File(File&& other) noexcept
-    : path_(std::move(other.path_)), handle_(other.handle_), identity_{other.identity_[0], other.identity_[1]} {
+    : path_(std::move(other.path_)),
+      handle_(other.handle_),
+      identity_{other.identity_[0], other.identity_[1]} {
   other.handle_ = kClosed;
 }
 

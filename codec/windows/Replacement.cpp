@@ -21,8 +21,8 @@ using windows::OwnedHandle;
 std::wstring finalPath(HANDLE handle, const std::string& path) {
   std::wstring resolved(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length = GetFinalPathNameByHandleW(handle, resolved.data(), static_cast<DWORD>(resolved.size()),
-                                                   FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const DWORD length = GetFinalPathNameByHandleW(
+        handle, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     if (length == 0) fail(path, "finding the folder of", GetLastError());
     if (length < resolved.size()) {
       resolved.resize(length);
@@ -43,7 +43,8 @@ std::wstring fullPath(const std::wstring& path, const std::string& given) {
 
 std::wstring temporaryName() {
   static std::atomic<unsigned> counter{0};
-  return L".thornvale-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) + L".tmp";
+  return L".thornvale-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
+         L".tmp";
 }
 
 void markForDeletion(HANDLE file, bool remove) {
@@ -99,7 +100,8 @@ Replacement::Replacement(std::string target, Target kind)
   n.temporary = (where.parent_path() / temporaryName()).wstring();
   n.file.reset(CreateFileW(n.temporary.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!n.file.valid()) fail(windows::narrow(where.parent_path().wstring()), "creating a new file in", GetLastError());
+  if (!n.file.valid())
+    fail(windows::narrow(where.parent_path().wstring()), "creating a new file in", GetLastError());
   // Should the program end before commit(), the system removes the new file with its handle.
   markForDeletion(n.file.get(), true);
 }
@@ -126,7 +128,8 @@ void Replacement::write(std::span<const std::uint8_t> bytes) {
 
 Bytes Replacement::readBack() const {
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(native_->file.get(), &size)) fail(target_, "examining the new content of", GetLastError());
+  if (!GetFileSizeEx(native_->file.get(), &size))
+    fail(target_, "examining the new content of", GetLastError());
   Bytes bytes(static_cast<std::size_t>(size.QuadPart));
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -157,11 +160,13 @@ void Replacement::commit() {
   bool replaced = false;
   if (n.exists) {
     // An output file of ours may lose an ACL entry we cannot copy; the user's image may not.
-    const DWORD flags = n.kind == Target::OutputFile ? REPLACEFILE_IGNORE_ACL_ERRORS | REPLACEFILE_IGNORE_MERGE_ERRORS
-                                                     : REPLACEFILE_IGNORE_MERGE_ERRORS;
+    const DWORD flags = n.kind == Target::OutputFile
+                            ? REPLACEFILE_IGNORE_ACL_ERRORS | REPLACEFILE_IGNORE_MERGE_ERRORS
+                            : REPLACEFILE_IGNORE_MERGE_ERRORS;
     replaced = ReplaceFileW(n.resolved.c_str(), n.temporary.c_str(), nullptr, flags, nullptr, nullptr);
   } else {
-    replaced = MoveFileExW(n.temporary.c_str(), n.resolved.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    replaced = MoveFileExW(n.temporary.c_str(), n.resolved.c_str(),
+                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
   }
   if (!replaced) {
     const DWORD error = GetLastError();

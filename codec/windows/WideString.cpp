@@ -12,15 +12,13 @@ std::optional<std::wstring> widen(std::string_view utf8) {
   return std::wstring(wide->begin(), wide->end());
 }
 
-std::string narrow(std::wstring_view utf16) {
-  return toUtf8(std::u16string(utf16.begin(), utf16.end()));
-}
+std::string narrow(std::wstring_view utf16) { return toUtf8(std::u16string(utf16.begin(), utf16.end())); }
 
 std::string systemMessage(unsigned long error) {
   wchar_t* buffer = nullptr;
   const DWORD length = FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   if (length == 0 || buffer == nullptr) return "system error " + std::to_string(error);
   std::wstring text(buffer, length);
   LocalFree(buffer);

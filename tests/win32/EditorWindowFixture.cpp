@@ -7,8 +7,7 @@
 namespace thornvale::test::win32 {
 
 EditorWindowTest::EditorWindowTest()
-    : folder(dir.file("Spielstände ドラゴン")),
-      imagePath(folder + "\\thornvale.nes") {
+    : folder(dir.file("Spielstände ドラゴン")), imagePath(folder + "\\thornvale.nes") {
   std::filesystem::create_directory(fsPath(folder));
   image = writeSampleImage(imagePath);
   window.show();

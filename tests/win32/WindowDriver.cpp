@@ -6,7 +6,8 @@ namespace thornvale::test::win32 {
 
 void clickLine(HWND list, int row) {
   RECT item{};
-  ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)), LB_ERR);
+  ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)),
+            LB_ERR);
   // The list scrolls the line into view first, as a user would.
   SendMessageW(list, LB_SETTOPINDEX, static_cast<WPARAM>(row), 0);
   SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
@@ -46,7 +47,8 @@ std::vector<std::u16string> linesOf(HWND list) {
   const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
   for (LRESULT i = 0; i < count; ++i) {
     std::wstring line(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
-    line.resize(static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
+    line.resize(
+        static_cast<std::size_t>(SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()))));
     lines.emplace_back(line.begin(), line.end());
   }
   return lines;

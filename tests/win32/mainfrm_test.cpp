@@ -52,7 +52,8 @@ TEST_F(MainWindowTest, StartsWithItsVersionMenusAndEmptyControls) {
   // The caption's version comes from the program's VERSIONINFO resource.
   const std::optional<Version> version = programVersion();
   ASSERT_TRUE(version.has_value());
-  EXPECT_EQ(std::to_string(version->major) + "." + std::to_string(version->minor), THORNVALE_VERSION_MAJOR_MINOR);
+  EXPECT_EQ(std::to_string(version->major) + "." + std::to_string(version->minor),
+            THORNVALE_VERSION_MAJOR_MINOR);
   EXPECT_EQ(textOf(window.hwnd()), u"Thornvale Text Editor - " THORNVALE_VERSION_MAJOR_MINOR);
 
   // The menu bar shows File and Help; Edit, with Misc Data disabled, is on no bar.
@@ -109,12 +110,12 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrderAtItsDpi) {
     int left, top, width, height;
   };
   const Place places[] = {
-      {kTxtlst, 0, 0, 6735, 3180},     {kTxtedit, 40, 3240, 6255, 285},
-      {kTxtindex, 6360, 3240, 375, 285}, {kCmdsave, 2520, 3960, 1695, 375},
-      {kLabel1, 1680, 3600, 3495, 255},  {kTxtlength, 6360, 3600, 375, 285},
+      {kTxtlst, 0, 0, 6735, 3180},       {kTxtedit, 40, 3240, 6255, 285},  {kTxtindex, 6360, 3240, 375, 285},
+      {kCmdsave, 2520, 3960, 1695, 375}, {kLabel1, 1680, 3600, 3495, 255}, {kTxtlength, 6360, 3600, 375, 285},
   };
   for (const Place& place : places) {
-    EXPECT_TRUE(placeOf(control(place.id)) == twipsRect(place.left, place.top, place.width, place.height, dpi))
+    EXPECT_TRUE(placeOf(control(place.id)) ==
+                twipsRect(place.left, place.top, place.width, place.height, dpi))
         << place.id;
   }
   RECT client{};
@@ -183,8 +184,7 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   open(imagePath);
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_EQ(dialogs.openRequests[0].title, "Open a Thornvale PRG0 U NES Rom");
-  EXPECT_EQ(dialogs.openRequests[0].types,
-            (std::vector<CommandDialogs::FileType>{{"nes (*.nes)", "*.nes"}}));
+  EXPECT_EQ(dialogs.openRequests[0].types, (std::vector<CommandDialogs::FileType>{{"nes (*.nes)", "*.nes"}}));
   EXPECT_EQ(dialogs.openRequests[0].initialFolder, programFolder());
   EXPECT_EQ(openFilter(dialogs.openRequests[0].types), std::wstring(L"nes (*.nes)\0*.nes\0\0", 19));
 

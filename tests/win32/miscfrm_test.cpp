@@ -78,7 +78,7 @@ TEST_F(MiscWindowTest, ShowsTheTwoBytes) {
     std::u16string hits;
   };
   const Case cases[] = {
-      {0x35, 3, false, true, u"3"},  {0xCC, 0, true, false, u"0"},     {0x00, 255, false, false, u"255"},
+      {0x35, 3, false, true, u"3"},  {0xCC, 0, true, false, u"0"},    {0x00, 255, false, false, u"255"},
       {0x34, 7, false, false, u"7"}, {0xCD, 12, false, false, u"12"},
   };
   for (const Case& c : cases) {

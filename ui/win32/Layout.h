@@ -8,7 +8,9 @@ namespace thornvale::win32 {
 
 // The layouts are given in twips, 1/1440 inch; a window turns them into its own pixels through
 // its DPI, which follows the monitor it stands on.
-[[nodiscard]] inline int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
+[[nodiscard]] inline int twipsToPixels(int twips, UINT dpi) {
+  return MulDiv(twips, static_cast<int>(dpi), 1440);
+}
 
 struct TwipsRect {
   int left;

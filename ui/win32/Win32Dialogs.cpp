@@ -16,10 +16,9 @@ using GetOpenFileNameFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
 GetOpenFileNameFunction getOpenFileName() {
   static const auto function = [] {
     HMODULE library = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return library == nullptr
-               ? nullptr
-               : reinterpret_cast<GetOpenFileNameFunction>(
-                     reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameW")));
+    return library == nullptr ? nullptr
+                              : reinterpret_cast<GetOpenFileNameFunction>(
+                                    reinterpret_cast<void*>(GetProcAddress(library, "GetOpenFileNameW")));
   }();
   return function;
 }

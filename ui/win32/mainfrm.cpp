@@ -49,9 +49,9 @@ void registerClass() {
     kind.hInstance = instance();
     // The icon is resource 1 of the program; a program built without it gets the system's.
     kind.hIcon = LoadIconW(instance(), MAKEINTRESOURCEW(1));
-    kind.hIconSm = static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXSMICON),
-                                                 GetSystemMetrics(SM_CYSMICON), 0));
+    kind.hIconSm =
+        static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
     kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     kind.lpszClassName = mainfrm::kClassName;
@@ -81,8 +81,8 @@ mainfrm::mainfrm(CommandDialogs& dialogs) : comdlg(dialogs), dialogs_(dialogs) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   registerClass();
-  window_ = CreateWindowExW(kExStyle, kClassName, L"", kStyle, 0, 0, 0, 0, nullptr, nullptr,
-                            instance(), nullptr);
+  window_ =
+      CreateWindowExW(kExStyle, kClassName, L"", kStyle, 0, 0, 0, 0, nullptr, nullptr, instance(), nullptr);
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&mainfrm::windowProc));
   buildControls();
@@ -101,22 +101,21 @@ mainfrm::~mainfrm() {
 }
 
 void mainfrm::buildControls() {
-  txtlst = createControl(window_, WC_LISTBOXW, L"",
-                         WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE,
-                         kTxtlst);
+  txtlst =
+      createControl(window_, WC_LISTBOXW, L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                    WS_EX_CLIENTEDGE, kTxtlst);
   txtedit = createControl(window_, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtedit);
   // No length limit of the box's own: a text too long is the Save command's to refuse.
   SendMessageW(txtedit, EM_SETLIMITTEXT, 0, 0);
   // The length boxes are the window's to write: greyed, and out of the user's reach.
-  txtindex = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                           kTxtindex);
+  txtindex = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtindex);
   // Neither the default nor the cancel button: Enter in the edit box saves nothing.
-  cmdsave = createControl(window_, WC_BUTTONW, L"Save Selected Text", WS_TABSTOP | BS_PUSHBUTTON, 0,
-                          kCmdsave);
+  cmdsave =
+      createControl(window_, WC_BUTTONW, L"Save Selected Text", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdsave);
   Label1 = createControl(window_, WC_STATICW, L"Make sure to save after ever text entry you edit.",
                          SS_LEFT | SS_NOPREFIX, 0, kLabel1);
-  txtlength = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                            kTxtlength);
+  txtlength =
+      createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtlength);
 }
 
 void mainfrm::buildMenus() {
@@ -154,8 +153,8 @@ void mainfrm::layout(UINT dpi, const POINT* topLeft) {
     OffsetRect(&frame, twipsToPixels(kStartLeft, dpi), twipsToPixels(kStartTop, dpi));
     frame = keptOnScreen(frame);
   }
-  SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left,
-               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
   fitClientArea(window_, client.right, client.bottom);
 }
 
@@ -173,9 +172,7 @@ LRESULT CALLBACK mainfrm::windowProc(HWND window, UINT message, WPARAM wParam, L
 
 LRESULT mainfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      onCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
+    case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_ACTIVATE:
       // The focus comes back to the control that had it when the user left the window.
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -200,8 +197,7 @@ LRESULT mainfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       window_ = nullptr;
       if (quitWhenClosed_) PostQuitMessage(0);
       return 0;
-    default:
-      return DefWindowProcW(window_, message, wParam, lParam);
+    default: return DefWindowProcW(window_, message, wParam, lParam);
   }
 }
 
@@ -217,22 +213,15 @@ void mainfrm::onCommand(int id, int code) {
     case kCmdsave:
       if (code == BN_CLICKED) cmdsave_Click();
       break;
-    case kMnuopen:
-      mnuopen_Click();
-      break;
-    case kMnuexit:
-      mnuexit_Click();
-      break;
+    case kMnuopen: mnuopen_Click(); break;
+    case kMnuexit: mnuexit_Click(); break;
     case kMnumisc:
       if ((GetMenuState(mnuedit_, kMnumisc, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED)) == 0) {
         mnumisc_Click();
       }
       break;
-    case kMnuabout:
-      mnuabout_Click();
-      break;
-    default:
-      break;
+    case kMnuabout: mnuabout_Click(); break;
+    default: break;
   }
 }
 
@@ -250,8 +239,8 @@ void mainfrm::txtlst_Click() {
   const LRESULT length = SendMessageW(txtlst, LB_GETTEXTLEN, static_cast<WPARAM>(position), 0);
   if (length == LB_ERR) return;
   std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
-  line.resize(static_cast<std::size_t>(
-      SendMessageW(txtlst, LB_GETTEXT, static_cast<WPARAM>(position), reinterpret_cast<LPARAM>(line.data()))));
+  line.resize(static_cast<std::size_t>(SendMessageW(txtlst, LB_GETTEXT, static_cast<WPARAM>(position),
+                                                    reinterpret_cast<LPARAM>(line.data()))));
   SetWindowTextW(txtedit, line.c_str());
   // The edit box reports a change of its text; setting the text it already has may not, and the
   // length box must follow all the same.

@@ -36,7 +36,7 @@ constexpr std::array<Placement, 8> kPlacements = {{
     {kMiscCmdsave, {2880, 4320, 975, 375}},
     {kMiscCmdcancel, {4320, 4320, 975, 375}},
 }};
-constexpr std::array<int, 6> kCaptioned = {kLbldebug,    kOpdebuge,    kOpdebugd,
+constexpr std::array<int, 6> kCaptioned = {kLbldebug,   kOpdebuge,    kOpdebugd,
                                            kMiscLabel1, kMiscCmdsave, kMiscCmdcancel};
 
 HINSTANCE instance() { return GetModuleHandleW(nullptr); }
@@ -69,8 +69,8 @@ miscfrm::miscfrm(CommandDialogs& dialogs, std::string imageName, HWND owner)
     : dialogs_(dialogs), imageName_(std::move(imageName)), owner_(owner) {
   registerClass();
   // The platform chooses where the window first stands.
-  window_ = CreateWindowExW(kExStyle, kClassName, L"Misc Data Editor", kStyle, CW_USEDEFAULT,
-                            CW_USEDEFAULT, 0, 0, owner_, nullptr, instance(), nullptr);
+  window_ = CreateWindowExW(kExStyle, kClassName, L"Misc Data Editor", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                            0, 0, owner_, nullptr, instance(), nullptr);
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&miscfrm::windowProc));
   buildControls();
@@ -91,13 +91,13 @@ void miscfrm::buildControls() {
   cmdcancel = createControl(window_, WC_BUTTONW, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, kMiscCmdcancel);
   Frame1 = createControl(window_, WC_BUTTONW, L"Misc Data", BS_GROUPBOX, 0, kFrame1);
   lbldebug = createControl(window_, WC_STATICW, L"Debug Menu :", SS_LEFT | SS_NOPREFIX, 0, kLbldebug);
-  opdebuge = createControl(window_, WC_BUTTONW, L"Enabled", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
-                           0, kOpdebuge);
+  opdebuge = createControl(window_, WC_BUTTONW, L"Enabled", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 0,
+                           kOpdebuge);
   opdebugd = createControl(window_, WC_BUTTONW, L"Disabled", BS_AUTORADIOBUTTON, 0, kOpdebugd);
-  Text1 = createControl(window_, WC_EDITW, L"Text1", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL,
-                        WS_EX_CLIENTEDGE, kText1);
-  Label1 = createControl(window_, WC_STATICW, L"Hits to Kill a Grumkin:", SS_LEFT | SS_NOPREFIX, 0,
-                         kMiscLabel1);
+  Text1 = createControl(window_, WC_EDITW, L"Text1", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                        kText1);
+  Label1 =
+      createControl(window_, WC_STATICW, L"Hits to Kill a Grumkin:", SS_LEFT | SS_NOPREFIX, 0, kMiscLabel1);
 }
 
 void miscfrm::layout(UINT dpi, const RECT* suggested) {
@@ -109,8 +109,8 @@ void miscfrm::layout(UINT dpi, const RECT* suggested) {
   const RECT frame = windowRectFor(client, kStyle, kExStyle, false, dpi);
   const UINT move = suggested != nullptr ? 0 : SWP_NOMOVE;
   SetWindowPos(window_, nullptr, suggested != nullptr ? suggested->left : 0,
-               suggested != nullptr ? suggested->top : 0, frame.right - frame.left,
-               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE | move);
+               suggested != nullptr ? suggested->top : 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | move);
   fitClientArea(window_, client.right, client.bottom);
 }
 
@@ -184,20 +184,12 @@ LRESULT miscfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
           // Escape closes like the close box, writing nothing; Enter (IDOK) does nothing.
           close();
           return 0;
-        default:
-          return 0;
+        default: return 0;
       }
-    case WM_DPICHANGED:
-      layout(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam));
-      return 0;
-    case WM_CLOSE:
-      close();
-      return 0;
-    case WM_DESTROY:
-      window_ = nullptr;
-      return 0;
-    default:
-      return DefWindowProcW(window_, message, wParam, lParam);
+    case WM_DPICHANGED: layout(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_CLOSE: close(); return 0;
+    case WM_DESTROY: window_ = nullptr; return 0;
+    default: return DefWindowProcW(window_, message, wParam, lParam);
   }
 }
 

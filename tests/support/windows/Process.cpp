@@ -35,11 +35,13 @@ HANDLE scratchFile(const std::string& content = {}) {
   GetTempPathW(MAX_PATH + 1, folder);
   if (GetTempFileNameW(folder, L"tvp", 0, name) == 0) throw std::runtime_error("cannot name a scratch file");
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE file = CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  HANDLE file =
+      CreateFileW(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot make a scratch file");
   DWORD written = 0;
-  if (!content.empty() && !WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr)) {
+  if (!content.empty() &&
+      !WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr)) {
     throw std::runtime_error("cannot prepare standard input");
   }
   SetFilePointer(file, 0, nullptr, FILE_BEGIN);
@@ -58,7 +60,8 @@ std::string contentOf(HANDLE file) {
 
 }  // namespace
 
-RunningProcess::RunningProcess(const std::vector<std::string>& argv, const std::string& input, bool discardOutput)
+RunningProcess::RunningProcess(const std::vector<std::string>& argv, const std::string& input,
+                               bool discardOutput)
     : discard_(discardOutput) {
   std::wstring commandLine;
   for (const std::string& arg : argv) {
@@ -76,8 +79,8 @@ RunningProcess::RunningProcess(const std::vector<std::string>& argv, const std::
   startup.hStdError = err_;
   PROCESS_INFORMATION process{};
   const std::wstring program = windows::widen(argv.at(0)).value();
-  const bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                                      nullptr, nullptr, &startup, &process);
+  const bool started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                                      CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
   const DWORD error = GetLastError();
   CloseHandle(in);
   if (!started) {
@@ -113,7 +116,8 @@ ProcessOutcome RunningProcess::wait() {
   return outcome;
 }
 
-ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input, bool discardOutput) {
+ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input,
+                          bool discardOutput) {
   return RunningProcess(argv, input, discardOutput).wait();
 }
 
