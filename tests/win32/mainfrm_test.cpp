@@ -323,6 +323,13 @@ TEST_F(MainWindowTest, AboutAndExit) {
   EXPECT_FALSE(IsWindow(window.txtlst));
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(readBytes(imagePath), image);
+
+  // The close box, or the system's request to close, asks nothing either.
+  thornvale::win32::mainfrm another(dialogs);
+  HWND closed = another.hwnd();
+  SendMessageW(closed, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(closed));
+  EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 }  // namespace

@@ -122,6 +122,25 @@ TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
   }));
 }
 
+// Neither button is the default or the cancel button: Enter saves nothing, and Escape closes the
+// window like its close box, writing nothing.
+TEST_F(MiscWindowTest, EnterSavesNothingAndEscapeCloses) {
+  openWith(0x35, 3);
+  miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
+  ASSERT_TRUE(form.Form_Load());
+  ShowWindow(form.hwnd(), SW_SHOW);
+  click(form.opdebuge);
+  retype(form.Text1, u"7");
+  SetFocus(form.Text1);
+  for (const UINT key : {VK_RETURN, VK_ESCAPE}) {
+    MSG press{form.Text1, WM_KEYDOWN, key, 1, 0, {}};
+    if (!IsDialogMessageW(form.hwnd(), &press)) DispatchMessageW(&press);
+    EXPECT_EQ(form.closed(), key == VK_ESCAPE);
+  }
+  EXPECT_EQ(readBytes(imagePath), image);
+  EXPECT_TRUE(dialogs.messages.empty());
+}
+
 TEST_F(MiscWindowTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
   openWith(0x35, 3);
   for (const char16_t* typed : {u"256", u"-1", u"abc", u""}) {
