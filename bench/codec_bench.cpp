@@ -101,5 +101,7 @@ BENCHMARK(BM_FloorWriteText)->Unit(benchmark::kMicrosecond);
 int main(int argc, char** argv) {
   return thornvale::bench::runWithRatios(
       argc, argv,
-      {{"BM_ReadAllTexts", "BM_FloorReadAllTexts", 1.5}, {"BM_WriteText", "BM_FloorWriteText", 1.5}});
+      {{"BM_ReadAllTexts", "BM_FloorReadAllTexts", 1.5},
+       {"BM_ReadAllTexts", "BM_FloorCheckedReadAllTexts", 1.5},
+       {"BM_WriteText", "BM_FloorWriteText", 1.5}});
 }
