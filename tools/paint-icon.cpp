@@ -1,6 +1,7 @@
-// Paints the editor's icon, a page of text caught in a thorn branch with a rosebud, at the sizes
-// given on the command line: paint-icon OUT_DIR 32 128 writes OUT_DIR/thornvale-32.png and
-// OUT_DIR/thornvale-128.png. The PNGs are committed; run this only to change the artwork.
+// Paints the editor's icon, a page of text caught in a thorn branch with a rosebud, on a tile
+// with rounded, transparent corners: paint-icon OUT_DIR [SIZE...] writes OUT_DIR/thornvale-SIZE.png
+// for each size, by default 16, 32, 48, 64, 128 and 256 pixels. The PNGs are committed; run this
+// only to change the artwork.
 
 #include <QColor>
 #include <QImage>
@@ -12,15 +13,21 @@
 #include <QTransform>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
 // The artwork is drawn on a 128 x 128 canvas and scaled, so every size shows the same picture.
 void paint(QPainter& p) {
+  // Everything outside the tile stays transparent, so the icon sits on any panel or dock. The
+  // rest is drawn atop the tile only: a clip path would leave its corners jagged.
   QLinearGradient ground(0, 0, 0, 128);
   ground.setColorAt(0, QColor(0x2e, 0x6b, 0x45));
   ground.setColorAt(1, QColor(0x12, 0x36, 0x22));
-  p.fillRect(QRectF(0, 0, 128, 128), ground);
+  p.setPen(Qt::NoPen);
+  p.setBrush(ground);
+  p.drawRoundedRect(QRectF(2, 2, 124, 124), 22, 22);
+  p.setCompositionMode(QPainter::CompositionMode_SourceAtop);
 
   // The page, tilted a little, with four lines of writing.
   p.save();
@@ -76,21 +83,29 @@ void paint(QPainter& p) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: paint-icon OUT_DIR SIZE...\n");
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: paint-icon OUT_DIR [SIZE...]\n");
     return 2;
   }
-  for (int i = 2; i < argc; ++i) {
-    const int size = std::atoi(argv[i]);
-    // Opaque 24-bit colour, as the window icon asks for.
-    QImage image(size, size, QImage::Format_RGB888);
+  std::vector<int> sizes{16, 32, 48, 64, 128, 256};
+  if (argc > 2) {
+    sizes.clear();
+    for (int i = 2; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+  }
+  for (const int size : sizes) {
+    if (size < 1 || size > 1024) {
+      std::fprintf(stderr, "paint-icon: no icon of %d pixels\n", size);
+      return 2;
+    }
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(size / 128.0, size / 128.0);
     paint(p);
     p.end();
     const QString out = QString::fromLocal8Bit(argv[1]) + QStringLiteral("/thornvale-%1.png").arg(size);
-    if (!image.save(out)) {
+    if (!image.convertToFormat(QImage::Format_ARGB32).save(out)) {
       std::fprintf(stderr, "paint-icon: cannot write %s\n", qPrintable(out));
       return 1;
     }
