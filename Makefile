@@ -1,47 +1,72 @@
-# The two commands of the README: `make run` and `make test`. Both install what is missing first.
+# The two commands of the README, `make run` and `make test`, and the other targets. Each first
+# installs, through scripts/install-deps, the groups of packages it needs and says what it adds.
 BUILD_DIR ?= build
 ASAN_DIR  ?= build-asan
 FUZZ_DIR  ?= build-fuzz
 FUZZ_SECONDS ?= 60
 JOBS      ?= $(shell nproc)
 
-.PHONY: all deps configure build run test sanitize fuzz bench package clean
+# `make run` configures $(BUILD_DIR) for the programs alone, `make test` adds the tests and the
+# benchmarks: so the first needs no test libraries. Switching between them reconfigures but
+# rebuilds nothing already built.
+RUN_OPTIONS  = -DTHORNVALE_BUILD_TESTS=OFF -DTHORNVALE_BUILD_BENCH=OFF
+TEST_OPTIONS = -DTHORNVALE_BUILD_TESTS=ON -DTHORNVALE_BUILD_BENCH=ON
+
+.PHONY: all deps configure build build-run run test sanitize fuzz bench package clean
 
 all: build
 
+# Every group of packages, for a machine that does it all (CI).
 deps:
 	./scripts/install-deps
 
-configure: deps
-	cmake -S . -B $(BUILD_DIR)
+configure:
+	./scripts/install-deps test
+	cmake -S . -B $(BUILD_DIR) $(TEST_OPTIONS)
 
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# The editor; its Open dialog starts beside the sample image. Without a display: xvfb-run make run
-run: build
+build-run:
+	./scripts/install-deps run
+	cmake -S . -B $(BUILD_DIR) $(RUN_OPTIONS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+
+# The editor; its Open dialog starts beside the sample image. Without a display:
+# scripts/install-deps display, then xvfb-run make run (Ctrl+C stops it).
+run: build-run
 	$(BUILD_DIR)/bin/thornvale-editor
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer, in a build of its own.
-sanitize: deps
+sanitize:
+	./scripts/install-deps test
 	cmake -S . -B $(ASAN_DIR) -DTHORNVALE_SANITIZE=ON -DTHORNVALE_BUILD_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure -j $(JOBS)
 
 # Each libFuzzer target for FUZZ_SECONDS, built with clang in a build of its own.
-fuzz: deps
+fuzz:
+	./scripts/install-deps fuzz
 	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DTHORNVALE_FUZZ=ON \
 	  -DTHORNVALE_BUILD_TESTS=OFF -DTHORNVALE_BUILD_BENCH=OFF -DTHORNVALE_BUILD_UI=OFF \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_DIR) -j $(JOBS)
 	./scripts/run-fuzzers $(FUZZ_DIR)/bin $(FUZZ_SECONDS)
 
-# A Debian package of both programs, in $(BUILD_DIR).
-package: build
+# A Debian package of both programs in $(BUILD_DIR), checked as a distribution would check it:
+# lintian and the AppStream validator find no error and no warning.
+package:
+	./scripts/install-deps package
+	cmake -S . -B $(BUILD_DIR) $(RUN_OPTIONS)
+	cmake --build $(BUILD_DIR) -j $(JOBS)
+	rm -f $(BUILD_DIR)/thornvale-editor_*.deb
 	cd $(BUILD_DIR) && cpack
+	lintian --fail-on error,warning $(BUILD_DIR)/thornvale-editor_*.deb
+	appstreamcli validate --pedantic --no-net $(BUILD_DIR)/packaging/*.metainfo.xml | tee $(BUILD_DIR)/appstream.log
+	! grep -E '^[EW]: ' $(BUILD_DIR)/appstream.log
 
 bench: build
 	$(BUILD_DIR)/bin/codec-bench
