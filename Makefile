@@ -57,13 +57,17 @@ fuzz:
 	./scripts/run-fuzzers $(FUZZ_DIR)/bin $(FUZZ_SECONDS)
 
 # A Debian package of both programs in $(BUILD_DIR), checked as a distribution would check it:
-# lintian and the AppStream validator find no error and no warning.
+# a second package of the same build is the same bytes, and lintian and the AppStream validator
+# find no error and no warning.
 package:
 	./scripts/install-deps package
 	cmake -S . -B $(BUILD_DIR) $(RUN_OPTIONS)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
-	rm -f $(BUILD_DIR)/thornvale-editor_*.deb
+	rm -rf $(BUILD_DIR)/thornvale-editor_*.deb $(BUILD_DIR)/package-again
 	cd $(BUILD_DIR) && cpack
+	cd $(BUILD_DIR) && cpack -B package-again >/dev/null
+	cmp $(BUILD_DIR)/thornvale-editor_*.deb $(BUILD_DIR)/package-again/thornvale-editor_*.deb
+	rm -rf $(BUILD_DIR)/package-again
 	lintian --fail-on error,warning $(BUILD_DIR)/thornvale-editor_*.deb
 	appstreamcli validate --pedantic --no-net $(BUILD_DIR)/packaging/*.metainfo.xml | tee $(BUILD_DIR)/appstream.log
 	! grep -E '^[EW]: ' $(BUILD_DIR)/appstream.log
