@@ -51,7 +51,7 @@ class MainWindowTest : public test::EditorFixture {
 };
 
 TEST_F(MainWindowTest, StartsWithItsCaptionMenusAndEmptyControls) {
-  EXPECT_EQ(window.windowTitle(), QStringLiteral("Thornvale Text Editor - " THORNVALE_VERSION));
+  EXPECT_EQ(window.windowTitle(), QStringLiteral("Thornvale Text Editor - " THORNVALE_CAPTION_VERSION));
 
   QStringList shownMenus;
   for (QAction* title : window.menuBar()->actions()) {
