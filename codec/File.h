@@ -66,6 +66,8 @@ class File {
 
  private:
   File(std::string path, Handle handle) noexcept;
+  // For the destructor and moves, where a failure cannot be reported.
+  static void closeQuietly(Handle handle) noexcept;
 
   static const Handle kClosed;
   std::string path_;

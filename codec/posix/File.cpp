@@ -53,30 +53,7 @@ std::size_t readAllAt(int fd, const std::string& path, std::int64_t offset, std:
 
 }  // namespace posix
 
-File::File(std::string path, Handle handle) noexcept : path_(std::move(path)), handle_(handle) {}
-
-File::File(File&& other) noexcept
-    : path_(std::move(other.path_)),
-      handle_(other.handle_),
-      identity_{other.identity_[0], other.identity_[1]} {
-  other.handle_ = kClosed;
-}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    if (handle_ != kClosed) ::close(handle_);
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    identity_[0] = other.identity_[0];
-    identity_[1] = other.identity_[1];
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
-File::~File() {
-  if (handle_ != kClosed) ::close(handle_);
-}
+void File::closeQuietly(Handle handle) noexcept { (void)::close(handle); }
 
 File File::openExisting(std::string path, Access access) {
   // O_NONBLOCK: opening a FIFO or a device must not wait for a partner; anything but a regular

@@ -79,30 +79,7 @@ File File::openExisting(std::string path, Access access) {
   return file;
 }
 
-File::File(std::string path, Handle handle) noexcept : path_(std::move(path)), handle_(handle) {}
-
-File::File(File&& other) noexcept
-    : path_(std::move(other.path_)),
-      handle_(other.handle_),
-      identity_{other.identity_[0], other.identity_[1]} {
-  other.handle_ = kClosed;
-}
-
-File& File::operator=(File&& other) noexcept {
-  if (this != &other) {
-    if (handle_ != kClosed) CloseHandle(toHandle(handle_));
-    path_ = std::move(other.path_);
-    handle_ = other.handle_;
-    identity_[0] = other.identity_[0];
-    identity_[1] = other.identity_[1];
-    other.handle_ = kClosed;
-  }
-  return *this;
-}
-
-File::~File() {
-  if (handle_ != kClosed) CloseHandle(toHandle(handle_));
-}
+void File::closeQuietly(Handle handle) noexcept { (void)CloseHandle(static_cast<HANDLE>(handle)); }
 
 std::int64_t File::size() const {
   LARGE_INTEGER size{};

@@ -97,4 +97,31 @@ UINT windowDpi(HWND window) {
   return dpi == 0 ? USER_DEFAULT_SCREEN_DPI : dpi;
 }
 
+HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle,
+                   int id) {
+  return CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
+}
+
+void registerWindowClass(const wchar_t* className, bool withIcon) {
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (GetClassInfoExW(instance(), className, &existing)) return;
+  WNDCLASSEXW kind{};
+  kind.cbSize = sizeof kind;
+  kind.lpfnWndProc = DefWindowProcW;
+  kind.hInstance = instance();
+  if (withIcon) {
+    // A program built without the icon resource gets the system's.
+    kind.hIcon = LoadIconW(instance(), MAKEINTRESOURCEW(1));
+    kind.hIconSm =
+        static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
+  }
+  kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  kind.lpszClassName = className;
+  RegisterClassExW(&kind);
+}
+
 }  // namespace thornvale::win32

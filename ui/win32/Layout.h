@@ -44,6 +44,16 @@ void applyFont(HWND window, HFONT font);
 // scaled for the DPI).
 void fitClientArea(HWND window, int width, int height);
 
+// The program's own module, where its windows' classes and resources live.
+[[nodiscard]] inline HINSTANCE instance() { return GetModuleHandleW(nullptr); }
+
+// A visible child control of `parent` with the control ID `id`; its place comes from placeControls.
+HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle, int id);
+
+// Registers, once, a window class of ours: the dialog face colour, the arrow, and the program's
+// icon (resource 1) where `withIcon`.
+void registerWindowClass(const wchar_t* className, bool withIcon);
+
 // The DPI of a window; 96 before it has one.
 [[nodiscard]] UINT windowDpi(HWND window);
 

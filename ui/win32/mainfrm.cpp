@@ -33,33 +33,6 @@ constexpr std::array<Placement, 6> kPlacements = {{
 }};
 constexpr std::array<int, 2> kCaptioned = {kCmdsave, kLabel1};
 
-HINSTANCE instance() { return GetModuleHandleW(nullptr); }
-
-HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle,
-                   int id) {
-  return CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
-}
-
-void registerClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW kind{};
-    kind.cbSize = sizeof kind;
-    kind.lpfnWndProc = DefWindowProcW;
-    kind.hInstance = instance();
-    // The icon is resource 1 of the program; a program built without it gets the system's.
-    kind.hIcon = LoadIconW(instance(), MAKEINTRESOURCEW(1));
-    kind.hIconSm =
-        static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-    kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    kind.lpszClassName = mainfrm::kClassName;
-    return RegisterClassExW(&kind) != 0;
-  }();
-  (void)registered;
-}
-
 // The window's rectangle keeps as much of itself on the monitor's work area as fits, the top-left
 // corner first: a small screen must not hide the title bar.
 RECT keptOnScreen(RECT window) {
@@ -80,7 +53,7 @@ RECT keptOnScreen(RECT window) {
 mainfrm::mainfrm(CommandDialogs& dialogs) : comdlg(dialogs), dialogs_(dialogs) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  registerClass();
+  registerWindowClass(kClassName, true);
   window_ =
       CreateWindowExW(kExStyle, kClassName, L"", kStyle, 0, 0, 0, 0, nullptr, nullptr, instance(), nullptr);
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -39,35 +39,13 @@ constexpr std::array<Placement, 8> kPlacements = {{
 constexpr std::array<int, 6> kCaptioned = {kLbldebug,   kOpdebuge,    kOpdebugd,
                                            kMiscLabel1, kMiscCmdsave, kMiscCmdcancel};
 
-HINSTANCE instance() { return GetModuleHandleW(nullptr); }
-
-HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle,
-                   int id) {
-  return CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
-}
-
-void registerClass() {
-  static const bool registered = [] {
-    WNDCLASSEXW kind{};
-    kind.cbSize = sizeof kind;
-    kind.lpfnWndProc = DefWindowProcW;
-    kind.hInstance = instance();
-    kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    kind.lpszClassName = miscfrm::kClassName;
-    return RegisterClassExW(&kind) != 0;
-  }();
-  (void)registered;
-}
-
 bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 }  // namespace
 
 miscfrm::miscfrm(CommandDialogs& dialogs, std::string imageName, HWND owner)
     : dialogs_(dialogs), imageName_(std::move(imageName)), owner_(owner) {
-  registerClass();
+  registerWindowClass(kClassName, false);
   // The platform chooses where the window first stands.
   window_ = CreateWindowExW(kExStyle, kClassName, L"Misc Data Editor", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                             0, 0, owner_, nullptr, instance(), nullptr);
