@@ -57,14 +57,15 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
 
   // The lock is held from the read to the replacement, so no write of ours falls in between.
   File file = openImage(image, dryRun ? File::Access::Read : File::Access::Write);
-  const Bytes original = readWhole(file, kMaxImageSize, "an image");
-  Bytes edited = original;
+  // The image as read, and then, once every row has been compared with it, the new image.
+  Bytes bytes = readWhole(file, kMaxImageSize, "an image");
 
   std::vector<const ScriptRow*> changed;
+  std::vector<std::vector<std::optional<std::uint8_t>>> encoded;
   for (const ScriptRow& row : parsed.rows) {
     const CatalogueEntry& e = *row.entry;
     // A text that reads shorter than its place could never pass the length check unchanged.
-    if (row.text == textAt(original, e, e.length)) {
+    if (row.text == textAt(bytes, e, e.length)) {
       ++report.unchanged;
       continue;
     }
@@ -73,24 +74,27 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
       continue;
     }
     const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
-    if (end > original.size()) {
+    if (end > bytes.size()) {
       report.failures.push_back({row.line,
                                  e.position,
-                                 {"the image ends at byte " + std::to_string(original.size()) +
+                                 {"the image ends at byte " + std::to_string(bytes.size()) +
                                   ", before the end of this text's place"}});
       continue;
     }
-    const auto encoded =
-        encodeText(*findCharacterTable(e.tableName), row.text, static_cast<std::size_t>(e.saveLength));
-    applyEncoded(encoded, std::span(edited).subspan(static_cast<std::size_t>(e.offset), encoded.size()));
+    encoded.push_back(
+        encodeText(*findCharacterTable(e.tableName), row.text, static_cast<std::size_t>(e.saveLength)));
     changed.push_back(&row);
   }
-  if (report.ok()) checkReadBack(changed, parsed.rows, edited, report);
+  for (std::size_t i = 0; i < changed.size(); ++i) {
+    const auto offset = static_cast<std::size_t>(changed[i]->entry->offset);
+    applyEncoded(encoded[i], std::span(bytes).subspan(offset, encoded[i].size()));
+  }
+  if (report.ok()) checkReadBack(changed, parsed.rows, bytes, report);
   report.changed = changed.size();
   if (!report.ok() || dryRun || changed.empty()) return report;
 
   Replacement replacement(image, Replacement::Target::ExistingImage);
-  replacement.write(edited);
+  replacement.write(bytes);
   replacement.commit();
   report.written = true;
   file.close();

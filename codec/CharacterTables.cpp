@@ -101,6 +101,7 @@ const CharacterTable* findCharacterTable(std::string_view name) noexcept {
 
 std::u16string unencodableCharacters(std::string_view tableName, std::u16string_view text) {
   const CharacterTable* table = findCharacterTable(tableName);
+  const std::optional<Encoder> encode = table ? std::optional<Encoder>(std::in_place, *table) : std::nullopt;
   std::vector<std::u16string_view> seen;
   std::u16string missing;
   for (std::size_t i = 0; i < text.size();) {
@@ -108,7 +109,7 @@ std::u16string unencodableCharacters(std::string_view tableName, std::u16string_
     const bool pair = characterUnits(text, i) == 2;
     const std::u16string_view c = text.substr(i, pair ? 2 : 1);
     i += c.size();
-    const bool storable = !pair && table != nullptr && encodeCharacter(*table, c[0]).has_value();
+    const bool storable = !pair && encode && (*encode)(c[0]).has_value();
     if (storable || std::find(seen.begin(), seen.end(), c) != seen.end()) continue;
     seen.push_back(c);
     missing += c;

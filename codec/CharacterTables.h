@@ -39,6 +39,29 @@ struct NamedCharacterTable {
   return std::nullopt;
 }
 
+// encodeCharacter for many characters through one table: the lowest byte of every character is
+// found once, so each character then costs one look-up instead of a search of 256 entries.
+class Encoder {
+ public:
+  explicit constexpr Encoder(const CharacterTable& table) noexcept : table_(table) {
+    lowest_.fill(kNone);
+    for (std::size_t b = table.size(); b-- > 0;) {
+      if (table[b] != kNoCharacter && table[b] < lowest_.size())
+        lowest_[table[b]] = static_cast<std::int16_t>(b);
+    }
+  }
+  [[nodiscard]] constexpr std::optional<std::uint8_t> operator()(char16_t c) const noexcept {
+    if (c >= lowest_.size()) return encodeCharacter(table_, c);  // no table holds one, but stay exact
+    return lowest_[c] == kNone ? std::nullopt
+                               : std::optional<std::uint8_t>(static_cast<std::uint8_t>(lowest_[c]));
+  }
+
+ private:
+  static constexpr std::int16_t kNone = -1;
+  const CharacterTable& table_;
+  std::array<std::int16_t, 128> lowest_{};  // every character of the tables is printable ASCII
+};
+
 // The characters of `text` that the named table cannot store, each once, in order of first
 // appearance. An unknown table name stores nothing, so every character is returned.
 [[nodiscard]] std::u16string unencodableCharacters(std::string_view tableName, std::u16string_view text);

@@ -15,10 +15,9 @@ std::u16string decodeText(const CharacterTable& table, std::span<const std::uint
 
 std::vector<std::optional<std::uint8_t>> encodeText(const CharacterTable& table, std::u16string_view text,
                                                     std::size_t length) {
+  const Encoder encode(table);
   std::vector<std::optional<std::uint8_t>> encoded(length);
-  for (std::size_t k = 0; k < length; ++k) {
-    encoded[k] = encodeCharacter(table, k < text.size() ? text[k] : u' ');
-  }
+  for (std::size_t k = 0; k < length; ++k) encoded[k] = encode(k < text.size() ? text[k] : u' ');
   return encoded;
 }
 

@@ -145,6 +145,22 @@ TEST(CharacterTables, EncodeOnlyWhatTheyHold) {
   }
 }
 
+// The look-up that encodes whole texts must agree with the search it replaces, duplicates and
+// characters beyond ASCII included.
+TEST(CharacterTables, TheEncoderAgreesWithTheSearchForEveryCharacter) {
+  CharacterTable empty{};
+  empty.fill(kNoCharacter);
+  std::vector<const CharacterTable*> tables = {&empty};
+  for (const NamedCharacterTable& named : characterTables()) tables.push_back(named.table);
+  for (const CharacterTable* table : tables) {
+    const Encoder encode(*table);
+    for (char32_t c = 0; c <= 0xFFFF; ++c) {
+      ASSERT_EQ(encode(static_cast<char16_t>(c)), encodeCharacter(*table, static_cast<char16_t>(c)))
+          << static_cast<unsigned>(c);
+    }
+  }
+}
+
 TEST(CharacterTables, AreFoundByTheirExactNameOnly) {
   for (std::string_view name : {"Table1", "Table2", "Table3", "Table4"}) {
     EXPECT_NE(findCharacterTable(name), nullptr) << name;
