@@ -21,7 +21,17 @@ std::size_t readAllAt(int fd, const std::string& path, std::int64_t offset, std:
 // "a FIFO (named pipe)", "a folder", ... for the refusal of anything but a regular file.
 const char* kindOfFile(mode_t mode);
 
-// Throws unless `st` describes a regular file.
-void refuseUnlessRegular(const std::string& path, const struct stat& st, const char* operation);
+// Throws unless `mode` is a regular file's.
+void refuseUnlessRegular(const std::string& path, mode_t mode, const char* operation);
+
+// open(), again where a signal interrupted it; -1 and errno on failure.
+int openRetrying(const std::string& path, int flags);
+
+// What the file layer asks of a file's status. Only these: asking for more (as fstat does) can
+// make the next write's flush write the inode a second time on some file systems.
+inline constexpr unsigned kExamined = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE;
+
+// statx() with kExamined, or a FileError for `path`.
+struct statx examine(int fd, const char* name, int flags, const std::string& path);
 
 }  // namespace thornvale::posix

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -29,12 +30,26 @@ const char* kindOfFile(mode_t mode) {
   return "not a regular file";
 }
 
-void refuseUnlessRegular(const std::string& path, const struct stat& st, const char* operation) {
-  if (S_ISREG(st.st_mode)) return;
+int openRetrying(const std::string& path, int flags) {
+  int fd = -1;
+  do {
+    fd = ::open(path.c_str(), flags);
+  } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+struct statx examine(int fd, const char* name, int flags, const std::string& path) {
+  struct statx st {};
+  if (::statx(fd, name, flags, kExamined, &st) != 0) fail(path, "examining", errno);
+  return st;
+}
+
+void refuseUnlessRegular(const std::string& path, mode_t mode, const char* operation) {
+  if (S_ISREG(mode)) return;
   // The system's own words say it best for a folder, whose size would pass for an image's length.
-  if (S_ISDIR(st.st_mode)) throw FileError(path, operation, std::make_error_code(std::errc::is_a_directory));
+  if (S_ISDIR(mode)) throw FileError(path, operation, std::make_error_code(std::errc::is_a_directory));
   throw FileError(path, operation, std::make_error_code(std::errc::invalid_argument),
-                  std::string(kindOfFile(st.st_mode)) + ", not a regular file; nothing was read or written");
+                  std::string(kindOfFile(mode)) + ", not a regular file; nothing was read or written");
 }
 
 std::size_t readAllAt(int fd, const std::string& path, std::int64_t offset, std::span<std::uint8_t> out) {
@@ -57,30 +72,26 @@ void File::closeQuietly(Handle handle) noexcept { (void)::close(handle); }
 
 File File::openExisting(std::string path, Access access) {
   // O_NONBLOCK: opening a FIFO or a device must not wait for a partner; anything but a regular
-  // file is refused just below, before any read or write.
+  // file is refused just below, before any read or write. It changes nothing for a regular file.
   const int flags = (access == Access::Read ? O_RDONLY : O_RDWR) | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   int fd = -1;
-  do {
-    fd = ::open(path.c_str(), flags);
-  } while (fd < 0 && errno == EINTR);
+  // A writer reads the bytes it will overwrite, for putting them back; that read is no use of
+  // the file worth an access time, whose update would cost the write's flush a second inode
+  // write. Only the file's owner may ask for that.
+  if (access == Access::Write) fd = posix::openRetrying(path, flags | O_NOATIME);
+  if (fd < 0) fd = posix::openRetrying(path, flags);
   if (fd < 0) posix::fail(path, "opening", errno);
   File file(std::move(path), fd);  // owns the descriptor from here, whatever is thrown below
 
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) posix::fail(file.path_, "examining", errno);
-  posix::refuseUnlessRegular(file.path_, st, "opening");
-  file.identity_[0] = st.st_dev;
-  file.identity_[1] = st.st_ino;
-  const int status = ::fcntl(fd, F_GETFL);
-  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
-    posix::fail(file.path_, "opening", errno);
+  const struct statx st = posix::examine(fd, "", AT_EMPTY_PATH, file.path_);
+  posix::refuseUnlessRegular(file.path_, st.stx_mode, "opening");
+  file.identity_[0] = makedev(st.stx_dev_major, st.stx_dev_minor);
+  file.identity_[1] = st.stx_ino;
   return file;
 }
 
 std::int64_t File::size() const {
-  struct stat st {};
-  if (::fstat(handle_, &st) != 0) posix::fail(path_, "examining", errno);
-  return st.st_size;
+  return static_cast<std::int64_t>(posix::examine(handle_, "", AT_EMPTY_PATH, path_).stx_size);
 }
 
 std::size_t File::readAt(std::int64_t offset, std::span<std::uint8_t> out) const {
@@ -127,9 +138,9 @@ bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {
 }
 
 bool File::stillNamedByPath() const {
-  struct stat named {};
-  if (::stat(path_.c_str(), &named) != 0) return false;
-  return named.st_dev == identity_[0] && named.st_ino == identity_[1];
+  struct statx named {};
+  if (::statx(AT_FDCWD, path_.c_str(), 0, posix::kExamined, &named) != 0) return false;
+  return makedev(named.stx_dev_major, named.stx_dev_minor) == identity_[0] && named.stx_ino == identity_[1];
 }
 
 }  // namespace thornvale

@@ -131,7 +131,7 @@ Replacement::Replacement(std::string target, Target kind)
   Descriptor current(::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (current.fd >= 0) {
     if (::fstat(current.fd, &n.old) != 0) posix::fail(target_, "examining", errno);
-    posix::refuseUnlessRegular(target_, n.old, "replacing");
+    posix::refuseUnlessRegular(target_, n.old.st_mode, "replacing");
     n.exists = true;
     n.resolved = openedPath(current.fd, target_);
   } else if (errno == ENOENT && kind == Target::OutputFile) {
