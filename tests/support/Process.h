@@ -40,7 +40,9 @@ class RunningProcess {
 };
 
 // Starts the program and waits for it.
-ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input = {},
-                          bool discardOutput = false);
+inline ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input = {},
+                                 bool discardOutput = false) {
+  return RunningProcess(argv, input, discardOutput).wait();
+}
 
 }  // namespace thornvale::test

@@ -116,9 +116,4 @@ ProcessOutcome RunningProcess::wait() {
   return outcome;
 }
 
-ProcessOutcome runProcess(const std::vector<std::string>& argv, const std::string& input,
-                          bool discardOutput) {
-  return RunningProcess(argv, input, discardOutput).wait();
-}
-
 }  // namespace thornvale::test
