@@ -248,13 +248,13 @@ Command info(CLI::App& app) {
   };
 }
 
-struct CommandSpec {
+struct CommandKind {
   const char* name;
   const char* description;
   CommandMaker make;
 };
 
-constexpr CommandSpec kCommands[] = {
+constexpr CommandKind kCommands[] = {
     {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
     {"import", "Check every row of a script in the dump format, then write them all or nothing.", import},
     {"set", "Save one text, with the editor's checks.", set},
@@ -292,16 +292,16 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
 
   Run run{in, out, err};
   int status = kExitSuccess;
-  for (const CommandSpec& spec : kCommands) {
-    CLI::App* sub = app.add_subcommand(spec.name, spec.description);
-    sub->callback([&status, &run, command = spec.make(*sub)] { status = command(run); });
+  for (const CommandKind& kind : kCommands) {
+    CLI::App* sub = app.add_subcommand(kind.name, kind.description);
+    sub->callback([&status, &run, command = kind.make(*sub)] { status = command(run); });
   }
 
   const std::vector<std::string> args = withTextAsText(arguments);
   // Unnamed, an unknown command would only bring CLI11's "A subcommand is required".
   if (!args.empty() && !args.front().starts_with('-') &&
       std::none_of(std::begin(kCommands), std::end(kCommands),
-                   [&](const CommandSpec& spec) { return args.front() == spec.name; })) {
+                   [&](const CommandKind& kind) { return args.front() == kind.name; })) {
     run.error() << "there is no command " << quote(args.front()) << " (see " << kProgram << " --help)\n";
     return kExitUsage;
   }
