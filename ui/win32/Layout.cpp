@@ -41,13 +41,25 @@ bool captionsFit(HWND window, std::span<const int> captioned, HFONT font, UINT d
   return fit;
 }
 
+RECT inPixels(const TwipsRect& twips, UINT dpi) {
+  const int left = twipsToPixels(twips.left, dpi);
+  const int top = twipsToPixels(twips.top, dpi);
+  return {left, top, left + twipsToPixels(twips.width, dpi), top + twipsToPixels(twips.height, dpi)};
+}
+
 }  // namespace
+
+RECT placedAt(std::span<const Placement> placements, int id, UINT dpi) {
+  const auto place = std::find_if(placements.begin(), placements.end(),
+                                  [id](const Placement& each) { return each.id == id; });
+  return place == placements.end() ? RECT{} : inPixels(place->twips, dpi);
+}
 
 void placeControls(HWND window, std::span<const Placement> placements, UINT dpi) {
   for (const Placement& place : placements) {
-    SetWindowPos(GetDlgItem(window, place.id), nullptr, twipsToPixels(place.twips.left, dpi),
-                 twipsToPixels(place.twips.top, dpi), twipsToPixels(place.twips.width, dpi),
-                 twipsToPixels(place.twips.height, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT box = inPixels(place.twips, dpi);
+    SetWindowPos(GetDlgItem(window, place.id), nullptr, box.left, box.top, box.right - box.left,
+                 box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
@@ -67,14 +79,19 @@ HFONT fittingFont(HWND window, std::span<const int> captioned, UINT dpi) {
   }
 }
 
-void applyFont(HWND window, HFONT font) {
+void applyFont(HWND window, HFONT font, bool redraw) {
+  struct Change {
+    HFONT font;
+    BOOL redraw;
+  } change{font, redraw ? TRUE : FALSE};
   EnumChildWindows(
       window,
-      [](HWND child, LPARAM font) -> BOOL {
-        SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+      [](HWND child, LPARAM change) -> BOOL {
+        const auto* c = reinterpret_cast<const Change*>(change);
+        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(c->font), c->redraw);
         return TRUE;
       },
-      reinterpret_cast<LPARAM>(font));
+      reinterpret_cast<LPARAM>(&change));
 }
 
 RECT windowRectFor(RECT client, DWORD style, DWORD exStyle, bool menu, UINT dpi) {
@@ -97,19 +114,20 @@ UINT windowDpi(HWND window) {
   return dpi == 0 ? USER_DEFAULT_SCREEN_DPI : dpi;
 }
 
-HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle,
-                   int id) {
-  return CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                   const RECT& box) {
+  return CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, box.left, box.top,
+                         box.right - box.left, box.bottom - box.top, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
 }
 
-void registerWindowClass(const wchar_t* className, bool withIcon) {
+void registerWindowClass(const wchar_t* className, WNDPROC procedure, bool withIcon) {
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
   if (GetClassInfoExW(instance(), className, &existing)) return;
   WNDCLASSEXW kind{};
   kind.cbSize = sizeof kind;
-  kind.lpfnWndProc = DefWindowProcW;
+  kind.lpfnWndProc = procedure;
   kind.hInstance = instance();
   if (withIcon) {
     // A program built without the icon resource gets the system's.

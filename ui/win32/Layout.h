@@ -25,6 +25,9 @@ struct Placement {
   TwipsRect twips;
 };
 
+// Where the control `id` of `placements` stands at `dpi`, in pixels.
+[[nodiscard]] RECT placedAt(std::span<const Placement> placements, int id, UINT dpi);
+
 // Moves and sizes each control for `dpi`.
 void placeControls(HWND window, std::span<const Placement> placements, UINT dpi);
 
@@ -33,8 +36,8 @@ void placeControls(HWND window, std::span<const Placement> placements, UINT dpi)
 // a smaller letter. The caller owns the font.
 [[nodiscard]] HFONT fittingFont(HWND window, std::span<const int> captioned, UINT dpi);
 
-// Gives every child of `window` the font.
-void applyFont(HWND window, HFONT font);
+// Gives every child of `window` the font; `redraw` where the window is already on the screen.
+void applyFont(HWND window, HFONT font, bool redraw);
 
 // The window rectangle whose client area is `client` (in pixels) for a window of these styles.
 [[nodiscard]] RECT windowRectFor(RECT client, DWORD style, DWORD exStyle, bool menu, UINT dpi);
@@ -47,12 +50,30 @@ void fitClientArea(HWND window, int width, int height);
 // The program's own module, where its windows' classes and resources live.
 [[nodiscard]] inline HINSTANCE instance() { return GetModuleHandleW(nullptr); }
 
-// A visible child control of `parent` with the control ID `id`; its place comes from placeControls.
-HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle, int id);
+// A visible child control of `parent` with the control ID `id`, created where it stands (placedAt),
+// so that nothing moves before its window is first shown.
+HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                   const RECT& box);
 
-// Registers, once, a window class of ours: the dialog face colour, the arrow, and the program's
-// icon (resource 1) where `withIcon`.
-void registerWindowClass(const wchar_t* className, bool withIcon);
+// Registers, once, a window class of ours: `procedure`, the dialog face colour, the arrow, and the
+// program's icon (resource 1) where `withIcon`.
+void registerWindowClass(const wchar_t* className, WNDPROC procedure, bool withIcon);
+
+// For the window procedure of a class of ours: the object that the window's creation named
+// (CreateWindowExW's last argument), kept with the window from WM_NCCREATE on; null before that
+// and once forgetOwner has run.
+template <typename Owner>
+Owner* ownerOf(HWND window, UINT message, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* owner = static_cast<Owner*>(reinterpret_cast<const CREATESTRUCTW*>(lParam)->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(owner));
+    return owner;
+  }
+  return reinterpret_cast<Owner*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+// The window calls back into its object no longer: for the object's destructor.
+inline void forgetOwner(HWND window) { SetWindowLongPtrW(window, GWLP_USERDATA, 0); }
 
 // The DPI of a window; 96 before it has one.
 [[nodiscard]] UINT windowDpi(HWND window);

@@ -53,14 +53,18 @@ RECT keptOnScreen(RECT window) {
 mainfrm::mainfrm(CommandDialogs& dialogs) : comdlg(dialogs), dialogs_(dialogs) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  registerWindowClass(kClassName, true);
-  window_ =
-      CreateWindowExW(kExStyle, kClassName, L"", kStyle, 0, 0, 0, 0, nullptr, nullptr, instance(), nullptr);
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&mainfrm::windowProc));
-  buildControls();
-  buildMenus();
-  layout(windowDpi(window_), nullptr);
+  registerWindowClass(kClassName, &mainfrm::windowProc, true);
+  // Made where and as large as it is shown, for the system's DPI: each move before the window is
+  // shown costs start-up time, so only a monitor of another DPI moves it.
+  const UINT expected = GetDpiForSystem();
+  const RECT frame = frameFor(expected, nullptr);
+  CreateWindowExW(kExStyle, kClassName, L"", kStyle, frame.left, frame.top, frame.right - frame.left,
+                  frame.bottom - frame.top, nullptr, buildMenus(), instance(), this);
+  const UINT dpi = windowDpi(window_);
+  buildControls(dpi);
+  setFont(dpi, false);
+  if (dpi != expected) placeWindow(frameFor(dpi, nullptr));
+  fitClientArea(window_, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi));
   focus_ = txtlst;
   Form_Load();
 }
@@ -68,30 +72,33 @@ mainfrm::mainfrm(CommandDialogs& dialogs) : comdlg(dialogs), dialogs_(dialogs) {
 mainfrm::~mainfrm() {
   if (window_ != nullptr) {
     // The window may outlive this object no longer: it would call back into it.
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    forgetOwner(window_);
     DestroyWindow(window_);
   }
 }
 
-void mainfrm::buildControls() {
+void mainfrm::buildControls(UINT dpi) {
+  const auto at = [dpi](int id) { return placedAt(kPlacements, id, dpi); };
   txtlst =
       createControl(window_, WC_LISTBOXW, L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                    WS_EX_CLIENTEDGE, kTxtlst);
-  txtedit = createControl(window_, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtedit);
+                    WS_EX_CLIENTEDGE, kTxtlst, at(kTxtlst));
+  txtedit = createControl(window_, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtedit,
+                          at(kTxtedit));
   // No length limit of the box's own: a text too long is the Save command's to refuse.
   SendMessageW(txtedit, EM_SETLIMITTEXT, 0, 0);
   // The length boxes are the window's to write: greyed, and out of the user's reach.
-  txtindex = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtindex);
+  txtindex = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtindex,
+                           at(kTxtindex));
   // Neither the default nor the cancel button: Enter in the edit box saves nothing.
-  cmdsave =
-      createControl(window_, WC_BUTTONW, L"Save Selected Text", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdsave);
+  cmdsave = createControl(window_, WC_BUTTONW, L"Save Selected Text", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdsave,
+                          at(kCmdsave));
   Label1 = createControl(window_, WC_STATICW, L"Make sure to save after ever text entry you edit.",
-                         SS_LEFT | SS_NOPREFIX, 0, kLabel1);
-  txtlength =
-      createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtlength);
+                         SS_LEFT | SS_NOPREFIX, 0, kLabel1, at(kLabel1));
+  txtlength = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+                            kTxtlength, at(kTxtlength));
 }
 
-void mainfrm::buildMenus() {
+HMENU mainfrm::buildMenus() {
   // No access keys and no shortcuts: no '&' in any caption and no accelerator table.
   HMENU bar = CreateMenu();
   mnufile_ = CreatePopupMenu();
@@ -109,26 +116,36 @@ void mainfrm::buildMenus() {
   mnuhelp_ = CreatePopupMenu();
   AppendMenuW(mnuhelp_, MF_STRING, kMnuabout, L"About");
   AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(mnuhelp_), L"Help");
-  SetMenu(window_, bar);
+  return bar;
 }
 
-void mainfrm::layout(UINT dpi, const POINT* topLeft) {
-  placeControls(window_, kPlacements, dpi);
-  HFONT font = fittingFont(window_, kCaptioned, dpi);
-  applyFont(window_, font);
-  font_.reset(font);
-
+RECT mainfrm::frameFor(UINT dpi, const POINT* topLeft) {
   const RECT client{0, 0, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi)};
   RECT frame = windowRectFor(client, kStyle, kExStyle, true, dpi);
   if (topLeft != nullptr) {
     OffsetRect(&frame, topLeft->x - frame.left, topLeft->y - frame.top);
-  } else {
-    OffsetRect(&frame, twipsToPixels(kStartLeft, dpi), twipsToPixels(kStartTop, dpi));
-    frame = keptOnScreen(frame);
+    return frame;
   }
+  OffsetRect(&frame, twipsToPixels(kStartLeft, dpi), twipsToPixels(kStartTop, dpi));
+  return keptOnScreen(frame);
+}
+
+void mainfrm::setFont(UINT dpi, bool redraw) {
+  HFONT font = fittingFont(window_, kCaptioned, dpi);
+  applyFont(window_, font, redraw);
+  font_.reset(font);
+}
+
+void mainfrm::placeWindow(const RECT& frame) {
   SetWindowPos(window_, nullptr, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOZORDER | SWP_NOACTIVATE);
-  fitClientArea(window_, client.right, client.bottom);
+}
+
+void mainfrm::layout(UINT dpi, const POINT* topLeft) {
+  placeControls(window_, kPlacements, dpi);
+  setFont(dpi, true);
+  placeWindow(frameFor(dpi, topLeft));
+  fitClientArea(window_, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi));
 }
 
 void mainfrm::show(int showCommand) {
@@ -138,12 +155,13 @@ void mainfrm::show(int showCommand) {
 }
 
 LRESULT CALLBACK mainfrm::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<mainfrm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = ownerOf<mainfrm>(window, message, lParam);
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->handle(message, wParam, lParam);
+  if (message == WM_NCCREATE) self->window_ = window;
+  return self->handle(window, message, wParam, lParam);
 }
 
-LRESULT mainfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT mainfrm::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_ACTIVATE:
@@ -170,7 +188,7 @@ LRESULT mainfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       window_ = nullptr;
       if (quitWhenClosed_) PostQuitMessage(0);
       return 0;
-    default: return DefWindowProcW(window_, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 

@@ -54,12 +54,17 @@ class mainfrm {
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void onCommand(int id, int code);
-  void buildControls();
-  void buildMenus();
-  // Places the controls, the font and the window for `dpi`; `topLeft` keeps the window where it
-  // is, nothing puts it at its fixed start position.
+  void buildControls(UINT dpi);
+  // The menu bar, with the menus kept in the members.
+  [[nodiscard]] HMENU buildMenus();
+  // The window's rectangle at `dpi`: at `topLeft`, or without it at the fixed start position.
+  [[nodiscard]] static RECT frameFor(UINT dpi, const POINT* topLeft);
+  void setFont(UINT dpi, bool redraw);
+  void placeWindow(const RECT& frame);
+  // Places the controls, the font and the window for `dpi` once the window stands somewhere;
+  // `topLeft` as for frameFor.
   void layout(UINT dpi, const POINT* topLeft);
   [[nodiscard]] int selectedPosition() const;
 

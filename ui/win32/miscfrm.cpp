@@ -45,51 +45,69 @@ bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BS
 
 miscfrm::miscfrm(CommandDialogs& dialogs, std::string imageName, HWND owner)
     : dialogs_(dialogs), imageName_(std::move(imageName)), owner_(owner) {
-  registerWindowClass(kClassName, false);
-  // The platform chooses where the window first stands.
-  window_ = CreateWindowExW(kExStyle, kClassName, L"Misc Data Editor", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            0, 0, owner_, nullptr, instance(), nullptr);
-  SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-  SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&miscfrm::windowProc));
-  buildControls();
-  layout(windowDpi(window_), nullptr);
+  registerWindowClass(kClassName, &miscfrm::windowProc, false);
+  // The platform chooses where the window first stands; its size is the one it has at the
+  // owner's DPI, where it most likely opens.
+  const UINT expected = owner_ != nullptr ? windowDpi(owner_) : GetDpiForSystem();
+  const RECT frame = frameFor(expected);
+  CreateWindowExW(kExStyle, kClassName, L"Misc Data Editor", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                  frame.right - frame.left, frame.bottom - frame.top, owner_, nullptr, instance(), this);
+  const UINT dpi = windowDpi(window_);
+  buildControls(dpi);
+  setFont(dpi, false);
+  if (dpi != expected) {
+    const RECT resized = frameFor(dpi);
+    SetWindowPos(window_, nullptr, 0, 0, resized.right - resized.left, resized.bottom - resized.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+  }
+  fitClientArea(window_, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi));
 }
 
 miscfrm::~miscfrm() {
   if (window_ != nullptr) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    forgetOwner(window_);
     DestroyWindow(window_);
   }
 }
 
-void miscfrm::buildControls() {
+void miscfrm::buildControls(UINT dpi) {
+  const auto at = [dpi](int id) { return placedAt(kPlacements, id, dpi); };
   // Created in the keyboard order; WS_GROUP on the first option button and on the control after
   // the second makes the two one group, in which selecting one clears the other.
-  cmdsave = createControl(window_, WC_BUTTONW, L"Save", WS_TABSTOP | BS_PUSHBUTTON, 0, kMiscCmdsave);
-  cmdcancel = createControl(window_, WC_BUTTONW, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, kMiscCmdcancel);
-  Frame1 = createControl(window_, WC_BUTTONW, L"Misc Data", BS_GROUPBOX, 0, kFrame1);
-  lbldebug = createControl(window_, WC_STATICW, L"Debug Menu :", SS_LEFT | SS_NOPREFIX, 0, kLbldebug);
+  cmdsave = createControl(window_, WC_BUTTONW, L"Save", WS_TABSTOP | BS_PUSHBUTTON, 0, kMiscCmdsave,
+                          at(kMiscCmdsave));
+  cmdcancel = createControl(window_, WC_BUTTONW, L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, 0, kMiscCmdcancel,
+                            at(kMiscCmdcancel));
+  Frame1 = createControl(window_, WC_BUTTONW, L"Misc Data", BS_GROUPBOX, 0, kFrame1, at(kFrame1));
+  lbldebug =
+      createControl(window_, WC_STATICW, L"Debug Menu :", SS_LEFT | SS_NOPREFIX, 0, kLbldebug, at(kLbldebug));
   opdebuge = createControl(window_, WC_BUTTONW, L"Enabled", WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 0,
-                           kOpdebuge);
-  opdebugd = createControl(window_, WC_BUTTONW, L"Disabled", BS_AUTORADIOBUTTON, 0, kOpdebugd);
+                           kOpdebuge, at(kOpdebuge));
+  opdebugd = createControl(window_, WC_BUTTONW, L"Disabled", BS_AUTORADIOBUTTON, 0, kOpdebugd, at(kOpdebugd));
   Text1 = createControl(window_, WC_EDITW, L"Text1", WS_GROUP | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                        kText1);
-  Label1 =
-      createControl(window_, WC_STATICW, L"Hits to Kill a Grumkin:", SS_LEFT | SS_NOPREFIX, 0, kMiscLabel1);
+                        kText1, at(kText1));
+  Label1 = createControl(window_, WC_STATICW, L"Hits to Kill a Grumkin:", SS_LEFT | SS_NOPREFIX, 0,
+                         kMiscLabel1, at(kMiscLabel1));
 }
 
-void miscfrm::layout(UINT dpi, const RECT* suggested) {
-  placeControls(window_, kPlacements, dpi);
-  HFONT font = fittingFont(window_, kCaptioned, dpi);
-  applyFont(window_, font);
-  font_.reset(font);
+RECT miscfrm::frameFor(UINT dpi) {
   const RECT client{0, 0, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi)};
-  const RECT frame = windowRectFor(client, kStyle, kExStyle, false, dpi);
-  const UINT move = suggested != nullptr ? 0 : SWP_NOMOVE;
-  SetWindowPos(window_, nullptr, suggested != nullptr ? suggested->left : 0,
-               suggested != nullptr ? suggested->top : 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOZORDER | SWP_NOACTIVATE | move);
-  fitClientArea(window_, client.right, client.bottom);
+  return windowRectFor(client, kStyle, kExStyle, false, dpi);
+}
+
+void miscfrm::setFont(UINT dpi, bool redraw) {
+  HFONT font = fittingFont(window_, kCaptioned, dpi);
+  applyFont(window_, font, redraw);
+  font_.reset(font);
+}
+
+void miscfrm::layout(UINT dpi, const RECT& suggested) {
+  placeControls(window_, kPlacements, dpi);
+  setFont(dpi, true);
+  const RECT frame = frameFor(dpi);
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, frame.right - frame.left,
+               frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  fitClientArea(window_, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi));
 }
 
 bool miscfrm::Form_Load() {
@@ -143,12 +161,13 @@ void miscfrm::showModal() {
 }
 
 LRESULT CALLBACK miscfrm::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = reinterpret_cast<miscfrm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = ownerOf<miscfrm>(window, message, lParam);
   if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  return self->handle(message, wParam, lParam);
+  if (message == WM_NCCREATE) self->window_ = window;
+  return self->handle(window, message, wParam, lParam);
 }
 
-LRESULT miscfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT miscfrm::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
       switch (LOWORD(wParam)) {
@@ -164,10 +183,10 @@ LRESULT miscfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
           return 0;
         default: return 0;
       }
-    case WM_DPICHANGED: layout(HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
+    case WM_DPICHANGED: layout(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_CLOSE: close(); return 0;
     case WM_DESTROY: window_ = nullptr; return 0;
-    default: return DefWindowProcW(window_, message, wParam, lParam);
+    default: return DefWindowProcW(window, message, wParam, lParam);
   }
 }
 

@@ -47,9 +47,13 @@ class miscfrm {
 
  private:
   static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void buildControls();
-  void layout(UINT dpi, const RECT* suggested);
+  LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void buildControls(UINT dpi);
+  // The window's size at `dpi`, as a rectangle at (0, 0).
+  [[nodiscard]] static RECT frameFor(UINT dpi);
+  void setFont(UINT dpi, bool redraw);
+  // Places the controls, the font and the window for `dpi`, the window at `suggested`'s corner.
+  void layout(UINT dpi, const RECT& suggested);
   void close();
 
   CommandDialogs& dialogs_;
