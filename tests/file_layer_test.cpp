@@ -7,11 +7,20 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "codec/File.h"
 #include "codec/FileError.h"
 #include "tests/support/TestFiles.h"
+
+#ifdef _WIN32
+#include <aclapi.h>
+#include <sddl.h>
+#include <windows.h>
+
+#include "codec/windows/WideString.h"
+#endif
 
 namespace thornvale {
 namespace {
@@ -136,6 +145,115 @@ TEST_F(FileLayerTest, AnImageWithSeveralHardLinksIsNotReplaced) {
   EXPECT_EQ(test::readBytes(path), bytes);
   EXPECT_EQ(namesInFolder(), (std::vector<std::string>{"fïle.bin", "other.bin"}));
 }
+
+#ifdef _WIN32
+// What Windows keeps of a file beside its bytes: the DACL (as SDDL), the attributes that are not
+// about the content, and the creation time.
+struct Kept {
+  std::wstring dacl;
+  DWORD attributes = 0;
+  LONGLONG created = 0;
+  bool operator==(const Kept&) const = default;
+};
+
+std::wstring userSid() {
+  HANDLE token = nullptr;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  std::vector<std::byte> buffer(256);
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, buffer.data(), static_cast<DWORD>(buffer.size()), &size);
+  CloseHandle(token);
+  wchar_t* text = nullptr;
+  ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text);
+  std::wstring sid = text != nullptr ? text : L"";
+  LocalFree(text);
+  return sid;
+}
+
+Kept keptOf(const std::string& path) {
+  HANDLE file = CreateFileW(windows::widen(path)->c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, 7, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(file, INVALID_HANDLE_VALUE);
+  Kept kept;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
+                      &sd) == ERROR_SUCCESS) {
+    wchar_t* text = nullptr;
+    if (ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION,
+                                                             &text, nullptr)) {
+      kept.dacl = text;
+      LocalFree(text);
+    }
+    LocalFree(sd);
+  }
+  FILE_BASIC_INFO info{};
+  GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info);
+  kept.attributes = info.FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
+  kept.created = info.CreationTime.QuadPart;
+  CloseHandle(file);
+  return kept;
+}
+
+TEST_F(FileLayerTest, AReplacedImageKeepsItsPermissionsAttributesAndCreationTime) {
+  constexpr LONGLONG kCreated = 126227808000000000LL;  // 2001-01-01
+  test::writeBytes(path, bytes);
+  {
+    HANDLE file = CreateFileW(windows::widen(path)->c_str(), READ_CONTROL | WRITE_DAC | FILE_WRITE_ATTRIBUTES,
+                              7, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    // A DACL of the user's own, not inherited from the folder: the user alone may open the file.
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    const std::wstring sddl = L"D:P(A;;FA;;;" + userSid() + L")";
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &sd, nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL dacl = nullptr;
+    GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted);
+    EXPECT_EQ(
+        SetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                        nullptr, nullptr, dacl, nullptr),
+        static_cast<DWORD>(ERROR_SUCCESS));
+    LocalFree(sd);
+    FILE_BASIC_INFO info{};
+    info.CreationTime.QuadPart = kCreated;
+    info.FileAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE;
+    ASSERT_TRUE(SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info));
+    CloseHandle(file);
+  }
+  const Kept before = keptOf(path);
+  ASSERT_EQ(before.attributes, static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
+
+  // Held open and locked, as import holds it.
+  File held = File::openExisting(path, File::Access::Write);
+  ASSERT_TRUE(held.tryLock(File::Lock::Exclusive, 0ms));
+  Replacement replacement(path, Replacement::Target::ExistingImage);
+  replacement.write(test::Bytes{7, 7});
+  replacement.commit();
+  held.close();
+  EXPECT_EQ(test::readBytes(path), (test::Bytes{7, 7}));
+  const Kept after = keptOf(path);
+  EXPECT_EQ(after.dacl, before.dacl);
+  EXPECT_EQ(after.attributes, before.attributes);
+  // Wine keeps no creation time but the file system's own.
+  if (before.created == kCreated) EXPECT_EQ(after.created, before.created);
+  EXPECT_EQ(namesInFolder(), std::vector<std::string>{"fïle.bin"});
+}
+
+// Where the system cannot rename over a file held open, a replacement moves the old file aside and
+// the new one in; an open meanwhile finds the new file rather than nothing.
+TEST_F(FileLayerTest, AnImageMovedAsideForAMomentStillOpens) {
+  test::writeBytes(path, bytes);
+  const std::string aside = dir.file("aside.bin");
+  fs::rename(test::fsPath(path), test::fsPath(aside));
+  std::thread back([&] {
+    std::this_thread::sleep_for(20ms);
+    fs::rename(test::fsPath(aside), test::fsPath(path));
+  });
+  File file = File::openExisting(path, File::Access::Write);
+  back.join();
+  EXPECT_EQ(file.size(), 8);
+}
+#endif
 
 }  // namespace
 }  // namespace thornvale

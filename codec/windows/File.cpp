@@ -59,12 +59,24 @@ constexpr std::size_t kMostPerCall = 1u << 30;
 File File::openExisting(std::string path, Access access) {
   const std::wstring wide = windows::widePath(path, "opening");
   const DWORD rights = access == Access::Read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
-  // Backup semantics let a folder open too, so that it is refused as a folder rather than with
-  // "Access is denied", which would send the user looking for a permission problem.
-  windows::OwnedHandle handle(CreateFileW(wide.c_str(), rights, windows::kShareAll, nullptr, OPEN_EXISTING,
-                                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  // Where a file held open cannot be renamed over (Wine, FAT), a replacement of ours moves the old
+  // file aside and the new one in, and for that moment the name names nothing: a file not found is
+  // looked for again for a little while before it counts.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
+  auto pause = std::chrono::milliseconds(1);
+  windows::OwnedHandle handle;
+  DWORD error = ERROR_SUCCESS;
+  for (;;) {
+    // Backup semantics let a folder open too, so that it is refused as a folder rather than with
+    // "Access is denied", which would send the user looking for a permission problem.
+    handle.reset(CreateFileW(wide.c_str(), rights, windows::kShareAll, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    error = handle.valid() ? ERROR_SUCCESS : GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND || std::chrono::steady_clock::now() >= deadline) break;
+    std::this_thread::sleep_for(pause);
+    pause = std::min(pause * 2, std::chrono::milliseconds(10));
+  }
   if (!handle.valid()) {
-    const DWORD error = GetLastError();
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       throw FileError(path, "opening", std::make_error_code(std::errc::is_a_directory));

@@ -1,13 +1,18 @@
 // Replacing a whole file on Windows: the new content goes into a file of its own in the target's
-// folder, marked to be deleted should the program end before commit(); commit() clears the mark
-// and puts it in the target's place with ReplaceFileW, which keeps the old file's security
-// descriptor, attributes and creation time, or with MoveFileExW for a file that is new.
+// folder, marked to be deleted should the program end before commit(), and given the old file's
+// owner, group, DACL, attributes and creation time. commit() clears the mark and renames it over
+// the target in one step where the system and the file system can while the target is held open
+// (as the writer's own locked handle holds it); elsewhere ReplaceFileW moves the target aside and
+// the new file in, and a failure between the two puts the new file in place all the same.
 
+#include <aclapi.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <optional>
+#include <vector>
 
 #include "codec/File.h"
 #include "codec/windows/Errors.h"
@@ -53,6 +58,69 @@ void markForDeletion(HANDLE file, bool remove) {
   SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
+// Owner, group and DACL of `from` given to `to`, the DACL's inheritance as it was. An owner or group
+// that is already the new file's is left alone: setting one needs a right that setting the
+// DACL does not. The system's error, or ERROR_SUCCESS.
+DWORD copySecurity(HANDLE from, HANDLE to) {
+  PSID owner = nullptr, group = nullptr, newOwner = nullptr, newGroup = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR old = nullptr, fresh = nullptr;
+  constexpr SECURITY_INFORMATION kParts =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  DWORD error = GetSecurityInfo(from, SE_FILE_OBJECT, kParts, &owner, &group, &dacl, nullptr, &old);
+  if (error == ERROR_SUCCESS) {
+    error = GetSecurityInfo(to, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION,
+                            &newOwner, &newGroup, nullptr, nullptr, &fresh);
+  }
+  if (error == ERROR_SUCCESS) {
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(old, &control, &revision);
+    SECURITY_INFORMATION parts = DACL_SECURITY_INFORMATION |
+                                 ((control & SE_DACL_PROTECTED) != 0 ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
+    const bool sameOwner = owner == nullptr || (newOwner != nullptr && EqualSid(owner, newOwner));
+    const bool sameGroup = group == nullptr || (newGroup != nullptr && EqualSid(group, newGroup));
+    if (!sameOwner) parts |= OWNER_SECURITY_INFORMATION;
+    if (!sameGroup) parts |= GROUP_SECURITY_INFORMATION;
+    error = SetSecurityInfo(to, SE_FILE_OBJECT, parts, sameOwner ? nullptr : owner,
+                            sameGroup ? nullptr : group, dacl, nullptr);
+  }
+  LocalFree(fresh);
+  LocalFree(old);
+  return error;
+}
+
+// The old file's creation time and the attributes that describe it rather than its content; the
+// times of the content stay the new file's.
+bool copyBasicInfo(HANDLE from, HANDLE to) {
+  FILE_BASIC_INFO info{};
+  if (!GetFileInformationByHandleEx(from, FileBasicInfo, &info, sizeof info)) return false;
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  FILE_BASIC_INFO kept{};
+  kept.CreationTime = info.CreationTime;
+  kept.FileAttributes =
+      (info.FileAttributes & kKept) != 0 ? info.FileAttributes & kKept : FILE_ATTRIBUTE_NORMAL;
+  return SetFileInformationByHandle(to, FileBasicInfo, &kept, sizeof kept);
+}
+
+// Renames the open file over `target` in one step, even where others hold the target open (with
+// delete sharing, as all our programs do): the POSIX semantics of current Windows on NTFS. False,
+// with the system's error, where the system or the file system does not offer them.
+bool renameOverOpen(HANDLE file, const std::wstring& target) {
+  constexpr DWORD kReplaceIfExists = 0x1;  // FILE_RENAME_FLAG_REPLACE_IF_EXISTS
+  constexpr DWORD kPosixSemantics = 0x2;   // FILE_RENAME_FLAG_POSIX_SEMANTICS
+  constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);  // FileRenameInfoEx
+  std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+  auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename->Flags = kReplaceIfExists | kPosixSemantics;
+  rename->RootDirectory = nullptr;
+  rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+  std::copy(target.begin(), target.end(), rename->FileName);
+  return SetFileInformationByHandle(file, kRenameInfoEx, rename, static_cast<DWORD>(buffer.size()));
+}
+
 }  // namespace
 
 struct Replacement::Native {
@@ -63,6 +131,38 @@ struct Replacement::Native {
   bool exists = false;
   bool committed = false;
 };
+
+namespace {
+
+// The old file's owner, group, DACL, attributes and creation time given to the new one. What the
+// user's image had must all be kept, or the replacement is refused here, before the image is
+// touched; an output file of ours may do without what cannot be copied.
+void keepWhatTheOldFileHad(const Replacement::Native& n, const std::string& target) {
+  OwnedHandle old(CreateFileW(n.resolved.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, windows::kShareAll,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  DWORD error = old.valid() ? DWORD{ERROR_SUCCESS} : GetLastError();
+  if (old.valid()) {
+    // A file system without ACLs (FAT on a memory card) has no security to keep.
+    DWORD features = 0;
+    if (!GetVolumeInformationByHandleW(old.get(), nullptr, 0, nullptr, nullptr, &features, nullptr, 0)) {
+      features = FILE_PERSISTENT_ACLS;
+    }
+    if ((features & FILE_PERSISTENT_ACLS) != 0) error = copySecurity(old.get(), n.file.get());
+  }
+  if (n.kind != Replacement::Target::ExistingImage) {
+    if (old.valid()) copyBasicInfo(old.get(), n.file.get());
+    return;
+  }
+  if (error != ERROR_SUCCESS) {
+    throw FileError(target, "replacing", windows::portableCode(error),
+                    windows::systemMessage(error) +
+                        " Its owner, group or permissions could not be given to a new file of ours; "
+                        "nothing was written. `set` or the editor can still change one text at a time");
+  }
+  if (!copyBasicInfo(old.get(), n.file.get())) fail(target, "keeping the attributes of", GetLastError());
+}
+
+}  // namespace
 
 Replacement::Replacement(std::string target, Target kind)
     : target_(std::move(target)), native_(std::make_unique<Native>()) {
@@ -98,12 +198,14 @@ Replacement::Replacement(std::string target, Target kind)
 
   const std::filesystem::path where(n.resolved);
   n.temporary = (where.parent_path() / temporaryName()).wstring();
-  n.file.reset(CreateFileW(n.temporary.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  n.file.reset(CreateFileW(n.temporary.c_str(),
+                           GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | WRITE_OWNER, 0, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!n.file.valid())
     fail(windows::narrow(where.parent_path().wstring()), "creating a new file in", GetLastError());
   // Should the program end before commit(), the system removes the new file with its handle.
   markForDeletion(n.file.get(), true);
+  if (n.exists) keepWhatTheOldFileHad(n, target_);
 }
 
 Replacement::~Replacement() {
@@ -154,25 +256,41 @@ void Replacement::commit() {
   Native& n = *native_;
   if (!FlushFileBuffers(n.file.get())) fail(target_, "flushing the new content of", GetLastError());
   markForDeletion(n.file.get(), false);
-  n.file.reset();
   // From here until the new content has its place, only a crash could leave it behind.
   n.committed = true;
-  bool replaced = false;
-  if (n.exists) {
-    // An output file of ours may lose an ACL entry we cannot copy; the user's image may not.
-    const DWORD flags = n.kind == Target::OutputFile
-                            ? REPLACEFILE_IGNORE_ACL_ERRORS | REPLACEFILE_IGNORE_MERGE_ERRORS
-                            : REPLACEFILE_IGNORE_MERGE_ERRORS;
-    replaced = ReplaceFileW(n.resolved.c_str(), n.temporary.c_str(), nullptr, flags, nullptr, nullptr);
-  } else {
-    replaced = MoveFileExW(n.temporary.c_str(), n.resolved.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (n.exists && renameOverOpen(n.file.get(), n.resolved)) {
+    n.file.reset();
+    return;
   }
-  if (!replaced) {
-    const DWORD error = GetLastError();
+  n.file.reset();
+  if (!n.exists) {
+    if (!MoveFileExW(n.temporary.c_str(), n.resolved.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      const DWORD error = GetLastError();
+      DeleteFileW(n.temporary.c_str());
+      fail(target_, "replacing", error);
+    }
+    return;
+  }
+  // The security and attributes are the new file's already.
+  constexpr DWORD kFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
+  if (ReplaceFileW(n.resolved.c_str(), n.temporary.c_str(), nullptr, kFlags, nullptr, nullptr)) return;
+  const DWORD error = GetLastError();
+  if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+    // The target is as it was.
     DeleteFileW(n.temporary.c_str());
     fail(target_, "replacing", error);
   }
+  // The old file is gone and the new one still has its temporary name: it takes the target's name
+  // now, or stays where the message says.
+  if (MoveFileExW(n.temporary.c_str(), n.resolved.c_str(), MOVEFILE_WRITE_THROUGH)) return;
+  const DWORD second = GetLastError();
+  FileError stranded(target_, "replacing", windows::portableCode(second),
+                     windows::systemMessage(second) +
+                         " The old file was removed, and the new content is in " +
+                         windows::narrow(n.temporary) + "; rename it to the file's name");
+  stranded.markFileChanged();
+  throw stranded;
 }
 
 }  // namespace thornvale

@@ -42,13 +42,14 @@ TEST_F(WritersTest, TwoImportsAndASetStartedTogetherAllLand) {
   for (int round = 0; round < 5; ++round) {
     SCOPED_TRACE(round);
     test::writeBytes(imagePath, image);
-    test::RunningProcess a({THORNVALE_TEXT, "import", imagePath, "-"}, first, true);
-    test::RunningProcess b({THORNVALE_TEXT, "import", imagePath, "-"}, second, true);
+    test::RunningProcess a({THORNVALE_TEXT, "import", imagePath, "-"}, first);
+    test::RunningProcess b({THORNVALE_TEXT, "import", imagePath, "-"}, second);
     std::this_thread::sleep_for(std::chrono::milliseconds(random() % 50));
-    test::RunningProcess set({THORNVALE_TEXT, "set", imagePath, "1", "TIGRE"}, {}, true);
-    EXPECT_EQ(a.wait().status, 0);
-    EXPECT_EQ(b.wait().status, 0);
-    EXPECT_EQ(set.wait().status, 0);
+    test::RunningProcess set({THORNVALE_TEXT, "set", imagePath, "1", "TIGRE"});
+    for (test::RunningProcess* writer : {&a, &b, &set}) {
+      const test::ProcessOutcome outcome = writer->wait();
+      EXPECT_EQ(outcome.status, 0) << outcome.err;
+    }
     EXPECT_EQ(textAt(imagePath, 0), u"MOPLE");
     EXPECT_EQ(textAt(imagePath, 1), u"TIGRE");
     EXPECT_EQ(textAt(imagePath, 66), std::u16string(87, u'z'));
