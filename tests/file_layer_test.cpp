@@ -138,6 +138,25 @@ TEST_F(FileLayerTest, AReplacementIsAllOrNothingAndKeepsTheFolderClean) {
   EXPECT_EQ(test::readBytes(output), bytes);
 }
 
+// A crash between a commit's steps can leave a new file under its temporary name; the next
+// replacement in that folder removes those whose process is gone, and only those.
+TEST_F(FileLayerTest, AReplacementRemovesTheNamesLeftByProcessesThatAreGone) {
+  test::writeBytes(path, bytes);
+#ifdef _WIN32
+  const std::string self = std::to_string(GetCurrentProcessId());
+#else
+  const std::string self = std::to_string(::getpid());
+#endif
+  const std::string gone = ".thornvale-1073741820-0.tmp";  // above any process number in use
+  const std::string running = ".thornvale-" + self + "-99.tmp";
+  test::writeBytes(dir.file(gone), bytes);
+  test::writeBytes(dir.file(running), bytes);
+  Replacement replacement(path, Replacement::Target::ExistingImage);
+  replacement.write(bytes);
+  replacement.commit();
+  EXPECT_EQ(namesInFolder(), (std::vector<std::string>{running, "fïle.bin"}));
+}
+
 TEST_F(FileLayerTest, AnImageWithSeveralHardLinksIsNotReplaced) {
   test::writeBytes(path, bytes);
   fs::create_hard_link(test::fsPath(path), test::fsPath(dir.file("other.bin")));
@@ -235,7 +254,9 @@ TEST_F(FileLayerTest, AReplacedImageKeepsItsPermissionsAttributesAndCreationTime
   EXPECT_EQ(after.dacl, before.dacl);
   EXPECT_EQ(after.attributes, before.attributes);
   // Wine keeps no creation time but the file system's own.
-  if (before.created == kCreated) EXPECT_EQ(after.created, before.created);
+  if (before.created == kCreated) {
+    EXPECT_EQ(after.created, before.created);
+  }
   EXPECT_EQ(namesInFolder(), std::vector<std::string>{"fïle.bin"});
 }
 

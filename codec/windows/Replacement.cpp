@@ -10,8 +10,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cwchar>
 #include <filesystem>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "codec/File.h"
@@ -46,10 +48,39 @@ std::wstring fullPath(const std::wstring& path, const std::string& given) {
   return full;
 }
 
+constexpr std::wstring_view kTempPrefix = L".thornvale-";
+constexpr std::wstring_view kTempSuffix = L".tmp";
+
 std::wstring temporaryName() {
   static std::atomic<unsigned> counter{0};
-  return L".thornvale-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(counter++) +
-         L".tmp";
+  return std::wstring(kTempPrefix) + std::to_wstring(GetCurrentProcessId()) + L"-" +
+         std::to_wstring(counter++) + std::wstring(kTempSuffix);
+}
+
+bool processRuns(DWORD pid) {
+  OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  if (!process.valid()) return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
+  DWORD status = 0;
+  return !GetExitCodeProcess(process.get(), &status) || status == STILL_ACTIVE;
+}
+
+// A crash between a commit's two steps can leave a new file under its temporary name; such a
+// name is ours to remove once its process is gone.
+void removeStrayNames(const std::filesystem::path& folder) {
+  WIN32_FIND_DATAW found{};
+  const std::wstring pattern =
+      (folder / (std::wstring(kTempPrefix) + L"*" + std::wstring(kTempSuffix))).wstring();
+  const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring_view name(found.cFileName);
+    if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) continue;
+    const std::wstring middle(
+        name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size()));
+    const unsigned long pid = std::wcstoul(middle.c_str(), nullptr, 10);
+    if (pid != 0 && !processRuns(static_cast<DWORD>(pid))) DeleteFileW((folder / found.cFileName).c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
 }
 
 void markForDeletion(HANDLE file, bool remove) {
@@ -162,6 +193,43 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, const std::string& targ
   if (!copyBasicInfo(old.get(), n.file.get())) fail(target, "keeping the attributes of", GetLastError());
 }
 
+// Gives the committed new file the target's name.
+void putInPlace(Replacement::Native& n, const std::string& target) {
+  if (n.exists && renameOverOpen(n.file.get(), n.resolved)) {
+    n.file.reset();
+    return;
+  }
+  n.file.reset();
+  if (!n.exists) {
+    if (!MoveFileExW(n.temporary.c_str(), n.resolved.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      const DWORD error = GetLastError();
+      DeleteFileW(n.temporary.c_str());
+      fail(target, "replacing", error);
+    }
+    return;
+  }
+  // The security and attributes are the new file's already.
+  constexpr DWORD kFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
+  if (ReplaceFileW(n.resolved.c_str(), n.temporary.c_str(), nullptr, kFlags, nullptr, nullptr)) return;
+  const DWORD error = GetLastError();
+  if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+    // The target is as it was.
+    DeleteFileW(n.temporary.c_str());
+    fail(target, "replacing", error);
+  }
+  // The old file is gone and the new one still has its temporary name: it takes the target's name
+  // now, or stays where the message says.
+  if (MoveFileExW(n.temporary.c_str(), n.resolved.c_str(), MOVEFILE_WRITE_THROUGH)) return;
+  const DWORD second = GetLastError();
+  FileError stranded(target, "replacing", windows::portableCode(second),
+                     windows::systemMessage(second) +
+                         " The old file was removed, and the new content is in " +
+                         windows::narrow(n.temporary) + "; rename it to the file's name");
+  stranded.markFileChanged();
+  throw stranded;
+}
+
 }  // namespace
 
 Replacement::Replacement(std::string target, Target kind)
@@ -258,39 +326,8 @@ void Replacement::commit() {
   markForDeletion(n.file.get(), false);
   // From here until the new content has its place, only a crash could leave it behind.
   n.committed = true;
-  if (n.exists && renameOverOpen(n.file.get(), n.resolved)) {
-    n.file.reset();
-    return;
-  }
-  n.file.reset();
-  if (!n.exists) {
-    if (!MoveFileExW(n.temporary.c_str(), n.resolved.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      const DWORD error = GetLastError();
-      DeleteFileW(n.temporary.c_str());
-      fail(target_, "replacing", error);
-    }
-    return;
-  }
-  // The security and attributes are the new file's already.
-  constexpr DWORD kFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
-  if (ReplaceFileW(n.resolved.c_str(), n.temporary.c_str(), nullptr, kFlags, nullptr, nullptr)) return;
-  const DWORD error = GetLastError();
-  if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-    // The target is as it was.
-    DeleteFileW(n.temporary.c_str());
-    fail(target_, "replacing", error);
-  }
-  // The old file is gone and the new one still has its temporary name: it takes the target's name
-  // now, or stays where the message says.
-  if (MoveFileExW(n.temporary.c_str(), n.resolved.c_str(), MOVEFILE_WRITE_THROUGH)) return;
-  const DWORD second = GetLastError();
-  FileError stranded(target_, "replacing", windows::portableCode(second),
-                     windows::systemMessage(second) +
-                         " The old file was removed, and the new content is in " +
-                         windows::narrow(n.temporary) + "; rename it to the file's name");
-  stranded.markFileChanged();
-  throw stranded;
+  putInPlace(n, target_);
+  removeStrayNames(std::filesystem::path(n.resolved).parent_path());
 }
 
 }  // namespace thornvale
