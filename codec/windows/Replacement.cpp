@@ -140,12 +140,11 @@ bool copyBasicInfo(HANDLE from, HANDLE to) {
 // delete sharing, as all our programs do): the POSIX semantics of current Windows on NTFS. False,
 // with the system's error, where the system or the file system does not offer them.
 bool renameOverOpen(HANDLE file, const std::wstring& target) {
-  constexpr DWORD kReplaceIfExists = 0x1;  // FILE_RENAME_FLAG_REPLACE_IF_EXISTS
-  constexpr DWORD kPosixSemantics = 0x2;   // FILE_RENAME_FLAG_POSIX_SEMANTICS
-  constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);  // FileRenameInfoEx
+  // FileRenameInfoEx, which the headers declare only for later targets than ours.
+  constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
   std::vector<std::byte> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
   auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename->Flags = kReplaceIfExists | kPosixSemantics;
+  rename->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
   rename->RootDirectory = nullptr;
   rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
   std::copy(target.begin(), target.end(), rename->FileName);
