@@ -139,7 +139,9 @@ TEST_F(FileLayerTest, AReplacementIsAllOrNothingAndKeepsTheFolderClean) {
 }
 
 // A crash between a commit's steps can leave a new file under its temporary name; the next
-// replacement in that folder removes those whose process is gone, and only those.
+// replacement in that folder removes those whose process is gone, and only those. A new file that
+// may hold the only copy of an image (".new", where the system moves the old one aside first)
+// stays.
 TEST_F(FileLayerTest, AReplacementRemovesTheNamesLeftByProcessesThatAreGone) {
   test::writeBytes(path, bytes);
 #ifdef _WIN32
@@ -149,12 +151,12 @@ TEST_F(FileLayerTest, AReplacementRemovesTheNamesLeftByProcessesThatAreGone) {
 #endif
   const std::string gone = ".thornvale-1073741820-0.tmp";  // above any process number in use
   const std::string running = ".thornvale-" + self + "-99.tmp";
-  test::writeBytes(dir.file(gone), bytes);
-  test::writeBytes(dir.file(running), bytes);
+  const std::string onlyCopy = ".thornvale-1073741820-1.new";
+  for (const std::string& name : {gone, running, onlyCopy}) test::writeBytes(dir.file(name), bytes);
   Replacement replacement(path, Replacement::Target::ExistingImage);
   replacement.write(bytes);
   replacement.commit();
-  EXPECT_EQ(namesInFolder(), (std::vector<std::string>{running, "fïle.bin"}));
+  EXPECT_EQ(namesInFolder(), (std::vector<std::string>{onlyCopy, running, "fïle.bin"}));
 }
 
 TEST_F(FileLayerTest, AnImageWithSeveralHardLinksIsNotReplaced) {

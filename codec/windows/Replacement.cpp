@@ -50,6 +50,8 @@ std::wstring fullPath(const std::wstring& path, const std::string& given) {
 
 constexpr std::wstring_view kTempPrefix = L".thornvale-";
 constexpr std::wstring_view kTempSuffix = L".tmp";
+// A new file that may have become the only copy of the content.
+constexpr std::wstring_view kKeptSuffix = L".new";
 
 std::wstring temporaryName() {
   static std::atomic<unsigned> counter{0};
@@ -208,23 +210,32 @@ void putInPlace(Replacement::Native& n, const std::string& target) {
     }
     return;
   }
-  // The security and attributes are the new file's already.
-  constexpr DWORD kFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
-  if (ReplaceFileW(n.resolved.c_str(), n.temporary.c_str(), nullptr, kFlags, nullptr, nullptr)) return;
-  const DWORD error = GetLastError();
-  if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
-    // The target is as it was.
+  // ReplaceFileW may end with the old file gone and the new one under its own name, then the only
+  // copy: it gets a name that the clean-up of stray names leaves alone.
+  std::wstring kept = n.temporary;
+  kept.replace(kept.size() - kTempSuffix.size(), kTempSuffix.size(), kKeptSuffix);
+  if (!MoveFileExW(n.temporary.c_str(), kept.c_str(), 0)) {
+    const DWORD error = GetLastError();
     DeleteFileW(n.temporary.c_str());
     fail(target, "replacing", error);
   }
-  // The old file is gone and the new one still has its temporary name: it takes the target's name
-  // now, or stays where the message says.
-  if (MoveFileExW(n.temporary.c_str(), n.resolved.c_str(), MOVEFILE_WRITE_THROUGH)) return;
+  // The security and attributes are the new file's already.
+  constexpr DWORD kFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
+  if (ReplaceFileW(n.resolved.c_str(), kept.c_str(), nullptr, kFlags, nullptr, nullptr)) return;
+  const DWORD error = GetLastError();
+  if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+    // The target is as it was.
+    DeleteFileW(kept.c_str());
+    fail(target, "replacing", error);
+  }
+  // The old file is gone: the new one takes the target's name now, or stays where the message
+  // says.
+  if (MoveFileExW(kept.c_str(), n.resolved.c_str(), MOVEFILE_WRITE_THROUGH)) return;
   const DWORD second = GetLastError();
   FileError stranded(target, "replacing", windows::portableCode(second),
                      windows::systemMessage(second) +
-                         " The old file was removed, and the new content is in " +
-                         windows::narrow(n.temporary) + "; rename it to the file's name");
+                         " The old file was removed, and the new content is in " + windows::narrow(kept) +
+                         "; rename it to the file's name");
   stranded.markFileChanged();
   throw stranded;
 }
