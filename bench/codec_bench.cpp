@@ -22,18 +22,20 @@ namespace {
 
 using thornvale::catalogue;
 
+// Never destroyed, so that the exit handler that removes the folder can still name it: the handler
+// is registered before the path is made, so a static path would be gone when it runs.
 const std::string& imagePath() {
-  static const std::string path = [] {
+  static const std::string* path = [] {
     std::string dir = (std::filesystem::temp_directory_path() / "thornvale-bench-XXXXXX").string();
     if (::mkdtemp(dir.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    const std::string file = dir + "/sample.nes";
+    auto* file = new std::string(dir + "/sample.nes");
     const auto image = thornvale::buildSampleImage();
-    std::ofstream(file, std::ios::binary)
+    std::ofstream(*file, std::ios::binary)
         .write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
     std::atexit([] { std::filesystem::remove_all(std::filesystem::path(imagePath()).parent_path()); });
     return file;
   }();
-  return path;
+  return *path;
 }
 
 void BM_ReadAllTexts(benchmark::State& state) {
