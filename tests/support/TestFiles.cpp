@@ -9,8 +9,8 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -43,21 +43,26 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
+  namespace fs = std::filesystem;
+  // A test may leave a folder closed, or a file read-only, which Windows does not delete.
   std::error_code ignored;
-  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                               ignored);
-  std::filesystem::remove_all(path_, ignored);
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+  for (auto entry = fs::recursive_directory_iterator(path_, ignored);
+       entry != fs::recursive_directory_iterator(); entry.increment(ignored)) {
+    // Not through a link: it may lead out of the folder.
+    if (!entry->is_symlink(ignored)) {
+      fs::permissions(entry->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    }
+  }
+  fs::remove_all(path_, ignored);
 }
 
 std::string systemReason(int error) {
 #ifdef _WIN32
   switch (error) {
-    case ENOENT:
-      return windows::systemMessage(ERROR_FILE_NOT_FOUND);
-    case EACCES:
-      return windows::systemMessage(ERROR_ACCESS_DENIED);
-    default:
-      break;  // a folder and the like are refused in our words, which are strerror's
+    case ENOENT: return windows::systemMessage(ERROR_FILE_NOT_FOUND);
+    case EACCES: return windows::systemMessage(ERROR_ACCESS_DENIED);
+    default: break;  // a folder and the like are refused in our words, which are strerror's
   }
 #endif
   return std::strerror(error);
