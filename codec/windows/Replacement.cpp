@@ -115,9 +115,13 @@ DWORD copySecurity(HANDLE from, HANDLE to) {
     const bool sameOwner = owner == nullptr || (newOwner != nullptr && EqualSid(owner, newOwner));
     const bool sameGroup = group == nullptr || (newGroup != nullptr && EqualSid(group, newGroup));
     if (!sameOwner) parts |= OWNER_SECURITY_INFORMATION;
-    if (!sameGroup) parts |= GROUP_SECURITY_INFORMATION;
-    error = SetSecurityInfo(to, SE_FILE_OBJECT, parts, sameOwner ? nullptr : owner,
-                            sameGroup ? nullptr : group, dacl, nullptr);
+    error = SetSecurityInfo(to, SE_FILE_OBJECT, parts | (sameGroup ? 0 : GROUP_SECURITY_INFORMATION),
+                            sameOwner ? nullptr : owner, sameGroup ? nullptr : group, dacl, nullptr);
+    // The primary group means nothing to Windows' own access checks: the file goes without it
+    // rather than the replacement without the user's permissions.
+    if (error != ERROR_SUCCESS && !sameGroup) {
+      error = SetSecurityInfo(to, SE_FILE_OBJECT, parts, sameOwner ? nullptr : owner, nullptr, dacl, nullptr);
+    }
   }
   LocalFree(fresh);
   LocalFree(old);
@@ -276,9 +280,15 @@ Replacement::Replacement(std::string target, Target kind)
 
   const std::filesystem::path where(n.resolved);
   n.temporary = (where.parent_path() / temporaryName()).wstring();
-  n.file.reset(CreateFileW(n.temporary.c_str(),
-                           GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | WRITE_OWNER, 0, nullptr,
-                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // The right to give the file to another owner, where the folder grants it; only an image of
+  // another owner needs it, and only that one is refused without it.
+  constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC;
+  n.file.reset(CreateFileW(n.temporary.c_str(), kAccess | WRITE_OWNER, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!n.file.valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+    n.file.reset(
+        CreateFileW(n.temporary.c_str(), kAccess, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  }
   if (!n.file.valid())
     fail(windows::narrow(where.parent_path().wstring()), "creating a new file in", GetLastError());
   // Should the program end before commit(), the system removes the new file with its handle.
