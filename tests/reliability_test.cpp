@@ -41,6 +41,7 @@ namespace thornvale {
 namespace {
 
 namespace fs = std::filesystem;
+using test::CallCounter;
 using test::Fault;
 using test::SystemCall;
 
@@ -168,6 +169,31 @@ TEST_F(ReliabilityTest, AFailingImportOrPatchChangesNothingAndLeavesNothing) {
     }
     EXPECT_TRUE(FileState::of(patch).sameFileAs(oldPatch));
     EXPECT_EQ(folder(), (std::vector<std::string>{"edited.nes", "out.ips", "thornvale.nes"}));
+  }
+}
+
+// Whatever close fails during an import, a change made is reported as made: by the report, or by
+// an error that says the file changed.
+TEST_F(ReliabilityTest, AFailingCloseNeverHidesAMadeChange) {
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  int closes = 0;
+  {
+    const CallCounter counter(SystemCall::Close);
+    ASSERT_TRUE(cli::importScript(imagePath, script, false).written);
+    closes = counter.calls();
+  }
+  ASSERT_GT(closes, 0);
+  for (int nth = 1; nth <= closes; ++nth) {
+    SCOPED_TRACE(nth);
+    test::writeBytes(imagePath, image);
+    bool reported = false;
+    try {
+      const Fault fault(SystemCall::Close, nth, Fault::Kind::Error, EIO);
+      reported = cli::importScript(imagePath, script, false).written;
+    } catch (const FileError& e) {
+      reported = e.fileChanged();
+    }
+    EXPECT_EQ(reported, test::readBytes(imagePath) != image);
   }
 }
 

@@ -116,4 +116,12 @@ int renameat(int fromDir, const char* from, int toDir, const char* to) {
   return -1;
 }
 
+int close(int fd) {
+  static const auto next = thornvale::test::real<int (*)(int)>("close");
+  const int closed = next(fd);
+  if (verdict(SystemCall::Close) == Verdict::Pass) return closed;
+  errno = thornvale::test::armed.error;
+  return -1;
+}
+
 }  // extern "C"

@@ -1,14 +1,16 @@
 #pragma once
 
 // A seam in front of the system's file calls, for the failures a disk or a kernel can bring: the
-// test executable defines pwrite, write, fsync, linkat and renameat itself, and passes each call
-// on to the C library unless a Fault in scope says otherwise. Nothing in the programs knows of it.
+// test executable defines pwrite, write, fsync, linkat, renameat and close itself, and passes each
+// call on to the C library unless a Fault in scope says otherwise. Nothing in the programs knows
+// of it.
 
 #include <cstddef>
 
 namespace thornvale::test {
 
-enum class SystemCall { Pwrite, Write, Fsync, Linkat, Renameat };
+// A failing close still releases the descriptor, as Linux's does.
+enum class SystemCall { Pwrite, Write, Fsync, Linkat, Renameat, Close };
 
 class Fault {
  public:
