@@ -34,20 +34,23 @@ void putBack(File& file, std::int64_t offset, std::span<const std::uint8_t> old)
 File openImage(const std::string& path, File::Access access, std::chrono::milliseconds wait) {
   const File::Lock kind = access == File::Access::Read ? File::Lock::Shared : File::Lock::Exclusive;
   const auto deadline = std::chrono::steady_clock::now() + wait;
+  const auto busy = [&] {
+    return FileError(path, access == File::Access::Read ? "reading" : "writing",
+                     std::make_error_code(std::errc::device_or_resource_busy),
+                     "another program is writing the image; nothing was " +
+                         std::string(access == File::Access::Read ? "read" : "written") +
+                         ". Try again when it has finished");
+  };
   for (;;) {
     File file = File::openExisting(path, access);
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (!file.tryLock(kind, std::max(left, std::chrono::milliseconds(0)))) {
-      throw FileError(path, access == File::Access::Read ? "reading" : "writing",
-                      std::make_error_code(std::errc::device_or_resource_busy),
-                      "another program is writing the image; nothing was " +
-                          std::string(access == File::Access::Read ? "read" : "written") +
-                          ". Try again when it has finished");
-    }
+    if (!file.tryLock(kind, std::max(left, std::chrono::milliseconds(0)))) throw busy();
     // A reader of a file replaced meanwhile still reads one whole image; a writer would write
-    // into a file that is no longer the image, and starts again on the new one.
+    // into a file that is no longer the image, and starts again on the new one, until its time
+    // is up: a file system that never shows the same file twice must not hold it for ever.
     if (access == File::Access::Read || file.stillNamedByPath()) return file;
+    if (std::chrono::steady_clock::now() >= deadline) throw busy();
   }
 }
 

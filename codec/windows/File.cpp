@@ -159,6 +159,13 @@ bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {
 }
 
 bool File::stillNamedByPath() const {
+  // A file deleted while we waited for it may share its number with the one now at its name, where
+  // the number is a place in a folder (FAT): it is the image no longer, whatever the numbers say.
+  FILE_STANDARD_INFO standard{};
+  if (!GetFileInformationByHandleEx(toHandle(handle_), FileStandardInfo, &standard, sizeof standard) ||
+      standard.DeletePending || standard.NumberOfLinks == 0) {
+    return false;
+  }
   const std::optional<std::wstring> wide = windows::widen(path_);
   if (!wide) return false;
   // No rights asked: the file's identity can be read where its contents could not.
