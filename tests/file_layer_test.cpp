@@ -159,6 +159,30 @@ TEST_F(FileLayerTest, AReplacementRemovesTheNamesLeftByProcessesThatAreGone) {
   EXPECT_EQ(namesInFolder(), (std::vector<std::string>{onlyCopy, running, "fïle.bin"}));
 }
 
+// A crashed process whose number this one now has may have left the names this one would take
+// first; they are passed over, and stay, since their process seems to run.
+TEST_F(FileLayerTest, NamesLeftByAnEarlierProcessOfTheSameNumberArePassedOver) {
+  test::writeBytes(path, bytes);
+#ifdef _WIN32
+  const std::string self = std::to_string(GetCurrentProcessId());
+#else
+  const std::string self = std::to_string(::getpid());
+#endif
+  std::vector<std::string> left;
+  for (int n = 0; n < 40; ++n) {
+    left.push_back(".thornvale-" + self + "-" + std::to_string(n) + (n % 4 == 3 ? ".new" : ".tmp"));
+    test::writeBytes(dir.file(left.back()), {});
+  }
+  Replacement replacement(path, Replacement::Target::ExistingImage);
+  replacement.write(test::Bytes{5});
+  replacement.commit();
+  EXPECT_EQ(test::readBytes(path), test::Bytes{5});
+  std::vector<std::string> expected = left;
+  expected.push_back("fïle.bin");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(namesInFolder(), expected);
+}
+
 TEST_F(FileLayerTest, AnImageWithSeveralHardLinksIsNotReplaced) {
   test::writeBytes(path, bytes);
   fs::create_hard_link(test::fsPath(path), test::fsPath(dir.file("other.bin")));

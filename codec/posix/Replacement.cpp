@@ -164,8 +164,12 @@ Replacement::Replacement(std::string target, Target kind)
     // A file system without unnamed files: a named one, which only a kill -9 could leave behind
     // (and the next replacement here then removes).
     n.held.emplace();
-    n.temporary = temporaryName();
-    n.file.fd = ::openat(n.folder.fd, n.temporary.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
+    // A name that a crashed process of the same number left is passed over.
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      n.temporary = temporaryName();
+      n.file.fd = ::openat(n.folder.fd, n.temporary.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
+      if (n.file.fd >= 0 || errno != EEXIST) break;
+    }
   }
   if (n.file.fd < 0) posix::fail(folder, "creating a new file in", errno);
 
@@ -249,13 +253,16 @@ void Replacement::commit() {
   removeStrayNames(n.folder.fd);
 
   const bool unnamed = n.temporary.empty();
-  const std::string temporary = unnamed ? temporaryName() : n.temporary;
+  std::string temporary = unnamed ? temporaryName() : n.temporary;
   char self[64];
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", n.file.fd);
   {
     const SignalsHeld held;
-    if (unnamed && ::linkat(AT_FDCWD, self, n.folder.fd, temporary.c_str(), AT_SYMLINK_FOLLOW) != 0) {
-      posix::fail(target_, "naming the new content of", errno);
+    // A name that a crashed process of the same number left is passed over.
+    for (int attempt = 0; unnamed; ++attempt) {
+      if (::linkat(AT_FDCWD, self, n.folder.fd, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
+      if (errno != EEXIST || attempt == 99) posix::fail(target_, "naming the new content of", errno);
+      temporary = temporaryName();
     }
     if (::renameat(n.folder.fd, temporary.c_str(), n.folder.fd, n.name.c_str()) != 0) {
       const int error = errno;

@@ -27,9 +27,15 @@ using windows::OwnedHandle;
 
 std::wstring finalPath(HANDLE handle, const std::string& path) {
   std::wstring resolved(MAX_PATH, L'\0');
+  // A volume mounted in a folder alone has no drive letter, only its GUID name.
+  DWORD volume = VOLUME_NAME_DOS;
   for (;;) {
     const DWORD length = GetFinalPathNameByHandleW(
-        handle, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        handle, resolved.data(), static_cast<DWORD>(resolved.size()), FILE_NAME_NORMALIZED | volume);
+    if (length == 0 && volume == VOLUME_NAME_DOS) {
+      volume = VOLUME_NAME_GUID;
+      continue;
+    }
     if (length == 0) fail(path, "finding the folder of", GetLastError());
     if (length < resolved.size()) {
       resolved.resize(length);
@@ -59,6 +65,15 @@ std::wstring temporaryName() {
          std::to_wstring(counter++) + std::wstring(kTempSuffix);
 }
 
+std::wstring keptName(const std::wstring& temporary) {
+  return temporary.substr(0, temporary.size() - kTempSuffix.size()) + std::wstring(kKeptSuffix);
+}
+
+// The path as the user would write it, without the \\?\ that the system's final paths carry.
+std::wstring shownPath(const std::wstring& path) {
+  return path.starts_with(L"\\\\?\\") ? path.substr(4) : path;
+}
+
 bool processRuns(DWORD pid) {
   OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process.valid()) return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
@@ -85,10 +100,10 @@ void removeStrayNames(const std::filesystem::path& folder) {
   FindClose(search);
 }
 
-void markForDeletion(HANDLE file, bool remove) {
+bool markForDeletion(HANDLE file, bool remove) {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = remove ? TRUE : FALSE;
-  SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+  return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
 }
 
 // Owner, group and DACL of `from` given to `to`, the DACL's inheritance as it was. An owner or group
@@ -133,12 +148,11 @@ DWORD copySecurity(HANDLE from, HANDLE to) {
 bool copyBasicInfo(HANDLE from, HANDLE to) {
   FILE_BASIC_INFO info{};
   if (!GetFileInformationByHandleEx(from, FileBasicInfo, &info, sizeof info)) return false;
-  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
   FILE_BASIC_INFO kept{};
   kept.CreationTime = info.CreationTime;
-  kept.FileAttributes =
-      (info.FileAttributes & kKept) != 0 ? info.FileAttributes & kKept : FILE_ATTRIBUTE_NORMAL;
+  // Archive whatever the old file said: the content is new, and a backup must take it.
+  kept.FileAttributes = (info.FileAttributes & kKept) | FILE_ATTRIBUTE_ARCHIVE;
   return SetFileInformationByHandle(to, FileBasicInfo, &kept, sizeof kept);
 }
 
@@ -201,7 +215,16 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, const std::string& targ
 // Gives the committed new file the target's name.
 void putInPlace(Replacement::Native& n, const std::string& target) {
   if (n.exists && renameOverOpen(n.file.get(), n.resolved)) {
+    // The rename on the disk too, as a flush of the renamed file makes it on NTFS.
+    const bool flushed = FlushFileBuffers(n.file.get());
+    const DWORD error = GetLastError();
     n.file.reset();
+    if (!flushed) {
+      FileError failure(target, "flushing after replacing", windows::portableCode(error),
+                        windows::systemMessage(error));
+      failure.markFileChanged();
+      throw failure;
+    }
     return;
   }
   n.file.reset();
@@ -216,8 +239,7 @@ void putInPlace(Replacement::Native& n, const std::string& target) {
   }
   // ReplaceFileW may end with the old file gone and the new one under its own name, then the only
   // copy: it gets a name that the clean-up of stray names leaves alone.
-  std::wstring kept = n.temporary;
-  kept.replace(kept.size() - kTempSuffix.size(), kTempSuffix.size(), kKeptSuffix);
+  const std::wstring kept = keptName(n.temporary);
   if (!MoveFileExW(n.temporary.c_str(), kept.c_str(), 0)) {
     const DWORD error = GetLastError();
     DeleteFileW(n.temporary.c_str());
@@ -227,7 +249,10 @@ void putInPlace(Replacement::Native& n, const std::string& target) {
   constexpr DWORD kFlags = REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS;
   if (ReplaceFileW(n.resolved.c_str(), kept.c_str(), nullptr, kFlags, nullptr, nullptr)) return;
   const DWORD error = GetLastError();
-  if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+  // Documented for a failure after the old file was moved away; any failure that leaves no file at
+  // the target's name is taken alike, whatever it says.
+  if (error != ERROR_UNABLE_TO_MOVE_REPLACEMENT &&
+      GetFileAttributesW(n.resolved.c_str()) != INVALID_FILE_ATTRIBUTES) {
     // The target is as it was.
     DeleteFileW(kept.c_str());
     fail(target, "replacing", error);
@@ -238,8 +263,8 @@ void putInPlace(Replacement::Native& n, const std::string& target) {
   const DWORD second = GetLastError();
   FileError stranded(target, "replacing", windows::portableCode(second),
                      windows::systemMessage(second) +
-                         " The old file was removed, and the new content is in " + windows::narrow(kept) +
-                         "; rename it to the file's name");
+                         " The old file was removed, and the new content is in " +
+                         windows::narrow(shownPath(kept)) + "; rename it to the file's name");
   stranded.markFileChanged();
   throw stranded;
 }
@@ -279,20 +304,31 @@ Replacement::Replacement(std::string target, Target kind)
   }
 
   const std::filesystem::path where(n.resolved);
-  n.temporary = (where.parent_path() / temporaryName()).wstring();
+  const std::string folder = windows::narrow(shownPath(where.parent_path().wstring()));
   // The right to give the file to another owner, where the folder grants it; only an image of
   // another owner needs it, and only that one is refused without it.
   constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC;
-  n.file.reset(CreateFileW(n.temporary.c_str(), kAccess | WRITE_OWNER, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!n.file.valid() && GetLastError() == ERROR_ACCESS_DENIED) {
-    n.file.reset(
-        CreateFileW(n.temporary.c_str(), kAccess, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD error = ERROR_FILE_EXISTS;
+  // A name that a crashed process of the same number left, in either form, is passed over.
+  for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
+    n.temporary = (where.parent_path() / temporaryName()).wstring();
+    if (GetFileAttributesW(keptName(n.temporary).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
+    n.file.reset(CreateFileW(n.temporary.c_str(), kAccess | WRITE_OWNER, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!n.file.valid() && GetLastError() == ERROR_ACCESS_DENIED) {
+      n.file.reset(
+          CreateFileW(n.temporary.c_str(), kAccess, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    error = n.file.valid() ? DWORD{ERROR_SUCCESS} : GetLastError();
   }
-  if (!n.file.valid())
-    fail(windows::narrow(where.parent_path().wstring()), "creating a new file in", GetLastError());
+  if (!n.file.valid()) fail(folder, "creating a new file in", error);
   // Should the program end before commit(), the system removes the new file with its handle.
-  markForDeletion(n.file.get(), true);
+  if (!markForDeletion(n.file.get(), true)) {
+    error = GetLastError();
+    n.file.reset();
+    DeleteFileW(n.temporary.c_str());
+    fail(folder, "creating a new file in", error);
+  }
   if (n.exists) keepWhatTheOldFileHad(n, target_);
 }
 
@@ -343,7 +379,8 @@ Bytes Replacement::readBack() const {
 void Replacement::commit() {
   Native& n = *native_;
   if (!FlushFileBuffers(n.file.get())) fail(target_, "flushing the new content of", GetLastError());
-  markForDeletion(n.file.get(), false);
+  // A mark that stayed would delete the file once it is the image.
+  if (!markForDeletion(n.file.get(), false)) fail(target_, "keeping the new content of", GetLastError());
   // From here until the new content has its place, only a crash could leave it behind.
   n.committed = true;
   putInPlace(n, target_);
