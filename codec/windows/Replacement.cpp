@@ -3,7 +3,8 @@
 // owner, group, DACL, attributes and creation time. commit() clears the mark and renames it over
 // the target in one step where the system and the file system can while the target is held open
 // (as the writer's own locked handle holds it); elsewhere ReplaceFileW moves the target aside and
-// the new file in, and a failure between the two puts the new file in place all the same.
+// the new file in, and a failure between the two puts the new file in place all the same. Named
+// streams (a download's zone mark) are not carried over.
 
 #include <aclapi.h>
 #include <windows.h>
