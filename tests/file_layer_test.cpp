@@ -138,17 +138,21 @@ TEST_F(FileLayerTest, AReplacementIsAllOrNothingAndKeepsTheFolderClean) {
   EXPECT_EQ(test::readBytes(output), bytes);
 }
 
+std::string processNumber() {
+#ifdef _WIN32
+  return std::to_string(GetCurrentProcessId());
+#else
+  return std::to_string(::getpid());
+#endif
+}
+
 // A crash between a commit's steps can leave a new file under its temporary name; the next
 // replacement in that folder removes those whose process is gone, and only those. A new file that
 // may hold the only copy of an image (".new", where the system moves the old one aside first)
 // stays.
 TEST_F(FileLayerTest, AReplacementRemovesTheNamesLeftByProcessesThatAreGone) {
   test::writeBytes(path, bytes);
-#ifdef _WIN32
-  const std::string self = std::to_string(GetCurrentProcessId());
-#else
-  const std::string self = std::to_string(::getpid());
-#endif
+  const std::string self = processNumber();
   const std::string gone = ".thornvale-1073741820-0.tmp";  // above any process number in use
   const std::string running = ".thornvale-" + self + "-99.tmp";
   const std::string onlyCopy = ".thornvale-1073741820-1.new";
@@ -163,11 +167,7 @@ TEST_F(FileLayerTest, AReplacementRemovesTheNamesLeftByProcessesThatAreGone) {
 // first; they are passed over, and stay, since their process seems to run.
 TEST_F(FileLayerTest, NamesLeftByAnEarlierProcessOfTheSameNumberArePassedOver) {
   test::writeBytes(path, bytes);
-#ifdef _WIN32
-  const std::string self = std::to_string(GetCurrentProcessId());
-#else
-  const std::string self = std::to_string(::getpid());
-#endif
+  const std::string self = processNumber();
   std::vector<std::string> left;
   for (int n = 0; n < 40; ++n) {
     left.push_back(".thornvale-" + self + "-" + std::to_string(n) + (n % 4 == 3 ? ".new" : ".tmp"));
