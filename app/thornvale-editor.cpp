@@ -2,10 +2,12 @@
 
 #include <QApplication>
 
+#include "codec/ProcessSignals.h"
 #include "ui/qt/QtDialogs.h"
 #include "ui/qt/mainfrm.h"
 
 int main(int argc, char** argv) {
+  thornvale::reportFailedWritesAsErrors();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("thornvale-editor"));
   thornvale::QtDialogs dialogs;

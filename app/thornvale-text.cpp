@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "codec/ProcessSignals.h"
 #ifdef _WIN32
 #include "cli/windows/Console.h"
 #else
@@ -11,6 +12,7 @@
 #endif
 
 int main([[maybe_unused]] int argc, [[maybe_unused]] char** argv) {
+  thornvale::reportFailedWritesAsErrors();
 #ifdef _WIN32
   std::ios::sync_with_stdio(false);
   const thornvale::cli::Utf8Console console;

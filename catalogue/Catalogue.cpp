@@ -1,5 +1,8 @@
 #include "catalogue/Catalogue.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace thornvale {
 namespace {
 
@@ -45,6 +48,16 @@ std::span<const CatalogueEntry, kCatalogueSize> catalogue() noexcept { return kE
 const CatalogueEntry* catalogueEntry(int position) noexcept {
   if (position < 0 || static_cast<std::size_t>(position) >= kEntries.size()) return nullptr;
   return &kEntries[static_cast<std::size_t>(position)];
+}
+
+std::optional<int> parsePosition(std::string_view text) noexcept {
+  if (text.empty()) return std::nullopt;
+  long long value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    value = std::min<long long>(value * 10 + (c - '0'), std::numeric_limits<int>::max());
+  }
+  return static_cast<int>(value);
 }
 
 }  // namespace thornvale

@@ -47,8 +47,12 @@ void WriteMiscData(const std::string& fileName, const MiscData& values) {
     changes.push_back({offset, std::span(&**value, 1)});
   }
   // The two bytes lie far apart: both land, or neither.
-  if (!changes.empty()) writeAllOrNothing(file, changes);
-  file.close();
+  if (changes.empty()) {
+    file.close();
+    return;
+  }
+  writeAllOrNothing(file, changes);
+  closeAfterWriting(file);
 }
 
 Refusal hitCountRefusal() {

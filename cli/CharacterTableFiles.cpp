@@ -34,7 +34,8 @@ std::string tableFileText(const CharacterTable& table) {
   return text;
 }
 
-std::vector<std::string> writeTableFiles(const std::string& folder) {
+std::vector<std::string> writeTableFiles(const std::string& folder,
+                                         const std::function<void(const std::string&)>& written) {
   std::error_code error;
   std::filesystem::create_directories(fsPath(folder), error);
   if (error) throw FileError(folder, "creating the folder", error);
@@ -49,6 +50,7 @@ std::vector<std::string> writeTableFiles(const std::string& folder) {
     file.write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     file.commit();
     paths.push_back(path);
+    if (written) written(path);
   }
   return paths;
 }

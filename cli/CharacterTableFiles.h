@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,10 @@ namespace thornvale::cli {
 [[nodiscard]] std::string tableFileText(const CharacterTable& table);
 
 // Writes Table1.tbl .. Table4.tbl into `folder`, making the folder if it is missing, and returns
-// the paths written. Each file is replaced whole or not at all. Throws FileError.
-std::vector<std::string> writeTableFiles(const std::string& folder);
+// the paths written. Each file is replaced whole or not at all, and `written` hears of each as soon
+// as it is in place, so that a failure at a later one does not hide what was written. Throws
+// FileError.
+std::vector<std::string> writeTableFiles(const std::string& folder,
+                                         const std::function<void(const std::string&)>& written = {});
 
 }  // namespace thornvale::cli

@@ -9,6 +9,7 @@
 #include <istream>
 #include <memory>
 #include <ostream>
+#include <streambuf>
 
 #include "catalogue/MiscData.h"
 #include "catalogue/SaveCheck.h"
@@ -29,11 +30,49 @@ namespace {
 constexpr const char* kProgram = "thornvale-text";
 constexpr const char* kVersion = THORNVALE_VERSION;
 
+// Passes text on to `target` a line at a time, with every control character and every byte that is
+// not UTF-8 escaped: no byte of a path, a script or an argument reaches a terminal raw. A failure
+// of the target (a closed pipe, a full disk) shows as this stream's failure.
+class EscapingBuffer : public std::streambuf {
+ public:
+  explicit EscapingBuffer(std::ostream& target) : target_(target) {}
+  EscapingBuffer(const EscapingBuffer&) = delete;
+  EscapingBuffer& operator=(const EscapingBuffer&) = delete;
+  ~EscapingBuffer() override { sync(); }
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (traits_type::eq_int_type(c, traits_type::eof())) return traits_type::not_eof(c);
+    line_ += traits_type::to_char_type(c);
+    // A line without end is passed on in pieces, so that what is held stays bounded.
+    if ((c == '\n' || line_.size() >= kMostHeld) && !forward()) return traits_type::eof();
+    return c;
+  }
+  int sync() override {
+    if (!forward()) return -1;
+    target_.flush();
+    return target_ ? 0 : -1;
+  }
+
+ private:
+  static constexpr std::size_t kMostHeld = 1 << 16;
+  bool forward() {
+    if (!line_.empty()) target_ << escapeControls(line_, true);
+    line_.clear();
+    return static_cast<bool>(target_);
+  }
+  std::ostream& target_;
+  std::string line_;
+};
+
 // What a command works with, and what it tells the caller beyond its status.
 struct Run {
   std::istream& in;
+  // Messages and reports, escaped; `data` is standard output as it is, for what a command prints
+  // for other programs to read (a dump).
   std::ostream& out;
   std::ostream& err;
+  std::ostream& data;
   // Set once the command has changed a file: a failure after that must not say "refused".
   bool changed = false;
 
@@ -52,7 +91,7 @@ Command dump(CLI::App& app) {
   return [=](Run& run) {
     std::optional<Refusal> shortImage;
     const std::vector<ScriptRow> rows = readImageRows(*image, &shortImage);
-    run.out << (*json ? formatJson(rows) : formatScript(rows));
+    run.data << (*json ? formatJson(rows) : formatScript(rows));
     if (shortImage) run.error() << "warning: " << quote(*image) << ' ' << shortImage->message << '\n';
     return kExitSuccess;
   };
@@ -120,9 +159,8 @@ Command set(CLI::App& app) {
                  "taken as the text")
       ->required();
   return [=](Run& run) {
-    const bool digits = !position->empty() && position->size() <= 4 &&
-                        position->find_first_not_of("0123456789") == std::string::npos;
-    const CatalogueEntry* entry = digits ? catalogueEntry(std::stoi(*position)) : nullptr;
+    const std::optional<int> number = parsePosition(*position);
+    const CatalogueEntry* entry = number ? catalogueEntry(*number) : nullptr;
     if (entry == nullptr) {
       run.error() << "there is no text at position " << quote(*position) << "; positions run from 0 to "
                   << kCatalogueSize - 1 << '\n';
@@ -203,9 +241,19 @@ Command tables(CLI::App& app) {
   auto folder = std::make_shared<std::string>();
   app.add_option("DIR", *folder, "The folder to write into; made if missing")->required();
   return [=](Run& run) {
-    for (const std::string& path : writeTableFiles(*folder)) {
-      run.changed = true;
-      run.out << path << '\n';
+    std::vector<std::string> written;
+    try {
+      (void)writeTableFiles(*folder, [&](const std::string& path) {
+        run.changed = true;
+        written.push_back(path);
+        run.out << path << '\n';
+      });
+    } catch (const FileError& e) {
+      if (written.empty()) throw;
+      run.error() << e.what() << "; written before the failure:";
+      for (const std::string& path : written) run.err << ' ' << quote(path);
+      run.err << '\n';
+      return kExitChangedThenFailed;
     }
     return kExitSuccess;
   };
@@ -290,7 +338,9 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
   app.set_version_flag("--version", std::string(kProgram) + " " + kVersion);
   app.footer(kExitStatuses);
 
-  Run run{in, out, err};
+  EscapingBuffer outBuffer(out), errBuffer(err);
+  std::ostream escapedOut(&outBuffer), escapedErr(&errBuffer);
+  Run run{in, escapedOut, escapedErr, out};
   int status = kExitSuccess;
   for (const CommandKind& kind : kCommands) {
     CLI::App* sub = app.add_subcommand(kind.name, kind.description);
@@ -325,8 +375,9 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
   }
 
   errno = 0;
+  escapedOut.flush();
   out.flush();
-  if (!out) {
+  if (!out || !escapedOut) {
     const int why = errno;
     run.error() << "could not write standard output"
                 << (why != 0 ? std::string(": ") + std::strerror(why) : "") << '\n';

@@ -58,18 +58,18 @@ std::optional<std::string> parseRow(std::string_view line, ScriptRow& row) {
     return "expected " + std::to_string(kColumns) + " tab-separated columns, found " +
            std::to_string(fields.size());
   }
-  const std::optional<long long> position = parseNumber(fields[0], 10);
+  const std::optional<int> position = parsePosition(fields[0]);
   if (!position) return "position " + quote(fields[0]) + " is not a whole number";
-  const CatalogueEntry* entry = catalogueEntry(static_cast<int>(std::min<long long>(*position, 1 << 20)));
+  const CatalogueEntry* entry = catalogueEntry(*position);
   if (entry == nullptr) {
-    return "there is no text at position " + std::to_string(*position) + "; positions run from 0 to " +
+    return "there is no text at position " + std::string(fields[0]) + "; positions run from 0 to " +
            std::to_string(kCatalogueSize - 1);
   }
   const std::string at = "position " + std::to_string(entry->position);
   const std::optional<long long> offset = parseOffset(fields[1]);
   if (!offset) return "offset " + quote(fields[1]) + " is not a 0x-prefixed hex number";
   if (*offset != entry->offset) {
-    return "offset " + std::string(fields[1]) + " does not match " + at + ", which lies at " +
+    return "offset " + quote(fields[1]) + " does not match " + at + ", which lies at " +
            formatOffset(entry->offset);
   }
   const std::optional<long long> length = parseNumber(fields[2], 10);

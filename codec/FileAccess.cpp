@@ -37,7 +37,7 @@ File openImage(const std::string& path, File::Access access, std::chrono::millis
   const auto busy = [&] {
     return FileError(path, access == File::Access::Read ? "reading" : "writing",
                      std::make_error_code(std::errc::device_or_resource_busy),
-                     "another program is writing the image; nothing was " +
+                     "another program is using the image; nothing was " +
                          std::string(access == File::Access::Read ? "read" : "written") +
                          ". Try again when it has finished");
   };
@@ -49,7 +49,11 @@ File openImage(const std::string& path, File::Access access, std::chrono::millis
     // A reader of a file replaced meanwhile still reads one whole image; a writer would write
     // into a file that is no longer the image, and starts again on the new one, until its time
     // is up: a file system that never shows the same file twice must not hold it for ever.
-    if (access == File::Access::Read || file.stillNamedByPath()) return file;
+    if (access == File::Access::Read || file.stillNamedByPath()) {
+      // One limit for every reader and writer of an image, before any of it is read.
+      refuseLargerThan(file, kMaxImageSize, "an image");
+      return file;
+    }
     if (std::chrono::steady_clock::now() >= deadline) throw busy();
   }
 }
@@ -59,14 +63,18 @@ void readPadded(const File& file, std::int64_t offset, std::span<std::uint8_t> o
   std::fill(out.begin() + static_cast<std::ptrdiff_t>(n), out.end(), std::uint8_t{0});
 }
 
-Bytes readWhole(const File& file, std::int64_t limit, const char* what) {
+void refuseLargerThan(const File& file, std::int64_t limit, const char* what) {
   const std::int64_t size = file.size();
   if (size > limit) {
     throw FileError(file.path(), "reading", std::make_error_code(std::errc::file_too_large),
                     "the file has " + std::to_string(size) + " bytes, more than the " + sizeInWords(limit) +
                         " that " + what + " may have; it was not read");
   }
-  Bytes bytes(static_cast<std::size_t>(size));
+}
+
+Bytes readWhole(const File& file, std::int64_t limit, const char* what) {
+  refuseLargerThan(file, limit, what);
+  Bytes bytes(static_cast<std::size_t>(file.size()));
   bytes.resize(file.readAt(0, bytes));
   return bytes;
 }
@@ -97,6 +105,20 @@ void writeAllOrNothing(File& file, std::span<const Change> changes) {
     if (!restored) failure.markFileChanged();
     throw failure;
   }
+}
+
+void closeAfterWriting(File& file) {
+  try {
+    file.close();
+  } catch (const FileError& error) {
+    FileError failure = error.withMeaning("The change was saved, but the file could not be closed cleanly.");
+    failure.markFileChanged();
+    throw failure;
+  }
+}
+
+bool savedButNotClosed(const FileError& error) noexcept {
+  return error.fileChanged() && error.operation() == "closing";
 }
 
 }  // namespace thornvale

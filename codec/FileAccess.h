@@ -9,6 +9,7 @@
 #include <string>
 
 #include "codec/File.h"
+#include "codec/FileError.h"
 
 namespace thornvale {
 
@@ -23,9 +24,14 @@ inline constexpr std::int64_t kMaxScriptSize = 1 << 20;
 // Opens an existing image for one operation and locks it: shared to read, exclusive to write.
 // Once a writer holds the lock it makes sure the path still names the file it locked (a
 // replacement may have come meanwhile) and starts again on the new one if not. Throws FileError, also when
-// the lock cannot be had within `wait`, saying that another program is writing the image.
+// the lock cannot be had within `wait`, saying that another program is using the image, and for
+// an image larger than kMaxImageSize.
 [[nodiscard]] File openImage(const std::string& path, File::Access access,
                              std::chrono::milliseconds wait = kLockWait);
+
+// Refuses (FileError, naming the limit) a file larger than `limit` bytes; `what` names its role
+// in that message ("an image", "a script").
+void refuseLargerThan(const File& file, std::int64_t limit, const char* what);
 
 // Bytes at or past the end of the file read as 0x00.
 void readPadded(const File& file, std::int64_t offset, std::span<std::uint8_t> out);
@@ -44,5 +50,11 @@ struct Change {
 // back the bytes that were there before (read first) and then throws, saying whether that worked:
 // the file ends with all of the changes or none.
 void writeAllOrNothing(File& file, std::span<const Change> changes);
+
+// Closes a file after writeAllOrNothing() changed it. A failure here comes after the change was
+// written and flushed: it is thrown marked as a change made, saying so first.
+void closeAfterWriting(File& file);
+// Whether `error` is such a failure: the whole change is in the file.
+[[nodiscard]] bool savedButNotClosed(const FileError& error) noexcept;
 
 }  // namespace thornvale

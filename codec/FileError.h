@@ -20,6 +20,12 @@ class FileError : public std::runtime_error {
   [[nodiscard]] const std::string& reason() const noexcept { return reason_; }
   [[nodiscard]] std::error_code code() const noexcept { return code_; }
 
+  // What the failure means for the user, in a sentence that then comes first in what(), before
+  // the path and the system's reason: where the system's words alone ("Access denied.") would
+  // leave the user guessing.
+  [[nodiscard]] const std::string& meaning() const noexcept { return meaning_; }
+  [[nodiscard]] FileError withMeaning(std::string meaning) const;
+
   // Set where the failure came after the file was changed (a replacement in place, a flush
   // after it) or where putting back its old bytes failed: the file is not as it was.
   [[nodiscard]] bool fileChanged() const noexcept { return fileChanged_; }
@@ -30,6 +36,7 @@ class FileError : public std::runtime_error {
   std::string operation_;
   std::error_code code_;
   std::string reason_;
+  std::string meaning_;
   bool fileChanged_ = false;
 };
 

@@ -14,4 +14,67 @@ std::string formatHex(std::uint64_t value, int digits) {
   return text;
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
+std::size_t sequenceLength(std::string_view text, char32_t& point) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  char32_t least = 0;
+  if (lead < 0x80) {
+    point = lead;
+    return 1;
+  }
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2, point = lead & 0x1F, least = 0x80;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3, point = lead & 0x0F, least = 0x800;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4, point = lead & 0x07, least = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    point = (point << 6) | (byte(i) & 0x3F);
+  }
+  if (point < least || point > 0x10FFFF || (point >= 0xD800 && point <= 0xDFFF)) return 0;
+  return length;
+}
+
+}  // namespace
+
+std::string escapeControls(std::string_view text, bool keepLineBreaks) {
+  std::string out;
+  out.reserve(text.size());
+  while (!text.empty()) {
+    char32_t point = 0;
+    const std::size_t length = sequenceLength(text, point);
+    if (length == 0) {
+      out += "\\x" + formatHex(static_cast<unsigned char>(text.front()), 2);
+      text.remove_prefix(1);
+      continue;
+    }
+    if (point == '\n' && keepLineBreaks) {
+      out += '\n';
+    } else if (point == '\t') {
+      out += "\\t";
+    } else if (point == '\r') {
+      out += "\\r";
+    } else if (point == '\n') {
+      out += "\\n";
+    } else if (point < 0x20 || point == 0x7F) {
+      out += "\\x" + formatHex(point, 2);
+    } else if (point >= 0x80 && point <= 0x9F) {
+      out += "\\u" + formatHex(point, 4);
+    } else {
+      out.append(text.substr(0, length));
+    }
+    text.remove_prefix(length);
+  }
+  return out;
+}
+
 }  // namespace thornvale

@@ -14,7 +14,14 @@ namespace thornvale {
   return "0x" + formatHex(value, digits);
 }
 
-// The text in double quotes, as paths and values stand in messages.
-[[nodiscard]] inline std::string quote(std::string_view text) { return "\"" + std::string(text) + "\""; }
+// The text as a terminal or a message box may show it: every control character (C0, DEL, C1) and
+// every byte that is not well-formed UTF-8 written as an escape ("\t", "\x1B", "\u0085", "\xFF"),
+// so that nothing read from a file, a name or an argument can move the cursor, set a title, clear
+// the screen or hide a line. Line breaks stay where `keepLineBreaks` says so.
+[[nodiscard]] std::string escapeControls(std::string_view text, bool keepLineBreaks = false);
+
+// The text in double quotes, as paths and values stand in messages, its control characters
+// escaped.
+[[nodiscard]] inline std::string quote(std::string_view text) { return "\"" + escapeControls(text) + "\""; }
 
 }  // namespace thornvale

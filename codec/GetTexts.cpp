@@ -91,6 +91,8 @@ void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_
                           ", before the text's place; nothing was written");
     }
     writeAllOrNothing(file, runs);
+    closeAfterWriting(file);
+    return;
   }
   file.close();
 }

@@ -12,6 +12,7 @@
 
 #include "codec/File.h"
 #include "codec/FileError.h"
+#include "codec/TemporaryName.h"
 #include "tests/support/TestFiles.h"
 
 #ifdef _WIN32
@@ -146,25 +147,47 @@ std::string processNumber() {
 #endif
 }
 
-// A crash between a commit's steps can leave a new file under its temporary name; the next
-// replacement in that folder removes those whose process is gone, and only those. A new file that
-// may hold the only copy of an image (".new", where the system moves the old one aside first)
-// stays.
-TEST_F(FileLayerTest, AReplacementRemovesTheNamesLeftByProcessesThatAreGone) {
+// A crash between a commit's steps can leave a new file under its temporary name. The next
+// replacement in that folder removes such a name only where it is certainly ours and certainly
+// dead; everything else that merely looks like one stays: the names of other scopes (another PID
+// namespace or machine sharing the folder), of living processes, of other forms or of other kinds
+// of file, and a new file that may hold the only copy of an image (".new").
+TEST_F(FileLayerTest, AReplacementRemovesOnlyNamesCertainlyOursAndDead) {
   test::writeBytes(path, bytes);
-  const std::string self = processNumber();
-  const std::string gone = ".thornvale-1073741820-0.tmp";  // above any process number in use
-  const std::string running = ".thornvale-" + self + "-99.tmp";
-  const std::string onlyCopy = ".thornvale-1073741820-1.new";
-  for (const std::string& name : {gone, running, onlyCopy}) test::writeBytes(dir.file(name), bytes);
+  const std::string scope = temporaryScope();
+  ASSERT_FALSE(scope.empty());
+  constexpr std::uint64_t kGone = 4'000'000;  // above any process number in use
+  const std::string gone = temporaryName(scope, kGone);
+  std::string otherScope = scope;
+  otherScope.back() = otherScope.back() == '0' ? '1' : '0';
+  const std::string kept[] = {
+      temporaryName(otherScope, kGone),
+      temporaryName(scope, std::stoull(processNumber())),
+      ".thornvale-4000000-0.tmp",  // an earlier release's form, whose scope no one can tell
+      ".thornvale-2147483648-0.tmp",
+      gone.substr(0, gone.size() - 4) + "-notmine.tmp",
+      ".thornvale-" + scope + "-04000000-0123456789abcdef.tmp",
+      ".thornvale-" + scope + "-4000000-0123456789ABCDEF.tmp",
+      ".thornvale-" + scope + "-4000000-0123456789abcdef.new",
+  };
+  test::writeBytes(dir.file(gone), bytes);
+  for (const std::string& name : kept) test::writeBytes(dir.file(name), bytes);
+  // A folder under a dead name is no file of ours either.
+  const std::string folderNamed = temporaryName(scope, kGone);
+  fs::create_directory(test::fsPath(dir.file(folderNamed)));
+
   Replacement replacement(path, Replacement::Target::ExistingImage);
   replacement.write(bytes);
   replacement.commit();
-  EXPECT_EQ(namesInFolder(), (std::vector<std::string>{onlyCopy, running, "fïle.bin"}));
+  std::vector<std::string> expected(std::begin(kept), std::end(kept));
+  expected.push_back(folderNamed);
+  expected.push_back("fïle.bin");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(namesInFolder(), expected);
 }
 
-// A crashed process whose number this one now has may have left the names this one would take
-// first; they are passed over, and stay, since their process seems to run.
+// A crashed process of an earlier release whose number this one now has left names of the form
+// that release wrote; whatever they are, they stay, and the replacement works beside them.
 TEST_F(FileLayerTest, NamesLeftByAnEarlierProcessOfTheSameNumberArePassedOver) {
   test::writeBytes(path, bytes);
   const std::string self = processNumber();
@@ -181,6 +204,22 @@ TEST_F(FileLayerTest, NamesLeftByAnEarlierProcessOfTheSameNumberArePassedOver) {
   expected.push_back("fïle.bin");
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(namesInFolder(), expected);
+}
+
+TEST(TemporaryNameTest, ANameSaysItsScopeAndProcessAndNothingElseParses) {
+  const std::string name = temporaryName("00ff", 1234);
+  EXPECT_TRUE(name.starts_with(".thornvale-00ff-1234-")) << name;
+  EXPECT_EQ(strayProcess(name, "00ff", 4'194'304), 1234u);
+  EXPECT_NE(temporaryName("00ff", 1234), name);  // its nonce sets it apart
+  for (const char* other : {
+           "", ".thornvale-00ff-1234-0123456789abcdef.tm", ".thornvale-00ff-1234-0123456789abcde.tmp",
+           ".thornvale-00ff-+1234-0123456789abcdef.tmp", ".thornvale-00ff-0-0123456789abcdef.tmp",
+           ".thornvale-00ff-4194305-0123456789abcdef.tmp", ".thornvale-00ff--1-0123456789abcdef.tmp",
+           ".thornvale-00f-1234-0123456789abcdef.tmp", ".thornvale-00ff-1234-0123456789abcdeg.tmp",
+           ".thornvale-00ff-99999999999999999999999-0123456789abcdef.tmp"}) {
+    EXPECT_FALSE(strayProcess(other, "00ff", 4'194'304)) << other;
+  }
+  EXPECT_FALSE(strayProcess(name, "", 4'194'304));  // a scope unknown removes nothing
 }
 
 TEST_F(FileLayerTest, AnImageWithSeveralHardLinksIsNotReplaced) {

@@ -346,7 +346,7 @@ TEST_F(ReliabilityTest, AWriterWaitsForTheLockAndRefusesWhenItCannotHaveIt) {
         (void)openImage(imagePath, access, std::chrono::milliseconds(200));
         ADD_FAILURE() << "the lock was had twice";
       } catch (const FileError& e) {
-        EXPECT_NE(e.reason().find("another program is writing the image"), std::string::npos) << e.what();
+        EXPECT_NE(e.reason().find("another program is using the image"), std::string::npos) << e.what();
         EXPECT_EQ(e.path(), imagePath);
       }
     }
@@ -366,7 +366,7 @@ TEST_F(ReliabilityTest, TheRealProgramRefusesAfterTenSecondsWithAnImageChangeNow
   const test::ProcessOutcome set = test::runProcess({THORNVALE_TEXT, "set", imagePath, "0", "MOPLE"});
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(set.status, cli::kExitRefused);
-  EXPECT_NE(set.err.find("another program is writing the image"), std::string::npos) << set.err;
+  EXPECT_NE(set.err.find("another program is using the image"), std::string::npos) << set.err;
   EXPECT_GE(waited, std::chrono::seconds(9));
   EXPECT_EQ(test::readBytes(imagePath), image);
 }

@@ -10,9 +10,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <thread>
 
 #include "codec/FileError.h"
+#include "codec/ProcessSignals.h"
 #include "codec/posix/Errors.h"
 
 namespace thornvale {
@@ -80,7 +82,18 @@ File File::openExisting(std::string path, Access access) {
   // write. Only the file's owner may ask for that.
   if (access == Access::Write) fd = posix::openRetrying(path, flags | O_NOATIME);
   if (fd < 0) fd = posix::openRetrying(path, flags);
-  if (fd < 0) posix::fail(path, "opening", errno);
+  if (fd < 0) {
+    const int error = errno;
+    const FileError failure(path, "opening", std::error_code(error, std::generic_category()));
+    // The system's words alone ("Permission denied") leave a user guessing what to do.
+    if (access == Access::Write && (error == EACCES || error == EPERM)) {
+      throw failure.withMeaning("The file is read-only for you, so nothing was written to it.");
+    }
+    if (access == Access::Write && error == EROFS) {
+      throw failure.withMeaning("The file lies on a read-only file system, so nothing was written to it.");
+    }
+    throw failure;
+  }
   File file(std::move(path), fd);  // owns the descriptor from here, whatever is thrown below
 
   const struct statx st = posix::examine(fd, "", AT_EMPTY_PATH, file.path_);
@@ -141,6 +154,15 @@ bool File::stillNamedByPath() const {
   struct statx named {};
   if (::statx(AT_FDCWD, path_.c_str(), 0, posix::kExamined, &named) != 0) return false;
   return makedev(named.stx_dev_major, named.stx_dev_minor) == identity_[0] && named.stx_ino == identity_[1];
+}
+
+}  // namespace thornvale
+
+namespace thornvale {
+
+void reportFailedWritesAsErrors() {
+  std::signal(SIGPIPE, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace thornvale

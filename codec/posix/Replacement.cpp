@@ -1,34 +1,41 @@
 // Replacing a whole file on Linux: the new content goes into an unnamed file (O_TMPFILE) in the
-// target's folder, takes over the old file's owner, group, mode, ACLs and extended attributes, and
-// gets a name only at commit(), in two steps under blocked signals: a link under a short temporary
-// name, renamed over the target at once. Should the process die between the two, the next
-// replacement in that folder removes the stray name.
+// target's folder, is made the old file's exactly (owner, group, mode, ACL, extended attributes,
+// whatever the folder's setgid bit or default ACL would give a new file), and gets a name only at
+// commit(), in two steps under blocked signals: a link under a temporary name, renamed over the
+// target at once. Should the process die between the two, a later replacement in that folder
+// removes the stray name, once it is certainly ours and its process certainly gone.
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <linux/fs.h>
+#include <pwd.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string_view>
 
 #include "codec/File.h"
 #include "codec/FileError.h"
+#include "codec/TemporaryName.h"
 #include "codec/posix/Errors.h"
 
 namespace thornvale {
 
 namespace {
 
-constexpr std::string_view kTempPrefix = ".thornvale-";
-constexpr std::string_view kTempSuffix = ".tmp";
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+// Linux's PID_MAX_LIMIT: no process number is larger.
+constexpr std::uint64_t kMaxPid = 4'194'304;
 
 // The signals a user sends to stop a program; a replacement does not stop between its two steps.
 class SignalsHeld {
@@ -58,11 +65,20 @@ struct Descriptor {
   }
 };
 
-mode_t newFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
+// A name in a folder that goes with the scope unless released: every way out of a failed
+// replacement, the constructor's throws included, takes it away.
+struct OwnedName {
+  const Descriptor* folder = nullptr;
+  std::string name;
+  OwnedName() = default;
+  OwnedName(const OwnedName&) = delete;
+  OwnedName& operator=(const OwnedName&) = delete;
+  ~OwnedName() {
+    if (!name.empty()) ::unlinkat(folder->fd, name.c_str(), 0);
+  }
+};
+
+std::string systemWords(int error) { return std::strerror(error); }
 
 // The path of what `fd` has open, with every link resolved by the system when it opened it.
 std::string openedPath(int fd, const std::string& given) {
@@ -74,8 +90,93 @@ std::string openedPath(int fd, const std::string& given) {
   return resolved.string();
 }
 
-// A stray temporary name is ours when its process is gone.
+std::string userName(uid_t uid) {
+  struct passwd entry {};
+  struct passwd* found = nullptr;
+  char buffer[4096];
+  if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr)
+    return found->pw_name;
+  return std::to_string(uid);
+}
+
+std::string groupName(gid_t gid) {
+  struct group entry {};
+  struct group* found = nullptr;
+  char buffer[4096];
+  if (::getgrgid_r(gid, &entry, buffer, sizeof buffer, &found) == 0 && found != nullptr)
+    return found->gr_name;
+  return std::to_string(gid);
+}
+
+std::string describeOwner(uid_t uid, gid_t gid) { return "user " + userName(uid) + " and group " + groupName(gid); }
+
+// A value of `name` on `fd`: nothing where the file has none.
+std::optional<std::string> attribute(int fd, const char* name) {
+  std::string value(256, '\0');
+  for (;;) {
+    const ssize_t size = ::fgetxattr(fd, name, value.data(), value.size());
+    if (size >= 0) {
+      value.resize(static_cast<std::size_t>(size));
+      return value;
+    }
+    if (errno != ERANGE) return std::nullopt;
+    const ssize_t needed = ::fgetxattr(fd, name, nullptr, 0);
+    if (needed < 0) return std::nullopt;
+    value.resize(static_cast<std::size_t>(needed) + 1);
+  }
+}
+
+// The names of the extended attributes of `fd`; empty where the file system has none.
+std::vector<std::string> attributeNames(int fd, const std::string& path) {
+  std::string names(4096, '\0');
+  ssize_t listed = ::flistxattr(fd, names.data(), names.size());
+  while (listed < 0 && errno == ERANGE) {
+    listed = ::flistxattr(fd, nullptr, 0);
+    if (listed < 0) break;
+    names.resize(static_cast<std::size_t>(listed) + 1);
+    listed = ::flistxattr(fd, names.data(), names.size());
+  }
+  if (listed < 0 && errno != ENOTSUP) posix::fail(path, "reading the extended attributes of", errno);
+  std::vector<std::string> result;
+  for (std::size_t at = 0; listed > 0 && at < static_cast<std::size_t>(listed);) {
+    result.emplace_back(names.c_str() + at);
+    at += result.back().size() + 1;
+  }
+  return result;
+}
+
+// The inode flags of `fd`, where the file system has them.
+std::optional<int> inodeFlags(int fd) {
+  int flags = 0;
+  if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) != 0) return std::nullopt;
+  return flags;
+}
+
+}  // namespace
+
+std::string temporaryScope() {
+  // This boot and this PID namespace: outside either, a process number names another process.
+  // Asked anew each time: a process forked into another namespace must see its own.
+  std::ifstream bootFile("/proc/sys/kernel/random/boot_id");
+  std::string boot;
+  std::getline(bootFile, boot);
+  std::erase(boot, '-');
+  struct stat ns {};
+  if (boot.size() != 32 || boot.find_first_not_of("0123456789abcdef") != std::string::npos ||
+      ::stat("/proc/self/ns/pid", &ns) != 0) {
+    return {};
+  }
+  char inode[24];
+  std::snprintf(inode, sizeof inode, "%016llx", static_cast<unsigned long long>(ns.st_ino));
+  return boot + inode;
+}
+
+namespace {
+
+// Removes the stray names left in `folder` by processes of ours that are gone: our exact name form
+// and scope, a regular file (never a link) of one name, owned by us, and no process of its number.
 void removeStrayNames(int folder) {
+  const std::string scope = temporaryScope();
   const int copy = ::dup(folder);
   if (copy < 0) return;
   DIR* dir = ::fdopendir(copy);
@@ -84,26 +185,16 @@ void removeStrayNames(int folder) {
     return;
   }
   while (const dirent* entry = ::readdir(dir)) {
-    const std::string_view name(entry->d_name);
-    if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) continue;
-    const std::string_view middle =
-        name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size());
-    const long pid = std::strtol(std::string(middle.substr(0, middle.find('-'))).c_str(), nullptr, 10);
-    if (pid > 0 && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
-      ::unlinkat(folder, entry->d_name, 0);
+    const std::optional<std::uint64_t> pid = strayProcess(entry->d_name, scope, kMaxPid);
+    if (!pid) continue;
+    struct stat st {};
+    if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
+        st.st_uid != ::geteuid() || st.st_nlink != 1) {
+      continue;
     }
+    if (::kill(static_cast<pid_t>(*pid), 0) != 0 && errno == ESRCH) ::unlinkat(folder, entry->d_name, 0);
   }
   ::closedir(dir);
-}
-
-std::string describeOwner(const struct stat& st) {
-  return "user " + std::to_string(st.st_uid) + " and group " + std::to_string(st.st_gid);
-}
-
-std::string temporaryName() {
-  static std::atomic<unsigned> counter{0};
-  return std::string(kTempPrefix) + std::to_string(::getpid()) + '-' + std::to_string(counter++) +
-         std::string(kTempSuffix);
 }
 
 }  // namespace
@@ -112,120 +203,175 @@ struct Replacement::Native {
   Replacement::Target kind;
   std::string resolved;  // the file that commit() replaces
   std::string name;      // its name in `folder`
+  std::string folderPath;
   Descriptor folder;
   Descriptor file;  // the new content, unnamed until commit()
+  // Where unnamed files are not to be had, the signals that would stop the program are held
+  // while the new content has a name, and that name goes before they are let through; declared
+  // after `folder`, which the name needs until it is gone.
+  std::optional<SignalsHeld> held;
+  OwnedName named;
   bool exists = false;
   struct stat old {};
-  std::string temporary;  // the name of a named new file, where unnamed ones are not to be had
-  std::optional<SignalsHeld> held;
   bool committed = false;
 };
+
+namespace {
+
+[[noreturn]] void refuseToReplace(const std::string& target, int error, const std::string& why) {
+  throw FileError(target, "replacing", std::error_code(error, std::generic_category()),
+                  why + "; nothing was written. `set` or the editor can still change one text at a time");
+}
+
+// Opens what the target names, following a link as the system does, so that its protection against
+// links planted in shared folders applies; fills in what the replacement needs of it. Closed (-1)
+// where an output file does not exist yet.
+int openTarget(Replacement::Native& n, const std::string& target) {
+  const int current = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (current >= 0) {
+    n.exists = true;
+    return current;
+  }
+  if (errno != ENOENT || n.kind != Replacement::Target::OutputFile) posix::fail(target, "opening", errno);
+  struct stat link {};
+  if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+    throw FileError(target, "writing", std::make_error_code(std::errc::no_such_file_or_directory),
+                    "a symbolic link to a file that does not exist; it was left as it is");
+  }
+  n.resolved = std::filesystem::absolute(target).lexically_normal().string();
+  return -1;
+}
+
+void examineOld(Replacement::Native& n, int current, const std::string& target) {
+  if (::fstat(current, &n.old) != 0) posix::fail(target, "examining", errno);
+  posix::refuseUnlessRegular(target, n.old.st_mode, "replacing");
+  n.resolved = openedPath(current, target);
+  if (n.kind == Replacement::Target::ExistingImage && n.old.st_nlink > 1) {
+    refuseToReplace(target, EMLINK,
+                    "the file has " + std::to_string(n.old.st_nlink) +
+                        " hard links, and replacing it would split them");
+  }
+}
+
+// A folder or file whose flags forbid renaming over the file would keep the new content's name
+// beside it, where no one could remove it; ask first.
+void refuseWhereNoReplacementCanLand(const Replacement::Native& n, int current, const std::string& target) {
+  constexpr int kFixed = FS_APPEND_FL | FS_IMMUTABLE_FL;
+  if (const std::optional<int> flags = inodeFlags(n.folder.fd); flags && (*flags & kFixed) != 0) {
+    throw FileError(n.folderPath, "replacing files in", std::make_error_code(std::errc::operation_not_permitted),
+                    std::string("the folder is marked ") +
+                        ((*flags & FS_IMMUTABLE_FL) != 0 ? "immutable" : "append-only") +
+                        " and does not allow replacing files, so " + target +
+                        " was not changed and nothing was written beside it. `set` or the editor, "
+                        "which write in place, can still change one text at a time");
+  }
+  if (current < 0) return;
+  if (const std::optional<int> flags = inodeFlags(current); flags && (*flags & kFixed) != 0) {
+    throw FileError(target, "replacing", std::make_error_code(std::errc::operation_not_permitted),
+                    std::string("the file is marked ") +
+                        ((*flags & FS_IMMUTABLE_FL) != 0 ? "immutable" : "append-only") +
+                        ", so it cannot be replaced; nothing was written");
+  }
+}
+
+// A new file's mode is what the system gives any new file (the umask, or the folder's default
+// ACL); a file that replaces one is closed to others until it is given the old file's.
+void createNewFile(Replacement::Native& n) {
+  const mode_t mode = n.exists ? 0600 : 0666;
+  n.file.fd = ::openat(n.folder.fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+  if (n.file.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    // A file system without unnamed files: a named one, which only a kill -9 could leave behind.
+    n.held.emplace();
+    n.named.folder = &n.folder;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string name = temporaryName(temporaryScope(), static_cast<std::uint64_t>(::getpid()));
+      n.file.fd = ::openat(n.folder.fd, name.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
+      if (n.file.fd >= 0) n.named.name = name;
+      if (n.file.fd >= 0 || errno != EEXIST) break;
+    }
+  }
+  if (n.file.fd < 0) posix::fail(n.folderPath, "creating a new file in", errno);
+}
+
+// Extended attributes, the ACL among them, as the old file has them; an ACL that the folder's
+// default gave the new file goes where the old one had none.
+void copyAttributes(const Replacement::Native& n, int current, const std::string& target) {
+  for (const std::string& name : attributeNames(current, target)) {
+    const std::optional<std::string> value = attribute(current, name.c_str());
+    if (value && ::fsetxattr(n.file.fd, name.c_str(), value->data(), value->size(), 0) == 0) continue;
+    const int error = value ? errno : ENODATA;
+    if (n.kind != Replacement::Target::ExistingImage) continue;
+    refuseToReplace(target, error,
+                    "its extended attribute " + name + " could not be carried over to a new file (" +
+                        systemWords(error) + ")");
+  }
+  if (!attribute(current, kAccessAcl) && ::fremovexattr(n.file.fd, kAccessAcl) != 0 && errno != ENODATA &&
+      errno != ENOTSUP && n.kind == Replacement::Target::ExistingImage) {
+    refuseToReplace(target, errno,
+                    "the folder's default ACL could not be taken off a new file (" + systemWords(errno) + ")");
+  }
+}
+
+// Makes the new file the old one's: owner, group, mode, ACL and extended attributes. Each step may
+// fail where the file system has nothing to set (FAT keeps no owner or permissions); what counts is
+// the outcome, compared afterwards. An image that cannot be matched is refused here, before it is
+// touched; an output file of ours keeps what could be kept.
+void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std::string& target) {
+  // The owner only where it is not already ours: giving a file away needs a right that keeping
+  // it does not. The group always, whatever a setgid folder gave; and before the mode, since a
+  // change of owner clears the set-id bits.
+  int ownerError = 0;
+  if (::fchown(n.file.fd, n.old.st_uid == ::geteuid() ? static_cast<uid_t>(-1) : n.old.st_uid,
+               n.old.st_gid) != 0) {
+    ownerError = errno;
+  }
+  copyAttributes(n, current, target);
+  // After the ACL, since the mode sets the ACL's mask.
+  int modeError = 0;
+  if (::fchmod(n.file.fd, n.old.st_mode & 07777) != 0) modeError = errno;
+  if (n.kind != Replacement::Target::ExistingImage) return;
+
+  struct stat made {};
+  if (::fstat(n.file.fd, &made) != 0) posix::fail(target, "examining the new content of", errno);
+  if (made.st_uid != n.old.st_uid || made.st_gid != n.old.st_gid) {
+    refuseToReplace(target, ownerError != 0 ? ownerError : EPERM,
+                    "the file belongs to " + describeOwner(n.old.st_uid, n.old.st_gid) +
+                        ", and a new file of ours could not be given to them" +
+                        (ownerError != 0 ? " (" + systemWords(ownerError) + ")" : std::string()));
+  }
+  if ((made.st_mode & 07777) != (n.old.st_mode & 07777)) {
+    char modes[32];
+    std::snprintf(modes, sizeof modes, "%04o", static_cast<unsigned>(n.old.st_mode & 07777));
+    refuseToReplace(target, modeError != 0 ? modeError : EPERM,
+                    std::string("a new file of ours could not be given its permissions ") + modes +
+                        (modeError != 0 ? " (" + systemWords(modeError) + ")" : std::string()));
+  }
+  if (attribute(current, kAccessAcl) != attribute(n.file.fd, kAccessAcl)) {
+    refuseToReplace(target, EPERM, "a new file of ours could not be given exactly its ACL");
+  }
+}
+
+}  // namespace
 
 Replacement::Replacement(std::string target, Target kind)
     : target_(std::move(target)), native_(std::make_unique<Native>()) {
   Native& n = *native_;
   n.kind = kind;
-
-  // Let the system follow a link at the target, so that its protection against links planted
-  // in shared folders applies; then replace what it found.
-  Descriptor current(::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (current.fd >= 0) {
-    if (::fstat(current.fd, &n.old) != 0) posix::fail(target_, "examining", errno);
-    posix::refuseUnlessRegular(target_, n.old.st_mode, "replacing");
-    n.exists = true;
-    n.resolved = openedPath(current.fd, target_);
-  } else if (errno == ENOENT && kind == Target::OutputFile) {
-    struct stat link {};
-    if (::lstat(target_.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-      throw FileError(target_, "writing", std::make_error_code(std::errc::no_such_file_or_directory),
-                      "a symbolic link to a file that does not exist; it was left as it is");
-    }
-    n.resolved = std::filesystem::absolute(target_).lexically_normal().string();
-  } else {
-    posix::fail(target_, "opening", errno);
-  }
+  const Descriptor current(openTarget(n, target_));
+  if (current.fd >= 0) examineOld(n, current.fd, target_);
 
   const std::filesystem::path where(n.resolved);
   n.name = where.filename().string();
-  const std::string folder = where.parent_path().empty() ? "." : where.parent_path().string();
-  n.folder.fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (n.folder.fd < 0) posix::fail(folder, "opening the folder", errno);
+  n.folderPath = where.parent_path().empty() ? "." : where.parent_path().string();
+  n.folder.fd = ::open(n.folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (n.folder.fd < 0) posix::fail(n.folderPath, "opening the folder", errno);
+  refuseWhereNoReplacementCanLand(n, current.fd, target_);
 
-  if (n.exists && kind == Target::ExistingImage && n.old.st_nlink > 1) {
-    throw FileError(target_, "replacing", std::make_error_code(std::errc::too_many_links),
-                    "the file has " + std::to_string(n.old.st_nlink) +
-                        " hard links, and replacing it would split them; nothing was written. "
-                        "`set` or the editor can still change one text at a time");
-  }
-
-  const mode_t mode = n.exists ? (n.old.st_mode & 07777) : newFileMode();
-  n.file.fd = ::openat(n.folder.fd, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-  if (n.file.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-    // A file system without unnamed files: a named one, which only a kill -9 could leave behind
-    // (and the next replacement here then removes).
-    n.held.emplace();
-    // A name that a crashed process of the same number left is passed over.
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      n.temporary = temporaryName();
-      n.file.fd = ::openat(n.folder.fd, n.temporary.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0600);
-      if (n.file.fd >= 0 || errno != EEXIST) break;
-    }
-  }
-  if (n.file.fd < 0) posix::fail(folder, "creating a new file in", errno);
-
-  if (n.exists) {
-    // Owner and group first: a change of owner clears the set-id bits that fchmod sets below.
-    if ((n.old.st_uid != ::geteuid() || n.old.st_gid != ::getegid()) &&
-        ::fchown(n.file.fd, n.old.st_uid, n.old.st_gid) != 0) {
-      if (kind == Target::ExistingImage) {
-        throw FileError(target_, "replacing", std::error_code(errno, std::generic_category()),
-                        "the file belongs to " + describeOwner(n.old) +
-                            ", and a new file of ours could not be given to them; nothing was written. "
-                            "`set` or the editor can still change one text at a time");
-      }
-    }
-    // Extended attributes, ACLs among them; the mode after them, since it also sets the ACL mask.
-    std::string names(4096, '\0');
-    ssize_t listed = ::flistxattr(current.fd, names.data(), names.size());
-    if (listed < 0 && errno == ERANGE) {
-      listed = ::flistxattr(current.fd, nullptr, 0);
-      if (listed > 0) {
-        names.resize(static_cast<std::size_t>(listed));
-        listed = ::flistxattr(current.fd, names.data(), names.size());
-      }
-    }
-    if (listed < 0 && errno != ENOTSUP) posix::fail(target_, "reading the extended attributes of", errno);
-    for (std::size_t at = 0; listed > 0 && at < static_cast<std::size_t>(listed);) {
-      const std::string name(names.c_str() + at);
-      at += name.size() + 1;
-      std::string value(256, '\0');
-      ssize_t size = ::fgetxattr(current.fd, name.c_str(), value.data(), value.size());
-      if (size < 0 && errno == ERANGE) {
-        size = ::fgetxattr(current.fd, name.c_str(), nullptr, 0);
-        if (size >= 0) {
-          value.resize(static_cast<std::size_t>(size));
-          size = ::fgetxattr(current.fd, name.c_str(), value.data(), value.size());
-        }
-      }
-      if (size < 0 ||
-          ::fsetxattr(n.file.fd, name.c_str(), value.data(), static_cast<std::size_t>(size), 0) != 0) {
-        if (kind != Target::ExistingImage) continue;
-        throw FileError(target_, "replacing", std::error_code(errno, std::generic_category()),
-                        "its extended attribute " + name +
-                            " could not be carried over to the new file; nothing was written. "
-                            "`set` or the editor can still change one text at a time");
-      }
-    }
-  }
-  if (::fchmod(n.file.fd, mode) != 0) posix::fail(target_, "setting the permissions of the new", errno);
+  createNewFile(n);
+  if (n.exists) keepWhatTheOldFileHad(n, current.fd, target_);
 }
 
-Replacement::~Replacement() {
-  // An unnamed file vanishes with its descriptor; a named one must be removed.
-  if (native_ && !native_->temporary.empty() && !native_->committed) {
-    ::unlinkat(native_->folder.fd, native_->temporary.c_str(), 0);
-  }
-}
+Replacement::~Replacement() = default;
 
 void Replacement::write(std::span<const std::uint8_t> bytes) {
   while (!bytes.empty()) {
@@ -252,23 +398,26 @@ void Replacement::commit() {
   if (::fsync(n.file.fd) != 0) posix::fail(target_, "flushing the new content of", errno);
   removeStrayNames(n.folder.fd);
 
-  const bool unnamed = n.temporary.empty();
-  std::string temporary = unnamed ? temporaryName() : n.temporary;
   char self[64];
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", n.file.fd);
   {
     const SignalsHeld held;
-    // A name that a crashed process of the same number left is passed over.
-    for (int attempt = 0; unnamed; ++attempt) {
-      if (::linkat(AT_FDCWD, self, n.folder.fd, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0) break;
-      if (errno != EEXIST || attempt == 99) posix::fail(target_, "naming the new content of", errno);
-      temporary = temporaryName();
+    if (n.named.name.empty()) {
+      n.named.folder = &n.folder;
+      // A taken name (a crashed process's, of the same number and nonce) is passed over.
+      for (int attempt = 0;; ++attempt) {
+        const std::string name = temporaryName(temporaryScope(), static_cast<std::uint64_t>(::getpid()));
+        if (::linkat(AT_FDCWD, self, n.folder.fd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+          n.named.name = name;
+          break;
+        }
+        if (errno != EEXIST || attempt == 99) posix::fail(target_, "naming the new content of", errno);
+      }
     }
-    if (::renameat(n.folder.fd, temporary.c_str(), n.folder.fd, n.name.c_str()) != 0) {
-      const int error = errno;
-      if (unnamed) ::unlinkat(n.folder.fd, temporary.c_str(), 0);
-      posix::fail(target_, "replacing", error);
+    if (::renameat(n.folder.fd, n.named.name.c_str(), n.folder.fd, n.name.c_str()) != 0) {
+      posix::fail(target_, "replacing", errno);  // the name goes with `named`
     }
+    n.named.name.clear();
   }
   n.committed = true;
   // From here the file is replaced; only the rename's survival of a power loss is in doubt.

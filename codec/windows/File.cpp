@@ -2,6 +2,7 @@
 // writes through OVERLAPPED offsets, LockFileEx for the advisory lock. Paths arrive as UTF-8.
 
 #include "codec/File.h"
+#include "codec/ProcessSignals.h"
 
 #include <windows.h>
 
@@ -81,7 +82,20 @@ File File::openExisting(std::string path, Access access) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       throw FileError(path, "opening", std::make_error_code(std::errc::is_a_directory));
     }
-    fail(path, "opening", error);
+    const FileError failure(path, "opening", windows::portableCode(error), windows::systemMessage(error));
+    // The system's words alone ("Access denied.", "Sharing violation.") leave a user guessing.
+    if (access == Access::Write && error == ERROR_ACCESS_DENIED) {
+      throw failure.withMeaning(
+          "The file is read-only, or you may not change it, so nothing was written to it.");
+    }
+    if (error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION) {
+      throw failure.withMeaning(
+          "Another program has the file open and keeps others out; close it there and try again.");
+    }
+    if (access == Access::Write && error == ERROR_WRITE_PROTECT) {
+      throw failure.withMeaning("The disk is write-protected, so nothing was written to the file.");
+    }
+    throw failure;
   }
   File file(std::move(path), handle.release());  // owns the handle from here, whatever is thrown
   const BY_HANDLE_FILE_INFORMATION info =
@@ -176,5 +190,11 @@ bool File::stillNamedByPath() const {
   return current.dwVolumeSerialNumber == identity_[0] &&
          ((std::uint64_t{current.nFileIndexHigh} << 32) | current.nFileIndexLow) == identity_[1];
 }
+
+}  // namespace thornvale
+
+namespace thornvale {
+
+void reportFailedWritesAsErrors() {}
 
 }  // namespace thornvale

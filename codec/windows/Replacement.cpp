@@ -7,10 +7,10 @@
 // streams (a download's zone mark) are not carried over.
 
 #include <aclapi.h>
+#include <sddl.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cwchar>
 #include <filesystem>
 #include <optional>
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "codec/File.h"
+#include "codec/TemporaryName.h"
 #include "codec/windows/Errors.h"
 
 namespace thornvale {
@@ -55,15 +56,12 @@ std::wstring fullPath(const std::wstring& path, const std::string& given) {
   return full;
 }
 
-constexpr std::wstring_view kTempPrefix = L".thornvale-";
+// A new file that may have become the only copy of the content: ".tmp" becomes ".new".
 constexpr std::wstring_view kTempSuffix = L".tmp";
-// A new file that may have become the only copy of the content.
 constexpr std::wstring_view kKeptSuffix = L".new";
 
-std::wstring temporaryName() {
-  static std::atomic<unsigned> counter{0};
-  return std::wstring(kTempPrefix) + std::to_wstring(GetCurrentProcessId()) + L"-" +
-         std::to_wstring(counter++) + std::wstring(kTempSuffix);
+std::wstring newTemporaryName() {
+  return *windows::widen(temporaryName(temporaryScope(), GetCurrentProcessId()));
 }
 
 std::wstring keptName(const std::wstring& temporary) {
@@ -82,21 +80,50 @@ bool processRuns(DWORD pid) {
   return !GetExitCodeProcess(process.get(), &status) || status == STILL_ACTIVE;
 }
 
-// A crash between a commit's two steps can leave a new file under its temporary name; such a
-// name is ours to remove once its process is gone.
+// Whether the open file's owner is the one this process gives the files it makes.
+bool ownedByUs(HANDLE file) {
+  HANDLE tokenHandle = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &tokenHandle)) return false;
+  const OwnedHandle token(tokenHandle);
+  DWORD size = 0;
+  GetTokenInformation(token.get(), TokenOwner, nullptr, 0, &size);
+  std::vector<std::byte> buffer(size);
+  if (size == 0 || !GetTokenInformation(token.get(), TokenOwner, buffer.data(), size, &size)) return false;
+  const PSID ours = reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner;
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const bool same = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                                    nullptr, &descriptor) == ERROR_SUCCESS &&
+                    owner != nullptr && EqualSid(owner, ours);
+  LocalFree(descriptor);
+  return same;
+}
+
+// A crash between a commit's two steps can leave a new file under its temporary name. Such a name
+// is removed only where it is certainly ours and certainly dead: our exact name form made on this
+// machine, a file of one name (never a link or a folder) that we own, and no process of its
+// number. It is removed through the handle that was checked.
 void removeStrayNames(const std::filesystem::path& folder) {
   WIN32_FIND_DATAW found{};
-  const std::wstring pattern =
-      (folder / (std::wstring(kTempPrefix) + L"*" + std::wstring(kTempSuffix))).wstring();
+  const std::wstring pattern = (folder / L".thornvale-*.tmp").wstring();
   const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
   do {
-    const std::wstring_view name(found.cFileName);
-    if (!name.starts_with(kTempPrefix) || !name.ends_with(kTempSuffix)) continue;
-    const std::wstring middle(
-        name.substr(kTempPrefix.size(), name.size() - kTempPrefix.size() - kTempSuffix.size()));
-    const unsigned long pid = std::wcstoul(middle.c_str(), nullptr, 10);
-    if (pid != 0 && !processRuns(static_cast<DWORD>(pid))) DeleteFileW((folder / found.cFileName).c_str());
+    const std::optional<std::uint64_t> pid =
+        strayProcess(windows::narrow(found.cFileName), temporaryScope(), 0xFFFFFFFFu);
+    if (!pid || processRuns(static_cast<DWORD>(*pid))) continue;
+    OwnedHandle stray(CreateFileW((folder / found.cFileName).c_str(), DELETE | READ_CONTROL | FILE_READ_ATTRIBUTES,
+                                  windows::kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!stray.valid() || !GetFileInformationByHandle(stray.get(), &info) ||
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
+        info.nNumberOfLinks != 1 || !ownedByUs(stray.get())) {
+      continue;
+    }
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    SetFileInformationByHandle(stray.get(), FileDispositionInfo, &disposition, sizeof disposition);
   } while (FindNextFileW(search, &found));
   FindClose(search);
 }
@@ -105,6 +132,29 @@ bool markForDeletion(HANDLE file, bool remove) {
   FILE_DISPOSITION_INFO disposition{};
   disposition.DeleteFile = remove ? TRUE : FALSE;
   return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition);
+}
+
+// The owner of an open file by name ("DOMAIN\\user"), or by its SID where it has none.
+std::string ownerName(HANDLE file) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (file == nullptr || GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                                         nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return "another user";
+  }
+  std::string name = "another user";
+  wchar_t account[256], domain[256];
+  DWORD accountSize = 256, domainSize = 256;
+  SID_NAME_USE use{};
+  LPWSTR text = nullptr;
+  if (LookupAccountSidW(nullptr, owner, account, &accountSize, domain, &domainSize, &use)) {
+    name = windows::narrow(domainSize > 0 ? std::wstring(domain) + L"\\" + account : std::wstring(account));
+  } else if (ConvertSidToStringSidW(owner, &text)) {
+    name = windows::narrow(text);
+    LocalFree(text);
+  }
+  LocalFree(descriptor);
+  return name;
 }
 
 // Owner, group and DACL of `from` given to `to`, the DACL's inheritance as it was. An owner or group
@@ -174,6 +224,27 @@ bool renameOverOpen(HANDLE file, const std::wstring& target) {
 
 }  // namespace
 
+std::string temporaryScope() {
+  // This machine, which is where a process number means something: a folder on a share is also
+  // seen by other machines' processes, whose names we must leave alone.
+  static const std::string scope = [] {
+    wchar_t guid[64] = {};
+    DWORD size = sizeof guid;
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Cryptography", L"MachineGuid",
+                     RRF_RT_REG_SZ | RRF_SUBKEY_WOW6464KEY, nullptr, guid, &size) != ERROR_SUCCESS) {
+      return std::string();
+    }
+    std::string hex;
+    for (const wchar_t* c = guid; *c != 0; ++c) {
+      if (*c >= L'0' && *c <= L'9') hex += static_cast<char>(*c);
+      if (*c >= L'a' && *c <= L'f') hex += static_cast<char>(*c);
+      if (*c >= L'A' && *c <= L'F') hex += static_cast<char>(*c - L'A' + L'a');
+    }
+    return hex.size() == 32 ? hex : std::string();
+  }();
+  return scope;
+}
+
 struct Replacement::Native {
   Replacement::Target kind;
   std::wstring resolved;   // the file that commit() replaces
@@ -206,9 +277,10 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, const std::string& targ
   }
   if (error != ERROR_SUCCESS) {
     throw FileError(target, "replacing", windows::portableCode(error),
-                    windows::systemMessage(error) +
-                        " Its owner, group or permissions could not be given to a new file of ours; "
-                        "nothing was written. `set` or the editor can still change one text at a time");
+                    "the file belongs to " + ownerName(old.valid() ? old.get() : nullptr) +
+                        ", and its owner, group or permissions could not be given to a new file of ours (" +
+                        windows::systemMessage(error) +
+                        "); nothing was written. `set` or the editor can still change one text at a time");
   }
   if (!copyBasicInfo(old.get(), n.file.get())) fail(target, "keeping the attributes of", GetLastError());
 }
@@ -312,7 +384,7 @@ Replacement::Replacement(std::string target, Target kind)
   DWORD error = ERROR_FILE_EXISTS;
   // A name that a crashed process of the same number left, in either form, is passed over.
   for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
-    n.temporary = (where.parent_path() / temporaryName()).wstring();
+    n.temporary = (where.parent_path() / newTemporaryName()).wstring();
     if (GetFileAttributesW(keptName(n.temporary).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
     n.file.reset(CreateFileW(n.temporary.c_str(), kAccess | WRITE_OWNER, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -78,7 +78,7 @@ TEST_F(WritersTest, AWriterRefusesWhileAnotherHoldsTheLockAndReadersShare) {
       EXPECT_FALSE(c.refused);
     } catch (const FileError& e) {
       EXPECT_TRUE(c.refused);
-      EXPECT_NE(e.reason().find("another program is writing the image"), std::string::npos) << e.what();
+      EXPECT_NE(e.reason().find("another program is using the image"), std::string::npos) << e.what();
     }
     holder.close();
   }

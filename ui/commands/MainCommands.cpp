@@ -2,6 +2,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/SaveCheck.h"
+#include "codec/FileAccess.h"
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
 
@@ -56,8 +57,9 @@ SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int 
   try {
     WriteText(entry->offset, imageName, text, entry->saveLength, entry->tableName);
   } catch (const FileError& error) {
+    // The message says first whether the text is in the file.
     showError(dialogs, error);
-    return SaveOutcome::Failed;
+    return savedButNotClosed(error) ? SaveOutcome::Written : SaveOutcome::Failed;
   }
   return SaveOutcome::Written;
 }

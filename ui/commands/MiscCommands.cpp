@@ -1,5 +1,6 @@
 #include "ui/commands/MiscCommands.h"
 
+#include "codec/FileAccess.h"
 #include "codec/FileError.h"
 
 namespace thornvale {
@@ -44,8 +45,9 @@ bool saveMisc(CommandDialogs& dialogs, const std::string& imageName, const MiscD
   try {
     WriteMiscData(imageName, values);
   } catch (const FileError& error) {
+    // The message says first whether the values are in the file; the window closes if they are.
     showError(dialogs, error);
-    return false;
+    return savedButNotClosed(error);
   }
   return true;
 }

@@ -24,8 +24,9 @@ struct MiscShown {
 [[nodiscard]] MiscShown showMisc(const MiscData& loaded);
 
 // Save: writes the option chosen (Unknown: neither, which leaves the byte alone) and the hit
-// count typed. True when the window may close; false after a refusal or a file failure, which
-// it shows, having written nothing.
+// count typed. True when the window may close: the values are in the file (a failure to close it
+// afterwards is shown, saying so). False after a refusal or a file failure, which it shows, having
+// written nothing.
 [[nodiscard]] bool saveMisc(CommandDialogs& dialogs, const std::string& imageName, const MiscData& loaded,
                             DebugMenu chosen, std::u16string_view hitCount);
 

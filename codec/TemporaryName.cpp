@@ -1,0 +1,54 @@
+#include "codec/TemporaryName.h"
+
+#include <charconv>
+#include <random>
+
+#include "codec/Format.h"
+
+namespace thornvale {
+namespace {
+
+constexpr std::string_view kPrefix = ".thornvale-";
+constexpr std::string_view kSuffix = ".tmp";
+constexpr std::size_t kNonceDigits = 16;
+constexpr std::size_t kMaxScopeDigits = 64;
+
+bool lowerHex(std::string_view text) {
+  return !text.empty() && text.find_first_not_of("0123456789abcdef") == std::string_view::npos;
+}
+
+// Splits off the text before the next '-'.
+std::optional<std::string_view> field(std::string_view& rest) {
+  const std::size_t dash = rest.find('-');
+  if (dash == std::string_view::npos) return std::nullopt;
+  const std::string_view part = rest.substr(0, dash);
+  rest.remove_prefix(dash + 1);
+  return part;
+}
+
+}  // namespace
+
+std::string temporaryName(std::string_view scope, std::uint64_t pid) {
+  static std::random_device random;
+  const std::uint64_t nonce = (std::uint64_t{random()} << 32) ^ random();
+  std::string hex = formatHex(nonce, kNonceDigits);
+  for (char& c : hex) c = static_cast<char>(c >= 'A' && c <= 'F' ? c - 'A' + 'a' : c);
+  return std::string(kPrefix) + std::string(scope.empty() ? "0" : scope) + '-' + std::to_string(pid) + '-' +
+         hex + std::string(kSuffix);
+}
+
+std::optional<std::uint64_t> strayProcess(std::string_view name, std::string_view scope, std::uint64_t maxPid) {
+  if (scope.empty() || !name.starts_with(kPrefix) || !name.ends_with(kSuffix)) return std::nullopt;
+  std::string_view rest = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
+  const std::optional<std::string_view> madeIn = field(rest);
+  const std::optional<std::string_view> number = field(rest);
+  if (!madeIn || !number || *madeIn != scope || madeIn->size() > kMaxScopeDigits) return std::nullopt;
+  if (rest.size() != kNonceDigits || !lowerHex(rest)) return std::nullopt;
+  if (number->empty() || number->front() == '0' || number->size() > 20) return std::nullopt;
+  std::uint64_t pid = 0;
+  const auto [end, error] = std::from_chars(number->data(), number->data() + number->size(), pid);
+  if (error != std::errc() || end != number->data() + number->size() || pid > maxPid) return std::nullopt;
+  return pid;
+}
+
+}  // namespace thornvale
