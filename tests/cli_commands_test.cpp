@@ -91,6 +91,22 @@ TEST_F(CommandsTest, SetWritesLikeTheEditorsSave) {
   EXPECT_EQ(test::readBytes(imagePath), expected);
 }
 
+// A position reads alike on the command line and in a script: decimal digits, leading zeros or not.
+TEST_F(CommandsTest, APositionHasOneRuleEverywhere) {
+  for (const char* position : {"27", "027", "00027", "0000000000000027"}) {
+    test::writeBytes(imagePath, image);
+    EXPECT_EQ(runInProcess({"set", imagePath, position, "Z"}).status, kExitSuccess) << position;
+    EXPECT_EQ(test::readBytes(imagePath)[0x33067], 0xFF) << position;
+    const std::string script = std::string(kScriptHeader) + "\n" + position + "\t0x33067\t2\t1\tTable3\tZ\n";
+    EXPECT_TRUE(parseScript(script).problems.empty()) << position;
+  }
+  for (const char* position : {"+27", "27 ", "2_7", "", "99999999999999999999"}) {
+    EXPECT_EQ(runInProcess({"set", imagePath, position, "Z"}).status, kExitUsage) << position;
+    const std::string script = std::string(kScriptHeader) + "\n" + position + "\t0x33067\t2\t1\tTable3\tZ\n";
+    EXPECT_FALSE(parseScript(script).problems.empty()) << position;
+  }
+}
+
 TEST_F(CommandsTest, DumpOfAShortImageListsEveryTextAndWarns) {
   const test::Bytes shortImage(image.begin(), image.begin() + 0x3C360);  // inside position 31
   test::writeBytes(imagePath, shortImage);

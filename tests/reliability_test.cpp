@@ -3,6 +3,10 @@
 // image byte for byte and, where it matters, its owner, mode and links.
 
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/ioctl.h>
+#include <sched.h>
+#include <linux/fs.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -18,6 +22,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <tuple>
 #include <random>
 #include <sstream>
 #include <thread>
@@ -32,9 +38,13 @@
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
+#include "codec/TemporaryName.h"
+#include "ui/commands/MainCommands.h"
+#include "ui/commands/MiscCommands.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/Process.h"
 #include "tests/support/SampleImageFixture.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale {
@@ -563,6 +573,10 @@ TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
       {{"dump", bigImage}, {}, "16 MiB"},
       {{"patch", bigImage, imagePath, dir.file("p.bps"), "--format", "bps"}, {}, "16 MiB"},
       {{"import", bigImage, "-"}, "position\toffset\tlength\tsave_length\ttable\ttext\n", "16 MiB"},
+      {{"set", bigImage, "0", "MOPLE"}, {}, "16 MiB"},
+      {{"misc", bigImage}, {}, "16 MiB"},
+      {{"misc", bigImage, "--hits", "3"}, {}, "16 MiB"},
+      {{"info", bigImage}, {}, "16 MiB"},
   };
   for (const Case& c : cases) {
     std::ostringstream out, err;
@@ -571,6 +585,7 @@ TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
     EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
   }
   EXPECT_EQ(test::readBytes(imagePath), image);
+  EXPECT_EQ(test::readBytes(bigImage), big);
   EXPECT_FALSE(fs::exists(dir.file("p.bps")));
 }
 
@@ -651,6 +666,459 @@ TEST_F(ReliabilityTest, NoFailureLeavesADescriptorOpen) {
     for (int i = 0; i < 20; ++i) EXPECT_THROW(failure(), FileError) << name;
     EXPECT_EQ(test::openDescriptors(), before) << name;
   }
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+// ---- The new file is the old file's, exactly -----------------------------------------------------
+
+// In a child that is `uid` with primary group `gid` and the supplementary `groups`.
+int asUser(uid_t uid, gid_t gid, std::vector<gid_t> groups, const std::function<int()>& work) {
+  const pid_t child = ::fork();
+  if (child == 0) {
+    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(99);
+    ::_exit(work());
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// A POSIX ACL as the kernel stores it: a version, then (tag, permissions, id) entries.
+std::string aclBytes(std::initializer_list<std::tuple<std::uint16_t, std::uint16_t, std::uint32_t>> entries) {
+  std::string bytes(4, '\0');
+  bytes[0] = 2;
+  for (const auto& [tag, perm, id] : entries) {
+    const char entry[8] = {static_cast<char>(tag & 0xFF), static_cast<char>(tag >> 8),
+                           static_cast<char>(perm & 0xFF), static_cast<char>(perm >> 8),
+                           static_cast<char>(id & 0xFF), static_cast<char>((id >> 8) & 0xFF),
+                           static_cast<char>((id >> 16) & 0xFF), static_cast<char>(id >> 24)};
+    bytes.append(entry, 8);
+  }
+  return bytes;
+}
+constexpr std::uint16_t kUserObj = 1, kUser = 2, kGroupObj = 4, kMask = 0x10, kOther = 0x20;
+constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+
+std::optional<std::string> accessAcl(const std::string& path) {
+  char buffer[512];
+  const ssize_t n = ::getxattr(path.c_str(), "system.posix_acl_access", buffer, sizeof buffer);
+  if (n < 0) return std::nullopt;
+  return std::string(buffer, static_cast<std::size_t>(n));
+}
+
+// An image of its owner's own group in a setgid folder of another group: the new file would take
+// the folder's group, opening the image to that group. It keeps its own; and one whose group
+// cannot be given back is refused before anything is written.
+TEST_F(ReliabilityTest, AnImportInASetgidFolderKeepsTheImagesOwnGroup) {
+  ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
+  ASSERT_EQ(::chown(dir.path().c_str(), 0, 4400), 0);
+  ASSERT_EQ(::chmod(dir.path().c_str(), 02775), 0);
+  ASSERT_EQ(::chown(imagePath.c_str(), 4321, 4321), 0);
+  ASSERT_EQ(::chmod(imagePath.c_str(), 0640), 0);
+  std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const auto import = [&] {
+    try {
+      return cli::importScript(imagePath, script, false).written ? 0 : 1;
+    } catch (const FileError& e) {
+      std::fprintf(stderr, "%s\n", e.what());
+      return std::string(e.what()).find("group 4500") != std::string::npos ? 2 : 3;
+    }
+  };
+  EXPECT_EQ(asUser(4321, 4321, {4321, 4400}, import), 0);
+  FileState after = FileState::of(imagePath);
+  EXPECT_EQ(after.uid, 4321u);
+  EXPECT_EQ(after.gid, 4321u);
+  EXPECT_EQ(after.mode & 07777, 0640u);
+  EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
+
+  // A group the owner is no member of: the new file cannot have it.
+  ASSERT_EQ(::chown(imagePath.c_str(), 4321, 4500), 0);
+  script = editedDump(imagePath, {{1, u"TIGRE"}});
+  const FileState before = FileState::of(imagePath);
+  EXPECT_EQ(asUser(4321, 4321, {4321, 4400}, import), 2);
+  EXPECT_TRUE(FileState::of(imagePath).sameFileAs(before));
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
+}
+
+// A folder's default ACL is for new files; the image is no new file. It keeps no ACL where it had
+// none, its own where it had one, and its group's permissions either way.
+TEST_F(ReliabilityTest, AnImportInAFolderWithADefaultAclKeepsTheImagesOwnAcl) {
+  const std::string folderDefault = aclBytes(
+      {{kUserObj, 7, kNoId}, {kUser, 6, 4323}, {kGroupObj, 5, kNoId}, {kMask, 7, kNoId}, {kOther, 5, kNoId}});
+  if (::setxattr(dir.path().c_str(), "system.posix_acl_default", folderDefault.data(), folderDefault.size(),
+                 0) != 0) {
+    GTEST_SKIP() << "this file system has no ACLs: " << std::strerror(errno);
+  }
+  ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
+  ASSERT_FALSE(accessAcl(imagePath));
+  ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{0, u"MOPLE"}}), false).ok());
+  EXPECT_FALSE(accessAcl(imagePath)) << "the folder's default ACL came with the new file";
+  EXPECT_EQ(FileState::of(imagePath).mode & 07777, 0664u);
+
+  const std::string own =
+      aclBytes({{kUserObj, 6, kNoId}, {kUser, 6, 1001}, {kGroupObj, 4, kNoId}, {kMask, 6, kNoId}, {kOther, 0, kNoId}});
+  ASSERT_EQ(::setxattr(imagePath.c_str(), "system.posix_acl_access", own.data(), own.size(), 0), 0);
+  const mode_t mode = FileState::of(imagePath).mode;
+  ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{1, u"TIGRE"}}), false).ok());
+  EXPECT_EQ(accessAcl(imagePath), own);
+  EXPECT_EQ(FileState::of(imagePath).mode, mode);
+  EXPECT_EQ(readTextAt(imagePath, 1), "TIGRE");
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
+}
+
+// Where the file system has no unnamed files, the new content has a name from the start: a
+// refusal while it is made ready (here an owner it cannot be given) takes that name away too.
+TEST_F(ReliabilityTest, WithoutUnnamedFilesNothingIsLeftBesideTheImage) {
+  ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  ASSERT_EQ(::chown(imagePath.c_str(), 1234, 4322), 0);
+  ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
+  const FileState before = FileState::of(imagePath);
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const auto importWithoutUnnamedFiles = [&] {
+    const Fault fault(SystemCall::UnnamedOpen, 1, Fault::Kind::Error, EOPNOTSUPP);
+    try {
+      (void)cli::importScript(imagePath, script, false);
+      return fault.calls() == 1 ? 0 : 1;
+    } catch (const FileError& e) {
+      return fault.calls() == 1 && std::string(e.what()).find("belongs to user 1234") != std::string::npos ? 2 : 3;
+    }
+  };
+  EXPECT_EQ(asGroupMember(importWithoutUnnamedFiles), 2);
+  EXPECT_TRUE(FileState::of(imagePath).sameFileAs(before));
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
+
+  // And where nothing is refused, the named new file becomes the image.
+  EXPECT_EQ(importWithoutUnnamedFiles(), 0);
+  EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
+  EXPECT_EQ(FileState::of(imagePath).uid, 1234u);
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
+}
+
+// A folder marked append-only lets a name be made but never removed or renamed over: an import
+// must find that out before it writes, or a full copy of the image stays beside it for good.
+TEST_F(ReliabilityTest, AnAppendOnlyFolderIsRefusedBeforeAnythingIsWritten) {
+  ASSERT_EQ(::geteuid(), 0u) << "marking a folder append-only needs root";
+  const int folderFd = ::open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  int flags = 0;
+  if (::ioctl(folderFd, FS_IOC_GETFLAGS, &flags) != 0) {
+    ::close(folderFd);
+    GTEST_SKIP() << "this file system has no inode flags";
+  }
+  const int appendOnly = flags | FS_APPEND_FL;
+  ASSERT_EQ(::ioctl(folderFd, FS_IOC_SETFLAGS, &appendOnly), 0) << std::strerror(errno);
+  struct Unmark {
+    int fd, flags;
+    ~Unmark() {
+      ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+      ::close(fd);
+    }
+  } unmark{folderFd, flags};
+
+  std::ostringstream out, err;
+  std::istringstream in(partialScript({{0, u"MOPLE"}}));
+  EXPECT_EQ(cli::runThornvaleText({"import", imagePath, "-"}, in, out, err), cli::kExitRefused);
+  EXPECT_NE(err.str().find("does not allow replacing files"), std::string::npos) << err.str();
+  EXPECT_EQ(test::readBytes(imagePath), image);
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
+  // Writing in place is still allowed there.
+  WriteText(catalogueEntry(0)->offset, imagePath, u"MOPLE", 5, "Table2");
+  EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
+}
+
+// FAT keeps no owner and no permissions: there is nothing to carry over, and every command that
+// replaces a file works on it, leaving nothing beside it.
+TEST_F(ReliabilityTest, ReplacementsWorkOnAFatFileSystem) {
+  if (std::system("command -v fusefat >/dev/null && command -v mkfs.vfat >/dev/null") != 0) {
+    GTEST_SKIP() << "fusefat or mkfs.vfat is not installed";
+  }
+  const std::string volume = dir.file("fat.img"), mount = dir.file("mnt");
+  fs::create_directory(mount);
+  const std::string make = "truncate -s 4M '" + volume + "' && mkfs.vfat '" + volume + "' >/dev/null";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  if (std::system(("fusefat -o rw+ '" + volume + "' '" + mount + "' >/dev/null 2>&1").c_str()) != 0) {
+    GTEST_SKIP() << "this machine cannot mount a FUSE file system";
+  }
+  struct Unmount {
+    std::string at;
+    ~Unmount() { (void)!std::system(("fusermount -u '" + at + "' 2>/dev/null || umount '" + at + "'").c_str()); }
+  } unmount{mount};
+
+  const std::string fatImage = mount + "/game.nes";
+  test::writeBytes(fatImage, image);
+  std::istringstream in(partialScript({{0, u"MOPLE"}}));
+  std::ostringstream out, err;
+  EXPECT_EQ(cli::runThornvaleText({"import", fatImage, "-"}, in, out, err), cli::kExitSuccess) << err.str();
+  EXPECT_EQ(readTextAt(fatImage, 0), "MOPLE");
+  EXPECT_EQ(cli::runThornvaleText({"patch", imagePath, fatImage, mount + "/game.ips"}, in, out, err),
+            cli::kExitSuccess)
+      << err.str();
+  EXPECT_EQ(cli::runThornvaleText({"tables", mount + "/tables"}, in, out, err), cli::kExitSuccess) << err.str();
+  std::vector<std::string> names;
+  for (const auto& item : fs::directory_iterator(mount)) names.push_back(item.path().filename());
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"game.ips", "game.nes", "tables"}));
+}
+
+// ---- The clean-up removes only what we made ------------------------------------------------------
+
+// The scope a process in a new PID namespace gives its names, told through a pipe.
+std::string scopeInANewPidNamespace() {
+  int pipeFds[2];
+  if (::pipe(pipeFds) != 0) return {};
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipeFds[0]);
+    if (::unshare(CLONE_NEWPID) != 0) ::_exit(1);
+    const pid_t inner = ::fork();  // the first process in the new namespace
+    if (inner == 0) {
+      const std::string scope = temporaryScope();
+      (void)!::write(pipeFds[1], scope.data(), scope.size());
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(inner, &status, 0);
+    ::_exit(0);
+  }
+  ::close(pipeFds[1]);
+  std::string scope(128, '\0');
+  const ssize_t n = ::read(pipeFds[0], scope.data(), scope.size());
+  scope.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+  ::close(pipeFds[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  return scope;
+}
+
+// A container that shares the folder numbers its processes apart: a name of its live import looks
+// dead from here. So do files of other users, links and names of our form that we did not make.
+TEST_F(ReliabilityTest, TheCleanUpLeavesNamesOfOtherNamespacesUsersAndKinds) {
+  ASSERT_EQ(::geteuid(), 0u) << "a new PID namespace and files of other users need root";
+  const std::string other = scopeInANewPidNamespace();
+  ASSERT_FALSE(other.empty());
+  ASSERT_NE(other, temporaryScope());
+  constexpr std::uint64_t kGone = 4'000'000;
+  const std::string ofContainer = temporaryName(other, kGone);
+  const std::string ofAnotherUser = temporaryName(temporaryScope(), kGone);
+  const std::string aLink = temporaryName(temporaryScope(), kGone);
+  const std::string dead = temporaryName(temporaryScope(), kGone);
+  for (const std::string& name : {ofContainer, ofAnotherUser, dead}) test::writeBytes(dir.file(name), image);
+  ASSERT_EQ(::chown(dir.file(ofAnotherUser).c_str(), 4321, 4321), 0);
+  fs::create_symlink(dir.file(dead), dir.file(aLink));
+
+  ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{0, u"MOPLE"}}), false).ok());
+  std::vector<std::string> expected = {ofContainer, ofAnotherUser, aLink, "thornvale.nes"};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(folder(), expected);
+}
+
+// ---- Every exit status tells the truth -----------------------------------------------------------
+
+// `set` and `misc` write in place and then close; a close that fails after the write and its flush
+// is a change made, never "unchanged".
+TEST_F(ReliabilityTest, AFailingCloseAfterSetOrMiscIsAChangeMade) {
+  const std::vector<std::vector<std::string>> commands = {{"set", imagePath, "0", "MOPLE"},
+                                                          {"misc", imagePath, "--hits", "9"}};
+  for (const auto& args : commands) {
+    SCOPED_TRACE(args[0]);
+    int closes = 0;
+    {
+      test::writeBytes(imagePath, image);
+      const CallCounter counter(SystemCall::Close);
+      std::ostringstream out, err;
+      std::istringstream in;
+      ASSERT_EQ(cli::runThornvaleText(args, in, out, err), cli::kExitSuccess) << err.str();
+      closes = counter.calls();
+    }
+    for (int nth = 1; nth <= closes; ++nth) {
+      SCOPED_TRACE(nth);
+      test::writeBytes(imagePath, image);
+      std::ostringstream out, err;
+      std::istringstream in;
+      int status = 0;
+      {
+        const Fault fault(SystemCall::Close, nth, Fault::Kind::Error, EIO);
+        status = cli::runThornvaleText(args, in, out, err);
+      }
+      const bool changed = test::readBytes(imagePath) != image;
+      EXPECT_EQ(status, changed ? cli::kExitChangedThenFailed : cli::kExitRefused) << err.str();
+      // The first close is the image's, right after its write.
+      if (nth == 1) EXPECT_NE(err.str().find("was saved, but the file could not be closed"), std::string::npos);
+    }
+  }
+}
+
+// The editor's Save and the misc window's share that code, and say that the text or the values are
+// in the file; the misc window then closes.
+TEST_F(ReliabilityTest, TheWindowsSayAValueWasSavedWhenOnlyTheCloseFailed) {
+  test::ScriptedDialogs dialogs;
+  {
+    const Fault fault(SystemCall::Close, 1, Fault::Kind::Error, EIO);
+    EXPECT_EQ(saveText(dialogs, imagePath, 0, u"MOPLE"), SaveOutcome::Written);
+  }
+  EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_TRUE(dialogs.messages[0].text.starts_with("The change was saved, but the file could not be closed"))
+      << dialogs.messages[0].text;
+  {
+    const Fault fault(SystemCall::Close, 2, Fault::Kind::Error, EIO);  // the first is the load's
+    const MiscData loaded = ReadMiscData(imagePath);
+    EXPECT_TRUE(saveMisc(dialogs, imagePath, loaded, DebugMenu::Enabled, u"9"));
+  }
+  EXPECT_EQ(ReadMiscData(imagePath).hitCount, 9);
+  EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
+// The real program with SIGPIPE and SIGXFSZ as a shell leaves them, standard output a pipe whose
+// reader is gone where `closedPipe`, and at most `sizeLimit` bytes in any file it writes.
+test::ProcessOutcome runUntamed(const std::vector<std::string>& args, bool closedPipe, rlim_t sizeLimit) {
+  test::TempDir scratch;
+  const std::string errPath = scratch.file("err");
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::signal(SIGPIPE, SIG_DFL);
+    std::signal(SIGXFSZ, SIG_DFL);
+    int pipeFds[2];
+    if (closedPipe && (::pipe(pipeFds) != 0 || ::dup2(pipeFds[1], 1) < 0 || ::close(pipeFds[0]) != 0)) ::_exit(97);
+    const int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (errFd < 0 || ::dup2(errFd, 2) < 0) ::_exit(98);
+    const rlimit limit{sizeLimit, RLIM_INFINITY};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(99);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(THORNVALE_TEXT));
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(96);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  test::ProcessOutcome outcome;
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+  const test::Bytes err = test::readBytes(errPath);
+  outcome.err.assign(err.begin(), err.end());
+  return outcome;
+}
+
+TEST_F(ReliabilityTest, AReaderGoneAfterTheChangeIsAFailedReportNotASignal) {
+  const std::string script = dir.file("edit.tsv");
+  const std::string text = partialScript({{1, u"TIGRE"}});
+  test::writeBytes(script, test::Bytes(text.begin(), text.end()));
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"set", imagePath, "0", "MOPLE"},
+                                               std::vector<std::string>{"import", imagePath, script},
+                                               std::vector<std::string>{"misc", imagePath, "--hits", "9"}}) {
+    SCOPED_TRACE(args[0]);
+    test::writeBytes(imagePath, image);
+    const test::ProcessOutcome outcome = runUntamed(args, true, RLIM_INFINITY);
+    EXPECT_EQ(outcome.signal, 0);
+    EXPECT_EQ(outcome.status, cli::kExitChangedThenFailed) << outcome.err;
+    EXPECT_NE(outcome.err.find("could not write standard output"), std::string::npos) << outcome.err;
+    EXPECT_NE(test::readBytes(imagePath), image);
+  }
+}
+
+TEST_F(ReliabilityTest, AFileSizeLimitIsARefusalWithTheSystemsReason) {
+  const test::TempDir elsewhere;
+  const std::string script = elsewhere.file("edit.tsv");
+  const std::string text = partialScript({{1, u"TIGRE"}});
+  test::writeBytes(script, test::Bytes(text.begin(), text.end()));
+  // Every write of these lies past 8 KiB: the import's whole new image, the text at 0x1404B and
+  // the hit count at 0x319A.
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"set", imagePath, "0", "MOPLE"},
+                                               std::vector<std::string>{"import", imagePath, script},
+                                               std::vector<std::string>{"misc", imagePath, "--hits", "9"}}) {
+    SCOPED_TRACE(args[0]);
+    const test::ProcessOutcome outcome = runUntamed(args, false, 8 << 10);
+    EXPECT_EQ(outcome.signal, 0);
+    EXPECT_EQ(outcome.status, cli::kExitRefused) << outcome.err;
+    EXPECT_NE(outcome.err.find(std::strerror(EFBIG)), std::string::npos) << outcome.err;
+    EXPECT_EQ(test::readBytes(imagePath), image);
+    EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
+  }
+}
+
+TEST_F(ReliabilityTest, TablesThatFailPartWayExitThreeNamingWhatWasWritten) {
+  const std::string tables = dir.file("tables");
+  fs::create_directories(tables + "/Table3.tbl");  // a folder where the third file goes
+  std::ostringstream out, err;
+  std::istringstream in;
+  EXPECT_EQ(cli::runThornvaleText({"tables", tables}, in, out, err), cli::kExitChangedThenFailed);
+  EXPECT_NE(err.str().find("Table1.tbl"), std::string::npos) << err.str();
+  EXPECT_NE(err.str().find("Table2.tbl"), std::string::npos) << err.str();
+  EXPECT_TRUE(fs::is_regular_file(tables + "/Table2.tbl"));
+}
+
+// ---- Nothing a script holds reaches the terminal raw ---------------------------------------------
+
+TEST_F(ReliabilityTest, NoControlCharacterOfTheInputReachesTheOutputRaw) {
+  const std::string titled = "\x1B]0;owned\x07\x1B[2J";
+  const std::string oddImage = dir.file("odd\x1B[2J\x9B.nes");
+  test::writeBytes(oddImage, image);
+  std::u16string utf16Script = u"\uFEFFposition\toffset\tlength\tsave_length\ttable\ttext\n0\t0x1404B\t5\t5\tTable2\tMOPLE\n";
+  std::string utf16Bytes;
+  for (char16_t c : utf16Script) utf16Bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+  };
+  const std::string header = "position\toffset\tlength\tsave_length\ttable\ttext\n";
+  const Case cases[] = {
+      {{"set", imagePath, titled, "X"}, ""},
+      {{"set", imagePath, "0", "MO\x1B" "LE"}, ""},
+      {{"set", imagePath, "0", "M\xC2\x9B\x7F" "L"}, ""},
+      {{"import", imagePath, "-"}, header + titled + "\t0x1404B\t5\t5\tTable2\tMOPLE\n"},
+      {{"import", imagePath, "-"}, header + "0\t" + titled + "\t5\t5\tTable2\tMOPLE\n"},
+      {{"import", imagePath, "-"}, header + "0\t0x1404B\t5\t5\t\xFF" + titled + "\tMOPLE\n"},
+      {{"import", imagePath, "-"}, utf16Bytes},
+      {{"import", oddImage, "-"}, partialScript({{0, u"MOPLE"}})},
+      {{"dump", dir.file("missing\x1B[2J.nes")}, ""},
+  };
+  for (const Case& c : cases) {
+    std::ostringstream out, err;
+    std::istringstream in(c.input);
+    (void)cli::runThornvaleText(c.args, in, out, err);
+    const std::string all = out.str() + err.str();
+    SCOPED_TRACE(all);
+    EXPECT_FALSE(all.empty());
+    for (std::size_t i = 0; i < all.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(all[i]);
+      EXPECT_FALSE((byte < 0x20 && byte != '\n') || byte == 0x7F || byte == 0xFF) << "byte " << i;
+      if (byte == 0xC2 && i + 1 < all.size()) EXPECT_GE(static_cast<unsigned char>(all[i + 1]), 0xA0);
+    }
+  }
+}
+
+// ---- Smaller things users met --------------------------------------------------------------------
+
+TEST_F(ReliabilityTest, AReadOnlyImageSaysSoFirst) {
+  ASSERT_EQ(::chmod(imagePath.c_str(), 0444), 0);
+  const test::ObeyPermissions obey;
+  try {
+    WriteText(catalogueEntry(0)->offset, imagePath, u"MOPLE", 5, "Table2");
+    ADD_FAILURE() << "written";
+  } catch (const FileError& e) {
+    EXPECT_TRUE(std::string(e.what()).starts_with("The file is read-only for you")) << e.what();
+    EXPECT_NE(std::string(e.what()).find(std::strerror(EACCES)), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+TEST_F(ReliabilityTest, TheOwnerRefusalNamesUsersAndGroupsByName) {
+  ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  ASSERT_EQ(::chown(imagePath.c_str(), 0, 4322), 0);
+  ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  EXPECT_EQ(asGroupMember([&] {
+              try {
+                (void)cli::importScript(imagePath, script, false);
+                return 1;
+              } catch (const FileError& e) {
+                return std::string(e.what()).find("belongs to user root and group 4322") != std::string::npos ? 0 : 2;
+              }
+            }),
+            0);
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 

@@ -15,6 +15,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -386,10 +387,16 @@ void Replacement::write(std::span<const std::uint8_t> bytes) {
 }
 
 Bytes Replacement::readBack() const {
+  // Through an open of its own, as a later reader will see the content: some FUSE file systems
+  // (FAT through fusefat) read back other bytes through the descriptor that wrote them.
+  char self[64];
+  std::snprintf(self, sizeof self, "/proc/self/fd/%d", native_->file.fd);
+  const Descriptor reader(posix::openRetrying(self, O_RDONLY | O_CLOEXEC));
+  if (reader.fd < 0) posix::fail(target_, "reading back the new content of", errno);
   struct stat st {};
-  if (::fstat(native_->file.fd, &st) != 0) posix::fail(target_, "examining the new content of", errno);
+  if (::fstat(reader.fd, &st) != 0) posix::fail(target_, "examining the new content of", errno);
   Bytes bytes(static_cast<std::size_t>(st.st_size));
-  bytes.resize(posix::readAllAt(native_->file.fd, target_, 0, bytes));
+  bytes.resize(posix::readAllAt(reader.fd, target_, 0, bytes));
   return bytes;
 }
 

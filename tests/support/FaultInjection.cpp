@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdarg>
 #include <csignal>
 #include <filesystem>
 
@@ -122,6 +123,32 @@ int close(int fd) {
   if (verdict(SystemCall::Close) == Verdict::Pass) return closed;
   errno = thornvale::test::armed.error;
   return -1;
+}
+
+int openat(int dir, const char* name, int flags, ...) {
+  static const auto next = thornvale::test::real<int (*)(int, const char*, int, ...)>("openat");
+  mode_t mode = 0;
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+    va_list arguments;
+    va_start(arguments, flags);
+    mode = va_arg(arguments, mode_t);
+    va_end(arguments);
+  }
+  if ((flags & O_TMPFILE) != O_TMPFILE || verdict(SystemCall::UnnamedOpen) == Verdict::Pass)
+    return next(dir, name, flags, mode);
+  errno = thornvale::test::armed.error;
+  return -1;
+}
+
+int openat64(int dir, const char* name, int flags, ...) {
+  mode_t mode = 0;
+  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
+    va_list arguments;
+    va_start(arguments, flags);
+    mode = va_arg(arguments, mode_t);
+    va_end(arguments);
+  }
+  return openat(dir, name, flags, mode);
 }
 
 }  // extern "C"

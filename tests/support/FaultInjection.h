@@ -1,7 +1,7 @@
 #pragma once
 
 // A seam in front of the system's file calls, for the failures a disk or a kernel can bring: the
-// test executable defines pwrite, write, fsync, linkat, renameat and close itself, and passes each
+// test executable defines pwrite, write, fsync, linkat, renameat, close and openat itself, and passes each
 // call on to the C library unless a Fault in scope says otherwise. Nothing in the programs knows
 // of it.
 
@@ -10,7 +10,9 @@
 namespace thornvale::test {
 
 // A failing close still releases the descriptor, as Linux's does.
-enum class SystemCall { Pwrite, Write, Fsync, Linkat, Renameat, Close };
+// UnnamedOpen is an openat() that asks for an unnamed file (O_TMPFILE): failing it with
+// EOPNOTSUPP plays a file system without them (FAT, some network file systems).
+enum class SystemCall { Pwrite, Write, Fsync, Linkat, Renameat, Close, UnnamedOpen };
 
 class Fault {
  public:
