@@ -314,8 +314,8 @@ constexpr CommandKind kCommands[] = {
 
 constexpr const char* kExitStatuses =
     "Exit status: 0 done; 1 refused or failed, the image unchanged; 2 wrong usage, nothing changed; "
-    "3 the image was changed, but a later step failed (the report on standard output, or a flush "
-    "after the change).";
+    "3 the image was changed, but a later step failed (the report on standard output, closing the "
+    "file, a flush after the change, or a later file of tables).";
 
 // `set IMAGE POSITION TEXT`: the text is the user's words, even where it begins with "-", so it
 // never reads as an option or as a request for help.
