@@ -339,6 +339,23 @@ TEST_F(FileLayerTest, AnImageMovedAsideForAMomentStillOpens) {
   back.join();
   EXPECT_EQ(file.size(), 8);
 }
+
+// "Sharing violation." alone leaves a user guessing; the message says first what it means.
+TEST_F(FileLayerTest, AFileAnotherProgramKeepsToItselfSaysSoFirst) {
+  test::writeBytes(path, bytes);
+  const std::wstring wide = *windows::widen(path);
+  const HANDLE held = CreateFileW(wide.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  try {
+    (void)File::openExisting(path, File::Access::Write);
+    ADD_FAILURE() << "opened";
+  } catch (const FileError& e) {
+    EXPECT_TRUE(std::string(e.what()).starts_with("Another program has the file open")) << e.what();
+    EXPECT_NE(std::string(e.what()).find(windows::systemMessage(ERROR_SHARING_VIOLATION)), std::string::npos)
+        << e.what();
+  }
+  CloseHandle(held);
+}
 #endif
 
 }  // namespace

@@ -207,6 +207,8 @@ struct SaveFailure {
   const char* name;
   std::function<void(const std::string&)> spoil;
   std::string reason;
+  // What the message says first, before the path and the system's words.
+  std::string meaning = "Error while";
 };
 void PrintTo(const SaveFailure& c, std::ostream* out) { *out << c.name; }
 
@@ -218,6 +220,7 @@ TEST_P(SaveFailureTest, ShowsPathAndReasonAndWritesNothing) {
   test::ObeyPermissions obey;
   EXPECT_EQ(saveText(dialogs, imagePath, 0, u"MAWPU"), SaveOutcome::Failed);
   dialogs.expectOneFileError(imagePath, GetParam().reason);
+  EXPECT_TRUE(dialogs.messages[0].text.starts_with(GetParam().meaning)) << dialogs.messages[0].text;
   if (remains) {
     EXPECT_EQ(test::readBytes(imagePath), image);
   } else {
@@ -233,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   [](const std::string& p) {
                                     std::filesystem::permissions(p, std::filesystem::perms::owner_read);
                                   },
-                                  test::systemReason(EACCES)}),
+                                  test::systemReason(EACCES), "The file is read-only"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(LengthTextTest, CountsTheCharactersThatTheSaveCounts) {

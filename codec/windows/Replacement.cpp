@@ -80,23 +80,35 @@ bool processRuns(DWORD pid) {
   return !GetExitCodeProcess(process.get(), &status) || status == STILL_ACTIVE;
 }
 
-// Whether the open file's owner is the one this process gives the files it makes.
+// One SID of this process's token: its user, or the owner it gives the objects it makes.
+std::vector<std::byte> tokenSid(HANDLE token, TOKEN_INFORMATION_CLASS which) {
+  DWORD size = 0;
+  GetTokenInformation(token, which, nullptr, 0, &size);
+  std::vector<std::byte> buffer(size);
+  if (size == 0 || !GetTokenInformation(token, which, buffer.data(), size, &size)) return {};
+  return buffer;
+}
+
+// Whether the open file belongs to us: its owner is this process's user, or the owner this process
+// gives the files it makes (an administrator's are the Administrators group's).
 bool ownedByUs(HANDLE file) {
   HANDLE tokenHandle = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &tokenHandle)) return false;
   const OwnedHandle token(tokenHandle);
-  DWORD size = 0;
-  GetTokenInformation(token.get(), TokenOwner, nullptr, 0, &size);
-  std::vector<std::byte> buffer(size);
-  if (size == 0 || !GetTokenInformation(token.get(), TokenOwner, buffer.data(), size, &size)) return false;
-  const PSID ours = reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner;
-  PSID owner = nullptr;
+  const std::vector<std::byte> user = tokenSid(token.get(), TokenUser);
+  const std::vector<std::byte> owner = tokenSid(token.get(), TokenOwner);
+  PSID fileOwner = nullptr;
   PSECURITY_DESCRIPTOR descriptor = nullptr;
-  const bool same = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                                    nullptr, &descriptor) == ERROR_SUCCESS &&
-                    owner != nullptr && EqualSid(owner, ours);
+  if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &fileOwner, nullptr, nullptr, nullptr,
+                      &descriptor) != ERROR_SUCCESS) {
+    return false;
+  }
+  const bool ours =
+      fileOwner != nullptr &&
+      ((!user.empty() && EqualSid(fileOwner, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)) ||
+       (!owner.empty() && EqualSid(fileOwner, reinterpret_cast<const TOKEN_OWNER*>(owner.data())->Owner)));
   LocalFree(descriptor);
-  return same;
+  return ours;
 }
 
 // A crash between a commit's two steps can leave a new file under its temporary name. Such a name
