@@ -23,7 +23,8 @@ FileError::FileError(std::string path, std::string operation, std::error_code co
 
 FileError FileError::withMeaning(std::string meaning) const {
   FileError said(path_, operation_, code_, reason_);
-  static_cast<std::runtime_error&>(said) = std::runtime_error(meaning + " " + describe(path_, operation_, reason_));
+  static_cast<std::runtime_error&>(said) =
+      std::runtime_error(meaning + " " + describe(path_, operation_, reason_));
   said.meaning_ = std::move(meaning);
   said.fileChanged_ = fileChanged_;
   return said;

@@ -37,7 +37,8 @@ std::string temporaryName(std::string_view scope, std::uint64_t pid) {
          hex + std::string(kSuffix);
 }
 
-std::optional<std::uint64_t> strayProcess(std::string_view name, std::string_view scope, std::uint64_t maxPid) {
+std::optional<std::uint64_t> strayProcess(std::string_view name, std::string_view scope,
+                                          std::uint64_t maxPid) {
   if (scope.empty() || !name.starts_with(kPrefix) || !name.ends_with(kSuffix)) return std::nullopt;
   std::string_view rest = name.substr(kPrefix.size(), name.size() - kPrefix.size() - kSuffix.size());
   const std::optional<std::string_view> madeIn = field(rest);

@@ -211,12 +211,12 @@ TEST(TemporaryNameTest, ANameSaysItsScopeAndProcessAndNothingElseParses) {
   EXPECT_TRUE(name.starts_with(".thornvale-00ff-1234-")) << name;
   EXPECT_EQ(strayProcess(name, "00ff", 4'194'304), 1234u);
   EXPECT_NE(temporaryName("00ff", 1234), name);  // its nonce sets it apart
-  for (const char* other : {
-           "", ".thornvale-00ff-1234-0123456789abcdef.tm", ".thornvale-00ff-1234-0123456789abcde.tmp",
-           ".thornvale-00ff-+1234-0123456789abcdef.tmp", ".thornvale-00ff-0-0123456789abcdef.tmp",
-           ".thornvale-00ff-4194305-0123456789abcdef.tmp", ".thornvale-00ff--1-0123456789abcdef.tmp",
-           ".thornvale-00f-1234-0123456789abcdef.tmp", ".thornvale-00ff-1234-0123456789abcdeg.tmp",
-           ".thornvale-00ff-99999999999999999999999-0123456789abcdef.tmp"}) {
+  for (const char* other :
+       {"", ".thornvale-00ff-1234-0123456789abcdef.tm", ".thornvale-00ff-1234-0123456789abcde.tmp",
+        ".thornvale-00ff-+1234-0123456789abcdef.tmp", ".thornvale-00ff-0-0123456789abcdef.tmp",
+        ".thornvale-00ff-4194305-0123456789abcdef.tmp", ".thornvale-00ff--1-0123456789abcdef.tmp",
+        ".thornvale-00f-1234-0123456789abcdef.tmp", ".thornvale-00ff-1234-0123456789abcdeg.tmp",
+        ".thornvale-00ff-99999999999999999999999-0123456789abcdef.tmp"}) {
     EXPECT_FALSE(strayProcess(other, "00ff", 4'194'304)) << other;
   }
   EXPECT_FALSE(strayProcess(name, "", 4'194'304));  // a scope unknown removes nothing

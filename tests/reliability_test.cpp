@@ -3,12 +3,12 @@
 // image byte for byte and, where it matters, its owner, mode and links.
 
 #include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/ioctl.h>
-#include <sched.h>
-#include <linux/fs.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <linux/fs.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -23,10 +23,10 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <tuple>
 #include <random>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/MiscData.h"
@@ -39,13 +39,13 @@
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
 #include "codec/TemporaryName.h"
-#include "ui/commands/MainCommands.h"
-#include "ui/commands/MiscCommands.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/Process.h"
 #include "tests/support/SampleImageFixture.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
+#include "ui/commands/MainCommands.h"
+#include "ui/commands/MiscCommands.h"
 
 namespace thornvale {
 namespace {
@@ -675,7 +675,8 @@ TEST_F(ReliabilityTest, NoFailureLeavesADescriptorOpen) {
 int asUser(uid_t uid, gid_t gid, std::vector<gid_t> groups, const std::function<int()>& work) {
   const pid_t child = ::fork();
   if (child == 0) {
-    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) ::_exit(99);
+    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+      ::_exit(99);
     ::_exit(work());
   }
   int status = 0;
@@ -688,9 +689,9 @@ std::string aclBytes(std::initializer_list<std::tuple<std::uint16_t, std::uint16
   std::string bytes(4, '\0');
   bytes[0] = 2;
   for (const auto& [tag, perm, id] : entries) {
-    const char entry[8] = {static_cast<char>(tag & 0xFF), static_cast<char>(tag >> 8),
-                           static_cast<char>(perm & 0xFF), static_cast<char>(perm >> 8),
-                           static_cast<char>(id & 0xFF), static_cast<char>((id >> 8) & 0xFF),
+    const char entry[8] = {static_cast<char>(tag & 0xFF),        static_cast<char>(tag >> 8),
+                           static_cast<char>(perm & 0xFF),       static_cast<char>(perm >> 8),
+                           static_cast<char>(id & 0xFF),         static_cast<char>((id >> 8) & 0xFF),
                            static_cast<char>((id >> 16) & 0xFF), static_cast<char>(id >> 24)};
     bytes.append(entry, 8);
   }
@@ -755,8 +756,8 @@ TEST_F(ReliabilityTest, AnImportInAFolderWithADefaultAclKeepsTheImagesOwnAcl) {
   EXPECT_FALSE(accessAcl(imagePath)) << "the folder's default ACL came with the new file";
   EXPECT_EQ(FileState::of(imagePath).mode & 07777, 0664u);
 
-  const std::string own =
-      aclBytes({{kUserObj, 6, kNoId}, {kUser, 6, 1001}, {kGroupObj, 4, kNoId}, {kMask, 6, kNoId}, {kOther, 0, kNoId}});
+  const std::string own = aclBytes(
+      {{kUserObj, 6, kNoId}, {kUser, 6, 1001}, {kGroupObj, 4, kNoId}, {kMask, 6, kNoId}, {kOther, 0, kNoId}});
   ASSERT_EQ(::setxattr(imagePath.c_str(), "system.posix_acl_access", own.data(), own.size(), 0), 0);
   const mode_t mode = FileState::of(imagePath).mode;
   ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{1, u"TIGRE"}}), false).ok());
@@ -781,7 +782,9 @@ TEST_F(ReliabilityTest, WithoutUnnamedFilesNothingIsLeftBesideTheImage) {
       (void)cli::importScript(imagePath, script, false);
       return fault.calls() == 1 ? 0 : 1;
     } catch (const FileError& e) {
-      return fault.calls() == 1 && std::string(e.what()).find("belongs to user 1234") != std::string::npos ? 2 : 3;
+      return fault.calls() == 1 && std::string(e.what()).find("belongs to user 1234") != std::string::npos
+                 ? 2
+                 : 3;
     }
   };
   EXPECT_EQ(asGroupMember(importWithoutUnnamedFiles), 2);
@@ -841,7 +844,9 @@ TEST_F(ReliabilityTest, ReplacementsWorkOnAFatFileSystem) {
   }
   struct Unmount {
     std::string at;
-    ~Unmount() { (void)!std::system(("fusermount -u '" + at + "' 2>/dev/null || umount '" + at + "'").c_str()); }
+    ~Unmount() {
+      (void)!std::system(("fusermount -u '" + at + "' 2>/dev/null || umount '" + at + "'").c_str());
+    }
   } unmount{mount};
 
   const std::string fatImage = mount + "/game.nes";
@@ -853,7 +858,8 @@ TEST_F(ReliabilityTest, ReplacementsWorkOnAFatFileSystem) {
   EXPECT_EQ(cli::runThornvaleText({"patch", imagePath, fatImage, mount + "/game.ips"}, in, out, err),
             cli::kExitSuccess)
       << err.str();
-  EXPECT_EQ(cli::runThornvaleText({"tables", mount + "/tables"}, in, out, err), cli::kExitSuccess) << err.str();
+  EXPECT_EQ(cli::runThornvaleText({"tables", mount + "/tables"}, in, out, err), cli::kExitSuccess)
+      << err.str();
   std::vector<std::string> names;
   for (const auto& item : fs::directory_iterator(mount)) names.push_back(item.path().filename());
   std::sort(names.begin(), names.end());
@@ -943,7 +949,8 @@ TEST_F(ReliabilityTest, AFailingCloseAfterSetOrMiscIsAChangeMade) {
       const bool changed = test::readBytes(imagePath) != image;
       EXPECT_EQ(status, changed ? cli::kExitChangedThenFailed : cli::kExitRefused) << err.str();
       // The first close is the image's, right after its write.
-      if (nth == 1) EXPECT_NE(err.str().find("was saved, but the file could not be closed"), std::string::npos);
+      if (nth == 1)
+        EXPECT_NE(err.str().find("was saved, but the file could not be closed"), std::string::npos);
     }
   }
 }
@@ -979,7 +986,8 @@ test::ProcessOutcome runUntamed(const std::vector<std::string>& args, bool close
     std::signal(SIGPIPE, SIG_DFL);
     std::signal(SIGXFSZ, SIG_DFL);
     int pipeFds[2];
-    if (closedPipe && (::pipe(pipeFds) != 0 || ::dup2(pipeFds[1], 1) < 0 || ::close(pipeFds[0]) != 0)) ::_exit(97);
+    if (closedPipe && (::pipe(pipeFds) != 0 || ::dup2(pipeFds[1], 1) < 0 || ::close(pipeFds[0]) != 0))
+      ::_exit(97);
     const int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (errFd < 0 || ::dup2(errFd, 2) < 0) ::_exit(98);
     const rlimit limit{sizeLimit, RLIM_INFINITY};
@@ -1055,7 +1063,8 @@ TEST_F(ReliabilityTest, NoControlCharacterOfTheInputReachesTheOutputRaw) {
   const std::string titled = "\x1B]0;owned\x07\x1B[2J";
   const std::string oddImage = dir.file("odd\x1B[2J\x9B.nes");
   test::writeBytes(oddImage, image);
-  std::u16string utf16Script = u"\uFEFFposition\toffset\tlength\tsave_length\ttable\ttext\n0\t0x1404B\t5\t5\tTable2\tMOPLE\n";
+  std::u16string utf16Script =
+      u"\uFEFFposition\toffset\tlength\tsave_length\ttable\ttext\n0\t0x1404B\t5\t5\tTable2\tMOPLE\n";
   std::string utf16Bytes;
   for (char16_t c : utf16Script) utf16Bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   struct Case {
@@ -1065,8 +1074,14 @@ TEST_F(ReliabilityTest, NoControlCharacterOfTheInputReachesTheOutputRaw) {
   const std::string header = "position\toffset\tlength\tsave_length\ttable\ttext\n";
   const Case cases[] = {
       {{"set", imagePath, titled, "X"}, ""},
-      {{"set", imagePath, "0", "MO\x1B" "LE"}, ""},
-      {{"set", imagePath, "0", "M\xC2\x9B\x7F" "L"}, ""},
+      {{"set", imagePath, "0",
+        "MO\x1B"
+        "LE"},
+       ""},
+      {{"set", imagePath, "0",
+        "M\xC2\x9B\x7F"
+        "L"},
+       ""},
       {{"import", imagePath, "-"}, header + titled + "\t0x1404B\t5\t5\tTable2\tMOPLE\n"},
       {{"import", imagePath, "-"}, header + "0\t" + titled + "\t5\t5\tTable2\tMOPLE\n"},
       {{"import", imagePath, "-"}, header + "0\t0x1404B\t5\t5\t\xFF" + titled + "\tMOPLE\n"},
@@ -1115,7 +1130,9 @@ TEST_F(ReliabilityTest, TheOwnerRefusalNamesUsersAndGroupsByName) {
                 (void)cli::importScript(imagePath, script, false);
                 return 1;
               } catch (const FileError& e) {
-                return std::string(e.what()).find("belongs to user root and group 4322") != std::string::npos ? 0 : 2;
+                return std::string(e.what()).find("belongs to user root and group 4322") != std::string::npos
+                           ? 0
+                           : 2;
               }
             }),
             0);

@@ -152,8 +152,7 @@ INSTANTIATE_TEST_SUITE_P(
                                   },
                                   test::systemReason(EACCES)},
                       // Opening a FIFO once froze the window, waiting for a writer.
-                      OpenFailure{"Fifo", makeFifo,
-                                  "a FIFO (named pipe), not a regular file"}),
+                      OpenFailure{"Fifo", makeFifo, "a FIFO (named pipe), not a regular file"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SaveCase {
@@ -342,7 +341,8 @@ TEST_F(CommandsTest, MiscFileFailuresAreShownAndKeepTheFile) {
 
   dialogs.messages.clear();
   // Windows removes no read-only file.
-  std::filesystem::permissions(imagePath, std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+  std::filesystem::permissions(imagePath, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
   std::filesystem::remove(imagePath);
   EXPECT_FALSE(loadMisc(dialogs, imagePath).has_value());
   dialogs.expectOneFileError(imagePath, test::systemReason(ENOENT));

@@ -109,7 +109,9 @@ std::string groupName(gid_t gid) {
   return std::to_string(gid);
 }
 
-std::string describeOwner(uid_t uid, gid_t gid) { return "user " + userName(uid) + " and group " + groupName(gid); }
+std::string describeOwner(uid_t uid, gid_t gid) {
+  return "user " + userName(uid) + " and group " + groupName(gid);
+}
 
 // A value of `name` on `fd`: nothing where the file has none.
 std::optional<std::string> attribute(int fd, const char* name) {
@@ -248,9 +250,9 @@ void examineOld(Replacement::Native& n, int current, const std::string& target) 
   posix::refuseUnlessRegular(target, n.old.st_mode, "replacing");
   n.resolved = openedPath(current, target);
   if (n.kind == Replacement::Target::ExistingImage && n.old.st_nlink > 1) {
-    refuseToReplace(target, EMLINK,
-                    "the file has " + std::to_string(n.old.st_nlink) +
-                        " hard links, and replacing it would split them");
+    refuseToReplace(
+        target, EMLINK,
+        "the file has " + std::to_string(n.old.st_nlink) + " hard links, and replacing it would split them");
   }
 }
 
@@ -259,7 +261,8 @@ void examineOld(Replacement::Native& n, int current, const std::string& target) 
 void refuseWhereNoReplacementCanLand(const Replacement::Native& n, int current, const std::string& target) {
   constexpr int kFixed = FS_APPEND_FL | FS_IMMUTABLE_FL;
   if (const std::optional<int> flags = inodeFlags(n.folder.fd); flags && (*flags & kFixed) != 0) {
-    throw FileError(n.folderPath, "replacing files in", std::make_error_code(std::errc::operation_not_permitted),
+    throw FileError(n.folderPath, "replacing files in",
+                    std::make_error_code(std::errc::operation_not_permitted),
                     std::string("the folder is marked ") +
                         ((*flags & FS_IMMUTABLE_FL) != 0 ? "immutable" : "append-only") +
                         " and does not allow replacing files, so " + target +
@@ -308,8 +311,9 @@ void copyAttributes(const Replacement::Native& n, int current, const std::string
   }
   if (!attribute(current, kAccessAcl) && ::fremovexattr(n.file.fd, kAccessAcl) != 0 && errno != ENODATA &&
       errno != ENOTSUP && n.kind == Replacement::Target::ExistingImage) {
-    refuseToReplace(target, errno,
-                    "the folder's default ACL could not be taken off a new file (" + systemWords(errno) + ")");
+    refuseToReplace(
+        target, errno,
+        "the folder's default ACL could not be taken off a new file (" + systemWords(errno) + ")");
   }
 }
 

@@ -2,13 +2,13 @@
 // writes through OVERLAPPED offsets, LockFileEx for the advisory lock. Paths arrive as UTF-8.
 
 #include "codec/File.h"
-#include "codec/ProcessSignals.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <thread>
 
+#include "codec/ProcessSignals.h"
 #include "codec/windows/Errors.h"
 
 namespace thornvale {

@@ -124,9 +124,9 @@ void removeStrayNames(const std::filesystem::path& folder) {
     const std::optional<std::uint64_t> pid =
         strayProcess(windows::narrow(found.cFileName), temporaryScope(), 0xFFFFFFFFu);
     if (!pid || processRuns(static_cast<DWORD>(*pid))) continue;
-    OwnedHandle stray(CreateFileW((folder / found.cFileName).c_str(), DELETE | READ_CONTROL | FILE_READ_ATTRIBUTES,
-                                  windows::kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    OwnedHandle stray(CreateFileW(
+        (folder / found.cFileName).c_str(), DELETE | READ_CONTROL | FILE_READ_ATTRIBUTES, windows::kShareAll,
+        nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
     if (!stray.valid() || !GetFileInformationByHandle(stray.get(), &info) ||
         (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0 ||
