@@ -750,11 +750,17 @@ TEST_F(ReliabilityTest, AnImportInAFolderWithADefaultAclKeepsTheImagesOwnAcl) {
                  0) != 0) {
     GTEST_SKIP() << "this file system has no ACLs: " << std::strerror(errno);
   }
+  ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  ASSERT_EQ(::chown(imagePath.c_str(), 4321, 4321), 0);
   ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
   ASSERT_FALSE(accessAcl(imagePath));
-  ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{0, u"MOPLE"}}), false).ok());
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  EXPECT_EQ(asUser(4321, 4321, {4321}, [&] { return cli::importScript(imagePath, script, false).written ? 0 : 1; }),
+            0);
   EXPECT_FALSE(accessAcl(imagePath)) << "the folder's default ACL came with the new file";
   EXPECT_EQ(FileState::of(imagePath).mode & 07777, 0664u);
+  EXPECT_EQ(FileState::of(imagePath).gid, 4321u);
 
   const std::string own = aclBytes(
       {{kUserObj, 6, kNoId}, {kUser, 6, 1001}, {kGroupObj, 4, kNoId}, {kMask, 6, kNoId}, {kOther, 0, kNoId}});
