@@ -19,11 +19,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 class File {
  public:
-#ifdef _WIN32
-  using Handle = void*;  // a HANDLE
-#else
-  using Handle = int;  // a descriptor
-#endif
+  // The system's own handle, as each system's part of the file layer reads it: a descriptor
+  // (POSIX) or a HANDLE (Windows).
+  using Handle = std::intptr_t;
 
   enum class Access { Read, Write };
   enum class Lock { Shared, Exclusive };
@@ -60,9 +58,6 @@ class File {
 
   // Whether the path still names this very file, and not one that replaced it meanwhile.
   [[nodiscard]] bool stillNamedByPath() const;
-
-  // The system's own handle, for the file layer's own parts.
-  [[nodiscard]] Handle handle() const noexcept { return handle_; }
 
  private:
   File(std::string path, Handle handle) noexcept;

@@ -70,7 +70,14 @@ std::size_t readAllAt(int fd, const std::string& path, std::int64_t offset, std:
 
 }  // namespace posix
 
-void File::closeQuietly(Handle handle) noexcept { (void)::close(handle); }
+namespace {
+
+// A File holds a descriptor in its portable handle.
+int descriptor(File::Handle handle) { return static_cast<int>(handle); }
+
+}  // namespace
+
+void File::closeQuietly(Handle handle) noexcept { (void)::close(descriptor(handle)); }
 
 File File::openExisting(std::string path, Access access) {
   // O_NONBLOCK: opening a FIFO or a device must not wait for a partner; anything but a regular
@@ -104,18 +111,18 @@ File File::openExisting(std::string path, Access access) {
 }
 
 std::int64_t File::size() const {
-  return static_cast<std::int64_t>(posix::examine(handle_, "", AT_EMPTY_PATH, path_).stx_size);
+  return static_cast<std::int64_t>(posix::examine(descriptor(handle_), "", AT_EMPTY_PATH, path_).stx_size);
 }
 
 std::size_t File::readAt(std::int64_t offset, std::span<std::uint8_t> out) const {
-  return posix::readAllAt(handle_, path_, offset, out);
+  return posix::readAllAt(descriptor(handle_), path_, offset, out);
 }
 
 void File::writeAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
     const ssize_t n =
-        ::pwrite(handle_, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        ::pwrite(descriptor(handle_), bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
     if (n < 0) {
       if (errno == EINTR) continue;
       posix::fail(path_, "writing", errno);
@@ -126,11 +133,11 @@ void File::writeAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
 }
 
 void File::flush() {
-  if (::fsync(handle_) != 0) posix::fail(path_, "flushing", errno);
+  if (::fsync(descriptor(handle_)) != 0) posix::fail(path_, "flushing", errno);
 }
 
 void File::close() {
-  const int fd = handle_;
+  const int fd = descriptor(handle_);
   handle_ = kClosed;
   // On Linux the descriptor is gone even when close reports EINTR; retrying could close another.
   if (fd != kClosed && ::close(fd) != 0 && errno != EINTR) posix::fail(path_, "closing", errno);
@@ -141,7 +148,7 @@ bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   auto pause = std::chrono::milliseconds(1);
   for (;;) {
-    if (::flock(handle_, operation) == 0) return true;
+    if (::flock(descriptor(handle_), operation) == 0) return true;
     if (errno == EINTR) continue;
     if (errno != EWOULDBLOCK) posix::fail(path_, "locking", errno);
     if (std::chrono::steady_clock::now() >= deadline) return false;

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -78,6 +80,9 @@ class OwnedHandle {
 // Everyone may read, write, rename and delete a file while we hold it open, as on Linux: our own
 // lock keeps our programs apart, and a replacement may rename over an image we hold.
 inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Reads until `out` is full or the file ends, and returns how much it read.
+std::size_t readAllAt(HANDLE handle, const std::string& path, std::int64_t offset, std::span<std::uint8_t> out);
 
 // Anything but a file on a disk (a folder, a device such as NUL or COM1, a pipe) is refused
 // before a byte is read or written. Returns what the system says of the file.

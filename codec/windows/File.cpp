@@ -13,7 +13,7 @@
 
 namespace thornvale {
 
-const File::Handle File::kClosed = INVALID_HANDLE_VALUE;
+const File::Handle File::kClosed = reinterpret_cast<File::Handle>(INVALID_HANDLE_VALUE);
 
 namespace windows {
 
@@ -37,7 +37,7 @@ namespace {
 
 using windows::fail;
 
-HANDLE toHandle(File::Handle handle) { return static_cast<HANDLE>(handle); }
+HANDLE toHandle(File::Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 // Byte-range locks on Windows are mandatory: a lock over the data would make the locking
 // program's own reads through a second handle fail. The lock is taken on one byte far past the end
@@ -105,7 +105,7 @@ File File::openExisting(std::string path, Access access) {
   return file;
 }
 
-void File::closeQuietly(Handle handle) noexcept { (void)CloseHandle(static_cast<HANDLE>(handle)); }
+void File::closeQuietly(Handle handle) noexcept { (void)CloseHandle(toHandle(handle)); }
 
 std::int64_t File::size() const {
   LARGE_INTEGER size{};
@@ -113,21 +113,29 @@ std::int64_t File::size() const {
   return size.QuadPart;
 }
 
-std::size_t File::readAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+namespace windows {
+
+std::size_t readAllAt(HANDLE handle, const std::string& path, std::int64_t offset, std::span<std::uint8_t> out) {
   std::size_t done = 0;
   while (done < out.size()) {
     const auto want = static_cast<DWORD>(std::min(out.size() - done, kMostPerCall));
     OVERLAPPED where = at(static_cast<std::uint64_t>(offset) + done);
     DWORD got = 0;
-    if (!ReadFile(toHandle(handle_), out.data() + done, want, &got, &where)) {
+    if (!ReadFile(handle, out.data() + done, want, &got, &where)) {
       const DWORD error = GetLastError();
       if (error == ERROR_HANDLE_EOF) break;  // the end of the file
-      fail(path_, "reading", error);
+      fail(path, "reading", error);
     }
     if (got == 0) break;
     done += got;
   }
   return done;
+}
+
+}  // namespace windows
+
+std::size_t File::readAt(std::int64_t offset, std::span<std::uint8_t> out) const {
+  return windows::readAllAt(toHandle(handle_), path_, offset, out);
 }
 
 void File::writeAt(std::int64_t offset, std::span<const std::uint8_t> bytes) {
@@ -149,9 +157,9 @@ void File::flush() {
 }
 
 void File::close() {
-  const HANDLE handle = toHandle(handle_);
+  const Handle handle = handle_;
   handle_ = kClosed;
-  if (handle != kClosed && !CloseHandle(handle)) fail(path_, "closing", GetLastError());
+  if (handle != kClosed && !CloseHandle(toHandle(handle))) fail(path_, "closing", GetLastError());
 }
 
 bool File::tryLock(Lock kind, std::chrono::milliseconds timeout) {

@@ -442,22 +442,7 @@ Bytes Replacement::readBack() const {
   if (!GetFileSizeEx(native_->file.get(), &size))
     fail(target_, "examining the new content of", GetLastError());
   Bytes bytes(static_cast<std::size_t>(size.QuadPart));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    OVERLAPPED where{};
-    where.Offset = static_cast<DWORD>(done & 0xFFFFFFFFu);
-    where.OffsetHigh = static_cast<DWORD>(static_cast<std::uint64_t>(done) >> 32);
-    DWORD got = 0;
-    const auto want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
-    if (!ReadFile(native_->file.get(), bytes.data() + done, want, &got, &where)) {
-      const DWORD error = GetLastError();
-      if (error == ERROR_HANDLE_EOF) break;
-      fail(target_, "reading back the new content of", error);
-    }
-    if (got == 0) break;
-    done += got;
-  }
-  bytes.resize(done);
+  bytes.resize(windows::readAllAt(native_->file.get(), target_, 0, bytes));
   return bytes;
 }
 
