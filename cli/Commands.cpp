@@ -367,7 +367,10 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
     run.error() << e.what() << " (see " << kProgram << " --help)\n";
     return kExitUsage;
   } catch (const FileError& e) {
-    run.error() << e.what() << '\n';
+    run.error() << e.what();
+    if (e.inPlaceStillWorks())
+      run.err << ". `set` or the editor, which write in place, can still change one text at a time";
+    run.err << '\n';
     return run.changed || e.fileChanged() ? kExitChangedThenFailed : kExitRefused;
   } catch (const std::exception& e) {
     run.error() << e.what() << '\n';

@@ -27,6 +27,7 @@ FileError FileError::withMeaning(std::string meaning) const {
       std::runtime_error(meaning + " " + describe(path_, operation_, reason_));
   said.meaning_ = std::move(meaning);
   said.fileChanged_ = fileChanged_;
+  said.inPlaceStillWorks_ = inPlaceStillWorks_;
   return said;
 }
 

@@ -6,8 +6,12 @@
 
 namespace thornvale {
 
-// A failure of the file system, the one exception of the core: which file, what was being done
-// with it, and why. Refusals of the input are no exceptions; they are Refusal values.
+// A failure of a file operation, the one exception of the core: which file, what was being done
+// with it, and why. That includes what the core refuses to do to a file on its own: a text too
+// long for its place, a file that ends before it, an image larger than any image may be, a
+// replacement that could not keep the file the user's. Refusals of the input itself (a text of
+// the wrong length, a character no table stores, a malformed script) are no exceptions; they are
+// Refusal values, checked before any file is touched.
 class FileError : public std::runtime_error {
  public:
   FileError(std::string path, std::string operation, std::error_code code);
@@ -31,6 +35,11 @@ class FileError : public std::runtime_error {
   [[nodiscard]] bool fileChanged() const noexcept { return fileChanged_; }
   void markFileChanged() noexcept { fileChanged_ = true; }
 
+  // Set where a replacement was refused to keep the file the user's (its owner, its links): a
+  // write in place can still change it, and the caller may say how.
+  [[nodiscard]] bool inPlaceStillWorks() const noexcept { return inPlaceStillWorks_; }
+  void markInPlaceStillWorks() noexcept { inPlaceStillWorks_ = true; }
+
  private:
   std::string path_;
   std::string operation_;
@@ -38,6 +47,7 @@ class FileError : public std::runtime_error {
   std::string reason_;
   std::string meaning_;
   bool fileChanged_ = false;
+  bool inPlaceStillWorks_ = false;
 };
 
 }  // namespace thornvale

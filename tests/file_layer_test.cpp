@@ -12,7 +12,7 @@
 
 #include "codec/File.h"
 #include "codec/FileError.h"
-#include "codec/TemporaryName.h"
+#include "codec/ReplacementRules.h"
 #include "tests/support/TestFiles.h"
 
 #ifdef _WIN32

@@ -38,7 +38,7 @@
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
-#include "codec/TemporaryName.h"
+#include "codec/ReplacementRules.h"
 #include "tests/support/FaultInjection.h"
 #include "tests/support/Process.h"
 #include "tests/support/SampleImageFixture.h"
@@ -465,11 +465,19 @@ TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
                 return 1;
               } catch (const FileError& e) {
                 const std::string what = e.what();
-                return what.find("belongs to user 1234") != std::string::npos &&
-                               what.find("`set` or the editor") != std::string::npos
-                           ? 0
-                           : 2;
+                return what.find("belongs to user 1234") != std::string::npos && e.inPlaceStillWorks() ? 0
+                                                                                                       : 2;
               }
+            }),
+            0);
+  // The command line says what can still change such an image.
+  EXPECT_EQ(asGroupMember([&] {
+              std::istringstream in(script);
+              std::ostringstream out, err;
+              const int status = cli::runThornvaleText({"import", imagePath, "-"}, in, out, err);
+              return status == cli::kExitRefused && err.str().find("`set` or the editor") != std::string::npos
+                         ? 0
+                         : 2;
             }),
             0);
   EXPECT_TRUE(FileState::of(imagePath).sameFileAs(before));
@@ -756,8 +764,9 @@ TEST_F(ReliabilityTest, AnImportInAFolderWithADefaultAclKeepsTheImagesOwnAcl) {
   ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
   ASSERT_FALSE(accessAcl(imagePath));
   const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
-  EXPECT_EQ(asUser(4321, 4321, {4321}, [&] { return cli::importScript(imagePath, script, false).written ? 0 : 1; }),
-            0);
+  EXPECT_EQ(
+      asUser(4321, 4321, {4321}, [&] { return cli::importScript(imagePath, script, false).written ? 0 : 1; }),
+      0);
   EXPECT_FALSE(accessAcl(imagePath)) << "the folder's default ACL came with the new file";
   EXPECT_EQ(FileState::of(imagePath).mode & 07777, 0664u);
   EXPECT_EQ(FileState::of(imagePath).gid, 4321u);

@@ -27,7 +27,7 @@
 
 #include "codec/File.h"
 #include "codec/FileError.h"
-#include "codec/TemporaryName.h"
+#include "codec/ReplacementRules.h"
 #include "codec/posix/Errors.h"
 
 namespace thornvale {
@@ -221,10 +221,7 @@ struct Replacement::Native {
 
 namespace {
 
-[[noreturn]] void refuseToReplace(const std::string& target, int error, const std::string& why) {
-  throw FileError(target, "replacing", std::error_code(error, std::generic_category()),
-                  why + "; nothing was written. `set` or the editor can still change one text at a time");
-}
+std::error_code systemCode(int error) { return {error, std::generic_category()}; }
 
 // Opens what the target names, following a link as the system does, so that its protection against
 // links planted in shared folders applies; fills in what the replacement needs of it. Closed (-1)
@@ -237,10 +234,7 @@ int openTarget(Replacement::Native& n, const std::string& target) {
   }
   if (errno != ENOENT || n.kind != Replacement::Target::OutputFile) posix::fail(target, "opening", errno);
   struct stat link {};
-  if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-    throw FileError(target, "writing", std::make_error_code(std::errc::no_such_file_or_directory),
-                    "a symbolic link to a file that does not exist; it was left as it is");
-  }
+  if (::lstat(target.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) refuseDanglingLink(target);
   n.resolved = std::filesystem::absolute(target).lexically_normal().string();
   return -1;
 }
@@ -249,11 +243,8 @@ void examineOld(Replacement::Native& n, int current, const std::string& target) 
   if (::fstat(current, &n.old) != 0) posix::fail(target, "examining", errno);
   posix::refuseUnlessRegular(target, n.old.st_mode, "replacing");
   n.resolved = openedPath(current, target);
-  if (n.kind == Replacement::Target::ExistingImage && n.old.st_nlink > 1) {
-    refuseToReplace(
-        target, EMLINK,
-        "the file has " + std::to_string(n.old.st_nlink) + " hard links, and replacing it would split them");
-  }
+  if (n.kind == Replacement::Target::ExistingImage && n.old.st_nlink > 1)
+    refuseLinkedFile(target, n.old.st_nlink);
 }
 
 // A folder or file whose flags forbid renaming over the file would keep the new content's name
@@ -261,20 +252,11 @@ void examineOld(Replacement::Native& n, int current, const std::string& target) 
 void refuseWhereNoReplacementCanLand(const Replacement::Native& n, int current, const std::string& target) {
   constexpr int kFixed = FS_APPEND_FL | FS_IMMUTABLE_FL;
   if (const std::optional<int> flags = inodeFlags(n.folder.fd); flags && (*flags & kFixed) != 0) {
-    throw FileError(n.folderPath, "replacing files in",
-                    std::make_error_code(std::errc::operation_not_permitted),
-                    std::string("the folder is marked ") +
-                        ((*flags & FS_IMMUTABLE_FL) != 0 ? "immutable" : "append-only") +
-                        " and does not allow replacing files, so " + target +
-                        " was not changed and nothing was written beside it. `set` or the editor, "
-                        "which write in place, can still change one text at a time");
+    refuseFixed(n.folderPath, true, (*flags & FS_IMMUTABLE_FL) != 0, target);
   }
   if (current < 0) return;
   if (const std::optional<int> flags = inodeFlags(current); flags && (*flags & kFixed) != 0) {
-    throw FileError(target, "replacing", std::make_error_code(std::errc::operation_not_permitted),
-                    std::string("the file is marked ") +
-                        ((*flags & FS_IMMUTABLE_FL) != 0 ? "immutable" : "append-only") +
-                        ", so it cannot be replaced; nothing was written");
+    refuseFixed(target, false, (*flags & FS_IMMUTABLE_FL) != 0, target);
   }
 }
 
@@ -305,15 +287,13 @@ void copyAttributes(const Replacement::Native& n, int current, const std::string
     if (value && ::fsetxattr(n.file.fd, name.c_str(), value->data(), value->size(), 0) == 0) continue;
     const int error = value ? errno : ENODATA;
     if (n.kind != Replacement::Target::ExistingImage) continue;
-    refuseToReplace(target, error,
-                    "its extended attribute " + name + " could not be carried over to a new file (" +
-                        systemWords(error) + ")");
+    refuseAttribute(target, systemCode(error), "its extended attribute " + name, systemWords(error));
   }
   if (!attribute(current, kAccessAcl) && ::fremovexattr(n.file.fd, kAccessAcl) != 0 && errno != ENODATA &&
       errno != ENOTSUP && n.kind == Replacement::Target::ExistingImage) {
-    refuseToReplace(
-        target, errno,
-        "the folder's default ACL could not be taken off a new file (" + systemWords(errno) + ")");
+    const int error = errno;
+    refuseAttribute(target, systemCode(error), "its ACL (none, where the folder's default gives one)",
+                    systemWords(error));
   }
 }
 
@@ -339,20 +319,18 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std:
   struct stat made {};
   if (::fstat(n.file.fd, &made) != 0) posix::fail(target, "examining the new content of", errno);
   if (made.st_uid != n.old.st_uid || made.st_gid != n.old.st_gid) {
-    refuseToReplace(target, ownerError != 0 ? ownerError : EPERM,
-                    "the file belongs to " + describeOwner(n.old.st_uid, n.old.st_gid) +
-                        ", and a new file of ours could not be given to them" +
-                        (ownerError != 0 ? " (" + systemWords(ownerError) + ")" : std::string()));
+    const int error = ownerError != 0 ? ownerError : EPERM;
+    refuseForeignOwner(target, systemCode(error), describeOwner(n.old.st_uid, n.old.st_gid),
+                       systemWords(error));
   }
   if ((made.st_mode & 07777) != (n.old.st_mode & 07777)) {
-    char modes[32];
+    char modes[16];
     std::snprintf(modes, sizeof modes, "%04o", static_cast<unsigned>(n.old.st_mode & 07777));
-    refuseToReplace(target, modeError != 0 ? modeError : EPERM,
-                    std::string("a new file of ours could not be given its permissions ") + modes +
-                        (modeError != 0 ? " (" + systemWords(modeError) + ")" : std::string()));
+    const int error = modeError != 0 ? modeError : EPERM;
+    refuseAttribute(target, systemCode(error), std::string("its permissions ") + modes, systemWords(error));
   }
   if (attribute(current, kAccessAcl) != attribute(n.file.fd, kAccessAcl)) {
-    refuseToReplace(target, EPERM, "a new file of ours could not be given exactly its ACL");
+    refuseAttribute(target, systemCode(EPERM), "its ACL", systemWords(EPERM));
   }
 }
 

@@ -97,7 +97,8 @@ File File::openExisting(std::string path, Access access) {
     }
     throw failure;
   }
-  File file(std::move(path), handle.release());  // owns the handle from here, whatever is thrown
+  // Owns the handle from here, whatever is thrown.
+  File file(std::move(path), reinterpret_cast<Handle>(handle.release()));
   const BY_HANDLE_FILE_INFORMATION info =
       windows::refuseUnlessDiskFile(file.path_, toHandle(file.handle_), "opening");
   file.identity_[0] = info.dwVolumeSerialNumber;
@@ -115,7 +116,8 @@ std::int64_t File::size() const {
 
 namespace windows {
 
-std::size_t readAllAt(HANDLE handle, const std::string& path, std::int64_t offset, std::span<std::uint8_t> out) {
+std::size_t readAllAt(HANDLE handle, const std::string& path, std::int64_t offset,
+                      std::span<std::uint8_t> out) {
   std::size_t done = 0;
   while (done < out.size()) {
     const auto want = static_cast<DWORD>(std::min(out.size() - done, kMostPerCall));

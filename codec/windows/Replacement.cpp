@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "codec/File.h"
-#include "codec/TemporaryName.h"
+#include "codec/ReplacementRules.h"
 #include "codec/windows/Errors.h"
 
 namespace thornvale {
@@ -288,40 +288,15 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, const std::string& targ
     return;
   }
   if (error != ERROR_SUCCESS) {
-    throw FileError(target, "replacing", windows::portableCode(error),
-                    "the file belongs to " + ownerName(old.valid() ? old.get() : nullptr) +
-                        ", and its owner, group or permissions could not be given to a new file of ours (" +
-                        windows::systemMessage(error) +
-                        "); nothing was written. `set` or the editor can still change one text at a time");
+    refuseForeignOwner(target, windows::portableCode(error), ownerName(old.valid() ? old.get() : nullptr),
+                       windows::systemMessage(error));
   }
   if (!copyBasicInfo(old.get(), n.file.get())) fail(target, "keeping the attributes of", GetLastError());
 }
 
-// Gives the committed new file the target's name.
-void putInPlace(Replacement::Native& n, const std::string& target) {
-  if (n.exists && renameOverOpen(n.file.get(), n.resolved)) {
-    // The rename on the disk too, as a flush of the renamed file makes it on NTFS.
-    const bool flushed = FlushFileBuffers(n.file.get());
-    const DWORD error = GetLastError();
-    n.file.reset();
-    if (!flushed) {
-      FileError failure(target, "flushing after replacing", windows::portableCode(error),
-                        windows::systemMessage(error));
-      failure.markFileChanged();
-      throw failure;
-    }
-    return;
-  }
-  n.file.reset();
-  if (!n.exists) {
-    if (!MoveFileExW(n.temporary.c_str(), n.resolved.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      const DWORD error = GetLastError();
-      DeleteFileW(n.temporary.c_str());
-      fail(target, "replacing", error);
-    }
-    return;
-  }
+// Where a file held open cannot be renamed over: ReplaceFileW moves the old file aside and the new
+// one in, and a failure between the two puts the new file in place all the same.
+void replaceMovingAside(Replacement::Native& n, const std::string& target) {
   // ReplaceFileW may end with the old file gone and the new one under its own name, then the only
   // copy: it gets a name that the clean-up of stray names leaves alone.
   const std::wstring kept = keptName(n.temporary);
@@ -354,47 +329,73 @@ void putInPlace(Replacement::Native& n, const std::string& target) {
   throw stranded;
 }
 
+// Gives the committed new file the target's name.
+void putInPlace(Replacement::Native& n, const std::string& target) {
+  if (n.exists && renameOverOpen(n.file.get(), n.resolved)) {
+    // The rename on the disk too, as a flush of the renamed file makes it on NTFS.
+    const bool flushed = FlushFileBuffers(n.file.get());
+    const DWORD error = GetLastError();
+    n.file.reset();
+    if (!flushed) {
+      FileError failure(target, "flushing after replacing", windows::portableCode(error),
+                        windows::systemMessage(error));
+      failure.markFileChanged();
+      throw failure;
+    }
+    return;
+  }
+  n.file.reset();
+  if (n.exists) {
+    replaceMovingAside(n, target);
+    return;
+  }
+  if (!MoveFileExW(n.temporary.c_str(), n.resolved.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD error = GetLastError();
+    DeleteFileW(n.temporary.c_str());
+    fail(target, "replacing", error);
+  }
+}
 }  // namespace
 
-Replacement::Replacement(std::string target, Target kind)
-    : target_(std::move(target)), native_(std::make_unique<Native>()) {
-  Native& n = *native_;
-  n.kind = kind;
-  const std::wstring wide = windows::widePath(target_, "opening");
+namespace {
 
-  // The system follows a link at the target; what it found is what gets replaced.
+// Fills in the file that commit() replaces: what the target names, a link followed as the system
+// follows it, or where an output file that does not exist yet will be.
+void findTarget(Replacement::Native& n, const std::wstring& wide, const std::string& target) {
   OwnedHandle current(CreateFileW(wide.c_str(), 0, windows::kShareAll, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (current.valid()) {
-    windows::refuseUnlessDiskFile(target_, current.get(), "replacing");
+    windows::refuseUnlessDiskFile(target, current.get(), "replacing");
     n.exists = true;
-    n.resolved = finalPath(current.get(), target_);
+    n.resolved = finalPath(current.get(), target);
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(current.get(), &info)) fail(target_, "examining", GetLastError());
-    if (kind == Target::ExistingImage && info.nNumberOfLinks > 1) {
-      throw FileError(target_, "replacing", std::make_error_code(std::errc::too_many_links),
-                      "the file has " + std::to_string(info.nNumberOfLinks) +
-                          " hard links, and replacing it would split them; nothing was written. "
-                          "`set` or the editor can still change one text at a time");
+    if (!GetFileInformationByHandle(current.get(), &info)) fail(target, "examining", GetLastError());
+    if (n.kind == Replacement::Target::ExistingImage && info.nNumberOfLinks > 1) {
+      refuseLinkedFile(target, info.nNumberOfLinks);
     }
-  } else {
-    const DWORD error = GetLastError();
-    if (kind != Target::OutputFile || (error != ERROR_FILE_NOT_FOUND)) fail(target_, "opening", error);
-    const DWORD attributes = GetFileAttributesW(wide.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-      throw FileError(target_, "writing", std::make_error_code(std::errc::no_such_file_or_directory),
-                      "a symbolic link to a file that does not exist; it was left as it is");
-    }
-    n.resolved = fullPath(wide, target_);
+    return;
   }
+  const DWORD error = GetLastError();
+  if (n.kind != Replacement::Target::OutputFile || error != ERROR_FILE_NOT_FOUND)
+    fail(target, "opening", error);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    refuseDanglingLink(target);
+  }
+  n.resolved = fullPath(wide, target);
+}
 
+// The new file beside the target, marked so that the system removes it should the program end
+// before commit().
+void createNewFile(Replacement::Native& n) {
   const std::filesystem::path where(n.resolved);
   const std::string folder = windows::narrow(shownPath(where.parent_path().wstring()));
   // The right to give the file to another owner, where the folder grants it; only an image of
   // another owner needs it, and only that one is refused without it.
   constexpr DWORD kAccess = GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC;
   DWORD error = ERROR_FILE_EXISTS;
-  // A name that a crashed process of the same number left, in either form, is passed over.
+  // A taken name, in either form, is passed over.
   for (int attempt = 0; attempt < 100 && error == ERROR_FILE_EXISTS; ++attempt) {
     n.temporary = (where.parent_path() / newTemporaryName()).wstring();
     if (GetFileAttributesW(keptName(n.temporary).c_str()) != INVALID_FILE_ATTRIBUTES) continue;
@@ -407,13 +408,22 @@ Replacement::Replacement(std::string target, Target kind)
     error = n.file.valid() ? DWORD{ERROR_SUCCESS} : GetLastError();
   }
   if (!n.file.valid()) fail(folder, "creating a new file in", error);
-  // Should the program end before commit(), the system removes the new file with its handle.
   if (!markForDeletion(n.file.get(), true)) {
     error = GetLastError();
     n.file.reset();
     DeleteFileW(n.temporary.c_str());
     fail(folder, "creating a new file in", error);
   }
+}
+
+}  // namespace
+
+Replacement::Replacement(std::string target, Target kind)
+    : target_(std::move(target)), native_(std::make_unique<Native>()) {
+  Native& n = *native_;
+  n.kind = kind;
+  findTarget(n, windows::widePath(target_, "opening"), target_);
+  createNewFile(n);
   if (n.exists) keepWhatTheOldFileHad(n, target_);
 }
 

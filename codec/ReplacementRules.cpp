@@ -1,8 +1,9 @@
-#include "codec/TemporaryName.h"
+#include "codec/ReplacementRules.h"
 
 #include <charconv>
 #include <random>
 
+#include "codec/FileError.h"
 #include "codec/Format.h"
 
 namespace thornvale {
@@ -50,6 +51,46 @@ std::optional<std::uint64_t> strayProcess(std::string_view name, std::string_vie
   const auto [end, error] = std::from_chars(number->data(), number->data() + number->size(), pid);
   if (error != std::errc() || end != number->data() + number->size() || pid > maxPid) return std::nullopt;
   return pid;
+}
+
+void refuseToReplace(const std::string& target, std::error_code code, const std::string& why) {
+  FileError refusal(target, "replacing", code, why + "; nothing was written");
+  refusal.markInPlaceStillWorks();
+  throw refusal;
+}
+
+void refuseLinkedFile(const std::string& target, std::uint64_t links) {
+  refuseToReplace(target, std::make_error_code(std::errc::too_many_links),
+                  "the file has " + std::to_string(links) + " hard links, and replacing it would split them");
+}
+
+void refuseForeignOwner(const std::string& target, std::error_code code, const std::string& owner,
+                        const std::string& systemWords) {
+  refuseToReplace(target, code,
+                  "the file belongs to " + owner + ", and a new file of ours could not be given to them (" +
+                      systemWords + ")");
+}
+
+void refuseAttribute(const std::string& target, std::error_code code, const std::string& name,
+                     const std::string& systemWords) {
+  refuseToReplace(target, code, name + " could not be carried over to a new file (" + systemWords + ")");
+}
+
+void refuseFixed(const std::string& path, bool folder, bool immutable, const std::string& target) {
+  const std::string marked = immutable ? "immutable" : "append-only";
+  FileError refusal(path, folder ? "replacing files in" : "replacing",
+                    std::make_error_code(std::errc::operation_not_permitted),
+                    folder
+                        ? "the folder is marked " + marked + " and does not allow replacing files, so " +
+                              quote(target) + " was not changed and nothing was written beside it"
+                        : "the file is marked " + marked + ", so it cannot be replaced; nothing was written");
+  if (folder) refusal.markInPlaceStillWorks();
+  throw refusal;
+}
+
+void refuseDanglingLink(const std::string& target) {
+  throw FileError(target, "writing", std::make_error_code(std::errc::no_such_file_or_directory),
+                  "a symbolic link to a file that does not exist; it was left as it is");
 }
 
 }  // namespace thornvale
