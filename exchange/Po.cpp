@@ -88,6 +88,7 @@ struct Entry {
   bool fuzzy = false;
   RecordedPlace place;
   bool broken = false;  // a problem was reported for it
+  bool pending = false;  // comments that belong to an entry to come
 };
 
 class Reader {
@@ -106,6 +107,12 @@ class Reader {
       if (text.empty()) break;
     }
     finish();
+    // Comments of an entry and no entry after them: the file was cut short.
+    if (comments_.pending) {
+      result_.problems.push_back({comments_.line, "",
+                                  "the file ends after the comments of an entry, without the entry: is it "
+                                  "truncated?"});
+    }
     return std::move(result_);
   }
 
@@ -134,6 +141,8 @@ class Reader {
     if (line.starts_with('#')) {
       if (field_ == Field::Str || field_ == Field::StrPlural) finish();
       if (!comments_.line) comments_.line = number;
+      if (line.starts_with("#.") || line.starts_with("#:") || line.starts_with("#,") || line.starts_with("#|"))
+        comments_.pending = true;
       if (line.starts_with("#,")) {
         std::string_view flags = line.substr(2);
         while (!flags.empty()) {
@@ -250,7 +259,8 @@ class Reader {
   }
 
   void header(const Entry& entry) {
-    std::string_view fields = entry.str.value_or("");
+    const std::string all = entry.str.value_or("");
+    std::string_view fields = all;
     while (!fields.empty()) {
       const std::size_t newline = fields.find('\n');
       const std::string_view field = fields.substr(0, newline);
