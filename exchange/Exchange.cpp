@@ -99,6 +99,8 @@ std::size_t firstInvalidUtf8Line(std::string_view bytes) {
 }
 
 ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
+  // An empty file is no format; the dump's reader, the oldest, says so best.
+  if (!format && withoutBom(bytes).find_first_not_of(" \t\r\n") == std::string_view::npos) format = Format::Tsv;
   if (!format) format = detectFormat(bytes);
   if (!format) {
     ReadResult result;
