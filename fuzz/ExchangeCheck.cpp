@@ -28,8 +28,11 @@ void checkExchange(const std::uint8_t* data, std::size_t size, exchange::Format 
 
   std::vector<exchange::ExportText> texts;
   for (const exchange::Unit& unit : read.units) {
-    // XML cannot carry control characters; no table stores one, so such a target is refused anyway.
+    // XML 1.0 cannot carry control characters (pugixml writes them as references that no reader
+    // may take); no table stores one, so such a text never comes from an image, and such a target
+    // is refused anyway.
     if (unit.target && exchange::controlCharacter(*unit.target)) return;
+    if (unit.source && exchange::controlCharacter(*unit.source)) return;
     texts.push_back({unit.entry, unit.source.value_or(u""), unit.target});
   }
   exchange::ExportSettings settings;

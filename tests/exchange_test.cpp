@@ -15,6 +15,7 @@
 #include "exchange/Exchange.h"
 #include "exchange/Limits.h"
 #include "sample/SampleImage.h"
+#include "tests/support/Process.h"
 #include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
 
@@ -364,6 +365,43 @@ TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
       << bad.err;
   EXPECT_EQ(run({"check"}).status, cli::kExitUsage);
   EXPECT_EQ(run({"check", po, "--format", "json"}).status, cli::kExitUsage);
+}
+
+// The real program, as a translator runs it, on files with names beyond ASCII: on Windows this runs
+// thornvale-text.exe under Wine, its arguments and paths as UTF-16.
+TEST_F(ExchangeCommandsTest, TheProgramExportsChecksAndImportsFilesOfAnyName) {
+  const std::filesystem::path folder = dir.path() / test::fsPath("Übersetzung ñ");
+  std::filesystem::create_directory(folder);
+  const std::string image = test::utf8Path(folder / test::fsPath("Spiel ü.nes"));
+  test::writeSampleImage(image);
+  for (const char* format : {"xliff", "po"}) {
+    const std::string file = test::utf8Path(folder / test::fsPath(std::string("français é.") + format));
+    const auto program = [&](std::vector<std::string> args) {
+      args.insert(args.begin(), THORNVALE_TEXT);
+      return test::runProcess(args);
+    };
+    const test::ProcessOutcome made =
+        program({"export", image, "--format", format, "--target-language", "fr", "-o", file});
+    ASSERT_EQ(made.status, 0) << made.err;
+    test::Bytes bytes = test::readBytes(file);
+    std::string text(bytes.begin(), bytes.end());
+    // Translate text 5 as a tool would.
+    if (std::string(format) == "xliff") {
+      text.replace(text.find("<source>WANDERER</source>"), 25, "<source>WANDERER</source><target>WONDERER</target>");
+    } else {
+      const std::string empty = "msgid \"WANDERER\"\nmsgstr \"\"";
+      text.replace(text.find(empty), empty.size(), "msgid \"WANDERER\"\nmsgstr \"WONDERER\"");
+    }
+    test::writeBytes(file, test::Bytes(text.begin(), text.end()));
+    const test::ProcessOutcome checked = program({"check", file, "--image", image});
+    EXPECT_EQ(checked.status, 0) << checked.err;
+    EXPECT_NE(checked.out.find("1 finished"), std::string::npos) << checked.out;
+    const test::ProcessOutcome imported = program({"import", image, file});
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_NE(imported.out.find("1 text written"), std::string::npos) << imported.out;
+    EXPECT_EQ(cli::readImageRows(image)[5].text, u"WONDERER");
+    test::writeSampleImage(image);
+  }
 }
 
 }  // namespace
