@@ -76,6 +76,7 @@ bench: build
 	$(BUILD_DIR)/bin/codec-bench
 	$(BUILD_DIR)/bin/cli-bench
 	$(BUILD_DIR)/bin/import-bench
+	$(BUILD_DIR)/bin/exchange-bench
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

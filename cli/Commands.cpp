@@ -14,6 +14,7 @@
 #include "catalogue/MiscData.h"
 #include "catalogue/SaveCheck.h"
 #include "cli/CharacterTableFiles.h"
+#include "cli/ExchangeCommands.h"
 #include "cli/ImageInfo.h"
 #include "cli/Import.h"
 #include "cli/PatchFile.h"
@@ -23,6 +24,7 @@
 #include "codec/Format.h"
 #include "codec/GetTexts.h"
 #include "codec/Utf.h"
+#include "exchange/Units.h"
 
 namespace thornvale::cli {
 namespace {
@@ -114,37 +116,66 @@ std::string readScript(const std::string& path, std::istream& in) {
   return text;
 }
 
+// --format: the three exchange formats by name.
+CLI::Option* addFormat(CLI::App& app, std::optional<exchange::Format>& format, const char* what) {
+  return app.add_option("--format", format, what)
+      ->transform(CLI::CheckedTransformer(std::map<std::string, exchange::Format>{
+          {"tsv", exchange::Format::Tsv}, {"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}}));
+}
+
 Command import(CLI::App& app) {
-  auto image = std::make_shared<std::string>();
+  auto request = std::make_shared<ImportRequest>();
   auto script = std::make_shared<std::string>();
-  auto dryRun = std::make_shared<bool>(false);
-  app.add_option("IMAGE", *image, "The image to change")->required();
-  app.add_option("SCRIPT", *script, "The script; - reads standard input")->required();
-  app.add_flag("--dry-run", *dryRun, "Check and report, write nothing");
+  app.add_option("IMAGE", request->image, "The image to change")->required();
+  app.add_option("FILE", *script, "A dump (TSV), an XLIFF 1.2 or a PO file; - reads standard input")->required();
+  addFormat(app, request->format, "tsv, xliff or po; by default told by the content");
+  app.add_flag("--dry-run", request->dryRun, "Check and report, write nothing");
+  app.add_flag("--include-unfinished", request->includeUnfinished,
+               "Also take the targets the file calls unfinished (PO fuzzy, XLIFF needs-* states)");
   return [=](Run& run) {
-    const ImportReport report = importScript(*image, readScript(*script, run.in), *dryRun);
-    run.changed = report.written;
-    const std::string scriptName = *script == "-" ? "standard input" : *script;
-    for (const LineRefusal& failure : report.failures) {
-      run.err << scriptName << ':' << failure.line << ": ";
-      if (failure.position >= 0) run.err << "position " << failure.position << ": ";
-      run.err << failure.refusal.message << '\n';
-    }
-    if (!report.ok()) {
-      run.error() << quote(*image) << " was not changed: " << report.failures.size()
-                  << (report.failures.size() == 1 ? " row" : " rows") << " refused\n";
-      return kExitRefused;
-    }
-    run.out << *image << ": ";
-    if (report.changed == 0) {
-      run.out << "nothing to write";
-    } else {
-      run.out << report.changed << (report.changed == 1 ? " text " : " texts ")
-              << (*dryRun ? "would be written" : "written");
-    }
-    run.out << ", " << report.unchanged << " unchanged" << (*dryRun ? "; nothing was written (dry run)" : "")
-            << '\n';
-    return kExitSuccess;
+    request->fileName = *script == "-" ? "standard input" : *script;
+    return importFile(*request, readScript(*script, run.in), run.out, run.err, run.changed);
+  };
+}
+
+Command exportCommand(CLI::App& app) {
+  auto request = std::make_shared<ExportRequest>();
+  auto format = std::make_shared<std::optional<exchange::Format>>();
+  auto target = std::make_shared<std::string>();
+  auto translated = std::make_shared<std::string>();
+  app.add_option("IMAGE", request->image, "The image whose texts are the sources")->required();
+  app.add_option("--format", *format, "xliff (XLIFF 1.2) or po (gettext PO; a POT template without --target-language)")
+      ->required()
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, exchange::Format>{{"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}}));
+  app.add_option("-o,--output", request->output, "The file to write, replaced all or nothing; - or none: standard output");
+  app.add_option("--source-language", request->sourceLanguage, "BCP 47 tag of the sources (default en-US)");
+  app.add_option("--target-language", *target, "BCP 47 tag of the translation, such as fr or pt-BR");
+  app.add_option("--translated", *translated,
+                 "A translated image: each text that differs there becomes its unit's target, marked translated");
+  app.add_flag("--weblate-flags", request->weblateFlags,
+               "XLIFF: add Weblate's weblate-flags attribute (max-length, the exact regex, ignore-*-space); the "
+               "file is then valid against XLIFF's transitional schema only, not the strict one");
+  return [=](Run& run) {
+    request->format = format->value_or(exchange::Format::Xliff);
+    if (!target->empty()) request->targetLanguage = *target;
+    if (!translated->empty()) request->translated = *translated;
+    return exportTexts(*request, run.out, run.err, run.changed);
+  };
+}
+
+Command check(CLI::App& app) {
+  auto request = std::make_shared<CheckRequest>();
+  auto file = std::make_shared<std::string>();
+  auto image = std::make_shared<std::string>();
+  app.add_option("FILE", *file, "A dump (TSV), an XLIFF 1.2 or a PO file; - reads standard input")->required();
+  addFormat(app, request->format, "tsv, xliff or po; by default told by the content");
+  app.add_option("--image", *image, "Also compare the sources with this image's texts, and warn where they differ");
+  app.add_flag("--include-unfinished", request->includeUnfinished, "Also check the targets the file calls unfinished");
+  return [=](Run& run) {
+    request->fileName = *file == "-" ? "standard input" : *file;
+    if (!image->empty()) request->image = *image;
+    return checkFile(*request, readScript(*file, run.in), run.out, run.err);
   };
 }
 
@@ -304,7 +335,9 @@ struct CommandKind {
 
 constexpr CommandKind kCommands[] = {
     {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
-    {"import", "Check every row of a script in the dump format, then write them all or nothing.", import},
+    {"import", "Check every text of a dump, an XLIFF or a PO file, then write them all or nothing.", import},
+    {"export", "Write the texts as XLIFF 1.2 or PO for translation tools, each with its limits.", exportCommand},
+    {"check", "Check a dump, an XLIFF or a PO file against the texts' limits, without an image.", check},
     {"set", "Save one text, with the editor's checks.", set},
     {"misc", "Print, or with options write, the debug menu and the hit count.", misc},
     {"tables", "Write the four character tables as Table1.tbl .. Table4.tbl.", tables},

@@ -50,10 +50,17 @@ void checkReadBack(const std::vector<const ScriptRow*>& changed, const std::vect
 }  // namespace
 
 ImportReport importScript(const std::string& image, std::string_view script, bool dryRun) {
-  ImportReport report;
   ParsedScript parsed = parseScript(script);
-  report.failures = std::move(parsed.problems);
-  if (!report.ok()) return report;
+  if (!parsed.problems.empty()) {
+    ImportReport report;
+    report.failures = std::move(parsed.problems);
+    return report;
+  }
+  return importRows(image, parsed.rows, dryRun);
+}
+
+ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows, bool dryRun) {
+  ImportReport report;
 
   // The lock is held from the read to the replacement, so no write of ours falls in between.
   File file = openImage(image, dryRun ? File::Access::Read : File::Access::Write);
@@ -62,7 +69,7 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
 
   std::vector<const ScriptRow*> changed;
   std::vector<std::vector<std::optional<std::uint8_t>>> encoded;
-  for (const ScriptRow& row : parsed.rows) {
+  for (const ScriptRow& row : rows) {
     const CatalogueEntry& e = *row.entry;
     // A text that reads shorter than its place could never pass the length check unchanged.
     if (row.text == textAt(bytes, e, e.length)) {
@@ -89,7 +96,7 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
     const auto offset = static_cast<std::size_t>(changed[i]->entry->offset);
     applyEncoded(encoded[i], std::span(bytes).subspan(offset, encoded[i].size()));
   }
-  if (report.ok()) checkReadBack(changed, parsed.rows, bytes, report);
+  if (report.ok()) checkReadBack(changed, rows, bytes, report);
   report.changed = changed.size();
   if (!report.ok() || dryRun || changed.empty()) return report;
 

@@ -26,4 +26,7 @@ struct ImportReport {
 // FileError, and then too the image is as it was.
 [[nodiscard]] ImportReport importScript(const std::string& image, std::string_view script, bool dryRun);
 
+// The same for rows read from any exchange format: each row's `line` names it in the messages.
+[[nodiscard]] ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows, bool dryRun);
+
 }  // namespace thornvale::cli

@@ -33,6 +33,8 @@ void runAll(const std::string& target, Check check) {
 TEST(FuzzCorpus, Codec) { runAll("codec", fuzz::checkCodec); }
 TEST(FuzzCorpus, Script) { runAll("script", fuzz::checkScript); }
 TEST(FuzzCorpus, Patch) { runAll("patch", fuzz::checkPatch); }
+TEST(FuzzCorpus, Xliff) { runAll("xliff", fuzz::checkXliff); }
+TEST(FuzzCorpus, Po) { runAll("po", fuzz::checkPo); }
 
 }  // namespace
 }  // namespace thornvale

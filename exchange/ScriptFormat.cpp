@@ -1,4 +1,4 @@
-#include "cli/ScriptFormat.h"
+#include "exchange/ScriptFormat.h"
 
 #include <nlohmann/json.hpp>
 
@@ -13,7 +13,7 @@
 #include "codec/TextCodec.h"
 #include "codec/Utf.h"
 
-namespace thornvale::cli {
+namespace thornvale::exchange {
 namespace {
 
 constexpr std::size_t kColumns = 6;
@@ -202,4 +202,4 @@ ParsedScript parseScript(std::string_view script) {
   return parsed;
 }
 
-}  // namespace thornvale::cli
+}  // namespace thornvale::exchange

@@ -1,0 +1,175 @@
+#include "cli/ExchangeCommands.h"
+
+#include <filesystem>
+#include <map>
+#include <ostream>
+
+#include "cli/Commands.h"
+#include "cli/Import.h"
+#include "codec/File.h"
+#include "codec/Format.h"
+#include "codec/Paths.h"
+#include "exchange/Exchange.h"
+
+namespace thornvale::cli {
+namespace {
+
+constexpr const char* kProgram = "thornvale-text: ";
+
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  return std::filesystem::equivalent(fsPath(a), fsPath(b), error) && !error;
+}
+
+// "FILE:LINE: ID: message", the form compilers use; control characters of a foreign id shown as
+// escapes, so that a message stays one line.
+void printProblem(std::ostream& err, const std::string& file, const exchange::Problem& problem,
+                  const char* kind = "") {
+  std::string id;
+  for (char c : problem.id) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      id += "\\x" + formatHex(static_cast<unsigned char>(c), 2);
+    } else {
+      id += c;
+    }
+  }
+  err << file << ':' << problem.line << ": ";
+  if (!id.empty()) err << id << ": ";
+  err << kind << problem.message << '\n';
+}
+
+std::string plural(std::size_t n, const char* one, const char* many) {
+  return std::to_string(n) + ' ' + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+int exportTexts(const ExportRequest& request, std::ostream& out, std::ostream& err, bool& changed) {
+  for (const std::string* tag : {&request.sourceLanguage, request.targetLanguage ? &*request.targetLanguage : nullptr}) {
+    if (tag == nullptr) continue;
+    if (std::optional<std::string> problem = exchange::languageTagProblem(*tag)) {
+      err << kProgram << *problem << '\n';
+      return kExitUsage;
+    }
+  }
+  if (request.translated && !request.targetLanguage) {
+    err << kProgram << "--translated needs --target-language: say which language the translated image is in\n";
+    return kExitUsage;
+  }
+  if (request.weblateFlags && request.format != exchange::Format::Xliff) {
+    err << kProgram << "--weblate-flags is for XLIFF; a PO file always carries the flags on its #, lines\n";
+    return kExitUsage;
+  }
+  const bool toFile = !request.output.empty() && request.output != "-";
+  if (toFile && (sameFile(request.output, request.image) ||
+                 (request.translated && sameFile(request.output, *request.translated)))) {
+    err << kProgram << quote(request.output) << " is an image; the export would replace it\n";
+    return kExitRefused;
+  }
+
+  const std::vector<ScriptRow> sources = readImageRows(request.image);
+  const std::vector<ScriptRow> translated =
+      request.translated ? readImageRows(*request.translated) : std::vector<ScriptRow>{};
+  const std::vector<exchange::ExportText> texts = exchange::exportTexts(sources, translated);
+
+  exchange::ExportSettings settings;
+  settings.sourceLanguage = request.sourceLanguage;
+  settings.targetLanguage = request.targetLanguage;
+  settings.weblateFlags = request.weblateFlags;
+  settings.original = utf8Path(fsPath(request.image).filename());
+  settings.version = THORNVALE_VERSION;
+  const std::string file = request.format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings)
+                                                                      : exchange::writePo(texts, settings);
+  if (!toFile) {
+    out << file;
+    return kExitSuccess;
+  }
+  Replacement replacement(request.output, Replacement::Target::OutputFile);
+  replacement.write(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+  replacement.commit();
+  changed = true;
+  std::size_t targets = 0;
+  for (const exchange::ExportText& text : texts) targets += text.target ? 1 : 0;
+  out << request.output << ": " << texts.size() << " texts in " << exchange::formatName(request.format);
+  if (request.translated) out << ", " << targets << " of them translated";
+  out << '\n';
+  return kExitSuccess;
+}
+
+int importFile(const ImportRequest& request, const std::string& content, std::ostream& out, std::ostream& err,
+               bool& changed) {
+  const exchange::ReadResult read = exchange::readUnits(content, request.format);
+  const bool tsv = read.format == exchange::Format::Tsv;
+  const char* rowWord = tsv ? " row" : " unit";
+  const char* rowsWord = tsv ? " rows" : " units";
+  if (!read.ok()) {
+    for (const exchange::Problem& problem : read.problems) printProblem(err, request.fileName, problem);
+    err << kProgram << quote(request.image) << " was not changed: " << read.problems.size()
+        << (read.problems.size() == 1 ? rowWord : rowsWord) << " refused\n";
+    return kExitRefused;
+  }
+  const exchange::Selection selection = exchange::selectTexts(read, request.includeUnfinished);
+  std::map<int, std::string> ids;
+  for (const exchange::Unit& unit : read.units) ids[unit.entry->position] = unit.id;
+
+  // A control character is named as one, before the Save check would call it unstorable.
+  std::vector<exchange::Problem> problems;
+  for (const ScriptRow& row : selection.rows) {
+    if (const std::optional<std::string> control = exchange::controlCharacter(row.text)) {
+      problems.push_back({row.line, ids[row.entry->position],
+                          "the text holds the control character " + *control + ", which no text can store"});
+    }
+  }
+  ImportReport report;
+  if (problems.empty()) {
+    report = importRows(request.image, selection.rows, request.dryRun);
+    changed = report.written;
+    for (const LineRefusal& failure : report.failures) {
+      problems.push_back(
+          {failure.line, failure.position >= 0 ? ids[failure.position] : "", failure.refusal.message});
+    }
+  }
+  if (!problems.empty()) {
+    for (const exchange::Problem& problem : problems) printProblem(err, request.fileName, problem);
+    err << kProgram << quote(request.image) << " was not changed: " << problems.size()
+        << (problems.size() == 1 ? rowWord : rowsWord) << " refused\n";
+    return kExitRefused;
+  }
+  out << request.image << ": ";
+  if (report.changed == 0) {
+    out << "nothing to write";
+  } else {
+    out << report.changed << (report.changed == 1 ? " text " : " texts ")
+        << (request.dryRun ? "would be written" : "written");
+  }
+  out << ", " << report.unchanged << " unchanged";
+  if (!tsv) {
+    if (selection.leftUnfinished > 0) {
+      out << ", " << plural(selection.leftUnfinished, "unfinished unit", "unfinished units")
+          << " left alone (--include-unfinished takes them)";
+    }
+    if (selection.unfinished > selection.leftUnfinished) {
+      out << ", " << plural(selection.unfinished, "unfinished unit", "unfinished units") << " taken";
+    }
+    out << ", " << plural(selection.empty, "unit", "units") << " without a translation";
+  }
+  out << (request.dryRun ? "; nothing was written (dry run)" : "") << '\n';
+  return kExitSuccess;
+}
+
+int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out, std::ostream& err) {
+  const exchange::ReadResult read = exchange::readUnits(content, request.format);
+  const std::vector<ScriptRow> image = request.image ? readImageRows(*request.image) : std::vector<ScriptRow>{};
+  const exchange::CheckReport report = exchange::checkUnits(read, request.includeUnfinished, image);
+  for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
+  for (const exchange::Problem& warning : report.warnings) printProblem(err, request.fileName, warning, "warning: ");
+  out << request.fileName << ": " << exchange::formatName(report.format) << ", "
+      << plural(report.finished, "finished", "finished") << ", "
+      << plural(report.unfinished, "unfinished", "unfinished") << ", " << plural(report.empty, "empty", "empty")
+      << ", " << plural(report.refused, "refused", "refused");
+  if (!report.warnings.empty()) out << ", " << plural(report.warnings.size(), "warning", "warnings");
+  out << (report.ok() ? ": every finished text would be accepted\n" : "\n");
+  return report.ok() ? kExitSuccess : kExitRefused;
+}
+
+}  // namespace thornvale::cli

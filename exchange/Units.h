@@ -1,0 +1,74 @@
+#pragma once
+
+// The one shape of the exchange library: a file becomes a list of units or a list of problems, and
+// a list of texts becomes a file. No toolkit, no file access: bytes in, bytes out.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/Catalogue.h"
+
+namespace thornvale::exchange {
+
+enum class Format { Tsv, Xliff, Po };
+
+// "TSV", "XLIFF", "PO": how messages name a format.
+[[nodiscard]] std::string_view formatName(Format format) noexcept;
+
+// Every unit's id, the same in XLIFF (trans-unit id and resname) and PO (msgctxt) and in every
+// version of the program: "text-" and the text's two-digit list position, "text-00" .. "text-69".
+[[nodiscard]] std::string unitId(const CatalogueEntry& entry);
+// The entry an id names; nullptr for anything but "text-00" .. "text-69".
+[[nodiscard]] const CatalogueEntry* entryForId(std::string_view id) noexcept;
+
+// The place of a text as a file records it (offset, lengths, table); a field the file leaves out
+// stays empty and is not compared.
+struct RecordedPlace {
+  std::optional<std::string> offset;
+  std::optional<std::string> length;
+  std::optional<std::string> saveLength;
+  std::optional<std::string> table;
+  std::size_t line = 0;
+
+  [[nodiscard]] bool empty() const noexcept { return !offset && !length && !saveLength && !table; }
+};
+
+// One text of a file as a reader found it. Lines are 1-based.
+struct Unit {
+  std::size_t line = 0;        // where the unit starts
+  std::size_t targetLine = 0;  // where its target starts; `line` where it has none
+  std::string id;              // as written in the file (for TSV, the position column)
+  const CatalogueEntry* entry = nullptr;  // set for every unit a read returns
+  std::optional<std::u16string> source;   // none in TSV
+  std::optional<std::u16string> target;   // none: no target element or an empty msgstr
+  // What the format itself calls unfinished: PO's fuzzy flag, an XLIFF state that needs work,
+  // approved="no" in a file that uses approval. `why` says which, for the report.
+  bool unfinished = false;
+  std::string unfinishedWhy;
+  RecordedPlace place;
+};
+
+// Something refused: its line, the id of the unit it concerns (empty where none), and why.
+struct Problem {
+  std::size_t line = 0;
+  std::string id;
+  std::string message;
+};
+
+struct ReadResult {
+  Format format = Format::Tsv;
+  std::vector<Unit> units;
+  std::vector<Problem> problems;
+
+  [[nodiscard]] bool ok() const noexcept { return problems.empty(); }
+};
+
+// The limits of what a reader takes: files over 1 MiB never reach one (the file layer refuses
+// them first), and within a file no element nests deeper, and no attribute is longer, than this.
+inline constexpr std::size_t kMaxNesting = 32;
+inline constexpr std::size_t kMaxAttributeBytes = 4096;
+
+}  // namespace thornvale::exchange

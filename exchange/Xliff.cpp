@@ -1,0 +1,440 @@
+// XLIFF 1.2 through pugixml: the parser builds the tree, and this file walks it. pugixml is told to
+// leave references alone, so that entities are decoded here and anything but XML's five and
+// character references is refused; it never reads a DTD or follows a reference of any kind.
+
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <vector>
+
+#include "codec/Format.h"
+#include "codec/Utf.h"
+#include "exchange/Exchange.h"
+#include "exchange/Limits.h"
+
+namespace thornvale::exchange {
+namespace {
+
+constexpr const char* kNamespace = "urn:oasis:names:tc:xliff:document:1.2";
+
+// Offsets to line numbers, for the messages.
+class Lines {
+ public:
+  explicit Lines(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\n') starts_.push_back(i + 1);
+    }
+  }
+  [[nodiscard]] std::size_t at(std::ptrdiff_t offset) const {
+    if (offset < 0) return 1;
+    return static_cast<std::size_t>(
+        std::upper_bound(starts_.begin(), starts_.end(), static_cast<std::size_t>(offset)) - starts_.begin());
+  }
+
+ private:
+  std::vector<std::size_t> starts_{0};
+};
+
+std::string_view localName(const pugi::xml_node& node) {
+  std::string_view name = node.name();
+  const std::size_t colon = name.find(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+bool isCharacter(char32_t c) {  // XML's Char production
+  return c == 0x9 || c == 0xA || c == 0xD || (c >= 0x20 && c <= 0xD7FF) || (c >= 0xE000 && c <= 0xFFFD) ||
+         (c >= 0x10000 && c <= 0x10FFFF);
+}
+
+void appendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Text or an attribute value as pugixml left it, with its references decoded: XML's five and
+// character references; any other entity is refused (the message), never looked up.
+std::optional<std::string> decodeReferences(std::string_view raw, std::string& out) {
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] != '&') {
+      out += raw[i];
+      continue;
+    }
+    const std::size_t semicolon = raw.find(';', i);
+    if (semicolon == std::string_view::npos || semicolon - i > 40) {
+      return "a bare \"&\": XML writes it as &amp;";
+    }
+    const std::string_view name = raw.substr(i + 1, semicolon - i - 1);
+    i = semicolon;
+    if (name == "amp") out += '&';
+    else if (name == "lt") out += '<';
+    else if (name == "gt") out += '>';
+    else if (name == "quot") out += '"';
+    else if (name == "apos") out += '\'';
+    else if (name.starts_with('#')) {
+      std::string_view digits = name.substr(1);
+      int base = 10;
+      if (digits.starts_with('x')) {
+        base = 16;
+        digits.remove_prefix(1);
+      }
+      char32_t c = 0;
+      bool valid = !digits.empty() && digits.size() <= 8;
+      for (char d : digits) {
+        int v = -1;
+        if (d >= '0' && d <= '9') v = d - '0';
+        else if (base == 16 && d >= 'a' && d <= 'f') v = d - 'a' + 10;
+        else if (base == 16 && d >= 'A' && d <= 'F') v = d - 'A' + 10;
+        if (v < 0) valid = false;
+        else c = c * static_cast<char32_t>(base) + static_cast<char32_t>(v);
+        if (c > 0x10FFFF) valid = false;
+      }
+      if (!valid || !isCharacter(c)) {
+        return "the character reference &" + std::string(name) + "; names no character XML allows";
+      }
+      appendUtf8(out, c);
+    } else {
+      return "the entity &" + std::string(name) +
+             "; is not one of XML's five (&amp; &lt; &gt; &quot; &apos;); other entities are not read";
+    }
+  }
+  return std::nullopt;
+}
+
+class Reader {
+ public:
+  explicit Reader(std::string_view text) : text_(text), lines_(text) {}
+
+  ReadResult read() {
+    result_.format = Format::Xliff;
+    pugi::xml_document doc;
+    const unsigned options = pugi::parse_cdata | pugi::parse_eol | pugi::parse_wconv_attribute |
+                             pugi::parse_ws_pcdata | pugi::parse_doctype | pugi::parse_declaration;
+    const pugi::xml_parse_result parsed =
+        doc.load_buffer(text_.data(), text_.size(), options, pugi::encoding_utf8);
+    if (!parsed) {
+      problem(lines_.at(parsed.offset), "", std::string("not well-formed XML: ") + parsed.description());
+      return std::move(result_);
+    }
+    if (!checkTree(doc)) return std::move(result_);
+
+    const pugi::xml_node root = doc.document_element();
+    if (localName(root) != "xliff") {
+      problem(line(root), "", "not an XLIFF file: its root element is <" + std::string(root.name()) + ">");
+      return std::move(result_);
+    }
+    const std::string_view version = root.attribute("version").value();
+    if (version.starts_with('2')) {
+      problem(line(root), "", "XLIFF " + std::string(version) + " is not read: export and translate XLIFF 1.2");
+      return std::move(result_);
+    }
+    if (version != "1.2" && version != "1.1" && version != "1.0") {
+      problem(line(root), "", "not an XLIFF 1.2 file: its version is " + quote(version));
+      return std::move(result_);
+    }
+    std::vector<pugi::xml_node> units;
+    for (pugi::xml_node file : root.children()) {
+      if (file.type() != pugi::node_element || localName(file) != "file") continue;
+      for (pugi::xml_node body : file.children()) {
+        if (body.type() == pugi::node_element && localName(body) == "body") walkGroup(body, units);
+      }
+    }
+    // approved="no" means unfinished only where the file approves units at all.
+    usesApproval_ = std::any_of(units.begin(), units.end(), [](const pugi::xml_node& unit) {
+      return std::string_view(unit.attribute("approved").value()) == "yes";
+    });
+    for (const pugi::xml_node& unit : units) transUnit(unit);
+    return std::move(result_);
+  }
+
+ private:
+  std::size_t line(const pugi::xml_node& node) const { return lines_.at(node.offset_debug()); }
+
+  void problem(std::size_t line, std::string id, std::string message) {
+    result_.problems.push_back({line, std::move(id), std::move(message)});
+  }
+
+  // No DOCTYPE, no deep nesting, no huge attribute, UTF-8 only: checked on the whole tree before
+  // any of it is used. The walk keeps its own stack.
+  bool checkTree(const pugi::xml_document& doc) {
+    std::vector<std::pair<pugi::xml_node, std::size_t>> stack{{doc, 0}};
+    while (!stack.empty()) {
+      const auto [node, depth] = stack.back();
+      stack.pop_back();
+      for (pugi::xml_node child : node.children()) {
+        switch (child.type()) {
+          case pugi::node_doctype:
+            problem(line(child), "",
+                    "a DOCTYPE: document type declarations, and the entities and external references they "
+                    "bring, are not read");
+            return false;
+          case pugi::node_declaration: {
+            const std::string_view encoding = child.attribute("encoding").value();
+            std::string lower(encoding);
+            std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+              return static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            });
+            if (!lower.empty() && lower != "utf-8" && lower != "utf8") {
+              problem(line(child), "", "the file says it is " + quote(encoding) + "; only UTF-8 is read");
+              return false;
+            }
+            break;
+          }
+          case pugi::node_element:
+            if (depth + 1 > kMaxNesting) {
+              problem(line(child), "", "elements nest deeper than " + std::to_string(kMaxNesting) +
+                                           " levels; no XLIFF of ours needs that");
+              return false;
+            }
+            for (pugi::xml_attribute attribute : child.attributes()) {
+              if (std::string_view(attribute.value()).size() > kMaxAttributeBytes) {
+                problem(line(child), "", "the attribute " + std::string(attribute.name()) + " has more than " +
+                                             std::to_string(kMaxAttributeBytes) + " bytes");
+                return false;
+              }
+            }
+            stack.push_back({child, depth + 1});
+            break;
+          default:
+            break;
+        }
+      }
+    }
+    return true;
+  }
+
+  std::optional<std::string> attribute(const pugi::xml_node& node, const char* name, const std::string& id) {
+    const pugi::xml_attribute a = node.attribute(name);
+    if (!a) return std::nullopt;
+    std::string value;
+    if (std::optional<std::string> bad = decodeReferences(a.value(), value)) {
+      problem(line(node), id, std::string("in the attribute ") + name + ": " + *bad);
+      return std::nullopt;
+    }
+    return value;
+  }
+
+  // The trans-units of a body, in file order, groups entered.
+  static void walkGroup(const pugi::xml_node& group, std::vector<pugi::xml_node>& units) {
+    std::vector<std::pair<pugi::xml_node, pugi::xml_node>> stack{{group, group.first_child()}};
+    while (!stack.empty()) {
+      const pugi::xml_node node = stack.back().second;
+      if (!node) {
+        stack.pop_back();
+        continue;
+      }
+      stack.back().second = node.next_sibling();
+      if (node.type() != pugi::node_element) continue;
+      const std::string_view name = localName(node);
+      if (name == "group") stack.push_back({node, node.first_child()});
+      else if (name == "trans-unit") units.push_back(node);
+    }
+  }
+
+  // The plain text of an element. In a target, <mrk> (a marker around text) is taken as its text;
+  // inline codes (<g>, <x/>, <bx/>, <ex/>, <ph>, <bpt>, <ept>, <it>, <sub>) are refused, since no
+  // text of the game holds formatting or placeholders. In a source, where nothing is taken, the
+  // text of every element is read.
+  std::optional<std::u16string> plainText(const pugi::xml_node& element, const std::string& id, bool target) {
+    std::string utf8;
+    std::vector<std::pair<pugi::xml_node, pugi::xml_node>> stack;  // (parent, next child)
+    stack.push_back({element, element.first_child()});
+    while (!stack.empty()) {
+      pugi::xml_node node = stack.back().second;
+      if (!node) {
+        stack.pop_back();
+        continue;
+      }
+      stack.back().second = node.next_sibling();
+      switch (node.type()) {
+        case pugi::node_pcdata:
+          if (std::optional<std::string> bad = decodeReferences(node.value(), utf8)) {
+            problem(line(node), id, *bad);
+            return std::nullopt;
+          }
+          break;
+        case pugi::node_cdata:
+          utf8 += node.value();
+          break;
+        case pugi::node_element:
+          if (target && localName(node) != "mrk") {
+            problem(line(node), id,
+                    "the target holds the inline code <" + std::string(node.name()) +
+                        ">; this game's texts have no formatting or placeholders: write the text alone");
+            return std::nullopt;
+          }
+          stack.push_back({node, node.first_child()});
+          break;
+        default:
+          break;
+      }
+    }
+    std::optional<std::u16string> text = fromUtf8(utf8);
+    if (!text) problem(line(element), id, "the text is not valid UTF-8");
+    return text;
+  }
+
+  void transUnit(const pugi::xml_node& node) {
+    Unit unit;
+    unit.line = unit.targetLine = line(node);
+    const std::optional<std::string> id = attribute(node, "id", "");
+    if (!id || id->empty()) {
+      problem(unit.line, "", "a trans-unit without an id");
+      return;
+    }
+    unit.id = *id;
+    // A tool that numbers its units anew keeps resname: take it where the id is none of ours.
+    if (entryForId(unit.id) == nullptr) {
+      if (const std::optional<std::string> resname = attribute(node, "resname", unit.id);
+          resname && entryForId(*resname) != nullptr) {
+        unit.id = *resname;
+      }
+    }
+    const std::size_t problems = result_.problems.size();
+    pugi::xml_node target;
+    for (pugi::xml_node child : node.children()) {
+      if (child.type() != pugi::node_element) continue;
+      const std::string_view name = localName(child);
+      if (name == "source" && !unit.source) {
+        unit.source = plainText(child, unit.id, false);
+      } else if (name == "target") {
+        if (target) {
+          problem(line(child), unit.id, "a second target in one trans-unit");
+          return;
+        }
+        target = child;
+      } else if (name == "context-group") {
+        for (pugi::xml_node context : child.children()) {
+          if (context.type() != pugi::node_element || localName(context) != "context") continue;
+          const std::string type = attribute(context, "context-type", unit.id).value_or("");
+          std::optional<std::string>* field = type == "x-offset"        ? &unit.place.offset
+                                              : type == "x-length"      ? &unit.place.length
+                                              : type == "x-save-length" ? &unit.place.saveLength
+                                              : type == "x-table"       ? &unit.place.table
+                                                                        : nullptr;
+          if (field == nullptr) continue;
+          std::string value;
+          if (std::optional<std::string> bad = decodeReferences(context.text().get(), value)) {
+            problem(line(context), unit.id, *bad);
+            continue;
+          }
+          *field = value;
+          unit.place.line = line(context);
+        }
+      }
+      // <note>, <alt-trans> (a suggestion, not the translation), <seg-source>, <count-group> and
+      // anything of another namespace are not read.
+    }
+    if (target) {
+      unit.targetLine = line(target);
+      unit.target = plainText(target, unit.id, true);
+      const std::string state = attribute(target, "state", unit.id).value_or("");
+      if (state == "new" || state.starts_with("needs-")) {
+        unit.unfinished = true;
+        unit.unfinishedWhy = "state=\"" + state + "\"";
+      }
+    }
+    if (usesApproval_ && attribute(node, "approved", unit.id).value_or("") == "no") {
+      unit.unfinished = true;
+      if (unit.unfinishedWhy.empty()) unit.unfinishedWhy = "approved=\"no\"";
+    }
+    if (result_.problems.size() == problems) result_.units.push_back(std::move(unit));
+  }
+
+  std::string_view text_;
+  Lines lines_;
+  ReadResult result_;
+  bool usesApproval_ = false;
+};
+
+struct StringWriter : pugi::xml_writer {
+  std::string out;
+  void write(const void* data, std::size_t size) override { out.append(static_cast<const char*>(data), size); }
+};
+
+}  // namespace
+
+ReadResult readXliff(std::string_view text) {
+  if (text.starts_with("\xEF\xBB\xBF")) {
+    // pugixml would skip it too, but the offsets for the lines must count from what it parses.
+    text.remove_prefix(3);
+  }
+  return Reader(text).read();
+}
+
+std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& settings) {
+  pugi::xml_document doc;
+  pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
+  declaration.append_attribute("version") = "1.0";
+  declaration.append_attribute("encoding") = "UTF-8";
+
+  pugi::xml_node xliff = doc.append_child("xliff");
+  xliff.append_attribute("version") = "1.2";
+  xliff.append_attribute("xmlns") = kNamespace;
+
+  pugi::xml_node file = xliff.append_child("file");
+  file.append_attribute("original") = settings.original.c_str();
+  file.append_attribute("source-language") = settings.sourceLanguage.c_str();
+  if (settings.targetLanguage) file.append_attribute("target-language") = settings.targetLanguage->c_str();
+  file.append_attribute("datatype") = "plaintext";
+  file.append_attribute("tool-id") = "thornvale-text";
+  file.append_attribute("product-name") = "Thornvale";
+
+  pugi::xml_node tool = file.append_child("header").append_child("tool");
+  tool.append_attribute("tool-id") = "thornvale-text";
+  tool.append_attribute("tool-name") = "thornvale-text";
+  tool.append_attribute("tool-version") = settings.version.c_str();
+
+  pugi::xml_node body = file.append_child("body");
+  for (const ExportText& text : texts) {
+    const CatalogueEntry& e = *text.entry;
+    const std::string id = unitId(e);
+    const std::string length = std::to_string(e.saveLength);
+    pugi::xml_node unit = body.append_child("trans-unit");
+    unit.append_attribute("id") = id.c_str();
+    unit.append_attribute("resname") = id.c_str();
+    unit.append_attribute("xml:space") = "preserve";
+    unit.append_attribute("size-unit") = "char";
+    unit.append_attribute("maxwidth") = length.c_str();
+    unit.append_attribute("minwidth") = length.c_str();
+    if (settings.weblateFlags) unit.append_attribute("weblate-flags") = weblateFlags(e).c_str();
+    unit.append_child("source").text() = toUtf8(text.source).c_str();
+    if (text.target) {
+      pugi::xml_node target = unit.append_child("target");
+      target.append_attribute("state") = "translated";
+      target.text() = toUtf8(*text.target).c_str();
+    }
+    pugi::xml_node group = unit.append_child("context-group");
+    group.append_attribute("name") = ("place-" + id).c_str();  // unique in the file, as the schema wants
+    group.append_attribute("purpose") = "location";
+    const std::pair<const char*, std::string> contexts[] = {{"x-offset", placeOffset(e)},
+                                                            {"x-length", std::to_string(e.length)},
+                                                            {"x-save-length", length},
+                                                            {"x-table", std::string(e.tableName)}};
+    for (const auto& [type, value] : contexts) {
+      pugi::xml_node context = group.append_child("context");
+      context.append_attribute("context-type") = type;
+      context.text() = value.c_str();
+    }
+    pugi::xml_node note = unit.append_child("note");
+    note.append_attribute("from") = "developer";
+    note.text() = translatorNote(e).c_str();
+  }
+  StringWriter writer;
+  doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
+  return writer.out;
+}
+
+}  // namespace thornvale::exchange

@@ -1,0 +1,408 @@
+// The exchange library: what its readers take and refuse, what its writers write, and the
+// commands export, import and check over it. The tools of the field check the same files in
+// tests/exchange/clients_test.py.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "catalogue/Catalogue.h"
+#include "cli/Commands.h"
+#include "cli/ScriptFormat.h"
+#include "codec/Utf.h"
+#include "exchange/Exchange.h"
+#include "exchange/Limits.h"
+#include "sample/SampleImage.h"
+#include "tests/support/Process.h"
+#include "tests/support/SampleImageFixture.h"
+#include "tests/support/TestFiles.h"
+
+namespace thornvale::exchange {
+namespace {
+
+const CatalogueEntry& entry(int position) { return *catalogueEntry(position); }
+
+std::string xliff(const std::string& units, const std::string& before = "") {
+  return before + "<xliff version=\"1.2\" xmlns=\"urn:oasis:names:tc:xliff:document:1.2\">\n"
+                  "<file original=\"g\" source-language=\"en\" datatype=\"plaintext\"><body>\n" +
+         units + "\n</body></file></xliff>\n";
+}
+
+std::string unit(const std::string& id, const std::string& target, const std::string& attributes = "") {
+  return "<trans-unit id=\"" + id + "\"" + attributes + "><source>S</source><target>" + target +
+         "</target></trans-unit>";
+}
+
+std::string messages(const ReadResult& read) {
+  std::string out;
+  for (const Problem& p : read.problems) out += std::to_string(p.line) + ": " + p.id + ": " + p.message + "\n";
+  return out;
+}
+
+TEST(ExchangeIds, AreTextAndTwoDigitsAndNameEveryEntryOnce) {
+  EXPECT_EQ(unitId(entry(0)), "text-00");
+  EXPECT_EQ(unitId(entry(69)), "text-69");
+  for (const CatalogueEntry& e : catalogue()) EXPECT_EQ(entryForId(unitId(e)), &e);
+  for (const char* bad : {"text-70", "text-5", "text-005", "Text-05", "text-0x", "", "05"})
+    EXPECT_EQ(entryForId(bad), nullptr) << bad;
+}
+
+TEST(ExchangeLimits, RegexAllowsExactlyTheStorableCharacters) {
+  EXPECT_EQ(exactRegex(entry(5)), "^[ AC-EGIL-PRTUWZ]{8}$");
+  EXPECT_EQ(exactRegex(entry(8)), "^[ 0-9A-Z]{7}$");
+  EXPECT_EQ(exactRegex(entry(27)), "^[ 0-9A-Z]{1}$");
+  EXPECT_EQ(exactRegex(entry(40)), "^[ !'\\x2C.?A-Z_a-z]{51}$");
+  EXPECT_EQ(weblateFlags(entry(31)),
+            "max-length:14, regex:\"^[ !AC-EGLOR-UY]{14}$\", ignore-begin-space, ignore-end-space, "
+            "ignore-double-space");
+  for (const CatalogueEntry& e : catalogue()) {
+    const std::regex pattern(exactRegex(e));
+    const std::u16string storable = storableCharacters(e);
+    std::string fits;
+    for (int i = 0; i < e.saveLength; ++i) fits += static_cast<char>(storable[static_cast<std::size_t>(i) % storable.size()]);
+    EXPECT_TRUE(std::regex_match(fits, pattern)) << e.position;
+    EXPECT_FALSE(std::regex_match(fits + " ", pattern)) << e.position;
+    EXPECT_FALSE(std::regex_match("#" + fits.substr(1), pattern)) << e.position;
+  }
+}
+
+TEST(ExchangeLimits, NoteAndPlaceSayTheLengthTheCharactersAndThePlace) {
+  EXPECT_EQ(translatorNote(entry(27)),
+            "Exactly 1 character, spaces counted; only these: 0-9 A-Z and space. Text 27 of the game, at "
+            "offset 0x33067: 2 bytes, of which a save writes 1, table Table3.");
+  EXPECT_EQ(placeLine(entry(5)), "place: offset 0x14129, length 8, save length 8, table Table2");
+  const std::optional<RecordedPlace> place = parsePlaceLine(placeLine(entry(27)));
+  ASSERT_TRUE(place);
+  EXPECT_EQ(placeMismatch(entry(27), *place), std::nullopt);
+  EXPECT_NE(placeMismatch(entry(26), *place), std::nullopt);
+  EXPECT_EQ(parsePlaceLine("place of birth"), std::nullopt);
+}
+
+TEST(ExchangeFormat, IsToldByContent) {
+  EXPECT_EQ(detectFormat("\xEF\xBB\xBF  <?xml version=\"1.0\"?><xliff/>"), Format::Xliff);
+  EXPECT_EQ(detectFormat(std::string(kScriptHeader) + "\n"), Format::Tsv);
+  EXPECT_EQ(detectFormat("# comment\nmsgid \"\"\n"), Format::Po);
+  EXPECT_EQ(detectFormat("msgctxt \"text-00\"\n"), Format::Po);
+  EXPECT_EQ(detectFormat("hello"), std::nullopt);
+  EXPECT_FALSE(readUnits("hello").ok());
+}
+
+TEST(ExchangeXliff, WrittenFileReadsBackWithItsTargetsAndPlaces) {
+  std::vector<ScriptRow> rows;
+  for (const CatalogueEntry& e : catalogue()) rows.push_back({0, &e, sampleText(e.position)});
+  std::vector<ScriptRow> translated = rows;
+  translated[5].text = u"WONDERER";
+  translated[27].text = u"Z2";  // the unsaved second character is cut
+  translated[40].text = u" <&'\"> " + translated[40].text.substr(7);
+  const std::vector<ExportText> texts = exportTexts(rows, translated);
+  ExportSettings settings;
+  settings.targetLanguage = "fr";
+  settings.original = "game.nes";
+  settings.version = "1";
+  for (const Format format : {Format::Xliff, Format::Po}) {
+    const std::string file = format == Format::Xliff ? writeXliff(texts, settings) : writePo(texts, settings);
+    const ReadResult read = readUnits(file);
+    ASSERT_TRUE(read.ok()) << messages(read);
+    EXPECT_EQ(read.format, format);
+    ASSERT_EQ(read.units.size(), kCatalogueSize);
+    for (const Unit& u : read.units) {
+      EXPECT_EQ(u.source, rows[static_cast<std::size_t>(u.entry->position)].text);
+      EXPECT_FALSE(u.place.empty() && format == Format::Xliff);
+      EXPECT_FALSE(u.unfinished);
+    }
+    EXPECT_EQ(read.units[5].target, u"WONDERER");
+    EXPECT_EQ(read.units[27].target, u"Z");
+    EXPECT_EQ(read.units[40].target, translated[40].text);
+    EXPECT_EQ(read.units[6].target, std::nullopt);
+    const Selection selection = selectTexts(read, false);
+    EXPECT_EQ(selection.rows.size(), 3u);
+    EXPECT_EQ(selection.empty, 67u);
+  }
+}
+
+TEST(ExchangeXliff, TakesEscapesCdataAndMarkersAndRefusesInlineCodes) {
+  const ReadResult read = readXliff(xliff(
+      unit("text-05", "&#x57;O<![CDATA[ND]]>E<mrk mtype=\"seg\">R&#69;R</mrk>") + "\n" +
+      unit("text-06", "A<x id=\"1\"/>E") + "\n" + unit("text-07", "A<g id=\"1\">B</g>")));
+  ASSERT_EQ(read.units.size(), 1u);
+  EXPECT_EQ(read.units[0].target, u"WONDERER");
+  ASSERT_EQ(read.problems.size(), 2u) << messages(read);
+  EXPECT_EQ(read.problems[0].line, 4u);
+  EXPECT_EQ(read.problems[0].id, "text-06");
+  EXPECT_NE(read.problems[0].message.find("inline code <x>"), std::string::npos);
+  EXPECT_NE(read.problems[1].message.find("inline code <g>"), std::string::npos);
+}
+
+TEST(ExchangeXliff, StatesAndApprovalMarkUnfinishedUnits) {
+  const ReadResult read = readUnits(xliff(
+      "<trans-unit id=\"text-00\" approved=\"yes\"><source>S</source><target state=\"translated\">A</target></trans-unit>"
+      "<trans-unit id=\"text-01\" approved=\"no\"><source>S</source><target>B</target></trans-unit>"
+      "<trans-unit id=\"text-02\"><source>S</source><target state=\"needs-review-translation\">C</target></trans-unit>"
+      "<trans-unit id=\"text-03\"><source>S</source><target state=\"final\">D</target>"
+      "<alt-trans><target>old</target></alt-trans></trans-unit>"
+      "<trans-unit id=\"text-04\"><source>S</source><target/></trans-unit>"));
+  ASSERT_TRUE(read.ok()) << messages(read);
+  ASSERT_EQ(read.units.size(), 5u);
+  EXPECT_FALSE(read.units[0].unfinished);
+  EXPECT_TRUE(read.units[1].unfinished);
+  EXPECT_TRUE(read.units[2].unfinished);
+  EXPECT_FALSE(read.units[3].unfinished);
+  EXPECT_EQ(read.units[3].target, u"D");  // not the alt-trans's
+  const Selection selection = selectTexts(read, false);
+  EXPECT_EQ(selection.finished, 2u);
+  EXPECT_EQ(selection.leftUnfinished, 2u);
+  EXPECT_EQ(selection.empty, 1u);
+  EXPECT_EQ(selectTexts(read, true).rows.size(), 4u);
+  // Without approved="yes" anywhere, approved="no" says nothing.
+  EXPECT_FALSE(readUnits(xliff(unit("text-01", "B", " approved=\"no\""))).units[0].unfinished);
+}
+
+TEST(ExchangeXliff, RefusesWhatItMustNotFollowOrCannotBound) {
+  const auto refused = [](const std::string& file, const std::string& needle, bool nothingRead = true) {
+    SCOPED_TRACE(needle);
+    const ReadResult read = readUnits(file, Format::Xliff);
+    EXPECT_EQ(read.units.empty(), nothingRead);
+    EXPECT_NE(messages(read).find(needle), std::string::npos) << messages(read);
+  };
+  refused(xliff(unit("text-05", "&w;"), "<?xml version=\"1.0\"?>\n<!DOCTYPE xliff [<!ENTITY w \"W\">]>\n"),
+          "2: : a DOCTYPE");
+  refused(xliff(unit("text-05", "&w;")), "the entity &w; is not one of XML's five");
+  refused(xliff(unit("text-05", "a & b")), "bare \"&\"");
+  refused(xliff(unit("text-05", "&#0;")), "names no character");
+  refused(xliff(unit("text-05", std::string(40, '<') )), "not well-formed XML");
+  std::string deep;
+  for (int i = 0; i < 40; ++i) deep += "<group>";
+  for (int i = 0; i < 40; ++i) deep += "</group>";
+  refused(xliff(deep), "nest deeper");
+  refused(xliff(unit("text-05", "A", " extradata=\"" + std::string(5000, 'x') + "\"")), "more than 4096 bytes");
+  refused("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><xliff version=\"1.2\"/>", "only UTF-8");
+  refused("\xFF\xFE<\0x\0", "UTF-16");
+  refused("<xliff version=\"2.0\"/>", "XLIFF 2.0 is not read");
+  refused("<html/>", "root element is <html>");
+  refused(xliff(unit("text-05", "A\xC3(B")), "3: : not valid UTF-8");
+  refused(xliff(unit("text-05", "A") + unit("text-05", "B")), "appears again (first on line 3)", false);
+  refused(xliff(unit("text-75", "A")), "text-75: there is no text with this id");
+  refused(xliff("<trans-unit id=\"text-05\"><source>S</source><context-group><context context-type=\"x-offset\">"
+                "0x14128</context></context-group></trans-unit>"),
+          "made for another game or version");
+}
+
+TEST(ExchangeXliff, TakesResnameWhereATooRenumberedTheIds) {
+  const ReadResult read = readUnits(xliff(unit("17", "A", " resname=\"text-14\"")));
+  ASSERT_TRUE(read.ok()) << messages(read);
+  EXPECT_EQ(read.units[0].entry, &entry(14));
+}
+
+TEST(ExchangePo, ReadsWhatGettextWrites) {
+  const std::string po =
+      "\xEF\xBB\xBF# comment\r\nmsgid \"\"\r\nmsgstr \"\"\r\n\"Content-Type: text/plain; charset=UTF-8\\n\"\r\n\r\n"
+      "#. place: offset 0x14129, length 8, save length 8, table Table2\r\n"
+      "#, max-length:8, c-format\r\nmsgctxt \"text-05\"\r\nmsgid \"WANDERER\"\r\nmsgstr \"\"\r\n\"WON\"\r\n\"DERER\"\r\n\r\n"
+      "#, fuzzy\r\n#| msgid \"old\"\r\nmsgctxt \"text-06\"\r\nmsgid \"OAT\"\r\nmsgstr \"ACE\"\r\n\r\n"
+      "#. place: offset 0x1\r\n#~ msgctxt \"text-07\"\r\n#~ msgid \"X\"\r\n#~ msgstr \"Y\"\r\n\r\n"
+      "msgctxt \"text-40\"\nmsgid \"\"\nmsgstr \"\\t\\\"\\\\\\x41\\101\\n\"\n"
+      "msgctxt \"text-41\"\nmsgid \"   \"\nmsgstr \"\"\n";
+  const ReadResult read = readUnits(po);
+  ASSERT_TRUE(read.ok()) << messages(read);
+  ASSERT_EQ(read.units.size(), 4u);
+  EXPECT_EQ(read.units[0].target, u"WONDERER");
+  EXPECT_EQ(read.units[0].line, 8u);
+  EXPECT_EQ(read.units[0].targetLine, 10u);
+  EXPECT_FALSE(read.units[0].unfinished);
+  EXPECT_TRUE(read.units[1].unfinished);
+  EXPECT_EQ(read.units[1].unfinishedWhy, "fuzzy");
+  EXPECT_EQ(read.units[2].target, u"\t\"\\AA\n");
+  EXPECT_EQ(read.units[3].source, u"   ");
+  EXPECT_EQ(read.units[3].target, std::nullopt);
+}
+
+TEST(ExchangePo, RefusesPluralsStrangersAndBrokenFiles) {
+  const auto refused = [](const std::string& file, const std::string& needle) {
+    SCOPED_TRACE(needle);
+    const ReadResult read = readUnits(file, Format::Po);
+    EXPECT_NE(messages(read).find(needle), std::string::npos) << messages(read);
+  };
+  refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgid_plural \"B\"\nmsgstr[0] \"C\"\nmsgstr[1] \"D\"\n",
+          "1: text-05: a plural entry");
+  refused("msgid \"A\"\nmsgstr \"B\"\n", "1: : an entry without msgctxt");
+  refused("msgctxt \"text-05\"\nmsgid \"A\nmsgstr \"B\"\n", "2: text-05: not a valid PO file: the string has no closing quote");
+  refused("msgctxt \"text-05\"\nmsgid \"A\"\n", "the entry ends before its msgstr");
+  refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"\\q\"\n", "the escape \\q");
+  refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"B\"\n\n#. note\n#, max-length:3\n", "truncated");
+  refused("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n", "only UTF-8 is read");
+  refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"\\303(\"\n", "not valid UTF-8 once unescaped");
+  refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"\xC3(\"\n", "3: : not valid UTF-8");
+  refused("#. place: offset 0x14129, length 8, save length 8, table Table3\nmsgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"B\"\n",
+          "1: text-05: this file was made for another game or version: it names the table \"Table3\"");
+  refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"B\"\n\nmsgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"B\"\n",
+          "5: text-05: the id appears again (first on line 1)");
+}
+
+TEST(ExchangeCheck, JudgesFinishedTextsAsASaveWould) {
+  const std::string po = "msgctxt \"text-05\"\nmsgid \"WANDERER\"\nmsgstr \"WANDERE\"\n\n"
+                         "msgctxt \"text-06\"\nmsgid \"OAT\"\nmsgstr \"OAB\"\n\n"
+                         "msgctxt \"text-07\"\nmsgid \"S\"\nmsgstr \"A\\tB\"\n\n"
+                         "#, fuzzy\nmsgctxt \"text-08\"\nmsgid \"S\"\nmsgstr \"BAD\"\n\n"
+                         "msgctxt \"text-27\"\nmsgid \"Q2\"\nmsgstr \"Q2\"\n";
+  const CheckReport report = checkUnits(readUnits(po), false, {});
+  ASSERT_EQ(report.problems.size(), 3u);
+  EXPECT_EQ(report.problems[0].line, 3u);
+  EXPECT_NE(report.problems[0].message.find("it has 7 characters; this text must have exactly 8"), std::string::npos);
+  EXPECT_NE(report.problems[1].message.find("\"B\""), std::string::npos);
+  EXPECT_NE(report.problems[2].message.find("control character 0x09"), std::string::npos);
+  EXPECT_EQ(report.finished, 4u);  // entry 27's own two characters: left alone, not refused
+  EXPECT_EQ(report.unfinished, 1u);
+  EXPECT_EQ(report.refused, 3u);
+  EXPECT_EQ(checkUnits(readUnits(po), true, {}).refused, 4u);
+}
+
+TEST(ExchangeCheck, TextsSharingAByteMustAgreeOnIt) {
+  std::u16string t64 = sampleText(64).substr(0, 70), t65 = sampleText(65);
+  t64.back() = u'Q';
+  t65.front() = u'R';
+  std::vector<ScriptRow> rows = {{2, catalogueEntry(64), t64}, {3, catalogueEntry(65), t65}};
+  const CheckReport report = checkUnits(readUnits(formatScript(rows)), false, {});
+  ASSERT_EQ(report.problems.size(), 1u);
+  EXPECT_NE(report.problems[0].message.find("shares the byte at 0x36471 with position 65"), std::string::npos)
+      << report.problems[0].message;
+}
+
+TEST(ExchangeLanguage, TagsAreBcp47) {
+  for (const char* good : {"fr", "pt-BR", "sr-Latn", "zh-Hant-TW", "es-419", "de-CH-1901", "en-US-x-game", "x-klingon",
+                           "sl-rozaj-biske", "en-a-bbb-x-a-ccc"})
+    EXPECT_EQ(languageTagProblem(good), std::nullopt) << good;
+  for (const char* bad : {"", "f", "fr_FR", "fr-", "-fr", "toolongtag", "fr-x", "en-US-a", "1fr", "fr FR", "é"})
+    EXPECT_NE(languageTagProblem(bad), std::nullopt) << bad;
+}
+
+// --- the commands ----------------------------------------------------------------------------
+
+class ExchangeCommandsTest : public test::SampleImageFixture {
+ protected:
+  struct Outcome {
+    int status;
+    std::string out, err;
+  };
+  Outcome run(const std::vector<std::string>& args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int status = cli::runThornvaleText(args, in, out, err);
+    return {status, out.str(), err.str()};
+  }
+};
+
+TEST_F(ExchangeCommandsTest, ExportReplacesItsFileWholeAndNeverAnImage) {
+  const std::string target = dir.file("fr.xlf");
+  test::writeBytes(target, {'o', 'l', 'd'});
+  const Outcome made = run({"export", imagePath, "--format", "xliff", "--target-language", "fr", "-o", target});
+  ASSERT_EQ(made.status, cli::kExitSuccess) << made.err;
+  EXPECT_EQ(made.out, target + ": 70 texts in XLIFF\n");
+  const test::Bytes written = test::readBytes(target);
+  EXPECT_EQ(std::string(written.begin(), written.begin() + 5), "<?xml");
+
+  EXPECT_EQ(run({"export", imagePath, "--format", "po", "-o", imagePath}).status, cli::kExitRefused);
+  EXPECT_EQ(test::readBytes(imagePath), image);
+  EXPECT_EQ(run({"export", imagePath, "--format", "po", "--target-language", "fr_FR"}).status, cli::kExitUsage);
+  EXPECT_EQ(run({"export", imagePath, "--format", "po", "--translated", imagePath}).status, cli::kExitUsage);
+  EXPECT_EQ(run({"export", imagePath, "--format", "tsv"}).status, cli::kExitUsage);
+  EXPECT_EQ(run({"export", imagePath}).status, cli::kExitUsage);
+  const Outcome toOut = run({"export", imagePath, "--format", "po"});
+  EXPECT_NE(toOut.out.find("msgctxt \"text-69\""), std::string::npos);
+  std::vector<std::string> names;
+  for (const auto& item : std::filesystem::directory_iterator(dir.path()))
+    names.push_back(test::utf8Path(item.path().filename()));
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"fr.xlf", "thornvale.nes"}));  // no temporary left
+}
+
+TEST_F(ExchangeCommandsTest, ImportOfAnotherFormatWritesAllOrNothing) {
+  const std::string po = dir.file("fr.po");
+  const std::string good = "msgctxt \"text-05\"\nmsgid \"WANDERER\"\nmsgstr \"WONDERER\"\n\n"
+                           "#, fuzzy\nmsgctxt \"text-06\"\nmsgid \"OAT\"\nmsgstr \"ACE\"\n";
+  test::writeBytes(po, test::Bytes(good.begin(), good.end()));
+  const Outcome dry = run({"import", imagePath, po, "--dry-run"});
+  EXPECT_EQ(dry.status, cli::kExitSuccess) << dry.err;
+  EXPECT_EQ(dry.out, imagePath + ": 1 text would be written, 0 unchanged, 1 unfinished unit left alone "
+                                 "(--include-unfinished takes them), 0 units without a translation; nothing was "
+                                 "written (dry run)\n");
+  EXPECT_EQ(test::readBytes(imagePath), image);
+
+  const std::string bad = good + "\nmsgctxt \"text-07\"\nmsgid \"S\"\nmsgstr \"SHORT\"\n";
+  test::writeBytes(po, test::Bytes(bad.begin(), bad.end()));
+  const Outcome refused = run({"import", imagePath, po});
+  EXPECT_EQ(refused.status, cli::kExitRefused);
+  EXPECT_NE(refused.err.find(po + ":12: text-07: Cannot save Text"), std::string::npos) << refused.err;
+  EXPECT_NE(refused.err.find("was not changed: 1 unit refused"), std::string::npos) << refused.err;
+  EXPECT_EQ(test::readBytes(imagePath), image);
+
+  test::writeBytes(po, test::Bytes(good.begin(), good.end()));
+  const Outcome taken = run({"import", imagePath, po, "--include-unfinished"});
+  EXPECT_EQ(taken.status, cli::kExitSuccess) << taken.err;
+  EXPECT_NE(taken.out.find("2 texts written"), std::string::npos) << taken.out;
+  EXPECT_EQ(exchange::selectTexts(readUnits(cli::formatScript(cli::readImageRows(imagePath))), false).rows[5].text,
+            u"WONDERER");
+}
+
+TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
+  const std::string dump = dir.file("texts.tsv");
+  const std::string script = cli::formatScript(cli::readImageRows(imagePath));
+  test::writeBytes(dump, test::Bytes(script.begin(), script.end()));
+  const Outcome clean = run({"check", dump});
+  EXPECT_EQ(clean.status, cli::kExitSuccess) << clean.err;
+  EXPECT_EQ(clean.out, dump + ": TSV, 70 finished, 0 unfinished, 0 empty, 0 refused: every finished text would be "
+                              "accepted\n");
+
+  const std::string po = dir.file("fr.po");
+  const std::string text = "msgctxt \"text-05\"\nmsgid \"WANDERES\"\nmsgstr \"WANDERE\"\n";
+  test::writeBytes(po, test::Bytes(text.begin(), text.end()));
+  const Outcome bad = run({"check", po, "--image", imagePath});
+  EXPECT_EQ(bad.status, cli::kExitRefused);
+  EXPECT_TRUE(bad.err.starts_with(po + ":3: text-05: Cannot save Text")) << bad.err;
+  EXPECT_NE(bad.err.find(po + ":1: text-05: warning: the source \"WANDERES\" differs from the image's text"),
+            std::string::npos)
+      << bad.err;
+  EXPECT_EQ(run({"check"}).status, cli::kExitUsage);
+  EXPECT_EQ(run({"check", po, "--format", "json"}).status, cli::kExitUsage);
+}
+
+// The real program, as a translator runs it, on files with names beyond ASCII: on Windows this runs
+// thornvale-text.exe under Wine, its arguments and paths as UTF-16.
+TEST_F(ExchangeCommandsTest, TheProgramExportsChecksAndImportsFilesOfAnyName) {
+  const std::filesystem::path folder = dir.path() / test::fsPath("Übersetzung ñ");
+  std::filesystem::create_directory(folder);
+  const std::string image = test::utf8Path(folder / test::fsPath("Spiel ü.nes"));
+  test::writeSampleImage(image);
+  for (const char* format : {"xliff", "po"}) {
+    const std::string file = test::utf8Path(folder / test::fsPath(std::string("français é.") + format));
+    const auto program = [&](std::vector<std::string> args) {
+      args.insert(args.begin(), THORNVALE_TEXT);
+      return test::runProcess(args);
+    };
+    const test::ProcessOutcome made =
+        program({"export", image, "--format", format, "--target-language", "fr", "-o", file});
+    ASSERT_EQ(made.status, 0) << made.err;
+    test::Bytes bytes = test::readBytes(file);
+    std::string text(bytes.begin(), bytes.end());
+    // Translate text 5 as a tool would.
+    if (std::string(format) == "xliff") {
+      text.replace(text.find("<source>WANDERER</source>"), 25, "<source>WANDERER</source><target>WONDERER</target>");
+    } else {
+      const std::string empty = "msgid \"WANDERER\"\nmsgstr \"\"";
+      text.replace(text.find(empty), empty.size(), "msgid \"WANDERER\"\nmsgstr \"WONDERER\"");
+    }
+    test::writeBytes(file, test::Bytes(text.begin(), text.end()));
+    const test::ProcessOutcome checked = program({"check", file, "--image", image});
+    EXPECT_EQ(checked.status, 0) << checked.err;
+    EXPECT_NE(checked.out.find("1 finished"), std::string::npos) << checked.out;
+    const test::ProcessOutcome imported = program({"import", image, file});
+    EXPECT_EQ(imported.status, 0) << imported.err;
+    EXPECT_NE(imported.out.find("1 text written"), std::string::npos) << imported.out;
+    EXPECT_EQ(cli::readImageRows(image)[5].text, u"WONDERER");
+    test::writeSampleImage(image);
+  }
+}
+
+}  // namespace
+}  // namespace thornvale::exchange
