@@ -44,49 +44,79 @@ std::string classCharacter(char16_t c) {
 
 }  // namespace
 
-std::u16string storableCharacters(const CatalogueEntry& entry) {
-  std::u16string out;
-  if (const CharacterTable* table = findCharacterTable(entry.tableName)) {
-    for (char16_t c : *table) {
-      if (c != kNoCharacter) out += c;
-    }
+namespace {
+
+// What an export writes of a table is the same for each of its texts: made once per table.
+struct TableWords {
+  std::u16string storable;     // sorted, each once
+  std::string characterClass;  // for a regex: ranges of three or more
+  std::string noteCharacters;  // for the translator: ranges of five or more, space named
+};
+
+TableWords wordsFor(const CharacterTable& table) {
+  TableWords words;
+  for (char16_t c : table) {
+    if (c != kNoCharacter) words.storable += c;
   }
-  std::sort(out.begin(), out.end());
-  out.erase(std::unique(out.begin(), out.end()), out.end());
-  return out;
+  std::sort(words.storable.begin(), words.storable.end());
+  words.storable.erase(std::unique(words.storable.begin(), words.storable.end()), words.storable.end());
+  for (const auto& [first, last] : runs(words.storable)) {
+    words.characterClass += classCharacter(first);
+    if (last != first) words.characterClass += "-" + classCharacter(last);
+  }
+  bool space = false;
+  for (const auto& [first, last] : runs(words.storable, 5)) {
+    if (first == u' ') {
+      space = true;
+      continue;
+    }
+    if (!words.noteCharacters.empty()) words.noteCharacters += ' ';
+    words.noteCharacters += toUtf8(std::u16string(1, first));
+    if (last != first) words.noteCharacters += "-" + toUtf8(std::u16string(1, last));
+  }
+  if (space) words.noteCharacters += words.noteCharacters.empty() ? "space" : " and space";
+  return words;
 }
 
-std::string characterClass(const CatalogueEntry& entry) {
-  std::string out;
-  for (const auto& [first, last] : runs(storableCharacters(entry))) {
-    out += classCharacter(first);
-    if (last != first) out += "-" + classCharacter(last);
+const TableWords& tableWords(std::string_view tableName) {
+  static const std::vector<std::pair<std::string_view, TableWords>> all = [] {
+    std::vector<std::pair<std::string_view, TableWords>> made;
+    for (const NamedCharacterTable& named : characterTables())
+      made.emplace_back(named.name, wordsFor(*named.table));
+    return made;
+  }();
+  static const TableWords none;
+  for (const auto& [name, words] : all) {
+    if (name == tableName) return words;
   }
-  return out;
+  return none;
 }
+
+}  // namespace
+
+std::u16string storableCharacters(const CatalogueEntry& entry) {
+  return tableWords(entry.tableName).storable;
+}
+
+std::string characterClass(const CatalogueEntry& entry) { return tableWords(entry.tableName).characterClass; }
 
 std::string exactRegex(const CatalogueEntry& entry) {
   return "^[" + characterClass(entry) + "]{" + std::to_string(entry.saveLength) + "}$";
 }
 
-std::string weblateFlags(const CatalogueEntry& entry) {
+std::string placeOffset(const CatalogueEntry& entry) {
+  return formatHex0x(static_cast<std::uint32_t>(entry.offset));
+}
+
+namespace {
+
+std::string makeWeblateFlags(const CatalogueEntry& entry) {
   return "max-length:" + std::to_string(entry.saveLength) + ", regex:\"" + exactRegex(entry) +
          "\", ignore-begin-space, ignore-end-space, ignore-double-space";
 }
 
-std::string translatorNote(const CatalogueEntry& entry) {
-  std::string characters;
-  bool space = false;
-  for (const auto& [first, last] : runs(storableCharacters(entry), 5)) {
-    if (first == u' ') {
-      space = true;
-      continue;
-    }
-    if (!characters.empty()) characters += ' ';
-    characters += toUtf8(std::u16string(1, first));
-    if (last != first) characters += "-" + toUtf8(std::u16string(1, last));
-  }
-  if (space) characters += characters.empty() ? "space" : " and space";
+std::string makeTranslatorNote(const CatalogueEntry& entry) {
+  const std::string& characters = tableWords(entry.tableName).noteCharacters;
   const std::string n = std::to_string(entry.saveLength);
   std::string note = "Exactly " + n + (entry.saveLength == 1 ? " character" : " characters") +
                      ", spaces counted; only these: " + characters + ". Text " +
@@ -97,14 +127,12 @@ std::string translatorNote(const CatalogueEntry& entry) {
   return note;
 }
 
-std::string placeOffset(const CatalogueEntry& entry) {
-  return formatHex0x(static_cast<std::uint32_t>(entry.offset));
-}
-
-std::string placeLine(const CatalogueEntry& entry) {
+std::string makePlaceLine(const CatalogueEntry& entry) {
   return "place: offset " + placeOffset(entry) + ", length " + std::to_string(entry.length) +
          ", save length " + std::to_string(entry.saveLength) + ", table " + std::string(entry.tableName);
 }
+
+}  // namespace
 
 std::optional<RecordedPlace> parsePlaceLine(std::string_view line) {
   constexpr std::string_view kPrefix = "place: ";
@@ -158,7 +186,8 @@ std::optional<std::string> placeMismatch(const CatalogueEntry& entry, const Reco
   if (place.offset && !sameNumber(*place.offset, entry.offset, 16))
     return what + "it places the text at " + quote(*place.offset) + ", ours lies at " + placeOffset(entry);
   if (place.length && !sameNumber(*place.length, entry.length, 10))
-    return what + "it gives the text " + quote(*place.length) + " bytes, ours has " + std::to_string(entry.length);
+    return what + "it gives the text " + quote(*place.length) + " bytes, ours has " +
+           std::to_string(entry.length);
   if (place.saveLength && !sameNumber(*place.saveLength, entry.saveLength, 10))
     return what + "it gives a save length of " + quote(*place.saveLength) + ", ours is " +
            std::to_string(entry.saveLength);
@@ -169,12 +198,9 @@ std::optional<std::string> placeMismatch(const CatalogueEntry& entry, const Reco
 
 std::string_view formatName(Format format) noexcept {
   switch (format) {
-    case Format::Tsv:
-      return "TSV";
-    case Format::Xliff:
-      return "XLIFF";
-    case Format::Po:
-      return "PO";
+    case Format::Tsv: return "TSV";
+    case Format::Xliff: return "XLIFF";
+    case Format::Po: return "PO";
   }
   return "?";
 }
@@ -191,5 +217,33 @@ const CatalogueEntry* entryForId(std::string_view id) noexcept {
   if (a < '0' || a > '9' || b < '0' || b > '9') return nullptr;
   return catalogueEntry((a - '0') * 10 + (b - '0'));
 }
+
+namespace {
+
+// An entry's words are constants of the catalogue: made once, for every export after the first.
+struct EntryWords {
+  std::string flags, note, place;
+};
+
+const EntryWords& entryWords(const CatalogueEntry& entry) {
+  static const std::vector<EntryWords> all = [] {
+    std::vector<EntryWords> made;
+    for (const CatalogueEntry& e : catalogue())
+      made.push_back({makeWeblateFlags(e), makeTranslatorNote(e), makePlaceLine(e)});
+    return made;
+  }();
+  // An entry of ours is one of the catalogue's; any other is made afresh, for a test's sake.
+  const auto position = static_cast<std::size_t>(entry.position);
+  if (position < all.size() && &catalogue()[position] == &entry) return all[position];
+  thread_local EntryWords other;
+  other = {makeWeblateFlags(entry), makeTranslatorNote(entry), makePlaceLine(entry)};
+  return other;
+}
+
+}  // namespace
+
+const std::string& weblateFlags(const CatalogueEntry& entry) { return entryWords(entry).flags; }
+const std::string& translatorNote(const CatalogueEntry& entry) { return entryWords(entry).note; }
+const std::string& placeLine(const CatalogueEntry& entry) { return entryWords(entry).place; }
 
 }  // namespace thornvale::exchange
