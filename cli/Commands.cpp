@@ -368,6 +368,9 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
       "Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
       kProgram);
   app.require_subcommand(1);
+  // A "/" begins a path or a text on every system, never an option (CLI11 would take "/x" for one
+  // on Windows); the subcommands inherit it.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", std::string(kProgram) + " " + kVersion);
   app.footer(kExitStatuses);
 

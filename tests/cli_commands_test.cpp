@@ -91,6 +91,17 @@ TEST_F(CommandsTest, SetWritesLikeTheEditorsSave) {
   EXPECT_EQ(test::readBytes(imagePath), expected);
 }
 
+// A "/" begins a path or a text, on Windows as anywhere: never an option.
+TEST_F(CommandsTest, ASlashBeginsAPathOrATextNeverAnOption) {
+  const Outcome text = runInProcess({"set", imagePath, "3", "/HELLO"});
+  EXPECT_EQ(text.status, kExitRefused) << text.err;
+  EXPECT_NE(text.err.find("shorter or longer"), std::string::npos) << text.err;
+  const Outcome path = runInProcess({"info", "/no-such-folder/x.nes"});
+  EXPECT_EQ(path.status, kExitRefused) << path.err;
+  EXPECT_NE(path.err.find("/no-such-folder/x.nes"), std::string::npos) << path.err;
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
 // A position reads alike on the command line and in a script: decimal digits, leading zeros or not.
 TEST_F(CommandsTest, APositionHasOneRuleEverywhere) {
   for (const char* position : {"27", "027", "00027", "0000000000000027"}) {
