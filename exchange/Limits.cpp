@@ -225,25 +225,33 @@ struct EntryWords {
   std::string flags, note, place;
 };
 
-const EntryWords& entryWords(const CatalogueEntry& entry) {
+// Nothing for an entry that is not one of the catalogue's (a test's): its words are made afresh.
+const EntryWords* entryWords(const CatalogueEntry& entry) {
   static const std::vector<EntryWords> all = [] {
     std::vector<EntryWords> made;
     for (const CatalogueEntry& e : catalogue())
       made.push_back({makeWeblateFlags(e), makeTranslatorNote(e), makePlaceLine(e)});
     return made;
   }();
-  // An entry of ours is one of the catalogue's; any other is made afresh, for a test's sake.
   const auto position = static_cast<std::size_t>(entry.position);
-  if (position < all.size() && &catalogue()[position] == &entry) return all[position];
-  thread_local EntryWords other;
-  other = {makeWeblateFlags(entry), makeTranslatorNote(entry), makePlaceLine(entry)};
-  return other;
+  return position < all.size() && &catalogue()[position] == &entry ? &all[position] : nullptr;
 }
 
 }  // namespace
 
-const std::string& weblateFlags(const CatalogueEntry& entry) { return entryWords(entry).flags; }
-const std::string& translatorNote(const CatalogueEntry& entry) { return entryWords(entry).note; }
-const std::string& placeLine(const CatalogueEntry& entry) { return entryWords(entry).place; }
+std::string weblateFlags(const CatalogueEntry& entry) {
+  const EntryWords* words = entryWords(entry);
+  return words ? words->flags : makeWeblateFlags(entry);
+}
+
+std::string translatorNote(const CatalogueEntry& entry) {
+  const EntryWords* words = entryWords(entry);
+  return words ? words->note : makeTranslatorNote(entry);
+}
+
+std::string placeLine(const CatalogueEntry& entry) {
+  const EntryWords* words = entryWords(entry);
+  return words ? words->place : makePlaceLine(entry);
+}
 
 }  // namespace thornvale::exchange

@@ -22,14 +22,14 @@ namespace thornvale::exchange {
 [[nodiscard]] std::string exactRegex(const CatalogueEntry& entry);
 
 // Weblate's flags for the entry: max-length:N, the regex, and the three ignore-*-space flags.
-[[nodiscard]] const std::string& weblateFlags(const CatalogueEntry& entry);
+[[nodiscard]] std::string weblateFlags(const CatalogueEntry& entry);
 
 // What a translator reads beside the text, in any tool: the length, the characters, the place.
-[[nodiscard]] const std::string& translatorNote(const CatalogueEntry& entry);
+[[nodiscard]] std::string translatorNote(const CatalogueEntry& entry);
 
 // One line naming the place ("place: offset 0x1404B, length 5, save length 5, table Table2"), as
 // PO files carry it in a #. comment; parsePlaceLine reads it back (nullopt for any other line).
-[[nodiscard]] const std::string& placeLine(const CatalogueEntry& entry);
+[[nodiscard]] std::string placeLine(const CatalogueEntry& entry);
 [[nodiscard]] std::optional<RecordedPlace> parsePlaceLine(std::string_view line);
 
 // The offset as the files write it: 0x and upper-case hex digits.
