@@ -127,7 +127,8 @@ Command import(CLI::App& app) {
   auto request = std::make_shared<ImportRequest>();
   auto script = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image to change")->required();
-  app.add_option("FILE", *script, "A dump (TSV), an XLIFF 1.2 or a PO file; - reads standard input")->required();
+  app.add_option("FILE", *script, "A dump (TSV), an XLIFF 1.2 or a PO file; - reads standard input")
+      ->required();
   addFormat(app, request->format, "tsv, xliff or po; by default told by the content");
   app.add_flag("--dry-run", request->dryRun, "Check and report, write nothing");
   app.add_flag("--include-unfinished", request->includeUnfinished,
@@ -144,18 +145,22 @@ Command exportCommand(CLI::App& app) {
   auto target = std::make_shared<std::string>();
   auto translated = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image whose texts are the sources")->required();
-  app.add_option("--format", *format, "xliff (XLIFF 1.2) or po (gettext PO; a POT template without --target-language)")
+  app.add_option("--format", *format,
+                 "xliff (XLIFF 1.2) or po (gettext PO; a POT template without --target-language)")
       ->required()
-      ->transform(CLI::CheckedTransformer(
-          std::map<std::string, exchange::Format>{{"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}}));
-  app.add_option("-o,--output", request->output, "The file to write, replaced all or nothing; - or none: standard output");
+      ->transform(CLI::CheckedTransformer(std::map<std::string, exchange::Format>{
+          {"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}}));
+  app.add_option("-o,--output", request->output,
+                 "The file to write, replaced all or nothing; - or none: standard output");
   app.add_option("--source-language", request->sourceLanguage, "BCP 47 tag of the sources (default en-US)");
   app.add_option("--target-language", *target, "BCP 47 tag of the translation, such as fr or pt-BR");
-  app.add_option("--translated", *translated,
-                 "A translated image: each text that differs there becomes its unit's target, marked translated");
-  app.add_flag("--weblate-flags", request->weblateFlags,
-               "XLIFF: add Weblate's weblate-flags attribute (max-length, the exact regex, ignore-*-space); the "
-               "file is then valid against XLIFF's transitional schema only, not the strict one");
+  app.add_option(
+      "--translated", *translated,
+      "A translated image: each text that differs there becomes its unit's target, marked translated");
+  app.add_flag(
+      "--weblate-flags", request->weblateFlags,
+      "XLIFF: add Weblate's weblate-flags attribute (max-length, the exact regex, ignore-*-space); the "
+      "file is then valid against XLIFF's transitional schema only, not the strict one");
   return [=](Run& run) {
     request->format = format->value_or(exchange::Format::Xliff);
     if (!target->empty()) request->targetLanguage = *target;
@@ -168,10 +173,13 @@ Command check(CLI::App& app) {
   auto request = std::make_shared<CheckRequest>();
   auto file = std::make_shared<std::string>();
   auto image = std::make_shared<std::string>();
-  app.add_option("FILE", *file, "A dump (TSV), an XLIFF 1.2 or a PO file; - reads standard input")->required();
+  app.add_option("FILE", *file, "A dump (TSV), an XLIFF 1.2 or a PO file; - reads standard input")
+      ->required();
   addFormat(app, request->format, "tsv, xliff or po; by default told by the content");
-  app.add_option("--image", *image, "Also compare the sources with this image's texts, and warn where they differ");
-  app.add_flag("--include-unfinished", request->includeUnfinished, "Also check the targets the file calls unfinished");
+  app.add_option("--image", *image,
+                 "Also compare the sources with this image's texts, and warn where they differ");
+  app.add_flag("--include-unfinished", request->includeUnfinished,
+               "Also check the targets the file calls unfinished");
   return [=](Run& run) {
     request->fileName = *file == "-" ? "standard input" : *file;
     if (!image->empty()) request->image = *image;
@@ -336,7 +344,8 @@ struct CommandKind {
 constexpr CommandKind kCommands[] = {
     {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
     {"import", "Check every text of a dump, an XLIFF or a PO file, then write them all or nothing.", import},
-    {"export", "Write the texts as XLIFF 1.2 or PO for translation tools, each with its limits.", exportCommand},
+    {"export", "Write the texts as XLIFF 1.2 or PO for translation tools, each with its limits.",
+     exportCommand},
     {"check", "Check a dump, an XLIFF or a PO file against the texts' limits, without an image.", check},
     {"set", "Save one text, with the editor's checks.", set},
     {"misc", "Print, or with options write, the debug menu and the hit count.", misc},
@@ -362,39 +371,30 @@ std::vector<std::string> withTextAsText(std::vector<std::string> args) {
 
 }  // namespace
 
-int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
-                     std::ostream& err) {
-  CLI::App app(
-      "Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
-      kProgram);
+namespace {
+
+// The parser: every command's options, each command's runner setting `status` once parsed.
+void addCommands(CLI::App& app, Run& run, int& status) {
   app.require_subcommand(1);
   // A "/" begins a path or a text on every system, never an option (CLI11 would take "/x" for one
   // on Windows); the subcommands inherit it.
   app.allow_windows_style_options(false);
   app.set_version_flag("--version", std::string(kProgram) + " " + kVersion);
   app.footer(kExitStatuses);
-
-  EscapingBuffer outBuffer(out), errBuffer(err);
-  std::ostream escapedOut(&outBuffer), escapedErr(&errBuffer);
-  Run run{in, escapedOut, escapedErr, out};
-  int status = kExitSuccess;
   for (const CommandKind& kind : kCommands) {
     CLI::App* sub = app.add_subcommand(kind.name, kind.description);
     sub->callback([&status, &run, command = kind.make(*sub)] { status = command(run); });
   }
+}
 
-  const std::vector<std::string> args = withTextAsText(arguments);
-  // Unnamed, an unknown command would only bring CLI11's "A subcommand is required".
-  if (!args.empty() && !args.front().starts_with('-') &&
-      std::none_of(std::begin(kCommands), std::end(kCommands),
-                   [&](const CommandKind& kind) { return args.front() == kind.name; })) {
-    run.error() << "there is no command " << quote(args.front()) << " (see " << kProgram << " --help)\n";
-    return kExitUsage;
-  }
-
+// Parses and runs the command: nothing when it ran to its end, else the status that ends the run
+// (help shown, a usage error, a failure reported).
+std::optional<int> parseAndRun(CLI::App& app, const std::vector<std::string>& args, Run& run,
+                               std::ostream& out, std::ostream& err) {
   try {
     std::vector<std::string> reversed(args.rbegin(), args.rend());  // CLI11 takes them back to front
     app.parse(reversed);
+    return std::nullopt;
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) {  // --help, --version
       app.exit(e, out, err);
@@ -412,6 +412,30 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
     run.error() << e.what() << '\n';
     return run.changed ? kExitChangedThenFailed : kExitRefused;
   }
+}
+
+}  // namespace
+
+int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in, std::ostream& out,
+                     std::ostream& err) {
+  EscapingBuffer outBuffer(out), errBuffer(err);
+  std::ostream escapedOut(&outBuffer), escapedErr(&errBuffer);
+  Run run{in, escapedOut, escapedErr, out};
+  int status = kExitSuccess;
+  CLI::App app(
+      "Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
+      kProgram);
+  addCommands(app, run, status);
+
+  const std::vector<std::string> args = withTextAsText(arguments);
+  // Unnamed, an unknown command would only bring CLI11's "A subcommand is required".
+  if (!args.empty() && !args.front().starts_with('-') &&
+      std::none_of(std::begin(kCommands), std::end(kCommands),
+                   [&](const CommandKind& kind) { return args.front() == kind.name; })) {
+    run.error() << "there is no command " << quote(args.front()) << " (see " << kProgram << " --help)\n";
+    return kExitUsage;
+  }
+  if (const std::optional<int> ended = parseAndRun(app, args, run, out, err)) return *ended;
 
   errno = 0;
   escapedOut.flush();

@@ -62,7 +62,8 @@ void resolve(ReadResult& result) {
       continue;
     }
     if (std::optional<std::string> mismatch = placeMismatch(*unit.entry, unit.place)) {
-      result.problems.push_back({unit.place.line ? unit.place.line : unit.line, unit.id, std::move(*mismatch)});
+      result.problems.push_back(
+          {unit.place.line ? unit.place.line : unit.line, unit.id, std::move(*mismatch)});
       continue;
     }
     kept.push_back(std::move(unit));
@@ -100,12 +101,14 @@ std::size_t firstInvalidUtf8Line(std::string_view bytes) {
 
 ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
   // An empty file is no format; the dump's reader, the oldest, says so best.
-  if (!format && withoutBom(bytes).find_first_not_of(" \t\r\n") == std::string_view::npos) format = Format::Tsv;
+  if (!format && withoutBom(bytes).find_first_not_of(" \t\r\n") == std::string_view::npos)
+    format = Format::Tsv;
   if (!format) format = detectFormat(bytes);
   if (!format) {
     ReadResult result;
     result.problems.push_back(
-        {1, "", "this is neither a dump (TSV), nor XLIFF, nor PO; name the format with --format if it is one"});
+        {1, "",
+         "this is neither a dump (TSV), nor XLIFF, nor PO; name the format with --format if it is one"});
     return result;
   }
   if (*format == Format::Tsv) return readTsv(bytes);
@@ -171,12 +174,14 @@ std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u
 }
 
 std::optional<std::string> languageTagProblem(std::string_view tag) {
-  const std::string bad = "the language " + quote(tag) + " is not a BCP 47 tag (such as fr, pt-BR or sr-Latn)";
+  const std::string bad =
+      "the language " + quote(tag) + " is not a BCP 47 tag (such as fr, pt-BR or sr-Latn)";
   if (tag.empty() || tag.size() > 64) return bad;
   std::vector<std::string_view> parts;
   for (std::size_t start = 0;;) {
     const std::size_t dash = tag.find('-', start);
-    parts.push_back(tag.substr(start, dash == std::string_view::npos ? std::string_view::npos : dash - start));
+    parts.push_back(
+        tag.substr(start, dash == std::string_view::npos ? std::string_view::npos : dash - start));
     if (dash == std::string_view::npos) break;
     start = dash + 1;
   }
@@ -192,15 +197,15 @@ std::optional<std::string> languageTagProblem(std::string_view tag) {
   if (!allOf(parts[0], isAlpha) || parts[0].size() < 2) return bad;
   ++i;
   if (parts[0].size() <= 3) {
-    for (int ext = 0; ext < 3 && i < parts.size() && parts[i].size() == 3 && allOf(parts[i], isAlpha); ++ext) ++i;
+    for (int ext = 0; ext < 3 && i < parts.size() && parts[i].size() == 3 && allOf(parts[i], isAlpha); ++ext)
+      ++i;
   }
   if (i < parts.size() && parts[i].size() == 4 && allOf(parts[i], isAlpha)) ++i;  // script
   if (i < parts.size() && ((parts[i].size() == 2 && allOf(parts[i], isAlpha)) ||
                            (parts[i].size() == 3 && allOf(parts[i], isDigit)))) {
     ++i;  // region
   }
-  while (i < parts.size() &&
-         (parts[i].size() >= 5 || (parts[i].size() == 4 && isDigit(parts[i][0])))) {
+  while (i < parts.size() && (parts[i].size() >= 5 || (parts[i].size() == 4 && isDigit(parts[i][0])))) {
     ++i;  // variants
   }
   while (i < parts.size() && parts[i].size() == 1 && !privateUse()) {  // extensions
@@ -213,7 +218,8 @@ std::optional<std::string> languageTagProblem(std::string_view tag) {
   return i == parts.size() ? std::nullopt : std::optional<std::string>(bad);
 }
 
-std::vector<ExportText> exportTexts(std::span<const ScriptRow> sources, std::span<const ScriptRow> translated) {
+std::vector<ExportText> exportTexts(std::span<const ScriptRow> sources,
+                                    std::span<const ScriptRow> translated) {
   std::vector<ExportText> texts;
   for (std::size_t i = 0; i < sources.size(); ++i) {
     ExportText text{sources[i].entry, sources[i].text, std::nullopt};
@@ -239,6 +245,55 @@ bool overlap(const CatalogueEntry& a, const CatalogueEntry& b) {
 
 }  // namespace
 
+namespace {
+
+using UnitsByEntry = std::map<const CatalogueEntry*, const Unit*>;
+
+// Texts that share bytes (64 and 65) must want the same characters there.
+void checkSharedBytes(const std::vector<const ScriptRow*>& good, const Selection& selection,
+                      UnitsByEntry& units, CheckReport& report) {
+  for (const ScriptRow* a : good) {
+    for (const ScriptRow& b : selection.rows) {
+      if (a->entry == b.entry || !overlap(*a->entry, *b.entry) || a->entry->tableName != b.entry->tableName)
+        continue;
+      // Two written texts that disagree are one problem, told once.
+      if (b.entry->position < a->entry->position && std::find(good.begin(), good.end(), &b) != good.end())
+        continue;
+      const std::int32_t from = std::max(a->entry->offset, b.entry->offset);
+      const std::int32_t to =
+          std::min(a->entry->offset + a->entry->saveLength, b.entry->offset + b.entry->length);
+      for (std::int32_t at = from; at < to; ++at) {
+        const auto ia = static_cast<std::size_t>(at - a->entry->offset);
+        const auto ib = static_cast<std::size_t>(at - b.entry->offset);
+        if (ia < a->text.size() && ib < b.text.size() && a->text[ia] != b.text[ib]) {
+          report.problems.push_back({a->line, units[a->entry]->id,
+                                     "it shares the byte at " + formatHex0x(static_cast<std::uint32_t>(at)) +
+                                         " with " + units[b.entry]->id + " (line " + std::to_string(b.line) +
+                                         "), and the two want different characters there"});
+          ++report.refused;
+          at = to;
+        }
+      }
+    }
+  }
+}
+
+// With an image: the units whose source is not the image's text, made from another revision.
+void warnAboutSources(const ReadResult& read, std::span<const ScriptRow> image, CheckReport& report) {
+  for (const Unit& unit : read.units) {
+    if (!unit.source) continue;
+    const std::u16string& text = image[static_cast<std::size_t>(unit.entry->position)].text;
+    if (*unit.source != text) {
+      report.warnings.push_back({unit.line, unit.id,
+                                 "the source " + quote(toUtf8(*unit.source)) +
+                                     " differs from the image's text " + quote(toUtf8(text)) +
+                                     ": was the file made from another revision?"});
+    }
+  }
+}
+
+}  // namespace
+
 CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span<const ScriptRow> image) {
   CheckReport report;
   report.format = read.format;
@@ -248,7 +303,7 @@ CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span
   report.unfinished = selection.leftUnfinished;
   report.empty = selection.empty;
 
-  std::map<const CatalogueEntry*, const Unit*> units;
+  UnitsByEntry units;
   for (const Unit& unit : read.units) units[unit.entry] = &unit;
 
   // What the image holds, or the best stand-in for it without one.
@@ -256,7 +311,8 @@ CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span
     if (!image.empty()) return image[static_cast<std::size_t>(row.entry->position)].text;
     const Unit* unit = units[row.entry];
     if (unit->source) return unit->source;
-    if (row.entry->length != row.entry->saveLength && row.text.size() == static_cast<std::size_t>(row.entry->length))
+    if (row.entry->length != row.entry->saveLength &&
+        row.text.size() == static_cast<std::size_t>(row.entry->length))
       return row.text;
     return std::nullopt;
   };
@@ -272,41 +328,8 @@ CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span
       good.push_back(&row);
     }
   }
-  // Texts that share bytes (64 and 65) must want the same characters there.
-  for (const ScriptRow* a : good) {
-    for (const ScriptRow& b : selection.rows) {
-      if (a->entry == b.entry || !overlap(*a->entry, *b.entry) || a->entry->tableName != b.entry->tableName)
-        continue;
-      // Two written texts that disagree are one problem, told once.
-      if (b.entry->position < a->entry->position && std::find(good.begin(), good.end(), &b) != good.end())
-        continue;
-      const std::int32_t from = std::max(a->entry->offset, b.entry->offset);
-      const std::int32_t to = std::min(a->entry->offset + a->entry->saveLength, b.entry->offset + b.entry->length);
-      for (std::int32_t at = from; at < to; ++at) {
-        const auto ia = static_cast<std::size_t>(at - a->entry->offset);
-        const auto ib = static_cast<std::size_t>(at - b.entry->offset);
-        if (ia < a->text.size() && ib < b.text.size() && a->text[ia] != b.text[ib]) {
-          report.problems.push_back({a->line, units[a->entry]->id,
-                                     "it shares the byte at " + formatHex0x(static_cast<std::uint32_t>(at)) +
-                                         " with " + units[b.entry]->id + " (line " + std::to_string(b.line) +
-                                         "), and the two want different characters there"});
-          ++report.refused;
-          at = to;
-        }
-      }
-    }
-  }
-  if (!image.empty()) {
-    for (const Unit& unit : read.units) {
-      if (!unit.source) continue;
-      const std::u16string& text = image[static_cast<std::size_t>(unit.entry->position)].text;
-      if (*unit.source != text) {
-        report.warnings.push_back({unit.line, unit.id,
-                                   "the source \"" + toUtf8(*unit.source) + "\" differs from the image's text \"" +
-                                       toUtf8(text) + "\": was the file made from another revision?"});
-      }
-    }
-  }
+  checkSharedBytes(good, selection, units, report);
+  if (!image.empty()) warnAboutSources(read, image, report);
   std::stable_sort(report.problems.begin(), report.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
   // Problems of the file itself (an unknown id, a malformed part) count too.

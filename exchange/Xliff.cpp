@@ -78,11 +78,16 @@ std::optional<std::string> decodeReferences(std::string_view raw, std::string& o
     }
     const std::string_view name = raw.substr(i + 1, semicolon - i - 1);
     i = semicolon;
-    if (name == "amp") out += '&';
-    else if (name == "lt") out += '<';
-    else if (name == "gt") out += '>';
-    else if (name == "quot") out += '"';
-    else if (name == "apos") out += '\'';
+    if (name == "amp")
+      out += '&';
+    else if (name == "lt")
+      out += '<';
+    else if (name == "gt")
+      out += '>';
+    else if (name == "quot")
+      out += '"';
+    else if (name == "apos")
+      out += '\'';
     else if (name.starts_with('#')) {
       std::string_view digits = name.substr(1);
       int base = 10;
@@ -94,11 +99,16 @@ std::optional<std::string> decodeReferences(std::string_view raw, std::string& o
       bool valid = !digits.empty() && digits.size() <= 8;
       for (char d : digits) {
         int v = -1;
-        if (d >= '0' && d <= '9') v = d - '0';
-        else if (base == 16 && d >= 'a' && d <= 'f') v = d - 'a' + 10;
-        else if (base == 16 && d >= 'A' && d <= 'F') v = d - 'A' + 10;
-        if (v < 0) valid = false;
-        else c = c * static_cast<char32_t>(base) + static_cast<char32_t>(v);
+        if (d >= '0' && d <= '9')
+          v = d - '0';
+        else if (base == 16 && d >= 'a' && d <= 'f')
+          v = d - 'a' + 10;
+        else if (base == 16 && d >= 'A' && d <= 'F')
+          v = d - 'A' + 10;
+        if (v < 0)
+          valid = false;
+        else
+          c = c * static_cast<char32_t>(base) + static_cast<char32_t>(v);
         if (c > 0x10FFFF) valid = false;
       }
       if (!valid || !isCharacter(c)) {
@@ -137,7 +147,8 @@ class Reader {
     }
     const std::string_view version = root.attribute("version").value();
     if (version.starts_with('2')) {
-      problem(line(root), "", "XLIFF " + std::string(version) + " is not read: export and translate XLIFF 1.2");
+      problem(line(root), "",
+              "XLIFF " + std::string(version) + " is not read: export and translate XLIFF 1.2");
       return std::move(result_);
     }
     if (version != "1.2" && version != "1.1" && version != "1.0") {
@@ -194,21 +205,22 @@ class Reader {
           }
           case pugi::node_element:
             if (depth + 1 > kMaxNesting) {
-              problem(line(child), "", "elements nest deeper than " + std::to_string(kMaxNesting) +
-                                           " levels; no XLIFF of ours needs that");
+              problem(line(child), "",
+                      "elements nest deeper than " + std::to_string(kMaxNesting) +
+                          " levels; no XLIFF of ours needs that");
               return false;
             }
             for (pugi::xml_attribute attribute : child.attributes()) {
               if (std::string_view(attribute.value()).size() > kMaxAttributeBytes) {
-                problem(line(child), "", "the attribute " + std::string(attribute.name()) + " has more than " +
-                                             std::to_string(kMaxAttributeBytes) + " bytes");
+                problem(line(child), "",
+                        "the attribute " + std::string(attribute.name()) + " has more than " +
+                            std::to_string(kMaxAttributeBytes) + " bytes");
                 return false;
               }
             }
             stack.push_back({child, depth + 1});
             break;
-          default:
-            break;
+          default: break;
         }
       }
     }
@@ -238,8 +250,10 @@ class Reader {
       stack.back().second = node.next_sibling();
       if (node.type() != pugi::node_element) continue;
       const std::string_view name = localName(node);
-      if (name == "group") stack.push_back({node, node.first_child()});
-      else if (name == "trans-unit") units.push_back(node);
+      if (name == "group")
+        stack.push_back({node, node.first_child()});
+      else if (name == "trans-unit")
+        units.push_back(node);
     }
   }
 
@@ -265,9 +279,7 @@ class Reader {
             return std::nullopt;
           }
           break;
-        case pugi::node_cdata:
-          utf8 += node.value();
-          break;
+        case pugi::node_cdata: utf8 += node.value(); break;
         case pugi::node_element:
           if (target && localName(node) != "mrk") {
             problem(line(node), id,
@@ -277,8 +289,7 @@ class Reader {
           }
           stack.push_back({node, node.first_child()});
           break;
-        default:
-          break;
+        default: break;
       }
     }
     std::optional<std::u16string> text = fromUtf8(utf8);
@@ -361,7 +372,9 @@ class Reader {
 
 struct StringWriter : pugi::xml_writer {
   std::string out;
-  void write(const void* data, std::size_t size) override { out.append(static_cast<const char*>(data), size); }
+  void write(const void* data, std::size_t size) override {
+    out.append(static_cast<const char*>(data), size);
+  }
 };
 
 }  // namespace
@@ -373,6 +386,47 @@ ReadResult readXliff(std::string_view text) {
   }
   return Reader(text).read();
 }
+
+namespace {
+
+// One text as a trans-unit: its limits where the tools look for them, its place for import's check,
+// and the note a translator reads.
+void appendUnit(pugi::xml_node body, const ExportText& text, const ExportSettings& settings) {
+  const CatalogueEntry& e = *text.entry;
+  const std::string id = unitId(e);
+  const std::string length = std::to_string(e.saveLength);
+  pugi::xml_node unit = body.append_child("trans-unit");
+  unit.append_attribute("id") = id.c_str();
+  unit.append_attribute("resname") = id.c_str();
+  unit.append_attribute("xml:space") = "preserve";
+  unit.append_attribute("size-unit") = "char";
+  unit.append_attribute("maxwidth") = length.c_str();
+  unit.append_attribute("minwidth") = length.c_str();
+  if (settings.weblateFlags) unit.append_attribute("weblate-flags") = weblateFlags(e).c_str();
+  unit.append_child("source").text() = toUtf8(text.source).c_str();
+  if (text.target) {
+    pugi::xml_node target = unit.append_child("target");
+    target.append_attribute("state") = "translated";
+    target.text() = toUtf8(*text.target).c_str();
+  }
+  pugi::xml_node group = unit.append_child("context-group");
+  group.append_attribute("name") = ("place-" + id).c_str();  // unique in the file, as the schema wants
+  group.append_attribute("purpose") = "location";
+  const std::pair<const char*, std::string> contexts[] = {{"x-offset", placeOffset(e)},
+                                                          {"x-length", std::to_string(e.length)},
+                                                          {"x-save-length", length},
+                                                          {"x-table", std::string(e.tableName)}};
+  for (const auto& [type, value] : contexts) {
+    pugi::xml_node context = group.append_child("context");
+    context.append_attribute("context-type") = type;
+    context.text() = value.c_str();
+  }
+  pugi::xml_node note = unit.append_child("note");
+  note.append_attribute("from") = "developer";
+  note.text() = translatorNote(e).c_str();
+}
+
+}  // namespace
 
 std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& settings) {
   pugi::xml_document doc;
@@ -398,40 +452,7 @@ std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& 
   tool.append_attribute("tool-version") = settings.version.c_str();
 
   pugi::xml_node body = file.append_child("body");
-  for (const ExportText& text : texts) {
-    const CatalogueEntry& e = *text.entry;
-    const std::string id = unitId(e);
-    const std::string length = std::to_string(e.saveLength);
-    pugi::xml_node unit = body.append_child("trans-unit");
-    unit.append_attribute("id") = id.c_str();
-    unit.append_attribute("resname") = id.c_str();
-    unit.append_attribute("xml:space") = "preserve";
-    unit.append_attribute("size-unit") = "char";
-    unit.append_attribute("maxwidth") = length.c_str();
-    unit.append_attribute("minwidth") = length.c_str();
-    if (settings.weblateFlags) unit.append_attribute("weblate-flags") = weblateFlags(e).c_str();
-    unit.append_child("source").text() = toUtf8(text.source).c_str();
-    if (text.target) {
-      pugi::xml_node target = unit.append_child("target");
-      target.append_attribute("state") = "translated";
-      target.text() = toUtf8(*text.target).c_str();
-    }
-    pugi::xml_node group = unit.append_child("context-group");
-    group.append_attribute("name") = ("place-" + id).c_str();  // unique in the file, as the schema wants
-    group.append_attribute("purpose") = "location";
-    const std::pair<const char*, std::string> contexts[] = {{"x-offset", placeOffset(e)},
-                                                            {"x-length", std::to_string(e.length)},
-                                                            {"x-save-length", length},
-                                                            {"x-table", std::string(e.tableName)}};
-    for (const auto& [type, value] : contexts) {
-      pugi::xml_node context = group.append_child("context");
-      context.append_attribute("context-type") = type;
-      context.text() = value.c_str();
-    }
-    pugi::xml_node note = unit.append_child("note");
-    note.append_attribute("from") = "developer";
-    note.text() = translatorNote(e).c_str();
-  }
+  for (const ExportText& text : texts) appendUnit(body, text, settings);
   StringWriter writer;
   doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
   return writer.out;
