@@ -165,7 +165,7 @@ Command exportCommand(CLI::App& app) {
     request->format = format->value_or(exchange::Format::Xliff);
     if (!target->empty()) request->targetLanguage = *target;
     if (!translated->empty()) request->translated = *translated;
-    return exportTexts(*request, run.out, run.err, run.changed);
+    return exportTexts(*request, run.data, run.out, run.err, run.changed);
   };
 }
 

@@ -44,8 +44,12 @@ std::string plural(std::size_t n, const char* one, const char* many) {
 
 }  // namespace
 
-int exportTexts(const ExportRequest& request, std::ostream& out, std::ostream& err, bool& changed) {
-  for (const std::string* tag : {&request.sourceLanguage, request.targetLanguage ? &*request.targetLanguage : nullptr}) {
+namespace {
+
+// The request's own faults, found before the image is read: the status they end the run with.
+std::optional<int> requestProblem(const ExportRequest& request, std::ostream& err) {
+  for (const std::string* tag :
+       {&request.sourceLanguage, request.targetLanguage ? &*request.targetLanguage : nullptr}) {
     if (tag == nullptr) continue;
     if (std::optional<std::string> problem = exchange::languageTagProblem(*tag)) {
       err << kProgram << *problem << '\n';
@@ -53,7 +57,8 @@ int exportTexts(const ExportRequest& request, std::ostream& out, std::ostream& e
     }
   }
   if (request.translated && !request.targetLanguage) {
-    err << kProgram << "--translated needs --target-language: say which language the translated image is in\n";
+    err << kProgram
+        << "--translated needs --target-language: say which language the translated image is in\n";
     return kExitUsage;
   }
   if (request.weblateFlags && request.format != exchange::Format::Xliff) {
@@ -67,6 +72,15 @@ int exportTexts(const ExportRequest& request, std::ostream& out, std::ostream& e
     return kExitRefused;
   }
 
+  return std::nullopt;
+}
+
+}  // namespace
+
+int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out, std::ostream& err,
+                bool& changed) {
+  if (const std::optional<int> status = requestProblem(request, err)) return *status;
+  const bool toFile = !request.output.empty() && request.output != "-";
   const std::vector<ScriptRow> sources = readImageRows(request.image);
   const std::vector<ScriptRow> translated =
       request.translated ? readImageRows(*request.translated) : std::vector<ScriptRow>{};
@@ -79,9 +93,9 @@ int exportTexts(const ExportRequest& request, std::ostream& out, std::ostream& e
   settings.original = utf8Path(fsPath(request.image).filename());
   settings.version = THORNVALE_VERSION;
   const std::string file = request.format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings)
-                                                                      : exchange::writePo(texts, settings);
+                                                                     : exchange::writePo(texts, settings);
   if (!toFile) {
-    out << file;
+    data << file;
     return kExitSuccess;
   }
   Replacement replacement(request.output, Replacement::Target::OutputFile);
@@ -96,18 +110,43 @@ int exportTexts(const ExportRequest& request, std::ostream& out, std::ostream& e
   return kExitSuccess;
 }
 
+// Every problem, then what they mean for the image.
+int refuseImport(std::ostream& err, const ImportRequest& request,
+                 const std::vector<exchange::Problem>& problems, bool tsv) {
+  for (const exchange::Problem& problem : problems) printProblem(err, request.fileName, problem);
+  err << kProgram << quote(request.image) << " was not changed: " << problems.size()
+      << (problems.size() == 1 ? (tsv ? " row" : " unit") : (tsv ? " rows" : " units")) << " refused\n";
+  return kExitRefused;
+}
+
+void printImportReport(std::ostream& out, const ImportRequest& request, const ImportReport& report,
+                       const exchange::Selection& selection, bool tsv) {
+  out << request.image << ": ";
+  if (report.changed == 0) {
+    out << "nothing to write";
+  } else {
+    out << report.changed << (report.changed == 1 ? " text " : " texts ")
+        << (request.dryRun ? "would be written" : "written");
+  }
+  out << ", " << report.unchanged << " unchanged";
+  if (!tsv) {
+    if (selection.leftUnfinished > 0) {
+      out << ", " << plural(selection.leftUnfinished, "unfinished unit", "unfinished units")
+          << " left alone (--include-unfinished takes them)";
+    }
+    if (selection.unfinished > selection.leftUnfinished) {
+      out << ", " << plural(selection.unfinished, "unfinished unit", "unfinished units") << " taken";
+    }
+    out << ", " << plural(selection.empty, "unit", "units") << " without a translation";
+  }
+  out << (request.dryRun ? "; nothing was written (dry run)" : "") << '\n';
+}
+
 int importFile(const ImportRequest& request, const std::string& content, std::ostream& out, std::ostream& err,
                bool& changed) {
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
   const bool tsv = read.format == exchange::Format::Tsv;
-  const char* rowWord = tsv ? " row" : " unit";
-  const char* rowsWord = tsv ? " rows" : " units";
-  if (!read.ok()) {
-    for (const exchange::Problem& problem : read.problems) printProblem(err, request.fileName, problem);
-    err << kProgram << quote(request.image) << " was not changed: " << read.problems.size()
-        << (read.problems.size() == 1 ? rowWord : rowsWord) << " refused\n";
-    return kExitRefused;
-  }
+  if (!read.ok()) return refuseImport(err, request, read.problems, tsv);
   const exchange::Selection selection = exchange::selectTexts(read, request.includeUnfinished);
   std::map<int, std::string> ids;
   for (const exchange::Unit& unit : read.units) ids[unit.entry->position] = unit.id;
@@ -129,44 +168,23 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
           {failure.line, failure.position >= 0 ? ids[failure.position] : "", failure.refusal.message});
     }
   }
-  if (!problems.empty()) {
-    for (const exchange::Problem& problem : problems) printProblem(err, request.fileName, problem);
-    err << kProgram << quote(request.image) << " was not changed: " << problems.size()
-        << (problems.size() == 1 ? rowWord : rowsWord) << " refused\n";
-    return kExitRefused;
-  }
-  out << request.image << ": ";
-  if (report.changed == 0) {
-    out << "nothing to write";
-  } else {
-    out << report.changed << (report.changed == 1 ? " text " : " texts ")
-        << (request.dryRun ? "would be written" : "written");
-  }
-  out << ", " << report.unchanged << " unchanged";
-  if (!tsv) {
-    if (selection.leftUnfinished > 0) {
-      out << ", " << plural(selection.leftUnfinished, "unfinished unit", "unfinished units")
-          << " left alone (--include-unfinished takes them)";
-    }
-    if (selection.unfinished > selection.leftUnfinished) {
-      out << ", " << plural(selection.unfinished, "unfinished unit", "unfinished units") << " taken";
-    }
-    out << ", " << plural(selection.empty, "unit", "units") << " without a translation";
-  }
-  out << (request.dryRun ? "; nothing was written (dry run)" : "") << '\n';
+  if (!problems.empty()) return refuseImport(err, request, problems, tsv);
+  printImportReport(out, request, report, selection, tsv);
   return kExitSuccess;
 }
 
 int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out, std::ostream& err) {
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
-  const std::vector<ScriptRow> image = request.image ? readImageRows(*request.image) : std::vector<ScriptRow>{};
+  const std::vector<ScriptRow> image =
+      request.image ? readImageRows(*request.image) : std::vector<ScriptRow>{};
   const exchange::CheckReport report = exchange::checkUnits(read, request.includeUnfinished, image);
   for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
-  for (const exchange::Problem& warning : report.warnings) printProblem(err, request.fileName, warning, "warning: ");
+  for (const exchange::Problem& warning : report.warnings)
+    printProblem(err, request.fileName, warning, "warning: ");
   out << request.fileName << ": " << exchange::formatName(report.format) << ", "
       << plural(report.finished, "finished", "finished") << ", "
-      << plural(report.unfinished, "unfinished", "unfinished") << ", " << plural(report.empty, "empty", "empty")
-      << ", " << plural(report.refused, "refused", "refused");
+      << plural(report.unfinished, "unfinished", "unfinished") << ", "
+      << plural(report.empty, "empty", "empty") << ", " << plural(report.refused, "refused", "refused");
   if (!report.warnings.empty()) out << ", " << plural(report.warnings.size(), "warning", "warnings");
   out << (report.ok() ? ": every finished text would be accepted\n" : "\n");
   return report.ok() ? kExitSuccess : kExitRefused;

@@ -23,11 +23,12 @@ struct ExportRequest {
   std::string output;  // "" or "-": standard output
 };
 
-[[nodiscard]] int exportTexts(const ExportRequest& request, std::ostream& out, std::ostream& err, bool& changed);
+[[nodiscard]] int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out,
+                              std::ostream& err, bool& changed);
 
 struct ImportRequest {
   std::string image;
-  std::string fileName;  // as messages name the file
+  std::string fileName;                    // as messages name the file
   std::optional<exchange::Format> format;  // none: told by the content
   bool dryRun = false;
   bool includeUnfinished = false;

@@ -98,6 +98,66 @@ PatchApplication applyIpsPatch(std::span<const std::uint8_t> patch, std::span<co
   return {std::move(out), {}};
 }
 
+// A BPS offset: a number whose lowest bit is its sign.
+std::optional<std::int64_t> signedNumber(Cursor& in) {
+  const auto raw = in.number();
+  if (!raw) return std::nullopt;
+  const auto magnitude = static_cast<std::int64_t>(*raw >> 1);
+  return (*raw & 1) ? -magnitude : magnitude;
+}
+
+// Runs the BPS actions of `in` over `original` into `out`, which must not grow past `targetSize`;
+// the problem, if any.
+std::optional<std::string> runBpsActions(Cursor& in, std::span<const std::uint8_t> original,
+                                         std::uint64_t targetSize, std::vector<std::uint8_t>& out) {
+  std::int64_t sourceRelative = 0;
+  std::int64_t targetRelative = 0;
+  while (in.left() > 0) {
+    const auto command = in.number();
+    if (!command) return std::string("a BPS action is cut short");
+    const std::uint64_t length = (*command >> 2) + 1;
+    if (out.size() + length > targetSize) return std::string("a BPS action runs past the target's size");
+    switch (*command & 3) {
+      case 0:  // SourceRead
+        if (out.size() + length > original.size())
+          return std::string("a BPS SourceRead runs past the original");
+        out.insert(out.end(), original.begin() + static_cast<std::ptrdiff_t>(out.size()),
+                   original.begin() + static_cast<std::ptrdiff_t>(out.size() + length));
+        break;
+      case 1: {  // TargetRead
+        const auto data = in.take(length);
+        if (!data) return std::string("a BPS TargetRead is cut short");
+        out.insert(out.end(), data->begin(), data->end());
+        break;
+      }
+      case 2: {  // SourceCopy
+        const auto delta = signedNumber(in);
+        if (!delta) return std::string("a BPS SourceCopy is cut short");
+        sourceRelative += *delta;
+        if (sourceRelative < 0 || static_cast<std::uint64_t>(sourceRelative) + length > original.size()) {
+          return std::string("a BPS SourceCopy reads outside the original");
+        }
+        out.insert(out.end(), original.begin() + sourceRelative,
+                   original.begin() + sourceRelative + static_cast<std::int64_t>(length));
+        sourceRelative += static_cast<std::int64_t>(length);
+        break;
+      }
+      default: {  // TargetCopy, which may overlap what it writes
+        const auto delta = signedNumber(in);
+        if (!delta) return std::string("a BPS TargetCopy is cut short");
+        targetRelative += *delta;
+        if (targetRelative < 0 || static_cast<std::uint64_t>(targetRelative) >= out.size()) {
+          return std::string("a BPS TargetCopy reads outside the target");
+        }
+        for (std::uint64_t k = 0; k < length; ++k)
+          out.push_back(out[static_cast<std::size_t>(targetRelative++)]);
+        break;
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 PatchApplication applyBpsPatch(std::span<const std::uint8_t> patch, std::span<const std::uint8_t> original) {
   if (patch.size() < 4 + 12) return failure("too short for a BPS patch");
   Cursor in(patch.first(patch.size() - 12));
@@ -123,55 +183,8 @@ PatchApplication applyBpsPatch(std::span<const std::uint8_t> patch, std::span<co
 
   std::vector<std::uint8_t> out;
   out.reserve(*targetSize);
-  std::int64_t sourceRelative = 0;
-  std::int64_t targetRelative = 0;
-  while (in.left() > 0) {
-    const auto command = in.number();
-    if (!command) return failure("a BPS action is cut short");
-    const std::uint64_t length = (*command >> 2) + 1;
-    if (out.size() + length > *targetSize) return failure("a BPS action runs past the target's size");
-    const auto signedOffset = [&]() -> std::optional<std::int64_t> {
-      const auto raw = in.number();
-      if (!raw) return std::nullopt;
-      const auto magnitude = static_cast<std::int64_t>(*raw >> 1);
-      return (*raw & 1) ? -magnitude : magnitude;
-    };
-    switch (*command & 3) {
-      case 0:  // SourceRead
-        if (out.size() + length > original.size()) return failure("a BPS SourceRead runs past the original");
-        out.insert(out.end(), original.begin() + static_cast<std::ptrdiff_t>(out.size()),
-                   original.begin() + static_cast<std::ptrdiff_t>(out.size() + length));
-        break;
-      case 1: {  // TargetRead
-        const auto data = in.take(length);
-        if (!data) return failure("a BPS TargetRead is cut short");
-        out.insert(out.end(), data->begin(), data->end());
-        break;
-      }
-      case 2: {  // SourceCopy
-        const auto delta = signedOffset();
-        if (!delta) return failure("a BPS SourceCopy is cut short");
-        sourceRelative += *delta;
-        if (sourceRelative < 0 || static_cast<std::uint64_t>(sourceRelative) + length > original.size()) {
-          return failure("a BPS SourceCopy reads outside the original");
-        }
-        out.insert(out.end(), original.begin() + sourceRelative,
-                   original.begin() + sourceRelative + static_cast<std::int64_t>(length));
-        sourceRelative += static_cast<std::int64_t>(length);
-        break;
-      }
-      default: {  // TargetCopy, which may overlap what it writes
-        const auto delta = signedOffset();
-        if (!delta) return failure("a BPS TargetCopy is cut short");
-        targetRelative += *delta;
-        if (targetRelative < 0 || static_cast<std::uint64_t>(targetRelative) >= out.size()) {
-          return failure("a BPS TargetCopy reads outside the target");
-        }
-        for (std::uint64_t k = 0; k < length; ++k)
-          out.push_back(out[static_cast<std::size_t>(targetRelative++)]);
-        break;
-      }
-    }
+  if (std::optional<std::string> problem = runBpsActions(in, original, *targetSize, out)) {
+    return failure(std::move(*problem));
   }
   if (out.size() != *targetSize) return failure("the BPS actions end before the target's size");
   if (crc32Of(out) != targetCrc) return failure("the BPS target's checksum fails");

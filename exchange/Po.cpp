@@ -23,6 +23,46 @@ std::string_view trim(std::string_view s) {
 }
 
 // One "..." string of a PO line: its bytes with the escapes undone, or the problem.
+// The escape after the backslash at s[i - 1], added to `out`; `i` left on its last character.
+std::optional<std::string> unescape(std::string_view s, std::size_t& i, std::string& out) {
+  switch (s[i]) {
+    case 'n': out += '\n'; break;
+    case 't': out += '\t'; break;
+    case 'r': out += '\r'; break;
+    case 'a': out += '\a'; break;
+    case 'b': out += '\b'; break;
+    case 'f': out += '\f'; break;
+    case 'v': out += '\v'; break;
+    case '"': out += '"'; break;
+    case '\\': out += '\\'; break;
+    case '\'': out += '\''; break;
+    case '?': out += '?'; break;
+    case 'x': {
+      unsigned value = 0;
+      std::size_t digits = 0;
+      while (i + 1 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) && digits < 2) {
+        const char d = s[++i];
+        value = value * 16 + static_cast<unsigned>(d <= '9' ? d - '0' : (d | 0x20) - 'a' + 10);
+        ++digits;
+      }
+      if (digits == 0) return "\\x without hex digits";
+      out += static_cast<char>(value);
+      break;
+    }
+    default:
+      if (s[i] >= '0' && s[i] <= '7') {
+        unsigned value = static_cast<unsigned>(s[i] - '0');
+        for (int k = 0; k < 2 && i + 1 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '7'; ++k)
+          value = value * 8 + static_cast<unsigned>(s[++i] - '0');
+        if (value > 0xFF) return "an octal escape past \\377";
+        out += static_cast<char>(value);
+        break;
+      }
+      return std::string("the escape \\") + s[i] + " is not one of gettext's";
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> unquote(std::string_view s, std::string& out) {
   s = trim(s);
   if (s.size() < 2 || s.front() != '"') return "a string must be written in double quotes";
@@ -36,41 +76,7 @@ std::optional<std::string> unquote(std::string_view s, std::string& out) {
       continue;
     }
     if (++i >= s.size()) return "the string has no closing quote";
-    switch (s[i]) {
-      case 'n': out += '\n'; break;
-      case 't': out += '\t'; break;
-      case 'r': out += '\r'; break;
-      case 'a': out += '\a'; break;
-      case 'b': out += '\b'; break;
-      case 'f': out += '\f'; break;
-      case 'v': out += '\v'; break;
-      case '"': out += '"'; break;
-      case '\\': out += '\\'; break;
-      case '\'': out += '\''; break;
-      case '?': out += '?'; break;
-      case 'x': {
-        unsigned value = 0;
-        std::size_t digits = 0;
-        while (i + 1 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) && digits < 2) {
-          const char d = s[++i];
-          value = value * 16 + static_cast<unsigned>(d <= '9' ? d - '0' : (d | 0x20) - 'a' + 10);
-          ++digits;
-        }
-        if (digits == 0) return "\\x without hex digits";
-        out += static_cast<char>(value);
-        break;
-      }
-      default:
-        if (s[i] >= '0' && s[i] <= '7') {
-          unsigned value = static_cast<unsigned>(s[i] - '0');
-          for (int k = 0; k < 2 && i + 1 < s.size() && s[i + 1] >= '0' && s[i + 1] <= '7'; ++k)
-            value = value * 8 + static_cast<unsigned>(s[++i] - '0');
-          if (value > 0xFF) return "an octal escape past \\377";
-          out += static_cast<char>(value);
-          break;
-        }
-        return std::string("the escape \\") + s[i] + " is not one of gettext's";
-    }
+    if (std::optional<std::string> problem = unescape(s, i, out)) return problem;
   }
   if (!trim(s.substr(i + 1)).empty()) return "something follows the string's closing quote";
   return std::nullopt;
@@ -87,7 +93,7 @@ struct Entry {
   bool plural = false;
   bool fuzzy = false;
   RecordedPlace place;
-  bool broken = false;  // a problem was reported for it
+  bool broken = false;   // a problem was reported for it
   bool pending = false;  // comments that belong to an entry to come
 };
 
@@ -141,7 +147,8 @@ class Reader {
     if (line.starts_with('#')) {
       if (field_ == Field::Str || field_ == Field::StrPlural) finish();
       if (!comments_.line) comments_.line = number;
-      if (line.starts_with("#.") || line.starts_with("#:") || line.starts_with("#,") || line.starts_with("#|"))
+      if (line.starts_with("#.") || line.starts_with("#:") || line.starts_with("#,") ||
+          line.starts_with("#|"))
         comments_.pending = true;
       if (line.starts_with("#,")) {
         std::string_view flags = line.substr(2);
@@ -161,7 +168,9 @@ class Reader {
     if (line.front() == '"') {
       if (field_ == Field::None) return syntax(number, "a string with no keyword before it");
       if (field_ == Field::StrPlural || field_ == Field::IdPlural) return;
-      std::string* into = field_ == Field::Context ? &*entry_.context : field_ == Field::Id ? &*entry_.id : &*entry_.str;
+      std::string* into = field_ == Field::Context ? &*entry_.context
+                          : field_ == Field::Id    ? &*entry_.id
+                                                   : &*entry_.str;
       if (std::optional<std::string> bad = unquote(line, *into)) syntax(number, *bad);
       return;
     }
@@ -199,7 +208,8 @@ class Reader {
       entry_.str.emplace();
       if (auto bad = unquote(rest, *entry_.str)) return syntax(number, *bad);
     } else if (keyword.starts_with("msgstr[")) {
-      if (field_ != Field::IdPlural && field_ != Field::StrPlural) return syntax(number, "msgstr[N] must follow msgid_plural");
+      if (field_ != Field::IdPlural && field_ != Field::StrPlural)
+        return syntax(number, "msgstr[N] must follow msgid_plural");
       field_ = Field::StrPlural;
       if (!entry_.strLine) entry_.strLine = number;
     } else {
@@ -232,7 +242,8 @@ class Reader {
       return;
     }
     if (entry.plural) {
-      result_.problems.push_back({line, *entry.context, "a plural entry: this game's texts have no plural forms"});
+      result_.problems.push_back(
+          {line, *entry.context, "a plural entry: this game's texts have no plural forms"});
       return;
     }
     Unit unit;
@@ -247,7 +258,8 @@ class Reader {
     unit.source = fromUtf8(*entry.id);
     std::optional<std::u16string> target = fromUtf8(entry.str.value_or(""));
     if (!unit.source || !target) {
-      result_.problems.push_back({unit.targetLine, unit.id, "the strings are not valid UTF-8 once unescaped"});
+      result_.problems.push_back(
+          {unit.targetLine, unit.id, "the strings are not valid UTF-8 once unescaped"});
       return;
     }
     if (!target->empty()) unit.target = std::move(*target);
@@ -304,7 +316,8 @@ std::string quoted(std::string_view utf8) {
       default:
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
           char buffer[8];
-          std::snprintf(buffer, sizeof buffer, "\\%03o", static_cast<unsigned>(static_cast<unsigned char>(c)));
+          std::snprintf(buffer, sizeof buffer, "\\%03o",
+                        static_cast<unsigned>(static_cast<unsigned char>(c)));
           out += buffer;
         } else {
           out += c;
@@ -328,8 +341,9 @@ ReadResult readPo(std::string_view text) { return Reader().read(text); }
 
 std::string writePo(std::span<const ExportText> texts, const ExportSettings& settings) {
   std::string out;
-  out += "# The texts of the game Thornvale, " + std::string(settings.targetLanguage ? "to translate" : "a template") +
-         ", from " + settings.original + ".\n";
+  out += "# The texts of the game Thornvale, " +
+         std::string(settings.targetLanguage ? "to translate" : "a template") + ", from " +
+         settings.original + ".\n";
   out += "# Each text must keep its exact length: see the notes and flags of each entry.\n";
   out += "msgid \"\"\nmsgstr \"\"\n";
   out += "\"Project-Id-Version: Thornvale (thornvale-text " + settings.version + ")\\n\"\n";
@@ -337,7 +351,8 @@ std::string writePo(std::span<const ExportText> texts, const ExportSettings& set
   out += "\"Last-Translator: \\n\"\n";
   out += "\"Language-Team: \\n\"\n";
   // A template has no language yet, as xgettext writes it: msginit or the tool fills it in.
-  out += "\"Language: " + (settings.targetLanguage ? gettextLanguage(*settings.targetLanguage) : "") + "\\n\"\n";
+  out +=
+      "\"Language: " + (settings.targetLanguage ? gettextLanguage(*settings.targetLanguage) : "") + "\\n\"\n";
   out += "\"MIME-Version: 1.0\\n\"\n";
   out += "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
   out += "\"Content-Transfer-Encoding: 8bit\\n\"\n";

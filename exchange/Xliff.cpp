@@ -64,6 +64,28 @@ void appendUtf8(std::string& out, char32_t c) {
   }
 }
 
+// The character of a reference's digits ("65", "x41"), where XML allows that character.
+std::optional<char32_t> referencedCharacter(std::string_view digits) {
+  int base = 10;
+  if (digits.starts_with('x')) {
+    base = 16;
+    digits.remove_prefix(1);
+  }
+  if (digits.empty() || digits.size() > 8) return std::nullopt;
+  char32_t c = 0;
+  for (char d : digits) {
+    int v = -1;
+    if (d >= '0' && d <= '9') v = d - '0';
+    if (base == 16 && d >= 'a' && d <= 'f') v = d - 'a' + 10;
+    if (base == 16 && d >= 'A' && d <= 'F') v = d - 'A' + 10;
+    if (v < 0) return std::nullopt;
+    c = c * static_cast<char32_t>(base) + static_cast<char32_t>(v);
+    if (c > 0x10FFFF) return std::nullopt;
+  }
+  if (!isCharacter(c)) return std::nullopt;
+  return c;
+}
+
 // Text or an attribute value as pugixml left it, with its references decoded: XML's five and
 // character references; any other entity is refused (the message), never looked up.
 std::optional<std::string> decodeReferences(std::string_view raw, std::string& out) {
@@ -89,32 +111,9 @@ std::optional<std::string> decodeReferences(std::string_view raw, std::string& o
     else if (name == "apos")
       out += '\'';
     else if (name.starts_with('#')) {
-      std::string_view digits = name.substr(1);
-      int base = 10;
-      if (digits.starts_with('x')) {
-        base = 16;
-        digits.remove_prefix(1);
-      }
-      char32_t c = 0;
-      bool valid = !digits.empty() && digits.size() <= 8;
-      for (char d : digits) {
-        int v = -1;
-        if (d >= '0' && d <= '9')
-          v = d - '0';
-        else if (base == 16 && d >= 'a' && d <= 'f')
-          v = d - 'a' + 10;
-        else if (base == 16 && d >= 'A' && d <= 'F')
-          v = d - 'A' + 10;
-        if (v < 0)
-          valid = false;
-        else
-          c = c * static_cast<char32_t>(base) + static_cast<char32_t>(v);
-        if (c > 0x10FFFF) valid = false;
-      }
-      if (!valid || !isCharacter(c)) {
-        return "the character reference &" + std::string(name) + "; names no character XML allows";
-      }
-      appendUtf8(out, c);
+      const std::optional<char32_t> c = referencedCharacter(name.substr(1));
+      if (!c) return "the character reference &" + std::string(name) + "; names no character XML allows";
+      appendUtf8(out, *c);
     } else {
       return "the entity &" + std::string(name) +
              "; is not one of XML's five (&amp; &lt; &gt; &quot; &apos;); other entities are not read";
