@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+#include "codec/CharacterTables.h"
+
 namespace thornvale {
 
 // One of the game's texts: where its bytes lie in the image (the 16-byte header counted),
@@ -17,6 +19,8 @@ struct CatalogueEntry {
   std::int16_t length;
   std::int16_t saveLength;
   std::string_view tableName;
+  // The table itself, so that no one looks the name up again.
+  const CharacterTable* table = tableNamed(tableName);
 };
 
 inline constexpr std::size_t kCatalogueSize = 70;

@@ -2,6 +2,7 @@
 
 #include "codec/CharacterTables.h"
 #include "codec/Format.h"
+#include "codec/GetTexts.h"
 #include "codec/Utf.h"
 
 namespace thornvale {
@@ -25,6 +26,13 @@ std::optional<Refusal> checkSave(const CatalogueEntry& entry, std::u16string_vie
     return Refusal{std::string(kWrongLengthMessage)};
   const std::u16string missing = unencodableCharacters(entry.tableName, text);
   if (!missing.empty()) return Refusal{unencodableMessage(missing)};
+  return std::nullopt;
+}
+
+std::optional<Refusal> saveEntry(const std::string& imageName, const CatalogueEntry& entry,
+                                 std::u16string_view text) {
+  if (std::optional<Refusal> refusal = checkSave(entry, text)) return refusal;
+  WriteText(entry.offset, imageName, text, entry.saveLength, entry.tableName);
   return std::nullopt;
 }
 

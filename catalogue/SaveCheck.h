@@ -17,4 +17,10 @@ inline constexpr std::string_view kWrongLengthMessage =
 // characters; then each character the entry's table cannot store is named, once, in order.
 [[nodiscard]] std::optional<Refusal> checkSave(const CatalogueEntry& entry, std::u16string_view text);
 
+// A Save of one entry, for every front end: the checks above, then WriteText of the text over the
+// entry's bytes in the image. The refusal, with nothing written; or nothing, the text saved. A
+// failure of the file throws FileError.
+[[nodiscard]] std::optional<Refusal> saveEntry(const std::string& imageName, const CatalogueEntry& entry,
+                                               std::u16string_view text);
+
 }  // namespace thornvale

@@ -211,11 +211,10 @@ Command set(CLI::App& app) {
                   << " is not valid UTF-8; nothing was saved\n";
       return kExitRefused;
     }
-    if (const std::optional<Refusal> refusal = checkSave(*entry, *decoded)) {
+    if (const std::optional<Refusal> refusal = saveEntry(*image, *entry, *decoded)) {
       run.error() << quote(*image) << ", position " << entry->position << ": " << refusal->message << '\n';
       return kExitRefused;
     }
-    WriteText(entry->offset, *image, *decoded, entry->saveLength, entry->tableName);
     run.changed = true;
     run.out << *image << ": position " << entry->position << " saved\n";
     return kExitSuccess;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "catalogue/EntryText.h"
 #include "catalogue/SaveCheck.h"
 #include "codec/CharacterTables.h"
 #include "codec/FileAccess.h"
@@ -11,13 +12,6 @@
 
 namespace thornvale::cli {
 namespace {
-
-std::u16string textAt(std::span<const std::uint8_t> image, const CatalogueEntry& e, std::int16_t length) {
-  Bytes bytes(static_cast<std::size_t>(length), 0);
-  const std::size_t offset = static_cast<std::size_t>(e.offset);
-  for (std::size_t k = 0; k < bytes.size() && offset + k < image.size(); ++k) bytes[k] = image[offset + k];
-  return decodeText(*findCharacterTable(e.tableName), bytes);
-}
 
 bool overlap(const CatalogueEntry& a, const CatalogueEntry& b) {
   return a.offset < b.offset + b.length && b.offset < a.offset + a.saveLength;
@@ -30,7 +24,7 @@ void checkReadBack(const std::vector<const ScriptRow*>& changed, const std::vect
   for (const ScriptRow& row : rows) {
     const bool isChanged = std::find(changed.begin(), changed.end(), &row) != changed.end();
     const CatalogueEntry& e = *row.entry;
-    const std::u16string readBack = textAt(edited, e, isChanged ? e.saveLength : e.length);
+    const std::u16string readBack = entryText(edited, e, isChanged ? e.saveLength : e.length);
     if (readBack == row.text) continue;
     std::string because;
     for (const ScriptRow* other : changed) {
@@ -72,7 +66,7 @@ ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& 
   for (const ScriptRow& row : rows) {
     const CatalogueEntry& e = *row.entry;
     // A text that reads shorter than its place could never pass the length check unchanged.
-    if (row.text == textAt(bytes, e, e.length)) {
+    if (row.text == entryText(bytes, e)) {
       ++report.unchanged;
       continue;
     }
@@ -89,7 +83,7 @@ ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& 
       continue;
     }
     encoded.push_back(
-        encodeText(*findCharacterTable(e.tableName), row.text, static_cast<std::size_t>(e.saveLength)));
+        encodeEntry(e, row.text));
     changed.push_back(&row);
   }
   for (std::size_t i = 0; i < changed.size(); ++i) {

@@ -28,6 +28,9 @@ constexpr std::size_t countEntries(const CharacterTable& table) {
       std::count_if(table.begin(), table.end(), [](char16_t c) { return c != kNoCharacter; }));
 }
 
+}  // namespace
+
+// The four tables, named in the header for the catalogue to point at.
 constexpr CharacterTable kTable1 = makeTable({
     {0x00, u"_"},
     {0x81, u"wxyz"},
@@ -76,6 +79,8 @@ constexpr CharacterTable kTable4 = makeTable({
 });
 
 // Overlapping runs would silently drop entries; the counts catch that.
+namespace {
+
 static_assert(countEntries(kTable1) == 64);
 static_assert(countEntries(kTable2) == 17);
 static_assert(countEntries(kTable3) == 37);

@@ -19,6 +19,18 @@ struct NamedCharacterTable {
   const CharacterTable* table;
 };
 
+// The four tables of the game, for constant data that points at one (the catalogue).
+extern const CharacterTable kTable1, kTable2, kTable3, kTable4;
+
+// The table of one of the four names, where a constant must be had for it; nullptr for another.
+[[nodiscard]] constexpr const CharacterTable* tableNamed(std::string_view name) noexcept {
+  if (name == "Table1") return &kTable1;
+  if (name == "Table2") return &kTable2;
+  if (name == "Table3") return &kTable3;
+  if (name == "Table4") return &kTable4;
+  return nullptr;
+}
+
 // The four tables of the game, in the order "Table1" .. "Table4".
 [[nodiscard]] std::span<const NamedCharacterTable, 4> characterTables() noexcept;
 

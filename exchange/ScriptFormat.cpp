@@ -7,6 +7,7 @@
 #include <map>
 #include <optional>
 
+#include "catalogue/EntryText.h"
 #include "codec/CharacterTables.h"
 #include "codec/FileAccess.h"
 #include "codec/Format.h"
@@ -104,16 +105,10 @@ std::optional<std::string> parseRow(std::string_view line, ScriptRow& row) {
 std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optional<Refusal>* shortWarning) {
   std::vector<ScriptRow> rows;
   rows.reserve(kCatalogueSize);
-  Bytes bytes;
   for (const CatalogueEntry& entry : catalogue()) {
-    const std::size_t offset = static_cast<std::size_t>(entry.offset);
-    bytes.assign(static_cast<std::size_t>(entry.length), 0);
-    if (offset < image.size()) {
-      const auto stored = image.subspan(offset, std::min(bytes.size(), image.size() - offset));
-      std::copy(stored.begin(), stored.end(), bytes.begin());
-    }
-    rows.push_back({0, &entry, decodeText(*findCharacterTable(entry.tableName), bytes)});
-    if (shortWarning && !*shortWarning && offset + bytes.size() > image.size()) {
+    rows.push_back({0, &entry, entryText(image, entry)});
+    if (shortWarning && !*shortWarning &&
+        static_cast<std::size_t>(entry.offset) + static_cast<std::size_t>(entry.length) > image.size()) {
       *shortWarning =
           Refusal{"ends at byte " + std::to_string(image.size()) + ", before the end of position " +
                   std::to_string(entry.position) + "; its missing bytes read as 0x00"};

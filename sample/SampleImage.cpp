@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "catalogue/Catalogue.h"
+#include "catalogue/EntryText.h"
 #include "catalogue/MiscData.h"
 #include "codec/CharacterTables.h"
 #include "codec/TextCodec.h"
@@ -114,12 +115,11 @@ std::vector<std::uint8_t> buildSampleImage() {
 
   std::vector<bool> placed(image.size());
   for (const CatalogueEntry& entry : catalogue()) {
-    const CharacterTable* table = findCharacterTable(entry.tableName);
     const std::u16string text = sampleText(entry.position);
-    if (table == nullptr || text.size() != static_cast<std::size_t>(entry.length)) {
+    if (text.size() != static_cast<std::size_t>(entry.length)) {
       throw std::logic_error("sample text does not fit entry " + std::to_string(entry.position));
     }
-    const auto encoded = encodeText(*table, text, text.size());
+    const auto encoded = encodeEntry(entry, text, entry.length);
     for (std::size_t k = 0; k < encoded.size(); ++k) {
       const std::size_t at = static_cast<std::size_t>(entry.offset) + k;
       if (!encoded[k] || (placed[at] && image[at] != *encoded[k])) {

@@ -1,0 +1,25 @@
+#include "catalogue/EntryText.h"
+
+#include <algorithm>
+
+#include "codec/TextCodec.h"
+
+namespace thornvale {
+
+std::u16string entryText(std::span<const std::uint8_t> image, const CatalogueEntry& entry,
+                         std::optional<std::int16_t> length) {
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(length.value_or(entry.length)), 0);
+  const auto offset = static_cast<std::size_t>(entry.offset);
+  if (offset < image.size()) {
+    const auto stored = image.subspan(offset, std::min(bytes.size(), image.size() - offset));
+    std::copy(stored.begin(), stored.end(), bytes.begin());
+  }
+  return decodeText(*entry.table, bytes);
+}
+
+std::vector<std::optional<std::uint8_t>> encodeEntry(const CatalogueEntry& entry, std::u16string_view text,
+                                                     std::optional<std::int16_t> length) {
+  return encodeText(*entry.table, text, static_cast<std::size_t>(length.value_or(entry.saveLength)));
+}
+
+}  // namespace thornvale
