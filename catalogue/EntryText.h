@@ -22,8 +22,7 @@ namespace thornvale {
 // `text` as the bytes a save writes at the entry's place, `length` of them (the save length where
 // none is given; `text` no longer): padded with spaces, nullopt for a character its table cannot
 // store (its byte stays).
-[[nodiscard]] std::vector<std::optional<std::uint8_t>> encodeEntry(const CatalogueEntry& entry,
-                                                                   std::u16string_view text,
-                                                                   std::optional<std::int16_t> length = std::nullopt);
+[[nodiscard]] std::vector<std::optional<std::uint8_t>> encodeEntry(
+    const CatalogueEntry& entry, std::u16string_view text, std::optional<std::int16_t> length = std::nullopt);
 
 }  // namespace thornvale

@@ -6,6 +6,7 @@
 
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
+#include "codec/Format.h"
 
 namespace thornvale {
 namespace {
@@ -41,8 +42,7 @@ void WriteMiscData(const std::string& fileName, const MiscData& values) {
     if (!*value) continue;
     if (offset >= size) {
       throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
-                      "the file ends at byte " + std::to_string(size) + ", before byte " +
-                          std::to_string(offset) + "; nothing was written");
+                      fileEndsBefore(size, "byte " + std::to_string(offset)) + "; nothing was written");
     }
     changes.push_back({offset, std::span(&**value, 1)});
   }

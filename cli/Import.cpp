@@ -76,14 +76,13 @@ ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& 
     }
     const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
     if (end > bytes.size()) {
-      report.failures.push_back({row.line,
-                                 e.position,
-                                 {"the image ends at byte " + std::to_string(bytes.size()) +
-                                  ", before the end of this text's place"}});
+      report.failures.push_back(
+          {row.line,
+           e.position,
+           {fileEndsBefore(static_cast<std::int64_t>(bytes.size()), "the end of this text's place")}});
       continue;
     }
-    encoded.push_back(
-        encodeEntry(e, row.text));
+    encoded.push_back(encodeEntry(e, row.text));
     changed.push_back(&row);
   }
   for (std::size_t i = 0; i < changed.size(); ++i) {

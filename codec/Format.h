@@ -24,4 +24,10 @@ namespace thornvale {
 // escaped.
 [[nodiscard]] inline std::string quote(std::string_view text) { return "\"" + escapeControls(text) + "\""; }
 
+// "the file ends at byte N, before PLACE": the one way every command says that an image is too
+// short for what it was asked to read or write.
+[[nodiscard]] inline std::string fileEndsBefore(std::int64_t size, std::string_view place) {
+  return "the file ends at byte " + std::to_string(size) + ", before " + std::string(place);
+}
+
 }  // namespace thornvale

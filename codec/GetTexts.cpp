@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codec/FileAccess.h"
+#include "codec/Format.h"
 #include "codec/TextCodec.h"
 
 namespace thornvale {
@@ -87,8 +88,7 @@ void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_
     const std::int64_t end = runs.back().offset + static_cast<std::int64_t>(runs.back().bytes.size());
     if (end > file.size()) {
       throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),
-                      "the file ends at byte " + std::to_string(file.size()) +
-                          ", before the text's place; nothing was written");
+                      fileEndsBefore(file.size(), "the text's place") + "; nothing was written");
     }
     writeAllOrNothing(file, runs);
     closeAfterWriting(file);

@@ -109,9 +109,9 @@ std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optio
     rows.push_back({0, &entry, entryText(image, entry)});
     if (shortWarning && !*shortWarning &&
         static_cast<std::size_t>(entry.offset) + static_cast<std::size_t>(entry.length) > image.size()) {
-      *shortWarning =
-          Refusal{"ends at byte " + std::to_string(image.size()) + ", before the end of position " +
-                  std::to_string(entry.position) + "; its missing bytes read as 0x00"};
+      *shortWarning = Refusal{fileEndsBefore(static_cast<std::int64_t>(image.size()),
+                                             "the end of position " + std::to_string(entry.position)) +
+                              "; its missing bytes read as 0x00"};
     }
   }
   return rows;
