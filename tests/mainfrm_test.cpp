@@ -21,6 +21,7 @@
 #include "catalogue/SaveCheck.h"
 #include "sample/SampleImage.h"
 #include "tests/support/EditorFixture.h"
+#include "ui/qt/QtDialogs.h"
 #include "ui/qt/Twips.h"
 
 namespace thornvale {
@@ -145,14 +146,14 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   auto* fileMenu = control<QMenu>("mnufile");
   QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(fileMenu->menuAction()).center());
   ASSERT_TRUE(fileMenu->isVisible());
-  dialogs.answerOpen(qpath(imagePath));
+  dialogs.answerOpen(imagePath);
   QTest::mouseClick(fileMenu, Qt::LeftButton, {},
                     fileMenu->actionGeometry(control<QAction>("mnuopen")).center());
 
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
-  EXPECT_EQ(dialogs.openRequests[0].title, QStringLiteral("Open a Thornvale PRG0 U NES Rom"));
-  EXPECT_EQ(dialogs.openRequests[0].filter, QStringLiteral("nes (*.nes)"));
-  EXPECT_EQ(dialogs.openRequests[0].initDir, QCoreApplication::applicationDirPath());
+  EXPECT_EQ(dialogs.openRequests[0].title, "Open a Thornvale PRG0 U NES Rom");
+  EXPECT_EQ(QtDialogs::qtFilter(dialogs.openRequests[0].types), QStringLiteral("nes (*.nes)"));
+  EXPECT_EQ(qtPath(dialogs.openRequests[0].initialFolder), QCoreApplication::applicationDirPath());
 
   QStringList expected = sampleLines();
   expected[5] = QStringLiteral("OLD CROW");
@@ -265,7 +266,7 @@ TEST_P(SaveRefusalTest, ShowsWhyAndLeavesTheFileAndTheWindowAsTheyWere) {
   ASSERT_EQ(edit()->text(), text);
 
   clickSave();
-  dialogs.expectOneError(refusal.message);
+  dialogs.expectOneError(refusal.message.toStdString());
   EXPECT_EQ(test::readBytes(imagePath), image);
   EXPECT_EQ(edit()->text(), text);
   EXPECT_EQ(selectedRow(), refusal.position);
@@ -375,7 +376,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   dialogs.expectOneFileError(bad, GetParam().reason);
   EXPECT_TRUE(lines().isEmpty());
   EXPECT_FALSE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, "");
+  EXPECT_EQ(window.presenter.FileName, "");
 
   dialogs.messages.clear();
   open(imagePath);
@@ -384,7 +385,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   dialogs.expectOneFileError(bad, GetParam().reason);
   EXPECT_EQ(lines(), sampleLines());
   EXPECT_TRUE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, imagePath);
+  EXPECT_EQ(window.presenter.FileName, imagePath);
   EXPECT_EQ(edit()->text(), sample(3));
 
   // The image whose texts the list shows is still the one a save goes to.
@@ -417,11 +418,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
-  dialogs.answerOpen(QString());
+  dialogs.answerOpen("");
   control<QAction>("mnuopen")->trigger();
   EXPECT_TRUE(lines().isEmpty());
   EXPECT_FALSE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, "");
+  EXPECT_EQ(window.presenter.FileName, "");
 
   // A second image replaces the list of the first, then a cancel keeps the second.
   const std::string other = dir.file("other.nes");
@@ -431,11 +432,11 @@ TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
   EXPECT_EQ(lines().size(), 70);
   EXPECT_EQ(lines()[5], QStringLiteral("OLD CROW"));
 
-  dialogs.answerOpen(QString());
+  dialogs.answerOpen("");
   control<QAction>("mnuopen")->trigger();
   EXPECT_EQ(lines()[5], QStringLiteral("OLD CROW"));
   EXPECT_TRUE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, other);
+  EXPECT_EQ(window.presenter.FileName, other);
 
   clickLine(5);
   retype(QStringLiteral("MAD CROW"));
@@ -506,10 +507,10 @@ INSTANTIATE_TEST_SUITE_P(Failures, SaveFailureTest,
 TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   control<QAction>("mnuabout")->trigger();
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("About"));
-  EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::None);
-  EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Thornvale Text Editor " THORNVALE_VERSION
-                                                     ", made by the Thornvale editor team. MIT licence."));
+  EXPECT_EQ(dialogs.messages[0].title, "About");
+  EXPECT_EQ(dialogs.messages[0].icon, CommandDialogs::Icon::None);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team. MIT licence.");
 
   open(imagePath);
   clickLine(0);
@@ -542,7 +543,7 @@ TEST_F(MainWindowTest, ALineOnceSelectedStaysSelectedUntilTheNextOpen) {
 
   retype(QStringLiteral("X"));
   clickSave();
-  dialogs.expectOneError(kWrongLength);
+  dialogs.expectOneError(kWrongLength.toStdString());
   EXPECT_EQ(test::readBytes(imagePath), image);
 
   open(imagePath);
@@ -592,7 +593,7 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButtonOnly) {
     EXPECT_TRUE(dialogs.messages.empty()) << key;
     save->setFocus();
     QTest::keyClick(save, key, modifiers);
-    dialogs.expectOneError(kWrongLength);
+    dialogs.expectOneError(kWrongLength.toStdString());
   }
   EXPECT_EQ(test::readBytes(imagePath), image);
 }

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "ui/win32/ControlIds.h"
+#include "ui/forms/Forms.h"
 
 namespace thornvale::test::win32 {
 
@@ -15,7 +15,7 @@ EditorWindowTest::EditorWindowTest()
 
 void EditorWindowTest::open(const std::string& path) {
   dialogs.answerOpen(path);
-  chooseMenuItem(window.hwnd(), thornvale::win32::kMnuopen);
+  chooseMenuItem(window.hwnd(), thornvale::forms::kMnuopen);
 }
 
 void EditorWindowTest::expectOneMessage(const std::string& title, const std::string& text,

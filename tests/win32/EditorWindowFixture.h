@@ -28,7 +28,7 @@ class EditorWindowTest : public ::testing::Test {
   std::string imagePath;
   Bytes image;
   ScriptedDialogs dialogs;
-  thornvale::win32::mainfrm window{dialogs};
+  thornvale::win32::mainfrm window{&dialogs};
 };
 
 }  // namespace thornvale::test::win32

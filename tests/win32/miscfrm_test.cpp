@@ -6,13 +6,22 @@
 #include "codec/windows/WideString.h"
 #include "tests/win32/EditorWindowFixture.h"
 #include "ui/commands/MiscCommands.h"
-#include "ui/win32/ControlIds.h"
+#include "ui/forms/Forms.h"
 #include "ui/win32/miscfrm.h"
 
 namespace thornvale::test::win32 {
 namespace {
 
 using namespace thornvale::win32;
+using thornvale::forms::kMnumisc;
+using thornvale::forms::kMiscCmdsave;
+using thornvale::forms::kMiscCmdcancel;
+using thornvale::forms::kFrame1;
+using thornvale::forms::kLbldebug;
+using thornvale::forms::kOpdebuge;
+using thornvale::forms::kOpdebugd;
+using thornvale::forms::kText1;
+using thornvale::forms::kMiscLabel1;
 
 bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -84,7 +93,7 @@ TEST_F(MiscWindowTest, ShowsTheTwoBytes) {
   for (const Case& c : cases) {
     SCOPED_TRACE(int{c.debugMenu});
     openWith(c.debugMenu, c.hitCount);
-    miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
+    miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
     EXPECT_EQ(textOf(form.Text1), u"Text1");
     ASSERT_TRUE(form.Form_Load());
     EXPECT_EQ(checked(form.opdebuge), c.enabled);
@@ -126,7 +135,7 @@ TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
 // window like its close box, writing nothing.
 TEST_F(MiscWindowTest, EnterSavesNothingAndEscapeCloses) {
   openWith(0x35, 3);
-  miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
+  miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
   ASSERT_TRUE(form.Form_Load());
   ShowWindow(form.hwnd(), SW_SHOW);
   click(form.opdebuge);
@@ -146,7 +155,7 @@ TEST_F(MiscWindowTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
   for (const char16_t* typed : {u"256", u"-1", u"abc", u""}) {
     SCOPED_TRACE(windows::narrow(std::wstring(typed, typed + std::char_traits<char16_t>::length(typed))));
     dialogs.messages.clear();
-    miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
+    miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
     ASSERT_TRUE(form.Form_Load());
     click(form.opdebuge);
     retype(form.Text1, typed);
