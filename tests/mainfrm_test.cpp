@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <filesystem>
 #include <initializer_list>
@@ -21,6 +22,8 @@
 #include "catalogue/SaveCheck.h"
 #include "sample/SampleImage.h"
 #include "tests/support/EditorFixture.h"
+#include "ui/forms/FontRule.h"
+#include "ui/forms/Forms.h"
 #include "ui/qt/QtDialogs.h"
 #include "ui/qt/Twips.h"
 
@@ -623,6 +626,30 @@ TEST_F(MainWindowTest, TheLengthBoxesAreGreyedButLegible) {
     }
   }
   QApplication::setPalette(light);
+}
+
+// The list of the texts is read all day: it, the edit box and the length boxes keep the platform's
+// font; only a caption that cannot fit its box at that size is smaller, never below the floor.
+TEST_F(MainWindowTest, EveryControlHasThePlatformFontButACaptionTooLongForIt) {
+  open(imagePath);
+  for (const forms::ControlSpec& spec : forms::mainfrm().controls) {
+    auto* widget = control<QWidget>(std::string(spec.name).c_str());
+    const QFont platform = QApplication::font(widget);
+    if (widget->font() == platform) continue;
+    SCOPED_TRACE(std::string(spec.name));
+    ASSERT_TRUE(forms::hasCaption(spec.kind));
+    EXPECT_EQ(widget->font().family(), platform.family());
+    EXPECT_GE(widget->font().pointSizeF(), forms::kLegibleFloorPoints);
+    // A button's caption also needs the style's margins on both sides.
+    const auto* button = qobject_cast<QPushButton*>(widget);
+    const QString caption = button != nullptr ? button->text() : qobject_cast<QLabel*>(widget)->text();
+    const int margins =
+        button != nullptr ? 2 * widget->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget) : 0;
+    EXPECT_GT(QFontMetrics(platform).horizontalAdvance(caption) + margins, widget->width());
+  }
+  for (const char* name : {"txtlst", "txtedit", "txtindex", "txtlength"}) {
+    EXPECT_EQ(control<QWidget>(name)->font(), QApplication::font(control<QWidget>(name))) << name;
+  }
 }
 
 TEST_F(MainWindowTest, ControlsWithoutACaptionHaveAnAccessibleName) {

@@ -116,6 +116,7 @@ void FormFonts::apply(HWND window, const FormSpec& form, UINT dpi, bool redraw) 
     return made->second.get();
   };
   const LONG messageHeight = face.lfHeight;
+  std::map<LONG, bool> used;
   HDC dc = GetDC(window);
   for (const ControlSpec& control : form.controls) {
     LONG height = messageHeight;
@@ -132,10 +133,13 @@ void FormFonts::apply(HWND window, const FormSpec& form, UINT dpi, bool redraw) 
       });
       if (points != message) height = heightOf(points, dpi);
     }
+    used[height] = true;
     SendMessageW(GetDlgItem(window, control.id), WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(height)),
                  redraw ? TRUE : FALSE);
   }
   ReleaseDC(window, dc);
+  // Only the sizes the controls took are kept; those only measured go.
+  std::erase_if(fonts, [&](const auto& font) { return !used.contains(font.first); });
   fonts_.swap(fonts);
 }
 

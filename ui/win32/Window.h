@@ -19,12 +19,15 @@ class Window {
 
  protected:
   Window() = default;
-  ~Window() {
-    if (window_ != nullptr) {
-      // The window may outlive this object no longer: it would call back into it.
-      SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-      DestroyWindow(window_);
-    }
+  ~Window() { destroy(); }
+
+  // For the derived destructor, before its members go: the controls still use its fonts. The
+  // window calls back into its object no longer, which is going.
+  void destroy() {
+    if (window_ == nullptr) return;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+    window_ = nullptr;
   }
 
   // The program's icon (resource 1) where `withIcon`; the dialog face colour and the arrow.

@@ -41,6 +41,8 @@ class mainfrm final : public Window<mainfrm>, private ControlsView<forms::MainVi
   HWND Label1 = nullptr;
   HWND txtlength = nullptr;
 
+  ~mainfrm() { destroy(); }
+
   static constexpr const wchar_t* kClassName = L"ThornvaleTextEditor";
 
   forms::WindowDialogs dialogs;

@@ -39,6 +39,8 @@ class miscfrm final : public Window<miscfrm>, private ControlsView<forms::FormVi
   HWND cmdsave = nullptr;
   HWND cmdcancel = nullptr;
 
+  ~miscfrm() { destroy(); }
+
   static constexpr const wchar_t* kClassName = L"ThornvaleMiscData";
 
  private:
