@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -211,10 +212,9 @@ TEST_P(MainFlowTest, EveryRefusedOrFailedSaveShowsWhyAndChangesNothing) {
   type(fitting);
   std::filesystem::rename(test::fsPath(imagePath), test::fsPath(imagePath + ".moved"));
   presenter.cmdsave_Click();
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].icon, Icon::Stop);
-  EXPECT_NE(dialogs.messages[0].text.find(imagePath), std::string::npos);
+  dialogs.expectOneFileError(imagePath, test::systemReason(ENOENT));
   EXPECT_FALSE(std::filesystem::exists(test::fsPath(imagePath)));
+  EXPECT_EQ(test::readBytes(imagePath + ".moved"), image);
   EXPECT_FALSE(view.closed);
 }
 

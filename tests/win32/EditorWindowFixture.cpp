@@ -26,12 +26,4 @@ void EditorWindowTest::expectOneMessage(const std::string& title, const std::str
   EXPECT_EQ(dialogs.messages[0].icon, icon);
 }
 
-void EditorWindowTest::expectFileError(const std::string& path, const std::string& reason) {
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, "Error");
-  EXPECT_EQ(dialogs.messages[0].icon, CommandDialogs::Icon::Stop);
-  EXPECT_NE(dialogs.messages[0].text.find(path), std::string::npos) << dialogs.messages[0].text;
-  EXPECT_NE(dialogs.messages[0].text.find(reason), std::string::npos) << dialogs.messages[0].text;
-}
-
 }  // namespace thornvale::test::win32

@@ -20,8 +20,6 @@ class EditorWindowTest : public ::testing::Test {
   // File, Open, with the dialog answering `path` (empty: Cancel).
   void open(const std::string& path);
   void expectOneMessage(const std::string& title, const std::string& text, CommandDialogs::Icon icon);
-  // A file error names the file and says why, in the system's words.
-  void expectFileError(const std::string& path, const std::string& reason);
 
   TempDir dir;
   std::string folder;

@@ -7,7 +7,6 @@
 #include <filesystem>
 
 #include "catalogue/Catalogue.h"
-#include "catalogue/SaveCheck.h"
 #include "codec/windows/WideString.h"
 #include "sample/SampleImage.h"
 #include "tests/win32/EditorWindowFixture.h"
@@ -335,94 +334,6 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   EXPECT_EQ(linesOf(window.txtlst)[5], u"MAD CROW");
   EXPECT_EQ(linesOf(window.txtlst).size(), kCatalogueSize);
   EXPECT_EQ(edit(), u"OLD CROW");
-}
-
-// Every refusal and failure is shown, ends nothing and leaves the file byte for byte.
-TEST_F(MainWindowTest, RefusesAndReportsWithoutChangingTheFile) {
-  open(imagePath);
-  const CatalogueEntry& entry = *catalogueEntry(5);
-  struct Case {
-    const char* name;
-    int line;
-    std::u16string text;
-    std::string message;
-  };
-  const std::u16string fitting(static_cast<std::size_t>(entry.saveLength), u'A');
-  const Case cases[] = {
-      {"one character more", 5, fitting + u"A", std::string(kWrongLengthMessage)},
-      {"one character fewer", 5, fitting.substr(1), std::string(kWrongLengthMessage)},
-      {"unstorable", 5, u"é" + fitting.substr(1), checkSave(entry, u"é" + fitting.substr(1))->message},
-      {"second byte of position 27", 27, u"AB", std::string(kWrongLengthMessage)},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    dialogs.messages.clear();
-    clickLine(window.txtlst, c.line);
-    retype(window.txtedit, c.text);
-    click(window.cmdsave);
-    expectOneMessage("Error", c.message, Icon::Stop);
-    EXPECT_EQ(readBytes(imagePath), image);
-    EXPECT_EQ(edit(), c.text);
-  }
-
-  // A file that went away is a file error with its path and the system's words.
-  dialogs.messages.clear();
-  clickLine(window.txtlst, 5);
-  retype(window.txtedit, fitting);
-  std::filesystem::rename(fsPath(imagePath), fsPath(imagePath + ".moved"));
-  click(window.cmdsave);
-  expectFileError(imagePath, windows::systemMessage(ERROR_FILE_NOT_FOUND));
-  EXPECT_FALSE(std::filesystem::exists(fsPath(imagePath)));
-  EXPECT_EQ(readBytes(imagePath + ".moved"), image);
-  EXPECT_TRUE(IsWindow(window.hwnd()));
-}
-
-TEST_F(MainWindowTest, ACancelledOrFailedOpenChangesNothing) {
-  // Before any image: a cancel leaves the list empty and Misc Data disabled.
-  open("");
-  EXPECT_EQ(SendMessageW(window.txtlst, LB_GETCOUNT, 0, 0), 0);
-  EXPECT_FALSE(miscEnabled());
-  EXPECT_TRUE(dialogs.messages.empty());
-
-  open(imagePath);
-  clickLine(window.txtlst, 3);
-  const std::vector<std::u16string> shown = linesOf(window.txtlst);
-  const std::string missing = folder + "\\missing.nes";
-  struct Case {
-    const char* name;
-    std::string answer;
-    bool reported;
-  };
-  const Case cases[] = {{"cancel", "", false}, {"missing file", missing, true}, {"folder", folder, true}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    dialogs.messages.clear();
-    open(c.answer);
-    EXPECT_EQ(linesOf(window.txtlst), shown);
-    EXPECT_EQ(window.presenter.FileName, imagePath);
-    EXPECT_TRUE(miscEnabled());
-    EXPECT_EQ(dialogs.messages.size(), c.reported ? 1u : 0u);
-    if (c.reported) {
-      EXPECT_NE(dialogs.messages[0].text.find(c.answer), std::string::npos);
-    }
-  }
-
-  // The image name survived, so a save still goes to the image that the list shows.
-  retype(window.txtedit, sampleText(3));
-  click(window.cmdsave);
-  EXPECT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(readBytes(imagePath), image);
-}
-
-TEST_F(MainWindowTest, SaveWithoutASelectionDoesNothing) {
-  click(window.cmdsave);
-  open(imagePath);
-  typeText(window.txtedit, u"ABC");
-  EXPECT_EQ(length(), u"3");
-  EXPECT_EQ(index(), u"");
-  click(window.cmdsave);
-  EXPECT_TRUE(dialogs.messages.empty());
-  EXPECT_EQ(readBytes(imagePath), image);
 }
 
 TEST_F(MainWindowTest, AboutAndExit) {

@@ -5,7 +5,6 @@
 #include "catalogue/MiscData.h"
 #include "codec/windows/WideString.h"
 #include "tests/win32/EditorWindowFixture.h"
-#include "ui/commands/MiscCommands.h"
 #include "ui/forms/Forms.h"
 #include "ui/win32/miscfrm.h"
 
@@ -79,30 +78,6 @@ TEST_F(MiscWindowTest, IsModalWithItsCaptionLayoutAndOneGroupOfOptions) {
   EXPECT_EQ(readBytes(imagePath), image);
 }
 
-TEST_F(MiscWindowTest, ShowsTheTwoBytes) {
-  struct Case {
-    std::uint8_t debugMenu;
-    std::uint8_t hitCount;
-    bool enabled, disabled;
-    std::u16string hits;
-  };
-  const Case cases[] = {
-      {0x35, 3, false, true, u"3"},  {0xCC, 0, true, false, u"0"},    {0x00, 255, false, false, u"255"},
-      {0x34, 7, false, false, u"7"}, {0xCD, 12, false, false, u"12"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(int{c.debugMenu});
-    openWith(c.debugMenu, c.hitCount);
-    miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
-    EXPECT_EQ(textOf(form.Text1), u"Text1");
-    ASSERT_TRUE(form.Form_Load());
-    EXPECT_EQ(checked(form.opdebuge), c.enabled);
-    EXPECT_EQ(checked(form.opdebugd), c.disabled);
-    EXPECT_EQ(textOf(form.Text1), c.hits);
-  }
-  EXPECT_TRUE(dialogs.messages.empty());
-}
-
 TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
   openWith(0x35, 3);
   EXPECT_TRUE(showMisc([&](HWND form) {
@@ -148,23 +123,6 @@ TEST_F(MiscWindowTest, EnterSavesNothingAndEscapeCloses) {
   }
   EXPECT_EQ(readBytes(imagePath), image);
   EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(MiscWindowTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
-  openWith(0x35, 3);
-  for (const char16_t* typed : {u"256", u"-1", u"abc", u""}) {
-    SCOPED_TRACE(windows::narrow(std::wstring(typed, typed + std::char_traits<char16_t>::length(typed))));
-    dialogs.messages.clear();
-    miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
-    ASSERT_TRUE(form.Form_Load());
-    click(form.opdebuge);
-    retype(form.Text1, typed);
-    click(form.cmdsave);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, hitCountRefusal().message);
-    EXPECT_FALSE(form.closed());
-    EXPECT_EQ(readBytes(imagePath), image);
-  }
 }
 
 TEST_F(MiscWindowTest, AFileThatWentAwayIsReportedAndTheWindowNotShown) {
