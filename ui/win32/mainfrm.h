@@ -23,6 +23,7 @@ class mainfrm final : public Window<mainfrm>, private ControlsView<forms::MainVi
   // Creates the window, not yet shown, and runs Form_Load. Its dialogs are the platform's, owned
   // by this window; `answers`, where given, answers them instead (for tests).
   explicit mainfrm(CommandDialogs* answers = nullptr);
+  ~mainfrm() { destroy(); }
 
   // Shows the window at its fixed place, the focus on the list.
   void show(int showCommand = SW_SHOWNORMAL);
@@ -40,8 +41,6 @@ class mainfrm final : public Window<mainfrm>, private ControlsView<forms::MainVi
   HWND cmdsave = nullptr;
   HWND Label1 = nullptr;
   HWND txtlength = nullptr;
-
-  ~mainfrm() { destroy(); }
 
   static constexpr const wchar_t* kClassName = L"ThornvaleTextEditor";
 

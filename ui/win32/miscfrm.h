@@ -21,6 +21,7 @@ class miscfrm final : public Window<miscfrm>, private ControlsView<forms::FormVi
   // Created, not yet shown, over `owner`, whose dialogs are `ownerDialogs`. Its own dialogs are
   // the platform's, owned by this window; `answers`, where given, answers them instead.
   miscfrm(HWND owner, CommandDialogs& ownerDialogs, std::string imageName, CommandDialogs* answers = nullptr);
+  ~miscfrm() { destroy(); }
 
   // Reads the two bytes into the controls. False after a file failure, which the owner shows; the
   // window is then not to be shown.
@@ -38,8 +39,6 @@ class miscfrm final : public Window<miscfrm>, private ControlsView<forms::FormVi
   HWND Text1 = nullptr;
   HWND cmdsave = nullptr;
   HWND cmdcancel = nullptr;
-
-  ~miscfrm() { destroy(); }
 
   static constexpr const wchar_t* kClassName = L"ThornvaleMiscData";
 
