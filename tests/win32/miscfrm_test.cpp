@@ -78,6 +78,29 @@ TEST_F(MiscWindowTest, IsModalWithItsCaptionLayoutAndOneGroupOfOptions) {
   EXPECT_EQ(readBytes(imagePath), image);
 }
 
+// The short captions and the hit-count box keep the message font; the captions too long for their
+// room are smaller, never below the floor.
+TEST_F(MiscWindowTest, ShortCaptionsKeepTheMessageFont) {
+  openWith(0x35, 3);
+  miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
+  const UINT dpi = GetDpiForWindow(form.hwnd());
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi));
+  const auto heightOf = [](HWND control) {
+    LOGFONTW face{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof face, &face);
+    return face.lfHeight;
+  };
+  for (HWND control : {form.Frame1, form.cmdsave, form.cmdcancel, form.Text1}) {
+    EXPECT_EQ(heightOf(control), metrics.lfMessageFont.lfHeight) << GetDlgCtrlID(control);
+  }
+  for (HWND control : {form.lbldebug, form.opdebuge, form.opdebugd, form.Label1}) {
+    EXPECT_GE(heightOf(control), metrics.lfMessageFont.lfHeight) << GetDlgCtrlID(control);
+    EXPECT_LE(heightOf(control), -MulDiv(6, static_cast<int>(dpi), 72)) << GetDlgCtrlID(control);
+  }
+}
+
 TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
   openWith(0x35, 3);
   EXPECT_TRUE(showMisc([&](HWND form) {
