@@ -1,13 +1,11 @@
-// The editor on Windows: its main window, with the real dialogs.
+// The editor on Windows: its main window, which asks through the real dialogs.
 
 #include <windows.h>
 
-#include "ui/win32/Win32Dialogs.h"
 #include "ui/win32/mainfrm.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
-  thornvale::win32::Win32Dialogs dialogs;
-  thornvale::win32::mainfrm window(dialogs);
+  thornvale::win32::mainfrm window;
   window.quitWhenClosed();
   window.show(showCommand);
   MSG message{};

@@ -1,17 +1,15 @@
-// The editor: its main window, with the real dialogs.
+// The editor: its main window, which asks through the real dialogs.
 
 #include <QApplication>
 
 #include "codec/ProcessSignals.h"
-#include "ui/qt/QtDialogs.h"
 #include "ui/qt/mainfrm.h"
 
 int main(int argc, char** argv) {
   thornvale::reportFailedWritesAsErrors();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("thornvale-editor"));
-  thornvale::QtDialogs dialogs;
-  thornvale::mainfrm window(dialogs);
+  thornvale::mainfrm window;
   window.show();
   return QApplication::exec();
 }

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTest>
 #include <filesystem>
 #include <initializer_list>
@@ -21,6 +22,9 @@
 #include "catalogue/SaveCheck.h"
 #include "sample/SampleImage.h"
 #include "tests/support/EditorFixture.h"
+#include "ui/forms/FontRule.h"
+#include "ui/forms/Forms.h"
+#include "ui/qt/QtDialogs.h"
 #include "ui/qt/Twips.h"
 
 namespace thornvale {
@@ -145,14 +149,14 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   auto* fileMenu = control<QMenu>("mnufile");
   QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(fileMenu->menuAction()).center());
   ASSERT_TRUE(fileMenu->isVisible());
-  dialogs.answerOpen(qpath(imagePath));
+  dialogs.answerOpen(imagePath);
   QTest::mouseClick(fileMenu, Qt::LeftButton, {},
                     fileMenu->actionGeometry(control<QAction>("mnuopen")).center());
 
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
-  EXPECT_EQ(dialogs.openRequests[0].title, QStringLiteral("Open a Thornvale PRG0 U NES Rom"));
-  EXPECT_EQ(dialogs.openRequests[0].filter, QStringLiteral("nes (*.nes)"));
-  EXPECT_EQ(dialogs.openRequests[0].initDir, QCoreApplication::applicationDirPath());
+  EXPECT_EQ(dialogs.openRequests[0].title, "Open a Thornvale PRG0 U NES Rom");
+  EXPECT_EQ(QtDialogs::qtFilter(dialogs.openRequests[0].types), QStringLiteral("nes (*.nes)"));
+  EXPECT_EQ(qtPath(dialogs.openRequests[0].initialFolder), QCoreApplication::applicationDirPath());
 
   QStringList expected = sampleLines();
   expected[5] = QStringLiteral("OLD CROW");
@@ -265,7 +269,7 @@ TEST_P(SaveRefusalTest, ShowsWhyAndLeavesTheFileAndTheWindowAsTheyWere) {
   ASSERT_EQ(edit()->text(), text);
 
   clickSave();
-  dialogs.expectOneError(refusal.message);
+  dialogs.expectOneError(refusal.message.toStdString());
   EXPECT_EQ(test::readBytes(imagePath), image);
   EXPECT_EQ(edit()->text(), text);
   EXPECT_EQ(selectedRow(), refusal.position);
@@ -375,7 +379,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   dialogs.expectOneFileError(bad, GetParam().reason);
   EXPECT_TRUE(lines().isEmpty());
   EXPECT_FALSE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, "");
+  EXPECT_EQ(window.presenter.FileName, "");
 
   dialogs.messages.clear();
   open(imagePath);
@@ -384,7 +388,7 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndChangesNothing) {
   dialogs.expectOneFileError(bad, GetParam().reason);
   EXPECT_EQ(lines(), sampleLines());
   EXPECT_TRUE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, imagePath);
+  EXPECT_EQ(window.presenter.FileName, imagePath);
   EXPECT_EQ(edit()->text(), sample(3));
 
   // The image whose texts the list shows is still the one a save goes to.
@@ -417,11 +421,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
-  dialogs.answerOpen(QString());
+  dialogs.answerOpen("");
   control<QAction>("mnuopen")->trigger();
   EXPECT_TRUE(lines().isEmpty());
   EXPECT_FALSE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, "");
+  EXPECT_EQ(window.presenter.FileName, "");
 
   // A second image replaces the list of the first, then a cancel keeps the second.
   const std::string other = dir.file("other.nes");
@@ -431,11 +435,11 @@ TEST_F(MainWindowTest, ACancelledOpenChangesNothing) {
   EXPECT_EQ(lines().size(), 70);
   EXPECT_EQ(lines()[5], QStringLiteral("OLD CROW"));
 
-  dialogs.answerOpen(QString());
+  dialogs.answerOpen("");
   control<QAction>("mnuopen")->trigger();
   EXPECT_EQ(lines()[5], QStringLiteral("OLD CROW"));
   EXPECT_TRUE(misc()->isEnabled());
-  EXPECT_EQ(window.comdlg.FileName, other);
+  EXPECT_EQ(window.presenter.FileName, other);
 
   clickLine(5);
   retype(QStringLiteral("MAD CROW"));
@@ -506,10 +510,10 @@ INSTANTIATE_TEST_SUITE_P(Failures, SaveFailureTest,
 TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   control<QAction>("mnuabout")->trigger();
   ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, QStringLiteral("About"));
-  EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::None);
-  EXPECT_EQ(dialogs.messages[0].text, QStringLiteral("Thornvale Text Editor " THORNVALE_VERSION
-                                                     ", made by the Thornvale editor team. MIT licence."));
+  EXPECT_EQ(dialogs.messages[0].title, "About");
+  EXPECT_EQ(dialogs.messages[0].icon, CommandDialogs::Icon::None);
+  EXPECT_EQ(dialogs.messages[0].text,
+            "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team. MIT licence.");
 
   open(imagePath);
   clickLine(0);
@@ -542,7 +546,7 @@ TEST_F(MainWindowTest, ALineOnceSelectedStaysSelectedUntilTheNextOpen) {
 
   retype(QStringLiteral("X"));
   clickSave();
-  dialogs.expectOneError(kWrongLength);
+  dialogs.expectOneError(kWrongLength.toStdString());
   EXPECT_EQ(test::readBytes(imagePath), image);
 
   open(imagePath);
@@ -592,7 +596,7 @@ TEST_F(MainWindowTest, EnterPressesTheFocusedButtonOnly) {
     EXPECT_TRUE(dialogs.messages.empty()) << key;
     save->setFocus();
     QTest::keyClick(save, key, modifiers);
-    dialogs.expectOneError(kWrongLength);
+    dialogs.expectOneError(kWrongLength.toStdString());
   }
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
@@ -622,6 +626,30 @@ TEST_F(MainWindowTest, TheLengthBoxesAreGreyedButLegible) {
     }
   }
   QApplication::setPalette(light);
+}
+
+// The list of the texts is read all day: it, the edit box and the length boxes keep the platform's
+// font; only a caption that cannot fit its box at that size is smaller, never below the floor.
+TEST_F(MainWindowTest, EveryControlHasThePlatformFontButACaptionTooLongForIt) {
+  open(imagePath);
+  for (const forms::ControlSpec& spec : forms::mainfrm().controls) {
+    auto* widget = control<QWidget>(std::string(spec.name).c_str());
+    const QFont platform = QApplication::font(widget);
+    if (widget->font() == platform) continue;
+    SCOPED_TRACE(std::string(spec.name));
+    ASSERT_TRUE(forms::hasCaption(spec.kind));
+    EXPECT_EQ(widget->font().family(), platform.family());
+    EXPECT_GE(widget->font().pointSizeF(), forms::kLegibleFloorPoints);
+    // A button's caption also needs the style's margins on both sides.
+    const auto* button = qobject_cast<QPushButton*>(widget);
+    const QString caption = button != nullptr ? button->text() : qobject_cast<QLabel*>(widget)->text();
+    const int margins =
+        button != nullptr ? 2 * widget->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget) : 0;
+    EXPECT_GT(QFontMetrics(platform).horizontalAdvance(caption) + margins, widget->width());
+  }
+  for (const char* name : {"txtlst", "txtedit", "txtindex", "txtlength"}) {
+    EXPECT_EQ(control<QWidget>(name)->font(), QApplication::font(control<QWidget>(name))) << name;
+  }
 }
 
 TEST_F(MainWindowTest, ControlsWithoutACaptionHaveAnAccessibleName) {

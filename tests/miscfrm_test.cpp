@@ -204,7 +204,7 @@ TEST_P(MiscRefusalTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
     click(part<QPushButton>(form, "cmdcancel"));
   });
   EXPECT_FALSE(leftOpen);
-  dialogs.expectOneError(QString::fromStdString(hitCountRefusal().message));
+  dialogs.expectOneError(hitCountRefusal().message);
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 

@@ -19,7 +19,6 @@
 #include "tests/support/ScriptedDialogs.h"
 #include "ui/commands/MainCommands.h"
 #include "ui/commands/MiscCommands.h"
-#include "ui/commands/comdlg.h"
 
 namespace thornvale {
 namespace {
@@ -60,38 +59,23 @@ TEST_F(CommandsTest, AboutIsOneLineOfCreditsWithoutAnIcon) {
             "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team. MIT licence.");
 }
 
-TEST(FileTypesTest, SplitsBarPairsAndDropsTheBlanksNextToTheBars) {
-  using Types = std::vector<CommandDialogs::FileType>;
-  EXPECT_EQ(comdlg::fileTypes("nes (*.nes) | *.nes"), (Types{{"nes (*.nes)", "*.nes"}}));
-  EXPECT_EQ(comdlg::fileTypes("Images|*.nes|All files|*"), (Types{{"Images", "*.nes"}, {"All files", "*"}}));
-  EXPECT_EQ(comdlg::fileTypes("nes"), Types{});
-  EXPECT_EQ(comdlg::fileTypes("a|*.a|b"), (Types{{"a", "*.a"}}));
-}
-
 TEST_F(CommandsTest, OpenAsksInTheProgramsFolderAndReadsAllSeventyTexts) {
-  comdlg dialog(dialogs);
   dialogs.answerOpen(imagePath);
-  const auto lines = openImage(dialogs, dialog, "/opt/thornvale/bin");
+  const std::optional<OpenedImage> opened = readChosenImage(dialogs, "/opt/thornvale/bin");
 
   ASSERT_EQ(dialogs.openRequests.size(), 1u);
   EXPECT_EQ(dialogs.openRequests[0].title, "Open a Thornvale PRG0 U NES Rom");
   EXPECT_EQ(dialogs.openRequests[0].types, (std::vector<CommandDialogs::FileType>{{"nes (*.nes)", "*.nes"}}));
   EXPECT_EQ(dialogs.openRequests[0].initialFolder, "/opt/thornvale/bin");
-  ASSERT_TRUE(lines.has_value());
-  EXPECT_EQ(*lines, sampleLines());
-  EXPECT_EQ(dialog.FileName, imagePath);
+  ASSERT_TRUE(opened.has_value());
+  EXPECT_EQ(opened->lines, sampleLines());
+  EXPECT_EQ(opened->path, imagePath);
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
-// A cancel keeps the image name: the list still shows that image, and Save must still reach it.
-TEST_F(CommandsTest, ACancelledOpenKeepsTheImageName) {
-  comdlg dialog(dialogs);
-  for (const std::string& before : {std::string(), imagePath}) {
-    dialog.FileName = before;
-    dialogs.answerOpen("");
-    EXPECT_FALSE(openImage(dialogs, dialog, "/bin").has_value());
-    EXPECT_EQ(dialog.FileName, before);
-  }
+TEST_F(CommandsTest, ACancelledOpenReadsNothingAndSaysNothing) {
+  dialogs.answerOpen("");
+  EXPECT_FALSE(readChosenImage(dialogs, "/bin").has_value());
   EXPECT_TRUE(dialogs.messages.empty());
 }
 
@@ -115,7 +99,7 @@ void PrintTo(const OpenFailure& c, std::ostream* out) { *out << c.name; }
 
 class OpenFailureTest : public CommandsTest, public ::testing::WithParamInterface<OpenFailure> {};
 
-TEST_P(OpenFailureTest, ShowsTheErrorAndKeepsTheImageName) {
+TEST_P(OpenFailureTest, ShowsTheErrorAndReadsNothing) {
 #ifdef _WIN32
   if (std::string_view(GetParam().name) == "Unreadable") {
     GTEST_SKIP() << "std::filesystem cannot make a Windows file unreadable";
@@ -124,12 +108,9 @@ TEST_P(OpenFailureTest, ShowsTheErrorAndKeepsTheImageName) {
   const std::string bad = GetParam().make(dir);
   if (bad.empty()) GTEST_SKIP() << "no such file on this system";
   test::ObeyPermissions obey;
-  comdlg dialog(dialogs);
-  dialog.FileName = imagePath;
   dialogs.answerOpen(bad);
-  EXPECT_FALSE(openImage(dialogs, dialog, "/bin").has_value());
+  EXPECT_FALSE(readChosenImage(dialogs, "/bin").has_value());
   dialogs.expectOneFileError(bad, GetParam().reason);
-  EXPECT_EQ(dialog.FileName, imagePath);
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
@@ -264,7 +245,7 @@ TEST(MiscShownTest, SelectsTheDefinedOptionAndWritesTheCountInDecimal) {
       {std::nullopt, std::nullopt, DebugMenu::Unknown, ""},
   };
   for (const ShownCase& c : cases) {
-    const MiscShown shown = showMisc({c.debugMenu, c.hitCount});
+    const MiscShown shown = miscShown({c.debugMenu, c.hitCount});
     EXPECT_EQ(shown.option, c.option) << c.hits;
     EXPECT_EQ(shown.hitCount, c.hits);
   }
@@ -319,7 +300,7 @@ TEST_F(CommandsTest, AnEmptyCountForAByteThatIsNotThereIsNoRefusal) {
   test::writeBytes(imagePath, tiny);
   const auto loaded = loadMisc(dialogs, imagePath);
   ASSERT_TRUE(loaded.has_value());
-  EXPECT_EQ(showMisc(*loaded).hitCount, "");
+  EXPECT_EQ(miscShown(*loaded).hitCount, "");
   EXPECT_TRUE(saveMisc(dialogs, imagePath, *loaded, DebugMenu::Unknown, u"  "));
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(test::readBytes(imagePath), tiny);

@@ -4,7 +4,6 @@
 //
 //   ui-showcase IMAGE LINE [--misc]
 
-#include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QTimer>
@@ -18,21 +17,20 @@
 
 namespace {
 
-class FirstOpenAnswered final : public thornvale::Dialogs {
+class FirstOpenAnswered final : public thornvale::CommandDialogs {
  public:
-  explicit FirstOpenAnswered(QString path) : path_(std::move(path)) {}
+  FirstOpenAnswered(std::string path, QWidget* parent) : path_(std::move(path)), real_(parent) {}
 
-  void message(QWidget* parent, const QString& title, const QString& text, Icon icon) override {
-    real_.message(parent, title, text, icon);
+  void message(const std::string& title, const std::string& text, Icon icon) override {
+    real_.message(title, text, icon);
   }
-  QString openFile(QWidget* parent, const QString& title, const QString& filter,
-                   const QString& initDir) override {
-    if (!path_.isEmpty()) return std::exchange(path_, QString());
-    return real_.openFile(parent, title, filter, initDir);
+  std::string openFile(const OpenRequest& request) override {
+    if (!path_.empty()) return std::exchange(path_, std::string());
+    return real_.openFile(request);
   }
 
  private:
-  QString path_;
+  std::string path_;
   thornvale::QtDialogs real_;
 };
 
@@ -44,13 +42,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: ui-showcase IMAGE LINE [--misc]\n");
     return 2;
   }
-  FirstOpenAnswered dialogs(QString::fromLocal8Bit(argv[1]));
-  thornvale::mainfrm window(dialogs);
+  FirstOpenAnswered dialogs(thornvale::corePath(QString::fromLocal8Bit(argv[1])), nullptr);
+  thornvale::mainfrm window(&dialogs);
   window.show();
-  window.mnuopen->trigger();
-  window.txtlst->setCurrentRow(std::atoi(argv[2]));
+  window.presenter.mnuopen_Click();
+  window.findChild<QListWidget*>(QStringLiteral("txtlst"))->setCurrentRow(std::atoi(argv[2]));
   if (argc > 3 && std::strcmp(argv[3], "--misc") == 0) {
-    QTimer::singleShot(500, window.mnumisc, &QAction::trigger);
+    QTimer::singleShot(500, &window, [&window] { window.presenter.mnumisc_Click(); });
   }
   return QApplication::exec();
 }

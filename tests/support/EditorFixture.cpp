@@ -32,7 +32,7 @@ EditorFixture::~EditorFixture() {
 }
 
 void EditorFixture::open(const std::string& path) {
-  dialogs.answerOpen(qpath(path));
+  dialogs.answerOpen(path);
   control<QAction>("mnuopen")->trigger();
 }
 

@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "tests/support/CannedDialogs.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/SampleImageFixture.h"
 #include "ui/qt/mainfrm.h"
 
@@ -32,7 +32,7 @@ T* controlIn(const QObject& parent, const char* name) {
   return found;
 }
 
-// A shown main window over canned dialogs, and a sample image in a fresh folder. The helpers do
+// A shown main window over scripted dialogs, and a sample image in a fresh folder. The helpers do
 // what a user does: choose menu items, click lines, type and press buttons.
 class EditorFixture : public SampleImageFixture {
  protected:
@@ -60,8 +60,8 @@ class EditorFixture : public SampleImageFixture {
   // Edit, Misc Data, when the window must not appear.
   void expectMiscNotShown();
 
-  CannedDialogs dialogs;
-  mainfrm window{dialogs};
+  ScriptedDialogs dialogs;
+  mainfrm window{&dialogs};
 };
 
 // Every label and button under `area` shows its whole caption: none is cut off by its box.

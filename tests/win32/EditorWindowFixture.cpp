@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "ui/win32/ControlIds.h"
+#include "ui/forms/Forms.h"
 
 namespace thornvale::test::win32 {
 
@@ -15,7 +15,7 @@ EditorWindowTest::EditorWindowTest()
 
 void EditorWindowTest::open(const std::string& path) {
   dialogs.answerOpen(path);
-  chooseMenuItem(window.hwnd(), thornvale::win32::kMnuopen);
+  chooseMenuItem(window.hwnd(), thornvale::forms::kMnuopen);
 }
 
 void EditorWindowTest::expectOneMessage(const std::string& title, const std::string& text,
@@ -24,14 +24,6 @@ void EditorWindowTest::expectOneMessage(const std::string& title, const std::str
   EXPECT_EQ(dialogs.messages[0].title, title);
   EXPECT_EQ(dialogs.messages[0].text, text);
   EXPECT_EQ(dialogs.messages[0].icon, icon);
-}
-
-void EditorWindowTest::expectFileError(const std::string& path, const std::string& reason) {
-  ASSERT_EQ(dialogs.messages.size(), 1u);
-  EXPECT_EQ(dialogs.messages[0].title, "Error");
-  EXPECT_EQ(dialogs.messages[0].icon, CommandDialogs::Icon::Stop);
-  EXPECT_NE(dialogs.messages[0].text.find(path), std::string::npos) << dialogs.messages[0].text;
-  EXPECT_NE(dialogs.messages[0].text.find(reason), std::string::npos) << dialogs.messages[0].text;
 }
 
 }  // namespace thornvale::test::win32

@@ -20,15 +20,13 @@ class EditorWindowTest : public ::testing::Test {
   // File, Open, with the dialog answering `path` (empty: Cancel).
   void open(const std::string& path);
   void expectOneMessage(const std::string& title, const std::string& text, CommandDialogs::Icon icon);
-  // A file error names the file and says why, in the system's words.
-  void expectFileError(const std::string& path, const std::string& reason);
 
   TempDir dir;
   std::string folder;
   std::string imagePath;
   Bytes image;
   ScriptedDialogs dialogs;
-  thornvale::win32::mainfrm window{dialogs};
+  thornvale::win32::mainfrm window{&dialogs};
 };
 
 }  // namespace thornvale::test::win32

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "codec/windows/WideString.h"
 #include "tests/support/TestFiles.h"
@@ -44,7 +45,8 @@ TEST(Win32DialogsTest, AnErrorIsAStopMessageWithOneButton) {
     bool stopIcon;
   };
   for (const Case c : {Case{CommandDialogs::Icon::Stop, true}, Case{CommandDialogs::Icon::None, false}}) {
-    Win32Dialogs dialogs;
+    const HWND owner = nullptr;
+    Win32Dialogs dialogs(owner);
     std::u16string title;
     bool iconShown = false;
     int buttons = 0;
@@ -68,7 +70,8 @@ TEST(Win32DialogsTest, TheOpenDialogStartsInTheFolderAskedAndACancelChoosesNothi
   writeBytes(image, Bytes(16, 0));
   const CommandDialogs::OpenRequest request{
       "Open a Thornvale PRG0 U NES Rom", {{"nes (*.nes)", "*.nes"}}, utf8Path(dir.path())};
-  Win32Dialogs dialogs;
+  const HWND owner = nullptr;
+  Win32Dialogs dialogs(owner);
 
   std::u16string title;
   std::string chosen = "not asked";
@@ -96,6 +99,33 @@ TEST(Win32DialogsTest, TheOpenDialogStartsInTheFolderAskedAndACancelChoosesNothi
         }));
     EXPECT_TRUE(std::filesystem::equivalent(fsPath(chosen), fsPath(image))) << chosen;
   }
+}
+
+// A box belongs to the window that asked for it, also while another window is the active one: an
+// unowned box, or one owned by the wrong window, can open behind the window it is about.
+TEST(Win32DialogsTest, ABoxIsOwnedByTheWindowThatAskedNotByTheActiveOne) {
+  const auto topLevel = [](const wchar_t* caption) {
+    return CreateWindowExW(0, L"STATIC", caption, WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 10, 10, 200, 100,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  };
+  const HWND asking = topLevel(L"asking");
+  const HWND other = topLevel(L"other");
+  SetForegroundWindow(other);
+  SetActiveWindow(other);
+  Win32Dialogs dialogs(asking);
+  const CommandDialogs::OpenRequest request{"Open", {{"nes (*.nes)", "*.nes"}}, ""};
+  const std::function<void()> asks[] = {[&] { dialogs.message("Error", "Why.", CommandDialogs::Icon::Stop); },
+                                        [&] { (void)dialogs.openFile(request); }};
+  for (const auto& ask : asks) {
+    HWND owner = nullptr;
+    EXPECT_TRUE(whileModal(kDialogClass, ask, [&](HWND box) {
+      owner = GetWindow(box, GW_OWNER);
+      SendMessageW(box, WM_COMMAND, IDCANCEL, 0);
+    }));
+    EXPECT_EQ(owner, asking);
+  }
+  DestroyWindow(other);
+  DestroyWindow(asking);
 }
 
 }  // namespace

@@ -5,14 +5,22 @@
 #include "catalogue/MiscData.h"
 #include "codec/windows/WideString.h"
 #include "tests/win32/EditorWindowFixture.h"
-#include "ui/commands/MiscCommands.h"
-#include "ui/win32/ControlIds.h"
+#include "ui/forms/Forms.h"
 #include "ui/win32/miscfrm.h"
 
 namespace thornvale::test::win32 {
 namespace {
 
 using namespace thornvale::win32;
+using thornvale::forms::kMnumisc;
+using thornvale::forms::kMiscCmdsave;
+using thornvale::forms::kMiscCmdcancel;
+using thornvale::forms::kFrame1;
+using thornvale::forms::kLbldebug;
+using thornvale::forms::kOpdebuge;
+using thornvale::forms::kOpdebugd;
+using thornvale::forms::kText1;
+using thornvale::forms::kMiscLabel1;
 
 bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -70,28 +78,27 @@ TEST_F(MiscWindowTest, IsModalWithItsCaptionLayoutAndOneGroupOfOptions) {
   EXPECT_EQ(readBytes(imagePath), image);
 }
 
-TEST_F(MiscWindowTest, ShowsTheTwoBytes) {
-  struct Case {
-    std::uint8_t debugMenu;
-    std::uint8_t hitCount;
-    bool enabled, disabled;
-    std::u16string hits;
+// The short captions and the hit-count box keep the message font; the captions too long for their
+// room are smaller, never below the floor.
+TEST_F(MiscWindowTest, ShortCaptionsKeepTheMessageFont) {
+  openWith(0x35, 3);
+  miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
+  const UINT dpi = GetDpiForWindow(form.hwnd());
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  ASSERT_TRUE(SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi));
+  const auto heightOf = [](HWND control) {
+    LOGFONTW face{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof face, &face);
+    return face.lfHeight;
   };
-  const Case cases[] = {
-      {0x35, 3, false, true, u"3"},  {0xCC, 0, true, false, u"0"},    {0x00, 255, false, false, u"255"},
-      {0x34, 7, false, false, u"7"}, {0xCD, 12, false, false, u"12"},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(int{c.debugMenu});
-    openWith(c.debugMenu, c.hitCount);
-    miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
-    EXPECT_EQ(textOf(form.Text1), u"Text1");
-    ASSERT_TRUE(form.Form_Load());
-    EXPECT_EQ(checked(form.opdebuge), c.enabled);
-    EXPECT_EQ(checked(form.opdebugd), c.disabled);
-    EXPECT_EQ(textOf(form.Text1), c.hits);
+  for (HWND control : {form.Frame1, form.cmdsave, form.cmdcancel, form.Text1}) {
+    EXPECT_EQ(heightOf(control), metrics.lfMessageFont.lfHeight) << GetDlgCtrlID(control);
   }
-  EXPECT_TRUE(dialogs.messages.empty());
+  for (HWND control : {form.lbldebug, form.opdebuge, form.opdebugd, form.Label1}) {
+    EXPECT_GE(heightOf(control), metrics.lfMessageFont.lfHeight) << GetDlgCtrlID(control);
+    EXPECT_LE(heightOf(control), -MulDiv(6, static_cast<int>(dpi), 72)) << GetDlgCtrlID(control);
+  }
 }
 
 TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
@@ -126,7 +133,7 @@ TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
 // window like its close box, writing nothing.
 TEST_F(MiscWindowTest, EnterSavesNothingAndEscapeCloses) {
   openWith(0x35, 3);
-  miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
+  miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
   ASSERT_TRUE(form.Form_Load());
   ShowWindow(form.hwnd(), SW_SHOW);
   click(form.opdebuge);
@@ -139,23 +146,6 @@ TEST_F(MiscWindowTest, EnterSavesNothingAndEscapeCloses) {
   }
   EXPECT_EQ(readBytes(imagePath), image);
   EXPECT_TRUE(dialogs.messages.empty());
-}
-
-TEST_F(MiscWindowTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
-  openWith(0x35, 3);
-  for (const char16_t* typed : {u"256", u"-1", u"abc", u""}) {
-    SCOPED_TRACE(windows::narrow(std::wstring(typed, typed + std::char_traits<char16_t>::length(typed))));
-    dialogs.messages.clear();
-    miscfrm form(dialogs, window.comdlg.FileName, window.hwnd());
-    ASSERT_TRUE(form.Form_Load());
-    click(form.opdebuge);
-    retype(form.Text1, typed);
-    click(form.cmdsave);
-    ASSERT_EQ(dialogs.messages.size(), 1u);
-    EXPECT_EQ(dialogs.messages[0].text, hitCountRefusal().message);
-    EXPECT_FALSE(form.closed());
-    EXPECT_EQ(readBytes(imagePath), image);
-  }
 }
 
 TEST_F(MiscWindowTest, AFileThatWentAwayIsReportedAndTheWindowNotShown) {

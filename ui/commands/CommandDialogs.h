@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace thornvale {
@@ -9,16 +10,17 @@ class FileError;
 struct Refusal;
 
 // The modal questions that the window commands ask, without a toolkit: each front end answers
-// them with its own message boxes and open dialog, and tests answer them from a script.
-// Every string is UTF-8.
+// them with its own message boxes and open dialog, owned by the window that asks, and tests
+// answer them from a script. Every string is UTF-8.
 class CommandDialogs {
  public:
   enum class Icon { None, Stop };
 
-  // One line of an open dialog's file-type list: "nes (*.nes)" showing the files "*.nes".
+  // One line of an open dialog's file-type list: "nes (*.nes)" showing the files "*.nes". The
+  // lists are constants of the commands.
   struct FileType {
-    std::string description;
-    std::string pattern;
+    std::string_view description;
+    std::string_view pattern;
     friend bool operator==(const FileType&, const FileType&) = default;
   };
   struct OpenRequest {

@@ -20,30 +20,21 @@ std::string aboutText() {
 
 void showAbout(CommandDialogs& dialogs) { dialogs.message("About", aboutText(), CommandDialogs::Icon::None); }
 
-std::optional<std::vector<std::u16string>> openImage(CommandDialogs& dialogs, comdlg& dialog,
-                                                     const std::string& programFolder) {
-  const std::string current = dialog.FileName;
-  dialog.FileName.clear();
-  dialog.DialogTitle = kOpenTitle;
-  dialog.Filter = kOpenFilter;
-  dialog.InitDir = programFolder;
-  dialog.ShowOpen();
-  const std::string chosen = dialog.FileName;
-  dialog.FileName = current;
-  if (chosen.empty()) return std::nullopt;
-
-  std::vector<std::u16string> lines;
-  lines.reserve(kCatalogueSize);
+std::optional<OpenedImage> readChosenImage(CommandDialogs& dialogs, const std::string& programFolder) {
+  OpenedImage opened;
+  opened.path = dialogs.openFile(
+      {std::string(kOpenTitle), {kOpenFileTypes.begin(), kOpenFileTypes.end()}, programFolder});
+  if (opened.path.empty()) return std::nullopt;
+  opened.lines.reserve(kCatalogueSize);
   try {
     for (const CatalogueEntry& entry : catalogue()) {
-      lines.push_back(ReadText(entry.offset, chosen, entry.length, entry.tableName));
+      opened.lines.push_back(ReadText(entry.offset, opened.path, entry.length, entry.tableName));
     }
   } catch (const FileError& error) {
     showError(dialogs, error);
     return std::nullopt;
   }
-  dialog.FileName = chosen;
-  return lines;
+  return opened;
 }
 
 SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int position,

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "ui/commands/CommandDialogs.h"
-#include "ui/commands/comdlg.h"
 
 namespace thornvale {
 
@@ -23,18 +23,22 @@ namespace thornvale {
 void showAbout(CommandDialogs& dialogs);
 
 inline constexpr std::string_view kOpenTitle = "Open a Thornvale PRG0 U NES Rom";
-inline constexpr std::string_view kOpenFilter = "nes (*.nes) | *.nes";
+inline constexpr std::array<CommandDialogs::FileType, 1> kOpenFileTypes = {{{"nes (*.nes)", "*.nes"}}};
+
+// What File, Open read: the image's path and its 70 texts in list order.
+struct OpenedImage {
+  std::string path;
+  std::vector<std::u16string> lines;
+};
 
 // File, Open. Asks for an image in `programFolder` and reads all 70 texts before anything
-// changes. Returns them in list order, FileName then naming the image. After a cancel or a
-// failure (shown, with path and reason) it returns nothing and FileName is as it was: the list
-// still shows that image, and a save must still go to it.
-[[nodiscard]] std::optional<std::vector<std::u16string>> openImage(CommandDialogs& dialogs, comdlg& dialog,
-                                                                   const std::string& programFolder);
+// changes. After a cancel or a failure (shown, with path and reason) it returns nothing: the
+// window keeps the image it had, which a save must still go to.
+[[nodiscard]] std::optional<OpenedImage> readChosenImage(CommandDialogs& dialogs, const std::string& programFolder);
 
 enum class SaveOutcome { NothingSelected, Refused, Failed, Written };
 
-// "Save Selected Text": the text typed for the line at `position` (-1: none selected) goes into
+// The main window's save button: the text typed for the line at `position` (-1: none selected) goes into
 // the image if the entry takes it. Refuses a wrong length first, then characters that the
 // entry's table cannot store; shows a refusal or a file failure and writes nothing then.
 SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int position,

@@ -19,7 +19,7 @@ std::optional<MiscData> loadMisc(CommandDialogs& dialogs, const std::string& ima
   }
 }
 
-MiscShown showMisc(const MiscData& loaded) {
+MiscShown miscShown(const MiscData& loaded) {
   MiscShown shown;
   if (loaded.debugMenu) shown.option = debugMenuState(*loaded.debugMenu);
   if (loaded.hitCount) shown.hitCount = std::to_string(*loaded.hitCount);

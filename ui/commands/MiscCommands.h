@@ -21,7 +21,7 @@ struct MiscShown {
   DebugMenu option = DebugMenu::Unknown;
   std::string hitCount;
 };
-[[nodiscard]] MiscShown showMisc(const MiscData& loaded);
+[[nodiscard]] MiscShown miscShown(const MiscData& loaded);
 
 // Save: writes the option chosen (Unknown: neither, which leaves the byte alone) and the hit
 // count typed. True when the window may close: the values are in the file (a failure to close it

@@ -5,6 +5,7 @@
 #include <QSize>
 #include <QString>
 #include <QWidget>
+#include <string_view>
 
 class QScreen;
 
@@ -31,8 +32,8 @@ class Twips {
 
 // A control of the fixed layout: its name, by which tests find it, and its place in pixels.
 template <class Control>
-Control* place(Control* control, const char* name, const QRect& where) {
-  control->setObjectName(QString::fromLatin1(name));
+Control* place(Control* control, std::string_view name, const QRect& where) {
+  control->setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
   control->setGeometry(where);
   return control;
 }

@@ -1,72 +1,44 @@
 #pragma once
 
 #include <QMainWindow>
+#include <memory>
+#include <optional>
+#include <string>
 
-#include "ui/commands/comdlg.h"
-#include "ui/qt/DialogsBridge.h"
-#include "ui/qt/ListBox.h"
-
-class QAction;
-class QLabel;
-class QLineEdit;
-class QMenu;
-class QPushButton;
+#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/MainPresenter.h"
+#include "ui/forms/WindowDialogs.h"
+#include "ui/qt/ControlsView.h"
 
 namespace thornvale {
 
-class Dialogs;
-
-// The editor's main window: the list of the 70 texts, the edit box with its two length boxes,
-// the save button and the menus. What its commands decide is in ui/commands; this window only
-// hands the controls' contents to them and shows what comes back.
-class mainfrm : public QMainWindow {
+// The editor's main window in Qt Widgets, built from its form table: it passes the events of its
+// controls and menus to its presenter, and shows what the presenter sets.
+class mainfrm : public QMainWindow, private ControlsView<forms::MainView> {
   Q_OBJECT
 
-  // First, since comdlg asks through it.
-  DialogsBridge dialogs_;
-
  public:
-  explicit mainfrm(Dialogs& dialogs, QWidget* parent = nullptr);
+  // Its dialogs are Qt's, over this window; `answers`, where given, answers them instead (for
+  // tests).
+  explicit mainfrm(CommandDialogs* answers = nullptr, QWidget* parent = nullptr);
+  ~mainfrm() override;
 
-  void Form_Load();
-  void txtlst_Click();
-  void txtedit_Change();
-  void mnuopen_Click();
-  void cmdsave_Click();
-  void mnumisc_Click();
-  void mnuabout_Click();
-  void mnuexit_Click();
-
-  ListBox* txtlst;
-  QLineEdit* txtedit;
-  QLineEdit* txtindex;
-  QPushButton* cmdsave;
-  QLabel* Label1;
-  QLineEdit* txtlength;
-
-  QMenu* mnufile;
-  QAction* mnuopen;
-  QAction* mnusep1;
-  QAction* mnuexit;
-  QMenu* mnuedit;
-  QAction* mnumisc;
-  QMenu* mnuhelp;
-  QAction* mnuabout;
-
-  thornvale::comdlg comdlg;
+  forms::WindowDialogs dialogs;
+  forms::MainPresenter presenter;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
-  void buildControls();
-  void buildMenus();
-  // The start place is fixed, but a window that does not fit the screen's free area there
-  // moves just enough to be seen whole, or, larger than that area, to its top left corner.
+  void connectControls();
+  // The start place is fixed; forms::keptOnScreen moves the window from there as it must.
   void keepOnScreen();
-  // The selected line, or -1 when none is.
-  [[nodiscard]] int selectedPosition() const;
+
+  [[nodiscard]] std::string programFolder() const override;
+  [[nodiscard]] std::optional<Version> programVersion() const override;
+  void showMiscWindow(const std::string& imageName) override;
+  void closeWindow() override;
 
   // The line a mouse press found already selected: releasing on it selects it again.
   int reclickedRow_ = -1;

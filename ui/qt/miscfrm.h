@@ -1,53 +1,44 @@
 #pragma once
 
 #include <QDialog>
+#include <memory>
 #include <string>
 
-#include "catalogue/MiscData.h"
-#include "ui/qt/DialogsBridge.h"
-
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QRadioButton;
+#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/MiscPresenter.h"
+#include "ui/forms/WindowDialogs.h"
+#include "ui/qt/ControlsView.h"
 
 namespace thornvale {
 
-class Dialogs;
-
-// The modal window for the two settings outside the texts: the debug menu and the hits a
-// Grumkin takes. It reads them when it loads and writes them only on Save.
-class miscfrm : public QDialog {
+// The modal misc data window in Qt Widgets, built from its form table: it passes the events of
+// its controls to its presenter.
+class miscfrm : public QDialog, private ControlsView<forms::FormView> {
   Q_OBJECT
 
  public:
-  // `imageName` is the image name as the main window holds it when the window is asked for.
-  miscfrm(Dialogs& dialogs, std::string imageName, QWidget* parent = nullptr);
+  // Over `parent`, whose dialogs are `ownerDialogs`. Its own dialogs are Qt's, over this window;
+  // `answers`, where given, answers them instead.
+  miscfrm(CommandDialogs& ownerDialogs, std::string imageName, QWidget* parent,
+          CommandDialogs* answers = nullptr);
+  ~miscfrm() override;
 
-  // Reads the two bytes into the controls. False after a file failure, which it shows over the
-  // parent; the window is then not to be shown.
-  [[nodiscard]] bool Form_Load();
-  // Writes what the controls hold and closes; refuses a hit count that is no byte and stays.
-  void cmdsave_Click();
-  // Closes without writing.
-  void cmdcancel_Click();
-
-  QGroupBox* Frame1;
-  QLabel* lbldebug;
-  QRadioButton* opdebuge;
-  QRadioButton* opdebugd;
-  QLabel* Label1;
-  QLineEdit* Text1;
-  QPushButton* cmdsave;
-  QPushButton* cmdcancel;
+  // Reads the two bytes into the controls. False after a file failure, which the parent shows;
+  // the window is then not to be shown.
+  [[nodiscard]] bool Form_Load() { return presenter.Form_Load(ownerDialogs_); }
 
  private:
-  void moveTabStop();
+  forms::WindowDialogs dialogs_;
+  CommandDialogs& ownerDialogs_;
 
-  DialogsBridge dialogs_;
-  std::string imageName_;
-  MiscData loaded_;
+ public:
+  forms::MiscPresenter presenter;
+
+ private:
+  // Tab goes into a run of option buttons at the selected one, or at the first while none is;
+  // the arrow keys move between them.
+  void moveTabStop();
+  void closeWindow() override;
 };
 
 }  // namespace thornvale

@@ -1,97 +1,146 @@
 #include "ui/win32/Layout.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cmath>
 #include <string>
+
+#include "ui/forms/FontRule.h"
 
 namespace thornvale::win32 {
 namespace {
 
-std::wstring captionOf(HWND control) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
+using forms::ControlKind;
+using forms::ControlSpec;
+using forms::FormSpec;
 
-// Room that a control's own decoration takes from its caption: a button's edges, a radio
-// button's circle, a group box's corners.
-int decorationWidth(HWND control, UINT dpi) {
-  wchar_t kind[32] = {};
-  GetClassNameW(control, kind, 32);
-  if (lstrcmpiW(kind, L"Button") != 0) return 0;
-  const LONG_PTR style = GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK;
-  if (style == BS_AUTORADIOBUTTON || style == BS_RADIOBUTTON) return twipsToPixels(300, dpi);
-  return twipsToPixels(150, dpi);
-}
+struct Win32Kind {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
 
-bool captionsFit(HWND window, std::span<const int> captioned, HFONT font, UINT dpi) {
-  HDC dc = GetDC(window);
-  const HGDIOBJ old = SelectObject(dc, font);
-  bool fit = true;
-  for (int id : captioned) {
-    HWND control = GetDlgItem(window, id);
-    const std::wstring caption = captionOf(control);
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
-    RECT box{};
-    GetClientRect(control, &box);
-    if (extent.cx + decorationWidth(control, dpi) > box.right) fit = false;
+Win32Kind win32Kind(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::ListBox:
+      return {WC_LISTBOXW, WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, WS_EX_CLIENTEDGE};
+    case ControlKind::TextBox: return {WC_EDITW, ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    // The window's to write: greyed, and out of the user's reach.
+    case ControlKind::LengthBox: return {WC_EDITW, WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE};
+    // Neither the default nor the cancel button: Enter elsewhere presses nothing.
+    case ControlKind::CommandButton: return {WC_BUTTONW, BS_PUSHBUTTON, 0};
+    case ControlKind::Label: return {WC_STATICW, SS_LEFT | SS_NOPREFIX, 0};
+    case ControlKind::Frame: return {WC_BUTTONW, BS_GROUPBOX, 0};
+    case ControlKind::OptionButton: return {WC_BUTTONW, BS_AUTORADIOBUTTON, 0};
   }
-  SelectObject(dc, old);
-  ReleaseDC(window, dc);
-  return fit;
+  return {WC_STATICW, 0, 0};
 }
 
-RECT inPixels(const TwipsRect& twips, UINT dpi) {
+// The keyboard's stops and groups: a run of option buttons is one group and one stop, at its
+// first; WS_GROUP on the control after the run ends the group, in which selecting one option
+// clears the others.
+DWORD keyboardStyle(const FormSpec& form, std::size_t index) {
+  const ControlSpec& control = form.controls[index];
+  const bool afterOption = index > 0 && form.controls[index - 1].kind == ControlKind::OptionButton;
+  if (control.kind == ControlKind::OptionButton) return afterOption ? 0 : WS_GROUP | WS_TABSTOP;
+  if (control.tabOrder < 0) return 0;
+  return WS_TABSTOP | (afterOption ? WS_GROUP : 0);
+}
+
+std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
+// Room that a control's own decoration takes from its caption: a button's edges, an option
+// button's circle, a frame's corners.
+int decorationWidth(ControlKind kind, UINT dpi) {
+  switch (kind) {
+    case ControlKind::OptionButton: return twipsToPixels(300, dpi);
+    case ControlKind::CommandButton:
+    case ControlKind::Frame: return twipsToPixels(150, dpi);
+    default: return 0;
+  }
+}
+
+LOGFONTW messageFont(UINT dpi) {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
+  return metrics.lfMessageFont;
+}
+
+double pointsOf(LONG height, UINT dpi) { return std::abs(height) * 72.0 / dpi; }
+LONG heightOf(double points, UINT dpi) { return -std::lround(points * dpi / 72.0); }
+
+}  // namespace
+
+RECT placeOf(const FormSpec& form, const ControlSpec& control, UINT dpi) {
+  const forms::TwipsRect twips = forms::inWindow(form, control);
   const int left = twipsToPixels(twips.left, dpi);
   const int top = twipsToPixels(twips.top, dpi);
   return {left, top, left + twipsToPixels(twips.width, dpi), top + twipsToPixels(twips.height, dpi)};
 }
 
-}  // namespace
-
-RECT placedAt(std::span<const Placement> placements, int id, UINT dpi) {
-  const auto place = std::find_if(placements.begin(), placements.end(),
-                                  [id](const Placement& each) { return each.id == id; });
-  return place == placements.end() ? RECT{} : inPixels(place->twips, dpi);
+void buildControls(HWND window, const FormSpec& form, UINT dpi) {
+  // A Windows frame only draws: the controls inside it are the window's children, placed by the
+  // frame's own place.
+  for (std::size_t i = 0; i < form.controls.size(); ++i) {
+    const ControlSpec& control = form.controls[i];
+    const Win32Kind kind = win32Kind(control.kind);
+    const RECT box = placeOf(form, control, dpi);
+    HWND created = CreateWindowExW(kind.exStyle, kind.className, wide(control.caption).c_str(),
+                                   WS_CHILD | WS_VISIBLE | kind.style | keyboardStyle(form, i), box.left,
+                                   box.top, box.right - box.left, box.bottom - box.top, window,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance(), nullptr);
+    // No length limit of the box's own: a text too long is the Save command's to refuse.
+    if (control.kind == ControlKind::TextBox) SendMessageW(created, EM_SETLIMITTEXT, 0, 0);
+  }
 }
 
-void placeControls(HWND window, std::span<const Placement> placements, UINT dpi) {
-  for (const Placement& place : placements) {
-    const RECT box = inPixels(place.twips, dpi);
-    SetWindowPos(GetDlgItem(window, place.id), nullptr, box.left, box.top, box.right - box.left,
+void placeControls(HWND window, const FormSpec& form, UINT dpi) {
+  for (const ControlSpec& control : form.controls) {
+    const RECT box = placeOf(form, control, dpi);
+    SetWindowPos(GetDlgItem(window, control.id), nullptr, box.left, box.top, box.right - box.left,
                  box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
-HFONT fittingFont(HWND window, std::span<const int> captioned, UINT dpi) {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi);
-  LOGFONTW face = metrics.lfMessageFont;
-  // Heights in half points, as negative character heights in pixels.
-  const LONG smallest = -MulDiv(6, static_cast<int>(dpi), 72);
-  const LONG halfPoint = std::max(1, MulDiv(1, static_cast<int>(dpi), 144));
-  for (;;) {
-    HFONT font = CreateFontIndirectW(&face);
-    if (captionsFit(window, captioned, font, dpi) || face.lfHeight >= smallest) return font;
-    DeleteObject(font);
-    face.lfHeight = std::min(smallest, face.lfHeight + halfPoint);
+void FormFonts::apply(HWND window, const FormSpec& form, UINT dpi, bool redraw) {
+  std::map<LONG, FontHandle> fonts;
+  LOGFONTW face = messageFont(dpi);
+  const auto fontOf = [&](LONG height) {
+    auto [made, added] = fonts.try_emplace(height);
+    if (added) {
+      face.lfHeight = height;
+      made->second.reset(CreateFontIndirectW(&face));
+    }
+    return made->second.get();
+  };
+  const LONG messageHeight = face.lfHeight;
+  std::map<LONG, bool> used;
+  HDC dc = GetDC(window);
+  for (const ControlSpec& control : form.controls) {
+    LONG height = messageHeight;
+    if (forms::hasCaption(control.kind)) {
+      const std::wstring caption = wide(control.caption);
+      const int room = twipsToPixels(forms::captionRoom(form, control), dpi) - decorationWidth(control.kind, dpi);
+      const double message = pointsOf(messageHeight, dpi);
+      const double points = forms::captionPoints(message, [&](double size) {
+        const HGDIOBJ old = SelectObject(dc, fontOf(size == message ? messageHeight : heightOf(size, dpi)));
+        SIZE extent{};
+        GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+        SelectObject(dc, old);
+        return extent.cx <= room;
+      });
+      if (points != message) height = heightOf(points, dpi);
+    }
+    used[height] = true;
+    SendMessageW(GetDlgItem(window, control.id), WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(height)),
+                 redraw ? TRUE : FALSE);
   }
-}
-
-void applyFont(HWND window, HFONT font, bool redraw) {
-  struct Change {
-    HFONT font;
-    BOOL redraw;
-  } change{font, redraw ? TRUE : FALSE};
-  EnumChildWindows(
-      window,
-      [](HWND child, LPARAM change) -> BOOL {
-        const auto* c = reinterpret_cast<const Change*>(change);
-        SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(c->font), c->redraw);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&change));
+  ReleaseDC(window, dc);
+  // Only the sizes the controls took are kept; those only measured go.
+  std::erase_if(fonts, [&](const auto& font) { return !used.contains(font.first); });
+  fonts_.swap(fonts);
 }
 
 RECT windowRectFor(RECT client, DWORD style, DWORD exStyle, bool menu, UINT dpi) {
@@ -112,34 +161,6 @@ void fitClientArea(HWND window, int width, int height) {
 UINT windowDpi(HWND window) {
   const UINT dpi = GetDpiForWindow(window);
   return dpi == 0 ? USER_DEFAULT_SCREEN_DPI : dpi;
-}
-
-HWND createControl(HWND parent, const wchar_t* kind, const wchar_t* text, DWORD style, DWORD exStyle, int id,
-                   const RECT& box) {
-  return CreateWindowExW(exStyle, kind, text, WS_CHILD | WS_VISIBLE | style, box.left, box.top,
-                         box.right - box.left, box.bottom - box.top, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance(), nullptr);
-}
-
-void registerWindowClass(const wchar_t* className, WNDPROC procedure, bool withIcon) {
-  WNDCLASSEXW existing{};
-  existing.cbSize = sizeof existing;
-  if (GetClassInfoExW(instance(), className, &existing)) return;
-  WNDCLASSEXW kind{};
-  kind.cbSize = sizeof kind;
-  kind.lpfnWndProc = procedure;
-  kind.hInstance = instance();
-  if (withIcon) {
-    // A program built without the icon resource gets the system's.
-    kind.hIcon = LoadIconW(instance(), MAKEINTRESOURCEW(1));
-    kind.hIconSm =
-        static_cast<HICON>(LoadImageW(instance(), MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                      GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
-  }
-  kind.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  kind.lpszClassName = className;
-  RegisterClassExW(&kind);
 }
 
 }  // namespace thornvale::win32

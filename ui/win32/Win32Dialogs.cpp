@@ -28,7 +28,7 @@ GetOpenFileNameFunction getOpenFileName() {
 void Win32Dialogs::message(const std::string& title, const std::string& text, Icon icon) {
   // Style 16 is MB_OK | MB_ICONSTOP; the About box has no icon.
   const UINT style = MB_OK | (icon == Icon::Stop ? MB_ICONSTOP : 0);
-  MessageBoxW(GetActiveWindow(), wide(text).c_str(), wide(title).c_str(), style);
+  MessageBoxW(owner_, wide(text).c_str(), wide(title).c_str(), style);
 }
 
 std::string Win32Dialogs::openFile(const OpenRequest& request) {
@@ -39,7 +39,7 @@ std::string Win32Dialogs::openFile(const OpenRequest& request) {
   std::wstring path(32768, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = GetActiveWindow();
+  dialog.hwndOwner = owner_;
   dialog.lpstrFilter = filter.c_str();
   dialog.nFilterIndex = 1;
   dialog.lpstrFile = path.data();
@@ -57,7 +57,7 @@ std::string Win32Dialogs::openFile(const OpenRequest& request) {
 std::wstring openFilter(const std::vector<CommandDialogs::FileType>& types) {
   std::wstring filter;
   for (const CommandDialogs::FileType& type : types) {
-    filter += wide(type.description) + L'\0' + wide(type.pattern) + L'\0';
+    filter += wide(std::string(type.description)) + L'\0' + wide(std::string(type.pattern)) + L'\0';
   }
   return filter + L'\0';
 }

@@ -1,15 +1,26 @@
 #pragma once
 
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
 #include "ui/commands/CommandDialogs.h"
 
 namespace thornvale::win32 {
 
-// The commands' dialogs as the Windows API shows them: MessageBoxW, owned by the window the user
-// is working in, and the common Open dialog.
+// The commands' dialogs as the Windows API shows them: MessageBoxW and the common Open dialog,
+// owned by the window that asks, whichever window is active: an unowned dialog can open behind it.
 class Win32Dialogs final : public CommandDialogs {
  public:
+  // `owner` is the asking window's handle as it stands when a dialog is asked for.
+  explicit Win32Dialogs(const HWND& owner) : owner_(owner) {}
+
   void message(const std::string& title, const std::string& text, Icon icon) override;
   std::string openFile(const OpenRequest& request) override;
+
+ private:
+  const HWND& owner_;
 };
 
 // The list of an OPENFILENAMEW filter: description, NUL, pattern, NUL, ..., and a second NUL.

@@ -2,13 +2,11 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-#include <array>
-
-#include "ui/commands/MainCommands.h"
-#include "ui/win32/ControlIds.h"
-#include "ui/win32/Layout.h"
+#include "ui/forms/Forms.h"
+#include "ui/win32/Accessibility.h"
+#include "ui/forms/Placement.h"
 #include "ui/win32/ProgramInfo.h"
+#include "ui/win32/Win32Dialogs.h"
 #include "ui/win32/miscfrm.h"
 
 namespace thornvale::win32 {
@@ -17,123 +15,90 @@ namespace {
 // A fixed single border with the close box only: no sizing edge, no minimise or maximise box.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
-constexpr int kClientWidth = 6750;
-constexpr int kClientHeight = 4395;
-// Where the client area's top-left corner starts on the screen.
-constexpr int kStartLeft = 4515;
-constexpr int kStartTop = 3615;
 
-constexpr std::array<Placement, 6> kPlacements = {{
-    {kTxtlst, {0, 0, 6735, 3180}},
-    {kTxtedit, {40, 3240, 6255, 285}},
-    {kTxtindex, {6360, 3240, 375, 285}},
-    {kCmdsave, {2520, 3960, 1695, 375}},
-    {kLabel1, {1680, 3600, 3495, 255}},
-    {kTxtlength, {6360, 3600, 375, 285}},
-}};
-constexpr std::array<int, 2> kCaptioned = {kCmdsave, kLabel1};
+const forms::FormSpec& form() { return forms::mainfrm(); }
 
-// The window's rectangle keeps as much of itself on the monitor's work area as fits, the top-left
-// corner first: a small screen must not hide the title bar.
-RECT keptOnScreen(RECT window) {
+RECT keptOnScreen(const RECT& window) {
   const HMONITOR monitor = MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST);
   MONITORINFO info{};
   info.cbSize = sizeof info;
   if (!GetMonitorInfoW(monitor, &info)) return window;
   const RECT& work = info.rcWork;
-  const LONG width = window.right - window.left;
-  const LONG height = window.bottom - window.top;
-  const LONG left = std::max(work.left, std::min(window.left, work.right - width));
-  const LONG top = std::max(work.top, std::min(window.top, work.bottom - height));
-  return {left, top, left + width, top + height};
+  const forms::ScreenRect kept = forms::keptOnScreen(
+      {window.left, window.top, window.right - window.left, window.bottom - window.top},
+      {work.left, work.top, work.right - work.left, work.bottom - work.top});
+  return {kept.left, kept.top, kept.left + kept.width, kept.top + kept.height};
 }
+
+std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 }  // namespace
 
-mainfrm::mainfrm(CommandDialogs& dialogs) : comdlg(dialogs), dialogs_(dialogs) {
+mainfrm::mainfrm(CommandDialogs* answers)
+    : dialogs(answers, [this] { return std::make_unique<Win32Dialogs>(window_); }),
+      presenter(*this, dialogs.get()) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  registerWindowClass(kClassName, &mainfrm::windowProc, true);
   // Made where and as large as it is shown, for the system's DPI: each move before the window is
   // shown costs start-up time, so only a monitor of another DPI moves it.
   const UINT expected = GetDpiForSystem();
-  const RECT frame = frameFor(expected, nullptr);
-  CreateWindowExW(kExStyle, kClassName, L"", kStyle, frame.left, frame.top, frame.right - frame.left,
-                  frame.bottom - frame.top, nullptr, buildMenus(), instance(), this);
+  create(kExStyle, L"", kStyle, frameFor(expected, nullptr), nullptr, buildMenus(), true);
   const UINT dpi = windowDpi(window_);
-  buildControls(dpi);
-  setFont(dpi, false);
+  buildControls(window_, form(), dpi);
+  txtlst = GetDlgItem(window_, forms::kTxtlst);
+  txtedit = GetDlgItem(window_, forms::kTxtedit);
+  txtindex = GetDlgItem(window_, forms::kTxtindex);
+  cmdsave = GetDlgItem(window_, forms::kCmdsave);
+  Label1 = GetDlgItem(window_, forms::kLabel1);
+  txtlength = GetDlgItem(window_, forms::kTxtlength);
+  fonts_.apply(window_, form(), dpi, false);
+  offerAccessibleNames(window_, form());
   if (dpi != expected) placeWindow(frameFor(dpi, nullptr));
-  fitClientArea(window_, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi));
+  fitClientArea(window_, twipsToPixels(form().clientWidth, dpi), twipsToPixels(form().clientHeight, dpi));
   focus_ = txtlst;
-  Form_Load();
-}
-
-mainfrm::~mainfrm() {
-  if (window_ != nullptr) {
-    // The window may outlive this object no longer: it would call back into it.
-    forgetOwner(window_);
-    DestroyWindow(window_);
-  }
-}
-
-void mainfrm::buildControls(UINT dpi) {
-  const auto at = [dpi](int id) { return placedAt(kPlacements, id, dpi); };
-  txtlst =
-      createControl(window_, WC_LISTBOXW, L"", WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                    WS_EX_CLIENTEDGE, kTxtlst, at(kTxtlst));
-  txtedit = createControl(window_, WC_EDITW, L"", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtedit,
-                          at(kTxtedit));
-  // No length limit of the box's own: a text too long is the Save command's to refuse.
-  SendMessageW(txtedit, EM_SETLIMITTEXT, 0, 0);
-  // The length boxes are the window's to write: greyed, and out of the user's reach.
-  txtindex = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, kTxtindex,
-                           at(kTxtindex));
-  // Neither the default nor the cancel button: Enter in the edit box saves nothing.
-  cmdsave = createControl(window_, WC_BUTTONW, L"Save Selected Text", WS_TABSTOP | BS_PUSHBUTTON, 0, kCmdsave,
-                          at(kCmdsave));
-  Label1 = createControl(window_, WC_STATICW, L"Make sure to save after ever text entry you edit.",
-                         SS_LEFT | SS_NOPREFIX, 0, kLabel1, at(kLabel1));
-  txtlength = createControl(window_, WC_EDITW, L"", WS_DISABLED | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
-                            kTxtlength, at(kTxtlength));
+  presenter.Form_Load();
 }
 
 HMENU mainfrm::buildMenus() {
-  // No access keys and no shortcuts: no '&' in any caption and no accelerator table.
+  // No accelerator table: no menu item has a shortcut.
   HMENU bar = CreateMenu();
-  mnufile_ = CreatePopupMenu();
-  AppendMenuW(mnufile_, MF_STRING, kMnuopen, L"Open");
-  AppendMenuW(mnufile_, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(mnufile_, MF_STRING, kMnuexit, L"Exit");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(mnufile_), L"File");
-
-  // The Edit menu is hidden and disabled, and a Windows menu bar cannot hide an entry: it stays
-  // off the bar, with "Misc Data" in it for the commands that still switch it.
-  mnuedit_ = CreatePopupMenu();
-  editMenuOwner_.reset(mnuedit_);
-  AppendMenuW(mnuedit_, MF_STRING, kMnumisc, L"Misc Data");
-
-  mnuhelp_ = CreatePopupMenu();
-  AppendMenuW(mnuhelp_, MF_STRING, kMnuabout, L"About");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(mnuhelp_), L"Help");
+  for (const forms::MenuSpec& spec : form().menus) {
+    HMENU popup = CreatePopupMenu();
+    for (const forms::MenuItemSpec& item : spec.items) {
+      if (item.caption.empty()) {
+        AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
+      } else {
+        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(item.id), wide(item.caption).c_str());
+      }
+    }
+    menus_.push_back(popup);
+    if (spec.visible) {
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wide(spec.caption).c_str());
+    } else {
+      // A Windows menu bar cannot hide an entry: a hidden menu stays off the bar, its items still
+      // the window's for the commands that switch them.
+      editMenuOwner_.reset(popup);
+    }
+  }
   return bar;
 }
 
+HMENU mainfrm::menu(std::string_view name) const {
+  for (std::size_t i = 0; i < form().menus.size() && i < menus_.size(); ++i) {
+    if (form().menus[i].name == name) return menus_[i];
+  }
+  return nullptr;
+}
+
 RECT mainfrm::frameFor(UINT dpi, const POINT* topLeft) {
-  const RECT client{0, 0, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi)};
+  const RECT client{0, 0, twipsToPixels(form().clientWidth, dpi), twipsToPixels(form().clientHeight, dpi)};
   RECT frame = windowRectFor(client, kStyle, kExStyle, true, dpi);
   if (topLeft != nullptr) {
     OffsetRect(&frame, topLeft->x - frame.left, topLeft->y - frame.top);
     return frame;
   }
-  OffsetRect(&frame, twipsToPixels(kStartLeft, dpi), twipsToPixels(kStartTop, dpi));
+  OffsetRect(&frame, twipsToPixels(form().startLeft, dpi), twipsToPixels(form().startTop, dpi));
   return keptOnScreen(frame);
-}
-
-void mainfrm::setFont(UINT dpi, bool redraw) {
-  HFONT font = fittingFont(window_, kCaptioned, dpi);
-  applyFont(window_, font, redraw);
-  font_.reset(font);
 }
 
 void mainfrm::placeWindow(const RECT& frame) {
@@ -142,10 +107,10 @@ void mainfrm::placeWindow(const RECT& frame) {
 }
 
 void mainfrm::layout(UINT dpi, const POINT* topLeft) {
-  placeControls(window_, kPlacements, dpi);
-  setFont(dpi, true);
+  placeControls(window_, form(), dpi);
+  fonts_.apply(window_, form(), dpi, true);
   placeWindow(frameFor(dpi, topLeft));
-  fitClientArea(window_, twipsToPixels(kClientWidth, dpi), twipsToPixels(kClientHeight, dpi));
+  fitClientArea(window_, twipsToPixels(form().clientWidth, dpi), twipsToPixels(form().clientHeight, dpi));
 }
 
 void mainfrm::show(int showCommand) {
@@ -154,14 +119,7 @@ void mainfrm::show(int showCommand) {
   SetFocus(txtlst);
 }
 
-LRESULT CALLBACK mainfrm::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = ownerOf<mainfrm>(window, message, lParam);
-  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCCREATE) self->window_ = window;
-  return self->handle(window, message, wParam, lParam);
-}
-
-LRESULT mainfrm::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT mainfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_ACTIVATE:
@@ -185,92 +143,46 @@ LRESULT mainfrm::handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
       DestroyWindow(window_);
       return 0;
     case WM_DESTROY:
-      window_ = nullptr;
       if (quitWhenClosed_) PostQuitMessage(0);
       return 0;
-    default: return DefWindowProcW(window, message, wParam, lParam);
+    default: return DefWindowProcW(window_, message, wParam, lParam);
   }
 }
 
 void mainfrm::onCommand(int id, int code) {
   switch (id) {
-    case kTxtlst:
+    case forms::kTxtlst:
       // Sent for every selection by mouse or keyboard, also of the line already selected.
-      if (code == LBN_SELCHANGE) txtlst_Click();
+      if (code == LBN_SELCHANGE) presenter.txtlst_Click();
       break;
-    case kTxtedit:
-      if (code == EN_CHANGE) txtedit_Change();
+    case forms::kTxtedit:
+      if (code == EN_CHANGE) presenter.txtedit_Change();
       break;
-    case kCmdsave:
-      if (code == BN_CLICKED) cmdsave_Click();
+    case forms::kCmdsave:
+      if (code == BN_CLICKED) presenter.cmdsave_Click();
       break;
-    case kMnuopen: mnuopen_Click(); break;
-    case kMnuexit: mnuexit_Click(); break;
-    case kMnumisc:
-      if ((GetMenuState(mnuedit_, kMnumisc, MF_BYCOMMAND) & (MF_DISABLED | MF_GRAYED)) == 0) {
-        mnumisc_Click();
-      }
-      break;
-    case kMnuabout: mnuabout_Click(); break;
+    case forms::kMnuopen: presenter.mnuopen_Click(); break;
+    case forms::kMnuexit: presenter.mnuexit_Click(); break;
+    case forms::kMnumisc: presenter.mnumisc_Click(); break;
+    case forms::kMnuabout: presenter.mnuabout_Click(); break;
     default: break;
   }
 }
 
-void mainfrm::Form_Load() {
+std::string mainfrm::programFolder() const { return win32::programFolder(); }
+
+std::optional<forms::MainView::Version> mainfrm::programVersion() const {
   // The caption's version is the one the program's VERSIONINFO carries.
-  const std::optional<Version> version = programVersion();
-  const std::string text = version ? captionFor(version->major, version->minor) : caption();
-  setControlText(window_, text);
-  EnableMenuItem(mnuedit_, kMnumisc, MF_BYCOMMAND | MF_GRAYED);
+  const std::optional<win32::Version> version = win32::programVersion();
+  if (!version) return std::nullopt;
+  return Version{version->major, version->minor};
 }
 
-void mainfrm::txtlst_Click() {
-  const int position = selectedPosition();
-  if (position < 0) return;
-  const LRESULT length = SendMessageW(txtlst, LB_GETTEXTLEN, static_cast<WPARAM>(position), 0);
-  if (length == LB_ERR) return;
-  std::wstring line(static_cast<std::size_t>(length) + 1, L'\0');
-  line.resize(static_cast<std::size_t>(SendMessageW(txtlst, LB_GETTEXT, static_cast<WPARAM>(position),
-                                                    reinterpret_cast<LPARAM>(line.data()))));
-  SetWindowTextW(txtedit, line.c_str());
-  // The edit box reports a change of its text; setting the text it already has may not, and the
-  // length box must follow all the same.
-  txtedit_Change();
-  setControlText(txtindex, lengthText(controlText(txtedit)));
-}
-
-void mainfrm::txtedit_Change() { setControlText(txtlength, lengthText(controlText(txtedit))); }
-
-void mainfrm::mnuopen_Click() {
-  const auto lines = openImage(dialogs_, comdlg, programFolder());
-  if (!lines) return;
-  EnableMenuItem(mnuedit_, kMnumisc, MF_BYCOMMAND | MF_ENABLED);
-  SendMessageW(txtlst, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(txtlst, LB_RESETCONTENT, 0, 0);
-  for (const std::u16string& line : *lines) {
-    const std::wstring wide(line.begin(), line.end());
-    SendMessageW(txtlst, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide.c_str()));
-  }
-  SendMessageW(txtlst, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(txtlst, nullptr, TRUE);
-}
-
-void mainfrm::cmdsave_Click() {
-  saveText(dialogs_, comdlg.FileName, selectedPosition(), controlText(txtedit));
-}
-
-void mainfrm::mnumisc_Click() {
-  miscfrm form(dialogs_, comdlg.FileName, window_);
+void mainfrm::showMiscWindow(const std::string& imageName) {
+  miscfrm form(window_, dialogs.get(), imageName, dialogs.answersForOpened());
   if (form.Form_Load()) form.showModal();
 }
 
-void mainfrm::mnuabout_Click() { showAbout(dialogs_); }
-
-void mainfrm::mnuexit_Click() { DestroyWindow(window_); }
-
-int mainfrm::selectedPosition() const {
-  const LRESULT selected = SendMessageW(txtlst, LB_GETCURSEL, 0, 0);
-  return selected == LB_ERR ? -1 : static_cast<int>(selected);
-}
+void mainfrm::closeWindow() { DestroyWindow(window_); }
 
 }  // namespace thornvale::win32

@@ -2,44 +2,38 @@
 
 #include <windows.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "ui/commands/CommandDialogs.h"
-#include "ui/commands/comdlg.h"
+#include "ui/forms/MainPresenter.h"
+#include "ui/forms/WindowDialogs.h"
+#include "ui/win32/ControlsView.h"
+#include "ui/win32/Layout.h"
+#include "ui/win32/Window.h"
 #include "ui/win32/WindowHandles.h"
 
 namespace thornvale::win32 {
 
-// The editor's main window with the Windows API: the list of the 70 texts, the edit box with its
-// two length boxes, the save button and the menus. The commands decide; this window only moves
-// text between its controls and them. Controls and menu items carry the IDs of ControlIds.h.
-class mainfrm {
+// The editor's main window with the Windows API, built from its form table: it passes the events
+// of its controls and menus to its presenter, and shows what the presenter sets.
+class mainfrm final : public Window<mainfrm>, private ControlsView<forms::MainView> {
  public:
-  // Creates the window, not yet shown, and runs Form_Load.
-  explicit mainfrm(CommandDialogs& dialogs);
-  mainfrm(const mainfrm&) = delete;
-  mainfrm& operator=(const mainfrm&) = delete;
-  ~mainfrm();
+  // Creates the window, not yet shown, and runs Form_Load. Its dialogs are the platform's, owned
+  // by this window; `answers`, where given, answers them instead (for tests).
+  explicit mainfrm(CommandDialogs* answers = nullptr);
+  ~mainfrm() { destroy(); }
 
   // Shows the window at its fixed place, the focus on the list.
   void show(int showCommand = SW_SHOWNORMAL);
   // When the window is gone, the program's message loop ends: for the program, not for tests.
   void quitWhenClosed() { quitWhenClosed_ = true; }
 
-  void Form_Load();
-  void txtlst_Click();
-  void txtedit_Change();
-  void mnuopen_Click();
-  void cmdsave_Click();
-  void mnumisc_Click();
-  void mnuabout_Click();
-  void mnuexit_Click();
-
-  [[nodiscard]] HWND hwnd() const { return window_; }
   // The menu bar shows File and Help; the Edit menu is the window's all the same, kept off the bar.
-  [[nodiscard]] HMENU mnufile() const { return mnufile_; }
-  [[nodiscard]] HMENU mnuedit() const { return mnuedit_; }
-  [[nodiscard]] HMENU mnuhelp() const { return mnuhelp_; }
+  [[nodiscard]] HMENU mnufile() const { return menu("mnufile"); }
+  [[nodiscard]] HMENU mnuedit() const { return menu("mnuedit"); }
+  [[nodiscard]] HMENU mnuhelp() const { return menu("mnuhelp"); }
 
   HWND txtlst = nullptr;
   HWND txtedit = nullptr;
@@ -48,34 +42,34 @@ class mainfrm {
   HWND Label1 = nullptr;
   HWND txtlength = nullptr;
 
-  thornvale::comdlg comdlg;
-
   static constexpr const wchar_t* kClassName = L"ThornvaleTextEditor";
 
+  forms::WindowDialogs dialogs;
+  forms::MainPresenter presenter;
+
  private:
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  friend class Window<mainfrm>;
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void onCommand(int id, int code);
-  void buildControls(UINT dpi);
-  // The menu bar, with the menus kept in the members.
   [[nodiscard]] HMENU buildMenus();
-  // The window's rectangle at `dpi`: at `topLeft`, or without it at the fixed start position.
+  [[nodiscard]] HMENU menu(std::string_view name) const;
+  // The window's rectangle at `dpi`: at `topLeft`, or without it at the start position.
   [[nodiscard]] static RECT frameFor(UINT dpi, const POINT* topLeft);
-  void setFont(UINT dpi, bool redraw);
   void placeWindow(const RECT& frame);
-  // Places the controls, the font and the window for `dpi` once the window stands somewhere;
+  // Places the controls, the fonts and the window for `dpi` once the window stands somewhere;
   // `topLeft` as for frameFor.
   void layout(UINT dpi, const POINT* topLeft);
-  [[nodiscard]] int selectedPosition() const;
 
-  CommandDialogs& dialogs_;
-  HWND window_ = nullptr;
-  HMENU mnufile_ = nullptr;
-  HMENU mnuedit_ = nullptr;
-  HMENU mnuhelp_ = nullptr;
+  // The view the presenter sees.
+  [[nodiscard]] HWND viewWindow() const override { return window_; }
+  [[nodiscard]] std::string programFolder() const override;
+  [[nodiscard]] std::optional<Version> programVersion() const override;
+  void showMiscWindow(const std::string& imageName) override;
+  void closeWindow() override;
+
   // The Edit menu is on no menu bar, so nothing destroys it with the window.
   MenuHandle editMenuOwner_;
-  FontHandle font_;
+  FormFonts fonts_;
   HWND focus_ = nullptr;
   bool quitWhenClosed_ = false;
 };

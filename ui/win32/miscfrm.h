@@ -2,37 +2,34 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
-#include "catalogue/MiscData.h"
 #include "ui/commands/CommandDialogs.h"
-#include "ui/win32/WindowHandles.h"
+#include "ui/forms/MiscPresenter.h"
+#include "ui/forms/WindowDialogs.h"
+#include "ui/win32/ControlsView.h"
+#include "ui/win32/Layout.h"
+#include "ui/win32/Window.h"
 
 namespace thornvale::win32 {
 
-// The modal window for the two settings outside the texts: the debug menu and the hits a
-// Grumkin takes. It reads them when it loads and writes them only on Save.
-class miscfrm {
+// The modal misc data window with the Windows API, built from its form table: it passes the
+// events of its controls to its presenter.
+class miscfrm final : public Window<miscfrm>, private ControlsView<forms::FormView> {
  public:
-  // `imageName` is the image name as the main window holds it when the window is asked for; the
-  // window is created, not yet shown, over `owner`.
-  miscfrm(CommandDialogs& dialogs, std::string imageName, HWND owner);
-  miscfrm(const miscfrm&) = delete;
-  miscfrm& operator=(const miscfrm&) = delete;
-  ~miscfrm();
+  // Created, not yet shown, over `owner`, whose dialogs are `ownerDialogs`. Its own dialogs are
+  // the platform's, owned by this window; `answers`, where given, answers them instead.
+  miscfrm(HWND owner, CommandDialogs& ownerDialogs, std::string imageName, CommandDialogs* answers = nullptr);
+  ~miscfrm() { destroy(); }
 
-  // Reads the two bytes into the controls. False after a file failure, which it shows; the
+  // Reads the two bytes into the controls. False after a file failure, which the owner shows; the
   // window is then not to be shown.
-  [[nodiscard]] bool Form_Load();
-  // Writes what the controls hold and closes; refuses a hit count that is no byte and stays.
-  void cmdsave_Click();
-  // Closes without writing.
-  void cmdcancel_Click();
+  [[nodiscard]] bool Form_Load() { return presenter.Form_Load(ownerDialogs_); }
 
   // Shows the window and returns when it is closed; the owner takes no input meanwhile.
   void showModal();
   [[nodiscard]] bool closed() const { return closed_; }
-  [[nodiscard]] HWND hwnd() const { return window_; }
 
   HWND Frame1 = nullptr;
   HWND lbldebug = nullptr;
@@ -46,22 +43,25 @@ class miscfrm {
   static constexpr const wchar_t* kClassName = L"ThornvaleMiscData";
 
  private:
-  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  void buildControls(UINT dpi);
+  CommandDialogs& ownerDialogs_;
+  forms::WindowDialogs dialogs_;
+
+ public:
+  forms::MiscPresenter presenter;
+
+ private:
+  friend class Window<miscfrm>;
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   // The window's size at `dpi`, as a rectangle at (0, 0).
   [[nodiscard]] static RECT frameFor(UINT dpi);
-  void setFont(UINT dpi, bool redraw);
-  // Places the controls, the font and the window for `dpi`, the window at `suggested`'s corner.
+  // Places the controls, the fonts and the window for `dpi`, the window at `suggested`'s corner.
   void layout(UINT dpi, const RECT& suggested);
-  void close();
 
-  CommandDialogs& dialogs_;
-  std::string imageName_;
+  [[nodiscard]] HWND viewWindow() const override { return window_; }
+  void closeWindow() override;
+
   HWND owner_;
-  HWND window_ = nullptr;
-  MiscData loaded_;
-  FontHandle font_;
+  FormFonts fonts_;
   bool closed_ = false;
 };
 

@@ -1,0 +1,127 @@
+#include "ui/qt/FormControls.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QStyle>
+#include <map>
+
+#include "ui/forms/FontRule.h"
+#include "ui/qt/CommandButton.h"
+#include "ui/qt/FittedIndicatorStyle.h"
+#include "ui/qt/FrameBox.h"
+#include "ui/qt/LengthBox.h"
+#include "ui/qt/ListBox.h"
+#include "ui/qt/Twips.h"
+
+namespace thornvale {
+namespace {
+
+using forms::ControlKind;
+using forms::ControlSpec;
+
+QString qtString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QWidget* make(const ControlSpec& control, QWidget* parent, QStyle* fitted) {
+  const QString caption = qtString(control.caption);
+  switch (control.kind) {
+    case ControlKind::ListBox: {
+      auto* list = new ListBox(parent);
+      list->setSelectionMode(QAbstractItemView::SingleSelection);
+      list->setSortingEnabled(false);
+      // As the Windows list box: a line longer than the list is cut, and the edit box shows it.
+      list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+      return list;
+    }
+    case ControlKind::TextBox: return new QLineEdit(caption, parent);
+    case ControlKind::LengthBox: return new LengthBox(parent);
+    case ControlKind::CommandButton: return new CommandButton(caption, parent);
+    case ControlKind::Label: return new QLabel(caption, parent);
+    case ControlKind::Frame: return new FrameBox(caption, parent);
+    case ControlKind::OptionButton: {
+      auto* option = new QRadioButton(caption, parent);
+      option->setStyle(fitted);
+      return option;
+    }
+  }
+  return new QWidget(parent);
+}
+
+// The width a control's caption needs in its font. A push button's size hint has a minimum width
+// of the style's that a short caption does not need, so it counts its text and margins only.
+int neededWidth(const QWidget* control) {
+  if (const auto* button = qobject_cast<const QPushButton*>(control)) {
+    const int margin = button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+    return button->fontMetrics().horizontalAdvance(button->text()) + 2 * margin;
+  }
+  return control->sizeHint().width();
+}
+
+// The platform's font, smaller only where the caption would not fit the room it has.
+void fitCaption(QWidget* control, int room) {
+  QFont font = control->font();
+  const qreal dpi = control->logicalDpiY();
+  const qreal message = font.pointSizeF() > 0 ? font.pointSizeF() : font.pixelSize() * 72.0 / dpi;
+  const double points = forms::captionPoints(message, [&](double size) {
+    QFont sized = font;
+    sized.setPointSizeF(size);
+    if (size != message) control->setFont(sized);
+    const bool fits = neededWidth(control) <= room;
+    control->setFont(font);
+    return fits;
+  });
+  if (points == message) return;
+  font.setPointSizeF(points);
+  control->setFont(font);
+}
+
+}  // namespace
+
+QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormSpec& form, const Twips& twips) {
+  QHash<int, QWidget*> controls;
+  std::map<int, QWidget*> keyboardOrder;
+  auto* fitted = new FittedIndicatorStyle(client);
+  for (const ControlSpec& control : form.controls) {
+    const ControlSpec* container = forms::findControl(form, control.container);
+    QWidget* parent = container != nullptr ? controls.value(container->id) : client;
+    QWidget* widget = make(control, parent, fitted);
+    place(widget, control.name, twips.rect(control.twips.left, control.twips.top, control.twips.width,
+                                                   control.twips.height));
+    // A screen reader has no caption to read for these.
+    if (!control.accessibleName.empty()) {
+      widget->setAccessibleName(qtString(control.accessibleName));
+      widget->setAccessibleDescription(qtString(control.accessibleDescription));
+    }
+    if (forms::hasCaption(control.kind)) fitCaption(widget, twips.x(forms::captionRoom(form, control)));
+    controls.insert(control.id, widget);
+    if (control.tabOrder >= 0) keyboardOrder[control.tabOrder] = widget;
+  }
+  QWidget* previous = nullptr;
+  for (const auto& [order, widget] : keyboardOrder) {
+    if (previous != nullptr) QWidget::setTabOrder(previous, widget);
+    previous = widget;
+  }
+  return controls;
+}
+
+QHash<int, QAction*> buildMenus(QMainWindow* window, const forms::FormSpec& form) {
+  QHash<int, QAction*> items;
+  for (const forms::MenuSpec& spec : form.menus) {
+    QMenu* menu = window->menuBar()->addMenu(qtString(spec.caption));
+    menu->setObjectName(qtString(spec.name));
+    menu->menuAction()->setVisible(spec.visible);
+    menu->menuAction()->setEnabled(spec.visible);
+    for (const forms::MenuItemSpec& item : spec.items) {
+      QAction* action = item.caption.empty() ? menu->addSeparator() : menu->addAction(qtString(item.caption));
+      action->setObjectName(qtString(item.name));
+      items.insert(item.id, action);
+    }
+  }
+  return items;
+}
+
+}  // namespace thornvale
