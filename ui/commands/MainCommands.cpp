@@ -41,12 +41,11 @@ SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int 
                      std::u16string_view text) {
   const CatalogueEntry* entry = catalogueEntry(position);
   if (entry == nullptr) return SaveOutcome::NothingSelected;
-  if (const std::optional<Refusal> refusal = checkSave(*entry, text)) {
-    showRefusal(dialogs, *refusal);
-    return SaveOutcome::Refused;
-  }
   try {
-    WriteText(entry->offset, imageName, text, entry->saveLength, entry->tableName);
+    if (const std::optional<Refusal> refusal = saveEntry(imageName, *entry, text)) {
+      showRefusal(dialogs, *refusal);
+      return SaveOutcome::Refused;
+    }
   } catch (const FileError& error) {
     // The message says first whether the text is in the file.
     showError(dialogs, error);
