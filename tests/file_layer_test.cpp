@@ -20,7 +20,7 @@
 #include <sddl.h>
 #include <windows.h>
 
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 #endif
 
 namespace thornvale {

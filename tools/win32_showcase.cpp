@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 #include "ui/win32/Win32Dialogs.h"
 #include "ui/win32/mainfrm.h"
 

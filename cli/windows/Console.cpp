@@ -1,35 +1,30 @@
-#include "cli/windows/Console.h"
-
-#include <windows.h>
-#include <shellapi.h>
+#include "cli/Console.h"
 
 #include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <iostream>
 
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 
 namespace thornvale::cli {
 
-std::vector<std::string> utf8Arguments() {
-  int count = 0;
-  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  std::vector<std::string> args;
-  if (wide == nullptr) return args;
-  for (int i = 1; i < count; ++i) args.push_back(windows::narrow(wide[i]));
-  LocalFree(wide);
-  return args;
-}
-
-Utf8Console::Utf8Console() : input_(GetConsoleCP()), output_(GetConsoleOutputCP()) {
+Console::Console(int, char**) : input_(GetConsoleCP()), output_(GetConsoleOutputCP()) {
+  std::ios::sync_with_stdio(false);
   SetConsoleOutputCP(CP_UTF8);
   SetConsoleCP(CP_UTF8);
   for (FILE* stream : {stdin, stdout, stderr}) _setmode(_fileno(stream), _O_BINARY);
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return;
+  for (int i = 1; i < count; ++i) arguments_.push_back(windows::narrow(wide[i]));
+  LocalFree(wide);
 }
 
-Utf8Console::~Utf8Console() {
+Console::~Console() {
   // What is still buffered must reach the console while it reads UTF-8.
   std::cout.flush();
   std::cerr.flush();

@@ -15,7 +15,7 @@
 
 #include "codec/FileError.h"
 #include "codec/ProcessSignals.h"
-#include "codec/posix/Errors.h"
+#include "codec/posix/FileCalls.h"
 
 namespace thornvale {
 

@@ -28,7 +28,7 @@
 #include "codec/File.h"
 #include "codec/FileError.h"
 #include "codec/ReplacementRules.h"
-#include "codec/posix/Errors.h"
+#include "codec/posix/FileCalls.h"
 
 namespace thornvale {
 

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "codec/ProcessSignals.h"
-#include "codec/windows/Errors.h"
+#include "codec/windows/FileCalls.h"
 
 namespace thornvale {
 
@@ -65,7 +65,7 @@ File File::openExisting(std::string path, Access access) {
   // looked for again for a little while before it counts.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
   auto pause = std::chrono::milliseconds(1);
-  windows::OwnedHandle handle;
+  KernelHandle handle;
   DWORD error = ERROR_SUCCESS;
   for (;;) {
     // Backup semantics let a folder open too, so that it is refused as a folder rather than with
@@ -193,8 +193,8 @@ bool File::stillNamedByPath() const {
   const std::optional<std::wstring> wide = windows::widen(path_);
   if (!wide) return false;
   // No rights asked: the file's identity can be read where its contents could not.
-  windows::OwnedHandle named(CreateFileW(wide->c_str(), 0, windows::kShareAll, nullptr, OPEN_EXISTING,
-                                         FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  KernelHandle named(CreateFileW(wide->c_str(), 0, windows::kShareAll, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION current{};
   if (!named.valid() || !GetFileInformationByHandle(named.get(), &current)) return false;
   return current.dwVolumeSerialNumber == identity_[0] &&

@@ -19,13 +19,12 @@
 
 #include "codec/File.h"
 #include "codec/ReplacementRules.h"
-#include "codec/windows/Errors.h"
+#include "codec/windows/FileCalls.h"
 
 namespace thornvale {
 namespace {
 
 using windows::fail;
-using windows::OwnedHandle;
 
 std::wstring finalPath(HANDLE handle, const std::string& path) {
   std::wstring resolved(MAX_PATH, L'\0');
@@ -74,7 +73,7 @@ std::wstring shownPath(const std::wstring& path) {
 }
 
 bool processRuns(DWORD pid) {
-  OwnedHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+  KernelHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
   if (!process.valid()) return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
   DWORD status = 0;
   return !GetExitCodeProcess(process.get(), &status) || status == STILL_ACTIVE;
@@ -94,7 +93,7 @@ std::vector<std::byte> tokenSid(HANDLE token, TOKEN_INFORMATION_CLASS which) {
 bool ownedByUs(HANDLE file) {
   HANDLE tokenHandle = nullptr;
   if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &tokenHandle)) return false;
-  const OwnedHandle token(tokenHandle);
+  const KernelHandle token(tokenHandle);
   const std::vector<std::byte> user = tokenSid(token.get(), TokenUser);
   const std::vector<std::byte> owner = tokenSid(token.get(), TokenOwner);
   PSID fileOwner = nullptr;
@@ -124,7 +123,7 @@ void removeStrayNames(const std::filesystem::path& folder) {
     const std::optional<std::uint64_t> pid =
         strayProcess(windows::narrow(found.cFileName), temporaryScope(), 0xFFFFFFFFu);
     if (!pid || processRuns(static_cast<DWORD>(*pid))) continue;
-    OwnedHandle stray(CreateFileW(
+    KernelHandle stray(CreateFileW(
         (folder / found.cFileName).c_str(), DELETE | READ_CONTROL | FILE_READ_ATTRIBUTES, windows::kShareAll,
         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     BY_HANDLE_FILE_INFORMATION info{};
@@ -261,7 +260,7 @@ struct Replacement::Native {
   Replacement::Target kind;
   std::wstring resolved;   // the file that commit() replaces
   std::wstring temporary;  // the new content's own name beside it
-  OwnedHandle file;
+  KernelHandle file;
   bool exists = false;
   bool committed = false;
 };
@@ -272,8 +271,8 @@ namespace {
 // user's image had must all be kept, or the replacement is refused here, before the image is
 // touched; an output file of ours may do without what cannot be copied.
 void keepWhatTheOldFileHad(const Replacement::Native& n, const std::string& target) {
-  OwnedHandle old(CreateFileW(n.resolved.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, windows::kShareAll,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  KernelHandle old(CreateFileW(n.resolved.c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, windows::kShareAll,
+                               nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   DWORD error = old.valid() ? DWORD{ERROR_SUCCESS} : GetLastError();
   if (old.valid()) {
     // A file system without ACLs (FAT on a memory card) has no security to keep.
@@ -363,8 +362,8 @@ namespace {
 // Fills in the file that commit() replaces: what the target names, a link followed as the system
 // follows it, or where an output file that does not exist yet will be.
 void findTarget(Replacement::Native& n, const std::wstring& wide, const std::string& target) {
-  OwnedHandle current(CreateFileW(wide.c_str(), 0, windows::kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  KernelHandle current(CreateFileW(wide.c_str(), 0, windows::kShareAll, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (current.valid()) {
     windows::refuseUnlessDiskFile(target, current.get(), "replacing");
     n.exists = true;

@@ -1,4 +1,4 @@
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 
 #include <windows.h>
 

@@ -20,7 +20,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 #endif
 
 namespace thornvale::test {

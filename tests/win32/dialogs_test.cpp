@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 #include "tests/support/TestFiles.h"
 #include "tests/win32/WindowDriver.h"
 #include "ui/win32/Win32Dialogs.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "catalogue/Catalogue.h"
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 #include "sample/SampleImage.h"
 #include "tests/win32/EditorWindowFixture.h"
 #include "ui/forms/Forms.h"

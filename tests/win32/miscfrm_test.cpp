@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "catalogue/MiscData.h"
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 #include "tests/win32/EditorWindowFixture.h"
 #include "ui/forms/Forms.h"
 #include "ui/win32/miscfrm.h"

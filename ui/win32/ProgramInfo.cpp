@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 
 namespace thornvale::win32 {
 namespace {

@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 
 namespace thornvale::win32 {
 namespace {

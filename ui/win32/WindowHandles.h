@@ -4,30 +4,10 @@
 
 #include <string>
 
+#include "codec/OwnedHandle.h"
 #include "codec/Utf.h"
-#include <utility>
 
 namespace thornvale::win32 {
-
-// Owns one GDI or USER object and gives it back to the system when it goes.
-template <class Handle, BOOL(WINAPI* Release)(Handle)>
-class OwnedHandle {
- public:
-  OwnedHandle() = default;
-  explicit OwnedHandle(Handle handle) : handle_(handle) {}
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  ~OwnedHandle() { reset(); }
-
-  void reset(Handle handle = nullptr) {
-    if (handle_ != nullptr) Release(handle_);
-    handle_ = handle;
-  }
-  [[nodiscard]] Handle get() const { return handle_; }
-
- private:
-  Handle handle_ = nullptr;
-};
 
 inline BOOL WINAPI deleteFont(HFONT font) { return DeleteObject(font); }
 

@@ -5,7 +5,7 @@
 
 #include <stdexcept>
 
-#include "codec/windows/WideString.h"
+#include "codec/WideString.h"
 #include "tests/support/Process.h"
 
 namespace thornvale::test {

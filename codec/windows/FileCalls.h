@@ -10,7 +10,8 @@
 #include <utility>
 
 #include "codec/FileError.h"
-#include "codec/windows/WideString.h"
+#include "codec/OwnedHandle.h"
+#include "codec/WideString.h"
 
 namespace thornvale::windows {
 
@@ -57,32 +58,13 @@ inline std::wstring widePath(const std::string& path, const char* operation) {
   return *wide;
 }
 
-// Closes on every way out of the scope unless released.
-class OwnedHandle {
- public:
-  OwnedHandle() = default;
-  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  ~OwnedHandle() { reset(); }
-  void reset(HANDLE handle = INVALID_HANDLE_VALUE) {
-    if (valid()) CloseHandle(handle_);
-    handle_ = handle;
-  }
-  [[nodiscard]] bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-  [[nodiscard]] HANDLE get() const { return handle_; }
-  HANDLE release() { return std::exchange(handle_, INVALID_HANDLE_VALUE); }
-
- private:
-  HANDLE handle_ = INVALID_HANDLE_VALUE;
-};
-
 // Everyone may read, write, rename and delete a file while we hold it open, as on Linux: our own
 // lock keeps our programs apart, and a replacement may rename over an image we hold.
 inline constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // Reads until `out` is full or the file ends, and returns how much it read.
-std::size_t readAllAt(HANDLE handle, const std::string& path, std::int64_t offset, std::span<std::uint8_t> out);
+std::size_t readAllAt(HANDLE handle, const std::string& path, std::int64_t offset,
+                      std::span<std::uint8_t> out);
 
 // Anything but a file on a disk (a folder, a device such as NUL or COM1, a pipe) is refused
 // before a byte is read or written. Returns what the system says of the file.
