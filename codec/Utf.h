@@ -18,6 +18,9 @@ namespace thornvale {
              : 1;
 }
 
+// Appends one code point, U+10FFFF at most and no surrogate, as UTF-8.
+void appendUtf8(std::string& out, char32_t cp);
+
 // nullopt for bytes that are not well-formed UTF-8.
 [[nodiscard]] std::optional<std::u16string> fromUtf8(std::string_view text);
 

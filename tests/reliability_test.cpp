@@ -438,18 +438,21 @@ TEST_F(ReliabilityTest, AnImportKeepsOwnerGroupModeAclAndExtendedAttributes) {
   EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
 }
 
-// In a child that is user 4321, a member of the image's group 4322 but not its owner.
-int asGroupMember(const std::function<int()>& work) {
+// In a child that is `uid` with primary group `gid` and the supplementary `groups`.
+int asUser(uid_t uid, gid_t gid, std::vector<gid_t> groups, const std::function<int()>& work) {
   const pid_t child = ::fork();
   if (child == 0) {
-    const gid_t groups[] = {4322};
-    if (::setgroups(1, groups) != 0 || ::setgid(4321) != 0 || ::setuid(4321) != 0) ::_exit(99);
+    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+      ::_exit(99);
     ::_exit(work());
   }
   int status = 0;
   ::waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
+
+// In a child that is user 4321, a member of the image's group 4322 but not its owner.
+int asGroupMember(const std::function<int()>& work) { return asUser(4321, 4321, {4322}, work); }
 
 TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
   ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
@@ -678,19 +681,6 @@ TEST_F(ReliabilityTest, NoFailureLeavesADescriptorOpen) {
 }
 
 // ---- The new file is the old file's, exactly -----------------------------------------------------
-
-// In a child that is `uid` with primary group `gid` and the supplementary `groups`.
-int asUser(uid_t uid, gid_t gid, std::vector<gid_t> groups, const std::function<int()>& work) {
-  const pid_t child = ::fork();
-  if (child == 0) {
-    if (::setgroups(groups.size(), groups.data()) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
-      ::_exit(99);
-    ::_exit(work());
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // A POSIX ACL as the kernel stores it: a version, then (tag, permissions, id) entries.
 std::string aclBytes(std::initializer_list<std::tuple<std::uint16_t, std::uint16_t, std::uint32_t>> entries) {

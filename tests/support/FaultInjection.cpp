@@ -125,30 +125,33 @@ int close(int fd) {
   return -1;
 }
 
-int openat(int dir, const char* name, int flags, ...) {
+// The mode comes only with a new file; the others are called without one.
+mode_t modeOf(int flags, va_list arguments) {
+  return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE ? va_arg(arguments, mode_t) : 0;
+}
+
+int openUnlessUnnamed(int dir, const char* name, int flags, mode_t mode) {
   static const auto next = thornvale::test::real<int (*)(int, const char*, int, ...)>("openat");
-  mode_t mode = 0;
-  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = va_arg(arguments, mode_t);
-    va_end(arguments);
-  }
   if ((flags & O_TMPFILE) != O_TMPFILE || verdict(SystemCall::UnnamedOpen) == Verdict::Pass)
     return next(dir, name, flags, mode);
   errno = thornvale::test::armed.error;
   return -1;
 }
 
+int openat(int dir, const char* name, int flags, ...) {
+  va_list arguments;
+  va_start(arguments, flags);
+  const mode_t mode = modeOf(flags, arguments);
+  va_end(arguments);
+  return openUnlessUnnamed(dir, name, flags, mode);
+}
+
 int openat64(int dir, const char* name, int flags, ...) {
-  mode_t mode = 0;
-  if ((flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE) {
-    va_list arguments;
-    va_start(arguments, flags);
-    mode = va_arg(arguments, mode_t);
-    va_end(arguments);
-  }
-  return openat(dir, name, flags, mode);
+  va_list arguments;
+  va_start(arguments, flags);
+  const mode_t mode = modeOf(flags, arguments);
+  va_end(arguments);
+  return openUnlessUnnamed(dir, name, flags, mode);
 }
 
 }  // extern "C"
