@@ -300,8 +300,8 @@ class Reader {
 };
 
 // A PO string, with every character that needs it escaped.
-std::string quoted(std::string_view utf8) {
-  std::string out = "\"";
+void appendQuoted(std::string& out, std::string_view utf8) {
+  out += '"';
   for (char c : utf8) {
     switch (c) {
       case '"': out += "\\\""; break;
@@ -324,7 +324,7 @@ std::string quoted(std::string_view utf8) {
         }
     }
   }
-  return out + "\"";
+  out += '"';
 }
 
 // gettext's locale form of a BCP 47 tag where it has one: "pt-BR" is "pt_BR"; any other tag as it is.
@@ -357,15 +357,27 @@ std::string writePo(std::span<const ExportText> texts, const ExportSettings& set
   out += "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
   out += "\"Content-Transfer-Encoding: 8bit\\n\"\n";
   out += "\"X-Source-Language: " + settings.sourceLanguage + "\\n\"\n";
+  out.reserve(out.size() + texts.size() * 640);  // a whole export, in one allocation
+  const auto line = [&out](const char* key, const std::string& value) {
+    out += key;
+    out += value;
+    out += '\n';
+  };
+  const auto quotedLine = [&out](const char* key, std::string_view value) {
+    out += key;
+    appendQuoted(out, value);
+    out += '\n';
+  };
   for (const ExportText& text : texts) {
     const CatalogueEntry& e = *text.entry;
-    out += "\n#. " + translatorNote(e) + "\n";
-    out += "#. " + placeLine(e) + "\n";
-    out += "#: " + placeOffset(e) + "\n";
-    out += "#, " + weblateFlags(e) + "\n";
-    out += "msgctxt " + quoted(unitId(e)) + "\n";
-    out += "msgid " + quoted(toUtf8(text.source)) + "\n";
-    out += "msgstr " + quoted(toUtf8(text.target.value_or(u""))) + "\n";
+    out += '\n';
+    line("#. ", translatorNote(e));
+    line("#. ", placeLine(e));
+    line("#: ", placeOffset(e));
+    line("#, ", weblateFlags(e));
+    quotedLine("msgctxt ", unitId(e));
+    quotedLine("msgid ", toUtf8(text.source));
+    quotedLine("msgstr ", text.target ? toUtf8(*text.target) : std::string());
   }
   return out;
 }

@@ -435,6 +435,7 @@ std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& 
   pugi::xml_node body = file.append_child("body");
   for (const ExportText& text : texts) appendUnit(body, text, settings);
   StringWriter writer;
+  writer.out.reserve(std::size_t{1} << 17);  // a whole export, in one allocation
   doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
   return writer.out;
 }
