@@ -97,6 +97,12 @@ std::string readTextAt(const std::string& image, int position) {
 
 class ReliabilityTest : public test::SampleImageFixture {
  protected:
+  // The image of user 1234, writable by its group 4322, in a folder open to all.
+  void giveImageToUser1234OfGroup4322() {
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+    ASSERT_EQ(::chown(imagePath.c_str(), 1234, 4322), 0);
+    ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
+  }
   std::vector<std::string> folder() const {
     std::vector<std::string> names;
     for (const auto& item : fs::directory_iterator(dir.path())) names.push_back(item.path().filename());
@@ -456,9 +462,7 @@ int asGroupMember(const std::function<int()>& work) { return asUser(4321, 4321, 
 
 TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
   ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
-  ASSERT_EQ(::chown(imagePath.c_str(), 1234, 4322), 0);
-  ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
+  giveImageToUser1234OfGroup4322();
   const FileState before = FileState::of(imagePath);
   const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
 
@@ -776,9 +780,7 @@ TEST_F(ReliabilityTest, AnImportInAFolderWithADefaultAclKeepsTheImagesOwnAcl) {
 // refusal while it is made ready (here an owner it cannot be given) takes that name away too.
 TEST_F(ReliabilityTest, WithoutUnnamedFilesNothingIsLeftBesideTheImage) {
   ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
-  ASSERT_EQ(::chown(imagePath.c_str(), 1234, 4322), 0);
-  ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
+  giveImageToUser1234OfGroup4322();
   const FileState before = FileState::of(imagePath);
   const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
   const auto importWithoutUnnamedFiles = [&] {
