@@ -1,5 +1,7 @@
 // The form tables, the font rule and the placement rule that both front ends build from.
 
+#include "ui/forms/Forms.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,23 +13,22 @@
 #include <string>
 
 #include "ui/forms/FontRule.h"
-#include "ui/forms/Forms.h"
 #include "ui/forms/Placement.h"
 
 namespace thornvale::forms {
 namespace {
 
-const FormSpec* const kForms[] = {&mainfrm(), &miscfrm()};
+const FormTable* const kForms[] = {&mainfrm(), &miscfrm()};
 
 // The keyboard walks the stops in the order the controls are made, as a Windows window does; a
 // control inside a frame is made after the frame, and stands inside it.
 TEST(FormTableTest, StopsFollowTheTableAndContainersComeFirst) {
-  for (const FormSpec* form : kForms) {
+  for (const FormTable* form : kForms) {
     SCOPED_TRACE(std::string(form->name));
     std::set<int> ids;
     std::set<std::string_view> names;
     int lastStop = -1;
-    for (const ControlSpec& control : form->controls) {
+    for (const ControlRow& control : form->controls) {
       SCOPED_TRACE(std::string(control.name));
       EXPECT_TRUE(ids.insert(control.id).second);
       EXPECT_TRUE(names.insert(control.name).second);
@@ -36,7 +37,7 @@ TEST(FormTableTest, StopsFollowTheTableAndContainersComeFirst) {
         lastStop = control.tabOrder;
       }
       if (!control.container.empty()) {
-        const ControlSpec* outer = findControl(*form, control.container);
+        const ControlRow* outer = findControl(*form, control.container);
         ASSERT_NE(outer, nullptr);
         EXPECT_TRUE(names.count(outer->name) != 0) << "made after what it stands in";
         EXPECT_LE(control.twips.left + control.twips.width, outer->twips.width);
@@ -59,10 +60,10 @@ TEST(FormTableTest, StopsFollowTheTableAndContainersComeFirst) {
 
 TEST(FormTableTest, MenuItemsHaveIdsOfTheirOwnAndNoAccessKeys) {
   std::set<int> ids;
-  for (const ControlSpec& control : mainfrm().controls) ids.insert(control.id);
-  for (const MenuSpec& menu : mainfrm().menus) {
+  for (const ControlRow& control : mainfrm().controls) ids.insert(control.id);
+  for (const MenuRow& menu : mainfrm().menus) {
     EXPECT_EQ(menu.caption.find('&'), std::string_view::npos);
-    for (const MenuItemSpec& item : menu.items) {
+    for (const MenuItemRow& item : menu.items) {
       EXPECT_TRUE(ids.insert(item.id).second) << item.name;
       EXPECT_EQ(item.caption.find('&'), std::string_view::npos) << item.name;
     }
@@ -74,8 +75,8 @@ TEST(FormTableTest, MenuItemsHaveIdsOfTheirOwnAndNoAccessKeys) {
 TEST(FormTableTest, EachNumberAndCaptionIsWrittenOnce) {
   std::map<std::string, std::string> sources;
   for (const char* folder : {"ui", "app", "tools"}) {
-    for (const auto& entry :
-         std::filesystem::recursive_directory_iterator(std::filesystem::path(THORNVALE_SOURCE_DIR) / folder)) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(
+             std::filesystem::path(THORNVALE_SOURCE_DIR) / folder)) {
       const std::string extension = entry.path().extension().string();
       if (extension != ".cpp" && extension != ".h") continue;
       std::ifstream in(entry.path());
@@ -87,20 +88,20 @@ TEST(FormTableTest, EachNumberAndCaptionIsWrittenOnce) {
   ASSERT_GT(sources.size(), 10u);
   std::set<std::string> numbers;
   std::set<std::string> captions;
-  for (const FormSpec* form : kForms) {
+  for (const FormTable* form : kForms) {
     for (int n : {form->clientWidth, form->clientHeight, form->startLeft, form->startTop}) {
       numbers.insert(std::to_string(n));
     }
     if (!form->caption.empty()) captions.insert(std::string(form->caption));
-    for (const ControlSpec& control : form->controls) {
+    for (const ControlRow& control : form->controls) {
       for (int n : {control.twips.left, control.twips.top, control.twips.width, control.twips.height}) {
         numbers.insert(std::to_string(n));
       }
       if (!control.caption.empty()) captions.insert(std::string(control.caption));
     }
-    for (const MenuSpec& menu : form->menus) {
+    for (const MenuRow& menu : form->menus) {
       captions.insert(std::string(menu.caption));
-      for (const MenuItemSpec& item : menu.items) {
+      for (const MenuItemRow& item : menu.items) {
         if (!item.caption.empty()) captions.insert(std::string(item.caption));
       }
     }

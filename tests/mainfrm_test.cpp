@@ -1,7 +1,5 @@
 #include "ui/qt/mainfrm.h"
 
-#include <gtest/gtest.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QCoreApplication>
@@ -15,6 +13,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <initializer_list>
 
@@ -632,12 +632,12 @@ TEST_F(MainWindowTest, TheLengthBoxesAreGreyedButLegible) {
 // font; only a caption that cannot fit its box at that size is smaller, never below the floor.
 TEST_F(MainWindowTest, EveryControlHasThePlatformFontButACaptionTooLongForIt) {
   open(imagePath);
-  for (const forms::ControlSpec& spec : forms::mainfrm().controls) {
-    auto* widget = control<QWidget>(std::string(spec.name).c_str());
+  for (const forms::ControlRow& described : forms::mainfrm().controls) {
+    auto* widget = control<QWidget>(std::string(described.name).c_str());
     const QFont platform = QApplication::font(widget);
     if (widget->font() == platform) continue;
-    SCOPED_TRACE(std::string(spec.name));
-    ASSERT_TRUE(forms::hasCaption(spec.kind));
+    SCOPED_TRACE(std::string(described.name));
+    ASSERT_TRUE(forms::hasCaption(described.kind));
     EXPECT_EQ(widget->font().family(), platform.family());
     EXPECT_GE(widget->font().pointSizeF(), forms::kLegibleFloorPoints);
     // A button's caption also needs the style's margins on both sides.

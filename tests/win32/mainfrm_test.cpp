@@ -1,7 +1,6 @@
 // The Windows main window, driven through its real controls by their IDs under Wine.
 
 #include <gtest/gtest.h>
-
 #include <oleacc.h>
 
 #include <filesystem>
@@ -19,15 +18,15 @@ namespace thornvale::test::win32 {
 namespace {
 
 using namespace thornvale::win32;
-using thornvale::forms::kTxtlst;
-using thornvale::forms::kTxtedit;
-using thornvale::forms::kTxtindex;
 using thornvale::forms::kCmdsave;
 using thornvale::forms::kLabel1;
-using thornvale::forms::kTxtlength;
+using thornvale::forms::kMnuabout;
 using thornvale::forms::kMnuexit;
 using thornvale::forms::kMnumisc;
-using thornvale::forms::kMnuabout;
+using thornvale::forms::kTxtedit;
+using thornvale::forms::kTxtindex;
+using thornvale::forms::kTxtlength;
+using thornvale::forms::kTxtlst;
 using Icon = CommandDialogs::Icon;
 
 Bytes with(Bytes bytes, std::int32_t offset, std::initializer_list<std::uint8_t> values) {
@@ -181,24 +180,25 @@ TEST_F(MainWindowTest, EveryControlHasTheMessageFontButACaptionTooLongForIt) {
     const HGDIOBJ old = SelectObject(dc, font.get());
     const std::u16string caption = textOf(control);
     SIZE extent{};
-    GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(caption.c_str()), static_cast<int>(caption.size()),
-                          &extent);
+    GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(caption.c_str()),
+                          static_cast<int>(caption.size()), &extent);
     SelectObject(dc, old);
     return extent.cx;
   };
   int smaller = 0;
-  for (const forms::ControlSpec& spec : forms::mainfrm().controls) {
-    SCOPED_TRACE(std::string(spec.name));
-    HWND control = GetDlgItem(window.hwnd(), spec.id);
+  for (const forms::ControlRow& described : forms::mainfrm().controls) {
+    SCOPED_TRACE(std::string(described.name));
+    HWND control = GetDlgItem(window.hwnd(), described.id);
     LOGFONTW face{};
     GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof face, &face);
     EXPECT_STREQ(face.lfFaceName, message.lfFaceName);
     if (face.lfHeight == message.lfHeight) continue;
     ++smaller;
     // A button's edges take their part of the box.
-    const int room = placeOf(control).right - placeOf(control).left -
-                     (spec.kind == forms::ControlKind::CommandButton ? MulDiv(150, static_cast<int>(dpi), 1440) : 0);
-    EXPECT_FALSE(spec.caption.empty());
+    const int room =
+        placeOf(control).right - placeOf(control).left -
+        (described.kind == forms::ControlKind::CommandButton ? MulDiv(150, static_cast<int>(dpi), 1440) : 0);
+    EXPECT_FALSE(described.caption.empty());
     EXPECT_GT(face.lfHeight, message.lfHeight);
     EXPECT_LE(face.lfHeight, -MulDiv(6, static_cast<int>(dpi), 72));
     // The caption does not fit at the message font; a pixel taller than its own it would not either.
@@ -217,7 +217,8 @@ TEST_F(MainWindowTest, EveryControlHasTheMessageFontButACaptionTooLongForIt) {
   ReleaseDC(window.txtlst, dc);
   EXPECT_EQ(SendMessageW(window.txtlst, LB_GETITEMHEIGHT, 0, 0), metricsOfList.tmHeight);
   LOGFONTW listFace{};
-  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.txtlst, WM_GETFONT, 0, 0)), sizeof listFace, &listFace);
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(window.txtlst, WM_GETFONT, 0, 0)), sizeof listFace,
+             &listFace);
   EXPECT_EQ(listFace.lfHeight, message.lfHeight);
 }
 
@@ -249,7 +250,7 @@ bool underWine() { return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_g
 TEST_F(MainWindowTest, ControlsWithoutACaptionHaveAnAccessibleName) {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   int checked = 0;
-  for (const forms::ControlSpec& control : forms::mainfrm().controls) {
+  for (const forms::ControlRow& control : forms::mainfrm().controls) {
     if (control.accessibleName.empty()) continue;
     const auto [name, description] = accessibleText(GetDlgItem(window.hwnd(), control.id));
     const std::wstring expectedName(control.accessibleName.begin(), control.accessibleName.end());
@@ -260,7 +261,8 @@ TEST_F(MainWindowTest, ControlsWithoutACaptionHaveAnAccessibleName) {
                    << static_cast<unsigned long>(annotated) << ": the names are checked on Windows only";
     }
     EXPECT_EQ(name, expectedName);
-    EXPECT_EQ(description, std::wstring(control.accessibleDescription.begin(), control.accessibleDescription.end()));
+    EXPECT_EQ(description,
+              std::wstring(control.accessibleDescription.begin(), control.accessibleDescription.end()));
     ++checked;
   }
   EXPECT_EQ(checked, 4);

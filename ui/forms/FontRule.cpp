@@ -14,10 +14,10 @@ bool hasCaption(ControlKind kind) {
   }
 }
 
-int captionRoom(const FormSpec& form, const ControlSpec& control) {
+int captionRoom(const FormTable& form, const ControlRow& control) {
   const TwipsRect& box = control.twips;
   int right = box.left + box.width;
-  for (const ControlSpec& other : form.controls) {
+  for (const ControlRow& other : form.controls) {
     const TwipsRect& them = other.twips;
     const bool sameRow = them.top < box.top + box.height && box.top < them.top + them.height;
     if (&other != &control && other.container == control.container && sameRow && them.left > box.left &&

@@ -20,7 +20,7 @@ inline constexpr double kFontStepPoints = 0.5;
 // The width, in twips, that a control's caption may take: its box, up to the first other control
 // of its container that stands over the box's row further right. The layouts let some boxes
 // overlap (an option button's box runs under the next one's circle).
-[[nodiscard]] int captionRoom(const FormSpec& form, const ControlSpec& control);
+[[nodiscard]] int captionRoom(const FormTable& form, const ControlRow& control);
 
 // The size for a caption: `messagePoints` where `fitsAt(messagePoints)`, else the largest size
 // below it, in steps of kFontStepPoints, at which it fits, else the floor. A message font already

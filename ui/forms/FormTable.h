@@ -22,11 +22,11 @@ enum class ControlKind {
   LengthBox,      // a text box only the window writes: greyed, out of the keyboard's reach
   CommandButton,  // a push button that is neither the default nor the cancel button
   Label,
-  Frame,          // a captioned frame around other controls
-  OptionButton,   // one of a run of option buttons, which is one group
+  Frame,         // a captioned frame around other controls
+  OptionButton,  // one of a run of option buttons, which is one group
 };
 
-struct ControlSpec {
+struct ControlRow {
   int id;
   std::string_view name;
   ControlKind kind;
@@ -41,22 +41,22 @@ struct ControlSpec {
   std::string_view container;
 };
 
-struct MenuItemSpec {
+struct MenuItemRow {
   int id;
   std::string_view name;
   // Empty for a separator.
   std::string_view caption;
 };
 
-struct MenuSpec {
+struct MenuRow {
   std::string_view name;
   std::string_view caption;
   // A hidden menu is on no menu bar, but its items are the window's all the same.
   bool visible;
-  std::span<const MenuItemSpec> items;
+  std::span<const MenuItemRow> items;
 };
 
-struct FormSpec {
+struct FormTable {
   std::string_view name;
   // Empty where the window's caption is its program's (the main window's, with the version).
   std::string_view caption;
@@ -67,15 +67,15 @@ struct FormSpec {
   bool hasStartPosition;
   int startLeft;
   int startTop;
-  std::span<const ControlSpec> controls;
-  std::span<const MenuSpec> menus;
+  std::span<const ControlRow> controls;
+  std::span<const MenuRow> menus;
 };
 
 // The control named `name`, or null.
-[[nodiscard]] const ControlSpec* findControl(const FormSpec& form, std::string_view name);
-[[nodiscard]] const ControlSpec* findControl(const FormSpec& form, int id);
+[[nodiscard]] const ControlRow* findControl(const FormTable& form, std::string_view name);
+[[nodiscard]] const ControlRow* findControl(const FormTable& form, int id);
 
 // Where a control stands in its window's client area: its rectangle moved by its container's.
-[[nodiscard]] TwipsRect inWindow(const FormSpec& form, const ControlSpec& control);
+[[nodiscard]] TwipsRect inWindow(const FormTable& form, const ControlRow& control);
 
 }  // namespace thornvale::forms

@@ -32,9 +32,9 @@ enum ControlId : int {
 
 // The editor's main window: the list of the 70 texts, the edit box with its two length boxes, the
 // save button and the menus.
-[[nodiscard]] const FormSpec& mainfrm();
+[[nodiscard]] const FormTable& mainfrm();
 
 // The modal window of the two settings outside the texts.
-[[nodiscard]] const FormSpec& miscfrm();
+[[nodiscard]] const FormTable& miscfrm();
 
 }  // namespace thornvale::forms

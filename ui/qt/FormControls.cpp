@@ -8,6 +8,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QStyle>
+
 #include <map>
 
 #include "ui/forms/FontRule.h"
@@ -22,11 +23,13 @@ namespace thornvale {
 namespace {
 
 using forms::ControlKind;
-using forms::ControlSpec;
+using forms::ControlRow;
 
-QString qtString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qtString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-QWidget* make(const ControlSpec& control, QWidget* parent, QStyle* fitted) {
+QWidget* make(const ControlRow& control, QWidget* parent, QStyle* fitted) {
   const QString caption = qtString(control.caption);
   switch (control.kind) {
     case ControlKind::ListBox: {
@@ -81,16 +84,16 @@ void fitCaption(QWidget* control, int room) {
 
 }  // namespace
 
-QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormSpec& form, const Twips& twips) {
+QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form, const Twips& twips) {
   QHash<int, QWidget*> controls;
   std::map<int, QWidget*> keyboardOrder;
   auto* fitted = new FittedIndicatorStyle(client);
-  for (const ControlSpec& control : form.controls) {
-    const ControlSpec* container = forms::findControl(form, control.container);
+  for (const ControlRow& control : form.controls) {
+    const ControlRow* container = forms::findControl(form, control.container);
     QWidget* parent = container != nullptr ? controls.value(container->id) : client;
     QWidget* widget = make(control, parent, fitted);
-    place(widget, control.name, twips.rect(control.twips.left, control.twips.top, control.twips.width,
-                                                   control.twips.height));
+    place(widget, control.name,
+          twips.rect(control.twips.left, control.twips.top, control.twips.width, control.twips.height));
     // A screen reader has no caption to read for these.
     if (!control.accessibleName.empty()) {
       widget->setAccessibleName(qtString(control.accessibleName));
@@ -108,14 +111,14 @@ QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormSpec& form,
   return controls;
 }
 
-QHash<int, QAction*> buildMenus(QMainWindow* window, const forms::FormSpec& form) {
+QHash<int, QAction*> buildMenus(QMainWindow* window, const forms::FormTable& form) {
   QHash<int, QAction*> items;
-  for (const forms::MenuSpec& spec : form.menus) {
-    QMenu* menu = window->menuBar()->addMenu(qtString(spec.caption));
-    menu->setObjectName(qtString(spec.name));
-    menu->menuAction()->setVisible(spec.visible);
-    menu->menuAction()->setEnabled(spec.visible);
-    for (const forms::MenuItemSpec& item : spec.items) {
+  for (const forms::MenuRow& menuRow : form.menus) {
+    QMenu* menu = window->menuBar()->addMenu(qtString(menuRow.caption));
+    menu->setObjectName(qtString(menuRow.name));
+    menu->menuAction()->setVisible(menuRow.visible);
+    menu->menuAction()->setEnabled(menuRow.visible);
+    for (const forms::MenuItemRow& item : menuRow.items) {
       QAction* action = item.caption.empty() ? menu->addSeparator() : menu->addAction(qtString(item.caption));
       action->setObjectName(qtString(item.name));
       items.insert(item.id, action);

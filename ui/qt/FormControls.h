@@ -15,10 +15,10 @@ class Twips;
 // Makes the controls of `form` under `client`, or under the control named as their container:
 // each with its object name, place, caption, accessible name and font, in the keyboard order of
 // the table. By control ID.
-QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormSpec& form, const Twips& twips);
+QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form, const Twips& twips);
 
 // Makes the menus of `form` on the window's menu bar, each menu and item with its object name.
 // By menu item ID.
-QHash<int, QAction*> buildMenus(QMainWindow* window, const forms::FormSpec& form);
+QHash<int, QAction*> buildMenus(QMainWindow* window, const forms::FormTable& form);
 
 }  // namespace thornvale

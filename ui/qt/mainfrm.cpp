@@ -20,7 +20,7 @@
 namespace thornvale {
 namespace {
 
-const forms::FormSpec& form() { return forms::mainfrm(); }
+const forms::FormTable& form() { return forms::mainfrm(); }
 
 }  // namespace
 

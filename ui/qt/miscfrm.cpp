@@ -11,13 +11,16 @@
 namespace thornvale {
 namespace {
 
-const forms::FormSpec& form() { return forms::miscfrm(); }
+const forms::FormTable& form() { return forms::miscfrm(); }
 
-QString qtString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString qtString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 }  // namespace
 
-miscfrm::miscfrm(CommandDialogs& ownerDialogs, std::string imageName, QWidget* parent, CommandDialogs* answers)
+miscfrm::miscfrm(CommandDialogs& ownerDialogs, std::string imageName, QWidget* parent,
+                 CommandDialogs* answers)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       ControlsView(this),
@@ -50,14 +53,14 @@ miscfrm::~miscfrm() = default;
 void miscfrm::moveTabStop() {
   QRadioButton* first = nullptr;
   QRadioButton* selected = nullptr;
-  for (const forms::ControlSpec& control : form().controls) {
+  for (const forms::ControlRow& control : form().controls) {
     auto* option = qobject_cast<QRadioButton*>(controls_.value(control.id));
     if (option == nullptr) continue;
     if (first == nullptr) first = option;
     if (option->isChecked()) selected = option;
   }
   QRadioButton* stop = selected != nullptr ? selected : first;
-  for (const forms::ControlSpec& control : form().controls) {
+  for (const forms::ControlRow& control : form().controls) {
     if (auto* option = qobject_cast<QRadioButton*>(controls_.value(control.id))) {
       option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
     }

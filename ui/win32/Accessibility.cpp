@@ -38,13 +38,15 @@ const Ole& ole() {
 
 std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
-LRESULT CALLBACK askedFor(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK askedFor(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                          DWORD_PTR data) {
   if (message == WM_GETOBJECT && static_cast<LONG>(lParam) == OBJID_CLIENT) {
     // Once for all the window's controls; the annotations stay with the controls.
-    const auto& form = *reinterpret_cast<const forms::FormSpec*>(data);
+    const auto& form = *reinterpret_cast<const forms::FormTable*>(data);
     HWND window = GetParent(control);
-    for (const forms::ControlSpec& each : form.controls) {
-      if (!each.accessibleName.empty()) RemoveWindowSubclass(GetDlgItem(window, each.id), &askedFor, kSubclassId);
+    for (const forms::ControlRow& each : form.controls) {
+      if (!each.accessibleName.empty())
+        RemoveWindowSubclass(GetDlgItem(window, each.id), &askedFor, kSubclassId);
     }
     annotateAccessibleNames(window, form);
   } else if (message == WM_NCDESTROY) {
@@ -55,30 +57,31 @@ LRESULT CALLBACK askedFor(HWND control, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
-void offerAccessibleNames(HWND window, const forms::FormSpec& form) {
-  for (const forms::ControlSpec& control : form.controls) {
+void offerAccessibleNames(HWND window, const forms::FormTable& form) {
+  for (const forms::ControlRow& control : form.controls) {
     if (!control.accessibleName.empty()) {
-      SetWindowSubclass(GetDlgItem(window, control.id), &askedFor, kSubclassId, reinterpret_cast<DWORD_PTR>(&form));
+      SetWindowSubclass(GetDlgItem(window, control.id), &askedFor, kSubclassId,
+                        reinterpret_cast<DWORD_PTR>(&form));
     }
   }
 }
 
-HRESULT annotateAccessibleNames(HWND window, const forms::FormSpec& form) {
+HRESULT annotateAccessibleNames(HWND window, const forms::FormTable& form) {
   const Ole& functions = ole();
   if (functions.initialize == nullptr || functions.create == nullptr) return E_NOTIMPL;
   // The window's thread is a single-threaded apartment, as the common dialogs make it too.
   functions.initialize(nullptr, COINIT_APARTMENTTHREADED);
   IAccPropServices* services = nullptr;
-  HRESULT result = functions.create(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER, IID_IAccPropServices,
-                                    reinterpret_cast<void**>(&services));
+  HRESULT result = functions.create(CLSID_AccPropServices, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_IAccPropServices, reinterpret_cast<void**>(&services));
   if (FAILED(result)) return result;
-  for (const forms::ControlSpec& control : form.controls) {
+  for (const forms::ControlRow& control : form.controls) {
     if (control.accessibleName.empty()) continue;
     HWND child = GetDlgItem(window, control.id);
     for (const auto& [property, text] : {std::pair{PROPID_ACC_NAME, control.accessibleName},
                                          std::pair{PROPID_ACC_DESCRIPTION, control.accessibleDescription}}) {
-      const HRESULT set = services->SetHwndPropStr(child, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, property,
-                                                   wide(text).c_str());
+      const HRESULT set = services->SetHwndPropStr(child, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                                                   property, wide(text).c_str());
       if (FAILED(set) && SUCCEEDED(result)) result = set;
     }
   }

@@ -12,8 +12,8 @@ namespace thornvale::win32 {
 namespace {
 
 using forms::ControlKind;
-using forms::ControlSpec;
-using forms::FormSpec;
+using forms::ControlRow;
+using forms::FormTable;
 
 struct Win32Kind {
   const wchar_t* className;
@@ -40,8 +40,8 @@ Win32Kind win32Kind(ControlKind kind) {
 // The keyboard's stops and groups: a run of option buttons is one group and one stop, at its
 // first; WS_GROUP on the control after the run ends the group, in which selecting one option
 // clears the others.
-DWORD keyboardStyle(const FormSpec& form, std::size_t index) {
-  const ControlSpec& control = form.controls[index];
+DWORD keyboardStyle(const FormTable& form, std::size_t index) {
+  const ControlRow& control = form.controls[index];
   const bool afterOption = index > 0 && form.controls[index - 1].kind == ControlKind::OptionButton;
   if (control.kind == ControlKind::OptionButton) return afterOption ? 0 : WS_GROUP | WS_TABSTOP;
   if (control.tabOrder < 0) return 0;
@@ -73,38 +73,39 @@ LONG heightOf(double points, UINT dpi) { return -std::lround(points * dpi / 72.0
 
 }  // namespace
 
-RECT placeOf(const FormSpec& form, const ControlSpec& control, UINT dpi) {
+RECT placeOf(const FormTable& form, const ControlRow& control, UINT dpi) {
   const forms::TwipsRect twips = forms::inWindow(form, control);
   const int left = twipsToPixels(twips.left, dpi);
   const int top = twipsToPixels(twips.top, dpi);
   return {left, top, left + twipsToPixels(twips.width, dpi), top + twipsToPixels(twips.height, dpi)};
 }
 
-void buildControls(HWND window, const FormSpec& form, UINT dpi) {
+void buildControls(HWND window, const FormTable& form, UINT dpi) {
   // A Windows frame only draws: the controls inside it are the window's children, placed by the
   // frame's own place.
   for (std::size_t i = 0; i < form.controls.size(); ++i) {
-    const ControlSpec& control = form.controls[i];
+    const ControlRow& control = form.controls[i];
     const Win32Kind kind = win32Kind(control.kind);
     const RECT box = placeOf(form, control, dpi);
-    HWND created = CreateWindowExW(kind.exStyle, kind.className, wide(control.caption).c_str(),
-                                   WS_CHILD | WS_VISIBLE | kind.style | keyboardStyle(form, i), box.left,
-                                   box.top, box.right - box.left, box.bottom - box.top, window,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance(), nullptr);
+    HWND created =
+        CreateWindowExW(kind.exStyle, kind.className, wide(control.caption).c_str(),
+                        WS_CHILD | WS_VISIBLE | kind.style | keyboardStyle(form, i), box.left, box.top,
+                        box.right - box.left, box.bottom - box.top, window,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance(), nullptr);
     // No length limit of the box's own: a text too long is the Save command's to refuse.
     if (control.kind == ControlKind::TextBox) SendMessageW(created, EM_SETLIMITTEXT, 0, 0);
   }
 }
 
-void placeControls(HWND window, const FormSpec& form, UINT dpi) {
-  for (const ControlSpec& control : form.controls) {
+void placeControls(HWND window, const FormTable& form, UINT dpi) {
+  for (const ControlRow& control : form.controls) {
     const RECT box = placeOf(form, control, dpi);
     SetWindowPos(GetDlgItem(window, control.id), nullptr, box.left, box.top, box.right - box.left,
                  box.bottom - box.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
-void FormFonts::apply(HWND window, const FormSpec& form, UINT dpi, bool redraw) {
+void FormFonts::apply(HWND window, const FormTable& form, UINT dpi, bool redraw) {
   std::map<LONG, FontHandle> fonts;
   LOGFONTW face = messageFont(dpi);
   const auto fontOf = [&](LONG height) {
@@ -118,11 +119,12 @@ void FormFonts::apply(HWND window, const FormSpec& form, UINT dpi, bool redraw) 
   const LONG messageHeight = face.lfHeight;
   std::map<LONG, bool> used;
   HDC dc = GetDC(window);
-  for (const ControlSpec& control : form.controls) {
+  for (const ControlRow& control : form.controls) {
     LONG height = messageHeight;
     if (forms::hasCaption(control.kind)) {
       const std::wstring caption = wide(control.caption);
-      const int room = twipsToPixels(forms::captionRoom(form, control), dpi) - decorationWidth(control.kind, dpi);
+      const int room =
+          twipsToPixels(forms::captionRoom(form, control), dpi) - decorationWidth(control.kind, dpi);
       const double message = pointsOf(messageHeight, dpi);
       const double points = forms::captionPoints(message, [&](double size) {
         const HGDIOBJ old = SelectObject(dc, fontOf(size == message ? messageHeight : heightOf(size, dpi)));

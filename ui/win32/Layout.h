@@ -16,15 +16,15 @@ namespace thornvale::win32 {
 }
 
 // Where a control of `form` stands in its window's client area at `dpi`, in pixels.
-[[nodiscard]] RECT placeOf(const forms::FormSpec& form, const forms::ControlSpec& control, UINT dpi);
+[[nodiscard]] RECT placeOf(const forms::FormTable& form, const forms::ControlRow& control, UINT dpi);
 
 // Makes every control of `form` a visible child of `window` with its control ID, in the table's
 // order, which is the keyboard's, and where it stands at `dpi`, so that nothing moves before the
 // window is first shown.
-void buildControls(HWND window, const forms::FormSpec& form, UINT dpi);
+void buildControls(HWND window, const forms::FormTable& form, UINT dpi);
 
 // Moves and sizes each control of `form` for `dpi`.
-void placeControls(HWND window, const forms::FormSpec& form, UINT dpi);
+void placeControls(HWND window, const forms::FormTable& form, UINT dpi);
 
 // The fonts of one window's controls: the platform's message font at the window's DPI, and a
 // smaller one only for a caption that does not fit its box at that size (forms/FontRule.h).
@@ -32,7 +32,7 @@ class FormFonts {
  public:
   // Gives every control of `form` its font for `dpi`; `redraw` where the window is already on
   // the screen. The fonts given before are released once no control uses them.
-  void apply(HWND window, const forms::FormSpec& form, UINT dpi, bool redraw);
+  void apply(HWND window, const forms::FormTable& form, UINT dpi, bool redraw);
 
  private:
   // By character height in pixels.

@@ -3,8 +3,8 @@
 #include <commctrl.h>
 
 #include "ui/forms/Forms.h"
-#include "ui/win32/Accessibility.h"
 #include "ui/forms/Placement.h"
+#include "ui/win32/Accessibility.h"
 #include "ui/win32/ProgramInfo.h"
 #include "ui/win32/Win32Dialogs.h"
 #include "ui/win32/miscfrm.h"
@@ -16,7 +16,7 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
 
-const forms::FormSpec& form() { return forms::mainfrm(); }
+const forms::FormTable& form() { return forms::mainfrm(); }
 
 RECT keptOnScreen(const RECT& window) {
   const HMONITOR monitor = MonitorFromRect(&window, MONITOR_DEFAULTTONEAREST);
@@ -24,9 +24,9 @@ RECT keptOnScreen(const RECT& window) {
   info.cbSize = sizeof info;
   if (!GetMonitorInfoW(monitor, &info)) return window;
   const RECT& work = info.rcWork;
-  const forms::ScreenRect kept = forms::keptOnScreen(
-      {window.left, window.top, window.right - window.left, window.bottom - window.top},
-      {work.left, work.top, work.right - work.left, work.bottom - work.top});
+  const forms::ScreenRect kept =
+      forms::keptOnScreen({window.left, window.top, window.right - window.left, window.bottom - window.top},
+                          {work.left, work.top, work.right - work.left, work.bottom - work.top});
   return {kept.left, kept.top, kept.left + kept.width, kept.top + kept.height};
 }
 
@@ -62,9 +62,9 @@ mainfrm::mainfrm(CommandDialogs* answers)
 HMENU mainfrm::buildMenus() {
   // No accelerator table: no menu item has a shortcut.
   HMENU bar = CreateMenu();
-  for (const forms::MenuSpec& spec : form().menus) {
+  for (const forms::MenuRow& menuRow : form().menus) {
     HMENU popup = CreatePopupMenu();
-    for (const forms::MenuItemSpec& item : spec.items) {
+    for (const forms::MenuItemRow& item : menuRow.items) {
       if (item.caption.empty()) {
         AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
       } else {
@@ -72,8 +72,8 @@ HMENU mainfrm::buildMenus() {
       }
     }
     menus_.push_back(popup);
-    if (spec.visible) {
-      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wide(spec.caption).c_str());
+    if (menuRow.visible) {
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wide(menuRow.caption).c_str());
     } else {
       // A Windows menu bar cannot hide an entry: a hidden menu stays off the bar, its items still
       // the window's for the commands that switch them.

@@ -12,7 +12,7 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
-const forms::FormSpec& form() { return forms::miscfrm(); }
+const forms::FormTable& form() { return forms::miscfrm(); }
 
 }  // namespace
 
