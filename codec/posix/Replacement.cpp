@@ -373,12 +373,13 @@ Bytes Replacement::readBack() const {
   // (FAT through fusefat) read back other bytes through the descriptor that wrote them.
   char self[64];
   std::snprintf(self, sizeof self, "/proc/self/fd/%d", native_->file.fd);
+  // A mode that lets no one read (the old file's) leaves the descriptor that wrote it.
   const Descriptor reader(posix::openRetrying(self, O_RDONLY | O_CLOEXEC));
-  if (reader.fd < 0) posix::fail(target_, "reading back the new content of", errno);
+  const int fd = reader.fd >= 0 ? reader.fd : native_->file.fd;
   struct stat st {};
-  if (::fstat(reader.fd, &st) != 0) posix::fail(target_, "examining the new content of", errno);
+  if (::fstat(fd, &st) != 0) posix::fail(target_, "examining the new content of", errno);
   Bytes bytes(static_cast<std::size_t>(st.st_size));
-  bytes.resize(posix::readAllAt(reader.fd, target_, 0, bytes));
+  bytes.resize(posix::readAllAt(fd, target_, 0, bytes));
   return bytes;
 }
 
