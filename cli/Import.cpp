@@ -9,6 +9,7 @@
 #include "codec/Format.h"
 #include "codec/TextCodec.h"
 #include "codec/Utf.h"
+#include "exchange/Delimited.h"
 
 namespace thornvale::cli {
 namespace {
@@ -41,6 +42,52 @@ void checkReadBack(const std::vector<const ScriptRow*>& changed, const std::vect
   }
 }
 
+std::string characters(std::size_t n) { return std::to_string(n) + (n == 1 ? " character" : " characters"); }
+
+// The editor's refusal, and for a wrong length the count and, where only spaces were lost at an
+// end, that they were.
+Refusal saveRefusal(const CatalogueEntry& e, const std::u16string& text, const std::u16string& stored,
+                    Refusal refusal) {
+  const auto need = static_cast<std::size_t>(e.saveLength);
+  if (text.size() == need) return refusal;
+  refusal.message +=
+      " The text has " + characters(text.size()) + ", needs " + std::to_string(need) + " (spaces count)";
+  // Only spaces lost at the ends: the text is still there whole, with nothing but spaces around it.
+  const std::size_t at = text.empty() ? std::u16string::npos : stored.find(text);
+  if (at == std::u16string::npos || text.size() >= stored.size()) return refusal;
+  const std::size_t trailing = stored.size() - at - text.size();
+  const std::u16string_view all(stored);
+  if (all.substr(0, at).find_first_not_of(u' ') != std::u16string_view::npos ||
+      all.substr(at + text.size()).find_first_not_of(u' ') != std::u16string_view::npos)
+    return refusal;
+  const auto spaces = [](std::size_t n, const char* kind) {
+    return std::to_string(n) + ' ' + kind + (n == 1 ? " space" : " spaces");
+  };
+  refusal.message += "; it differs from the image's text only by " +
+                     (at > 0 ? spaces(at, "leading") + (trailing > 0 ? " and " : "") : std::string()) +
+                     (trailing > 0 ? spaces(trailing, "trailing") : std::string()) + " missing";
+  return refusal;
+}
+
+// Why a changed row may not be written: a spreadsheet's conversion, the Save check, the file's end.
+std::optional<Refusal> rowRefusal(const ScriptRow& row, const std::u16string& stored, std::size_t imageSize,
+                                  bool refuseConversions) {
+  const CatalogueEntry& e = *row.entry;
+  if (refuseConversions) {
+    if (const std::optional<std::string> conversion = exchange::spreadsheetConversion(stored, row.text)) {
+      return Refusal{"the new text is what a spreadsheet's conversion makes of the old one (" + *conversion +
+                     "): " + std::string(exchange::kConversionAdvice)};
+    }
+  }
+  if (std::optional<Refusal> refusal = checkSave(e, row.text))
+    return saveRefusal(e, row.text, stored, *refusal);
+  const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
+  if (end > imageSize) {
+    return Refusal{fileEndsBefore(static_cast<std::int64_t>(imageSize), "the end of this text's place")};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 ImportReport importScript(const std::string& image, std::string_view script, bool dryRun) {
@@ -53,7 +100,8 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
   return importRows(image, parsed.rows, dryRun);
 }
 
-ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows, bool dryRun) {
+ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows, bool dryRun,
+                        bool refuseConversions) {
   ImportReport report;
 
   // The lock is held from the read to the replacement, so no write of ours falls in between.
@@ -66,24 +114,18 @@ ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& 
   for (const ScriptRow& row : rows) {
     const CatalogueEntry& e = *row.entry;
     // A text that reads shorter than its place could never pass the length check unchanged.
-    if (row.text == entryText(bytes, e)) {
+    std::u16string stored = entryText(bytes, e);
+    if (row.text == stored) {
       ++report.unchanged;
       continue;
     }
-    if (const std::optional<Refusal> refusal = checkSave(e, row.text)) {
-      report.failures.push_back({row.line, e.position, *refusal});
-      continue;
-    }
-    const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
-    if (end > bytes.size()) {
-      report.failures.push_back(
-          {row.line,
-           e.position,
-           {fileEndsBefore(static_cast<std::int64_t>(bytes.size()), "the end of this text's place")}});
+    if (std::optional<Refusal> refusal = rowRefusal(row, stored, bytes.size(), refuseConversions)) {
+      report.failures.push_back({row.line, e.position, std::move(*refusal)});
       continue;
     }
     encoded.push_back(encodeEntry(e, row.text));
     changed.push_back(&row);
+    report.changes.push_back({row.line, &e, std::move(stored), row.text});
   }
   for (std::size_t i = 0; i < changed.size(); ++i) {
     const auto offset = static_cast<std::size_t>(changed[i]->entry->offset);

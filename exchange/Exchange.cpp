@@ -6,6 +6,7 @@
 #include "catalogue/SaveCheck.h"
 #include "codec/Format.h"
 #include "codec/Utf.h"
+#include "exchange/Delimited.h"
 #include "exchange/Limits.h"
 
 namespace thornvale::exchange {
@@ -23,10 +24,10 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool allOf(std::string_view s, bool (*pred)(char)) { return std::all_of(s.begin(), s.end(), pred); }
 bool isAlnum(char c) { return isAlpha(c) || isDigit(c); }
 
-ReadResult readTsv(std::string_view bytes) {
+ReadResult readDump(std::string_view text) {
   ReadResult result;
   result.format = Format::Tsv;
-  ParsedScript parsed = parseScript(bytes);
+  ParsedScript parsed = parseScript(text);
   for (ScriptRow& row : parsed.rows) {
     Unit unit;
     unit.line = unit.targetLine = row.line;
@@ -41,6 +42,31 @@ ReadResult readTsv(std::string_view bytes) {
                                std::move(problem.refusal.message)});
   }
   return result;
+}
+
+bool startsWithDumpHeader(std::string_view text) {
+  return text.starts_with(kScriptHeader) &&
+         (text.size() == kScriptHeader.size() || text[kScriptHeader.size()] == '\n' ||
+          text[kScriptHeader.size()] == '\r');
+}
+
+// A valid dump reads as it always has, its texts taken literally; anything else a spreadsheet or
+// an editor made of one (quotes, notes in more columns, other delimiters) reads as delimited text.
+// The dump's own messages stand for a file that begins with its header.
+ReadResult readTsv(std::string_view bytes) {
+  Problem problem;
+  const std::optional<std::string> text = decodeText(bytes, problem);
+  if (!text) {
+    ReadResult result;
+    result.problems.push_back(std::move(problem));
+    return result;
+  }
+  ReadResult dump = readDump(*text);
+  if (dump.ok()) return dump;
+  ReadResult delimited = readDelimited(*text);
+  const bool blank = text->find_first_not_of(" \t\r\n") == std::string::npos;
+  if (delimited.ok() || !(blank || startsWithDumpHeader(*text))) return delimited;
+  return dump;
 }
 
 // Ids to entries, each once; places compared with ours.
@@ -82,7 +108,13 @@ std::optional<Format> detectFormat(std::string_view bytes) {
   bytes.remove_prefix(start);
   if (bytes.starts_with('<')) return Format::Xliff;
   if (bytes.starts_with("position\t")) return Format::Tsv;
+  if (bytes.starts_with('[')) return Format::Json;
   if (bytes.starts_with('#') || bytes.starts_with("msgid") || bytes.starts_with("msgctxt")) return Format::Po;
+  // A header with a position column, in any case and between any delimiters: a sheet of ours.
+  std::string first(bytes.substr(0, std::min<std::size_t>(bytes.find_first_of("\r\n"), 4096)));
+  std::transform(first.begin(), first.end(), first.begin(),
+                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+  if (first.find("position") != std::string::npos) return Format::Tsv;
   return std::nullopt;
 }
 
@@ -103,15 +135,28 @@ ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
   // An empty file is no format; the dump's reader, the oldest, says so best.
   if (!format && withoutBom(bytes).find_first_not_of(" \t\r\n") == std::string_view::npos)
     format = Format::Tsv;
-  if (!format) format = detectFormat(bytes);
+  if (!format) {
+    // Told by the text, whatever its encoding; an encoding we cannot read is the one problem.
+    Problem problem;
+    const std::optional<std::string> text = decodeText(bytes, problem);
+    format = detectFormat(text ? std::string_view(*text) : bytes);
+    if (!format && !text) {
+      ReadResult result;
+      result.problems.push_back(std::move(problem));
+      return result;
+    }
+  }
   if (!format) {
     ReadResult result;
     result.problems.push_back(
         {1, "",
-         "this is neither a dump (TSV), nor XLIFF, nor PO; name the format with --format if it is one"});
+         "this is neither a dump (TSV or JSON), nor a sheet with a position column, nor XLIFF, nor PO; name "
+         "the format with --format if it is one"});
     return result;
   }
   if (*format == Format::Tsv) return readTsv(bytes);
+  if (*format == Format::Delimited) return readDelimited(bytes);
+  if (*format == Format::Json) return readJson(bytes);
 
   ReadResult result;
   result.format = *format;
@@ -131,7 +176,10 @@ ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
 Selection selectTexts(const ReadResult& read, bool includeUnfinished) {
   Selection selection;
   for (const Unit& unit : read.units) {
-    if (read.format != Format::Tsv && (!unit.target || unit.target->empty())) {
+    // A dump's row is always a text; a sheet's row has one where its translation is filled.
+    const bool rowIsText = read.format == Format::Tsv || read.format == Format::Json ||
+                           (read.format == Format::Delimited && !unit.source);
+    if (!rowIsText && (!unit.target || unit.target->empty())) {
       ++selection.empty;
       continue;
     }
