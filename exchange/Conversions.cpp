@@ -1,5 +1,8 @@
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <vector>
 
 #include "codec/Utf.h"
 #include "exchange/Delimited.h"
@@ -42,15 +45,26 @@ std::optional<std::string> numberConversion(const std::string& before, const std
   return "a number reformatted";
 }
 
-bool isMonth(std::string_view word) {
+// 1 to 12 for a month's name or its abbreviation, 0 for any other word.
+int month(std::string_view word) {
   static constexpr std::string_view kMonths[] = {"jan", "feb", "mar", "apr", "may", "jun",
                                                  "jul", "aug", "sep", "oct", "nov", "dec"};
-  if (word.size() < 3) return false;
+  if (word.size() < 3) return 0;
   std::string lower;
   for (char c : word.substr(0, 3)) lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-  for (std::string_view month : kMonths)
-    if (lower == month) return true;
-  return false;
+  for (int i = 0; i < 12; ++i)
+    if (lower == kMonths[i]) return i + 1;
+  return 0;
+}
+bool isMonth(std::string_view word) { return month(word) != 0; }
+
+// The numbers of a date, months named or not, as values.
+std::vector<long> dateValues(const std::vector<std::string>& parts) {
+  std::vector<long> values;
+  for (const std::string& part : parts) {
+    values.push_back(isMonth(part) ? month(part) : std::strtol(part.substr(0, 9).c_str(), nullptr, 10));
+  }
+  return values;
 }
 
 // Words of letters, runs of digits; what is between them is a separator.
@@ -92,6 +106,16 @@ bool looksLikeDate(const std::string& text, bool written) {
   return months <= 1 && (months == 1 || text.find_first_of("/-.") != std::string::npos);
 }
 
+// Every number of the typed date is in the written one (a serial number says nothing either way).
+bool sameDay(const std::string& typed, const std::string& written) {
+  bool onlyDate = false;
+  const std::vector<long> from = dateValues(dateParts(typed, onlyDate));
+  const std::vector<long> to = dateValues(dateParts(written, onlyDate));
+  if (to.size() == 1) return true;
+  return std::all_of(from.begin(), from.end(),
+                     [&](long value) { return std::find(to.begin(), to.end(), value) != to.end(); });
+}
+
 }  // namespace
 
 std::optional<std::string> spreadsheetConversion(std::u16string_view before, std::u16string_view after) {
@@ -106,7 +130,7 @@ std::optional<std::string> spreadsheetConversion(std::u16string_view before, std
   const std::string a = asAscii(before);
   const std::string b = asAscii(after);
   if (std::optional<std::string> conversion = numberConversion(a, b)) return conversion;
-  if (looksLikeDate(a, false) && looksLikeDate(b, true)) return "a date reformatted";
+  if (looksLikeDate(a, false) && looksLikeDate(b, true) && sameDay(a, b)) return "a date reformatted";
   return std::nullopt;
 }
 
