@@ -10,6 +10,7 @@
 #include "codec/TextCodec.h"
 #include "codec/Utf.h"
 #include "exchange/Delimited.h"
+#include "exchange/Exchange.h"
 
 namespace thornvale::cli {
 namespace {
@@ -42,33 +43,6 @@ void checkReadBack(const std::vector<const ScriptRow*>& changed, const std::vect
   }
 }
 
-std::string characters(std::size_t n) { return std::to_string(n) + (n == 1 ? " character" : " characters"); }
-
-// The editor's refusal, and for a wrong length the count and, where only spaces were lost at an
-// end, that they were.
-Refusal saveRefusal(const CatalogueEntry& e, const std::u16string& text, const std::u16string& stored,
-                    Refusal refusal) {
-  const auto need = static_cast<std::size_t>(e.saveLength);
-  if (text.size() == need) return refusal;
-  refusal.message +=
-      " The text has " + characters(text.size()) + ", needs " + std::to_string(need) + " (spaces count)";
-  // Only spaces lost at the ends: the text is still there whole, with nothing but spaces around it.
-  const std::size_t at = text.empty() ? std::u16string::npos : stored.find(text);
-  if (at == std::u16string::npos || text.size() >= stored.size()) return refusal;
-  const std::size_t trailing = stored.size() - at - text.size();
-  const std::u16string_view all(stored);
-  if (all.substr(0, at).find_first_not_of(u' ') != std::u16string_view::npos ||
-      all.substr(at + text.size()).find_first_not_of(u' ') != std::u16string_view::npos)
-    return refusal;
-  const auto spaces = [](std::size_t n, const char* kind) {
-    return std::to_string(n) + ' ' + kind + (n == 1 ? " space" : " spaces");
-  };
-  refusal.message += "; it differs from the image's text only by " +
-                     (at > 0 ? spaces(at, "leading") + (trailing > 0 ? " and " : "") : std::string()) +
-                     (trailing > 0 ? spaces(trailing, "trailing") : std::string()) + " missing";
-  return refusal;
-}
-
 // Why a changed row may not be written: a spreadsheet's conversion, the Save check, the file's end.
 std::optional<Refusal> rowRefusal(const ScriptRow& row, const std::u16string& stored, std::size_t imageSize,
                                   bool refuseConversions) {
@@ -79,8 +53,10 @@ std::optional<Refusal> rowRefusal(const ScriptRow& row, const std::u16string& st
                      "): " + std::string(exchange::kConversionAdvice)};
     }
   }
-  if (std::optional<Refusal> refusal = checkSave(e, row.text))
-    return saveRefusal(e, row.text, stored, *refusal);
+  if (std::optional<Refusal> refusal = checkSave(e, row.text)) {
+    refusal->message += exchange::lengthDetail(e, row.text, stored);
+    return refusal;
+  }
   const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
   if (end > imageSize) {
     return Refusal{fileEndsBefore(static_cast<std::int64_t>(imageSize), "the end of this text's place")};

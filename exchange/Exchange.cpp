@@ -204,6 +204,34 @@ std::optional<std::string> controlCharacter(std::u16string_view text) {
   return std::nullopt;
 }
 
+namespace {
+
+// ", it differs from the image's text only by 2 trailing spaces missing", or "".
+std::string spacesLost(std::u16string_view text, std::u16string_view stored) {
+  const std::size_t at = text.empty() ? std::u16string_view::npos : stored.find(text);
+  if (at == std::u16string_view::npos || text.size() >= stored.size()) return "";
+  const std::size_t trailing = stored.size() - at - text.size();
+  if (stored.substr(0, at).find_first_not_of(u' ') != std::u16string_view::npos ||
+      stored.substr(at + text.size()).find_first_not_of(u' ') != std::u16string_view::npos)
+    return "";
+  const auto spaces = [](std::size_t n, const char* kind) {
+    return std::to_string(n) + ' ' + kind + (n == 1 ? " space" : " spaces");
+  };
+  return "; it differs from the image's text only by " +
+         (at > 0 ? spaces(at, "leading") + (trailing > 0 ? " and " : "") : std::string()) +
+         (trailing > 0 ? spaces(trailing, "trailing") : std::string()) + " missing";
+}
+
+}  // namespace
+
+std::string lengthDetail(const CatalogueEntry& entry, std::u16string_view text,
+                         std::optional<std::u16string_view> stored) {
+  const auto need = static_cast<std::size_t>(entry.saveLength);
+  if (text.size() == need) return "";
+  return " The text has " + std::to_string(text.size()) + (text.size() == 1 ? " character" : " characters") +
+         ", needs " + std::to_string(need) + " (spaces count)" + (stored ? spacesLost(text, *stored) : "");
+}
+
 std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u16string& text,
                                        const std::optional<std::u16string>& stored) {
   if (stored && text == *stored) return std::nullopt;
@@ -211,12 +239,8 @@ std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u
     return "the text holds the control character " + *control + ", which no text can store";
   }
   if (std::optional<Refusal> refusal = checkSave(entry, text)) {
-    std::string message = std::move(refusal->message);
-    if (text.size() != static_cast<std::size_t>(entry.saveLength)) {
-      message += " (it has " + std::to_string(text.size()) + " characters; this text must have exactly " +
-                 std::to_string(entry.saveLength) + ")";
-    }
-    return message;
+    return refusal->message +
+           lengthDetail(entry, text, stored ? std::optional<std::u16string_view>(*stored) : std::nullopt);
   }
   return std::nullopt;
 }

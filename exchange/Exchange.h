@@ -51,6 +51,12 @@ struct Selection {
 [[nodiscard]] std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u16string& text,
                                                      const std::optional<std::u16string>& stored);
 
+// What follows the editor's refusal of a text of the wrong length on the command line: the count
+// (" The text has 1 character, needs 3 (spaces count)") and, where `stored` is the same text but
+// for spaces at its ends, how many were lost. Empty for a text of the right length.
+[[nodiscard]] std::string lengthDetail(const CatalogueEntry& entry, std::u16string_view text,
+                                       std::optional<std::u16string_view> stored);
+
 // The control character a text holds, as "0x09"; nullopt when it holds none. No table stores one.
 [[nodiscard]] std::optional<std::string> controlCharacter(std::u16string_view text);
 

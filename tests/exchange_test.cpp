@@ -264,7 +264,7 @@ TEST(ExchangeCheck, JudgesFinishedTextsAsASaveWould) {
   const CheckReport report = checkUnits(readUnits(po), false, {});
   ASSERT_EQ(report.problems.size(), 3u);
   EXPECT_EQ(report.problems[0].line, 3u);
-  EXPECT_NE(report.problems[0].message.find("it has 7 characters; this text must have exactly 8"),
+  EXPECT_NE(report.problems[0].message.find("The text has 7 characters, needs 8 (spaces count)"),
             std::string::npos);
   EXPECT_NE(report.problems[1].message.find("\"B\""), std::string::npos);
   EXPECT_NE(report.problems[2].message.find("control character 0x09"), std::string::npos);
