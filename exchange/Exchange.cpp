@@ -53,6 +53,18 @@ bool startsWithDumpHeader(std::string_view text) {
 // A valid dump reads as it always has, its texts taken literally; anything else a spreadsheet or
 // an editor made of one (quotes, notes in more columns, other delimiters) reads as delimited text.
 // The dump's own messages stand for a file that begins with its header.
+// Rows without a single tab are an editor's doing, said once at the first of them, not per row.
+void collapseTabless(std::vector<Problem>& problems) {
+  const auto tabless = [](const Problem& p) { return p.message.ends_with("tab-separated columns, found 1"); };
+  const auto count = static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(), tabless));
+  if (count < 2) return;
+  const auto first = std::find_if(problems.begin(), problems.end(), tabless);
+  first->message = std::to_string(count) +
+                   " rows, from this one on, hold no tab: were the tabs turned into spaces by an editor? "
+                   "Keep the tabs between the columns";
+  problems.erase(std::remove_if(std::next(first), problems.end(), tabless), problems.end());
+}
+
 ReadResult readTsv(std::string_view bytes) {
   Problem problem;
   const std::optional<std::string> text = decodeText(bytes, problem);
@@ -66,6 +78,7 @@ ReadResult readTsv(std::string_view bytes) {
   ReadResult delimited = readDelimited(*text);
   const bool blank = text->find_first_not_of(" \t\r\n") == std::string::npos;
   if (delimited.ok() || !(blank || startsWithDumpHeader(*text))) return delimited;
+  collapseTabless(dump.problems);
   return dump;
 }
 
