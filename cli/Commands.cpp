@@ -116,21 +116,29 @@ std::string readScript(const std::string& path, std::istream& in) {
   return text;
 }
 
-// --format: the three exchange formats by name.
+// --format: the exchange formats by name.
 CLI::Option* addFormat(CLI::App& app, std::optional<exchange::Format>& format, const char* what) {
   return app.add_option("--format", format, what)
-      ->transform(CLI::CheckedTransformer(std::map<std::string, exchange::Format>{
-          {"tsv", exchange::Format::Tsv}, {"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}}));
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, exchange::Format>{{"tsv", exchange::Format::Tsv},
+                                                  {"csv", exchange::Format::Delimited},
+                                                  {"json", exchange::Format::Json},
+                                                  {"xliff", exchange::Format::Xliff},
+                                                  {"po", exchange::Format::Po}}));
 }
 
 Command import(CLI::App& app) {
   auto request = std::make_shared<ImportRequest>();
   auto script = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image to change")->required();
-  app.add_option("FILE", *script, "A dump (TSV), an XLIFF 1.2 or a PO file; - reads standard input")
+  app.add_option("FILE", *script,
+                 "A dump (TSV or JSON), a sheet saved as CSV or TSV, an XLIFF 1.2 or a PO file; - reads "
+                 "standard input")
       ->required();
-  addFormat(app, request->format, "tsv, xliff or po; by default told by the content");
+  addFormat(app, request->format, "tsv, csv, json, xliff or po; by default told by the content");
   app.add_flag("--dry-run", request->dryRun, "Check and report, write nothing");
+  app.add_flag("--accept-conversions", request->acceptConversions,
+               "Take texts that look like a spreadsheet's number or date conversion of the image's");
   app.add_flag("--include-unfinished", request->includeUnfinished,
                "Also take the targets the file calls unfinished (PO fuzzy, XLIFF needs-* states)");
   return [=](Run& run) {

@@ -9,6 +9,7 @@
 #include "codec/File.h"
 #include "codec/Format.h"
 #include "codec/Paths.h"
+#include "codec/Utf.h"
 #include "exchange/Exchange.h"
 
 namespace thornvale::cli {
@@ -119,8 +120,17 @@ int refuseImport(std::ostream& err, const ImportRequest& request,
   return kExitRefused;
 }
 
+// Every text the import changes, one line each, so that nothing changes unseen.
+void printChanges(std::ostream& out, const ImportReport& report) {
+  for (const ImportChange& change : report.changes) {
+    out << "position " << change.entry->position << ": " << quote(toUtf8(change.before)) << " -> "
+        << quote(toUtf8(change.after)) << '\n';
+  }
+}
+
 void printImportReport(std::ostream& out, const ImportRequest& request, const ImportReport& report,
                        const exchange::Selection& selection, bool tsv) {
+  printChanges(out, report);
   out << request.image << ": ";
   if (report.changed == 0) {
     out << "nothing to write";
@@ -145,7 +155,7 @@ void printImportReport(std::ostream& out, const ImportRequest& request, const Im
 int importFile(const ImportRequest& request, const std::string& content, std::ostream& out, std::ostream& err,
                bool& changed) {
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
-  const bool tsv = read.format == exchange::Format::Tsv;
+  const bool tsv = read.format != exchange::Format::Xliff && read.format != exchange::Format::Po;
   if (!read.ok()) return refuseImport(err, request, read.problems, tsv);
   const exchange::Selection selection = exchange::selectTexts(read, request.includeUnfinished);
   std::map<int, std::string> ids;
@@ -161,7 +171,7 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
   }
   ImportReport report;
   if (problems.empty()) {
-    report = importRows(request.image, selection.rows, request.dryRun);
+    report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions);
     changed = report.written;
     for (const LineRefusal& failure : report.failures) {
       problems.push_back(

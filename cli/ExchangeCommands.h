@@ -32,6 +32,7 @@ struct ImportRequest {
   std::optional<exchange::Format> format;  // none: told by the content
   bool dryRun = false;
   bool includeUnfinished = false;
+  bool acceptConversions = false;  // take texts that look like a spreadsheet's conversion
 };
 
 // `content` is the file, already read within the 1 MiB bound.

@@ -9,6 +9,8 @@
 #include "codec/Format.h"
 #include "codec/TextCodec.h"
 #include "codec/Utf.h"
+#include "exchange/Delimited.h"
+#include "exchange/Exchange.h"
 
 namespace thornvale::cli {
 namespace {
@@ -41,6 +43,27 @@ void checkReadBack(const std::vector<const ScriptRow*>& changed, const std::vect
   }
 }
 
+// Why a changed row may not be written: a spreadsheet's conversion, the Save check, the file's end.
+std::optional<Refusal> rowRefusal(const ScriptRow& row, const std::u16string& stored, std::size_t imageSize,
+                                  bool refuseConversions) {
+  const CatalogueEntry& e = *row.entry;
+  if (refuseConversions) {
+    if (const std::optional<std::string> conversion = exchange::spreadsheetConversion(stored, row.text)) {
+      return Refusal{"the new text is what a spreadsheet's conversion makes of the old one (" + *conversion +
+                     "): " + std::string(exchange::kConversionAdvice)};
+    }
+  }
+  if (std::optional<Refusal> refusal = checkSave(e, row.text)) {
+    refusal->message += exchange::lengthDetail(e, row.text, stored);
+    return refusal;
+  }
+  const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
+  if (end > imageSize) {
+    return Refusal{fileEndsBefore(static_cast<std::int64_t>(imageSize), "the end of this text's place")};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 ImportReport importScript(const std::string& image, std::string_view script, bool dryRun) {
@@ -53,7 +76,8 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
   return importRows(image, parsed.rows, dryRun);
 }
 
-ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows, bool dryRun) {
+ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows, bool dryRun,
+                        bool refuseConversions) {
   ImportReport report;
 
   // The lock is held from the read to the replacement, so no write of ours falls in between.
@@ -66,24 +90,18 @@ ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& 
   for (const ScriptRow& row : rows) {
     const CatalogueEntry& e = *row.entry;
     // A text that reads shorter than its place could never pass the length check unchanged.
-    if (row.text == entryText(bytes, e)) {
+    std::u16string stored = entryText(bytes, e);
+    if (row.text == stored) {
       ++report.unchanged;
       continue;
     }
-    if (const std::optional<Refusal> refusal = checkSave(e, row.text)) {
-      report.failures.push_back({row.line, e.position, *refusal});
-      continue;
-    }
-    const std::size_t end = static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength);
-    if (end > bytes.size()) {
-      report.failures.push_back(
-          {row.line,
-           e.position,
-           {fileEndsBefore(static_cast<std::int64_t>(bytes.size()), "the end of this text's place")}});
+    if (std::optional<Refusal> refusal = rowRefusal(row, stored, bytes.size(), refuseConversions)) {
+      report.failures.push_back({row.line, e.position, std::move(*refusal)});
       continue;
     }
     encoded.push_back(encodeEntry(e, row.text));
     changed.push_back(&row);
+    report.changes.push_back({row.line, &e, std::move(stored), row.text});
   }
   for (std::size_t i = 0; i < changed.size(); ++i) {
     const auto offset = static_cast<std::size_t>(changed[i]->entry->offset);

@@ -9,10 +9,19 @@
 
 namespace thornvale::cli {
 
+// One text an import changes: where, and what it held and holds.
+struct ImportChange {
+  std::size_t line = 0;
+  const CatalogueEntry* entry = nullptr;
+  std::u16string before;
+  std::u16string after;
+};
+
 struct ImportReport {
   std::vector<LineRefusal> failures;
-  std::size_t changed = 0;    // rows whose text differs from the image's
-  std::size_t unchanged = 0;  // rows left alone because the image already holds their text
+  std::vector<ImportChange> changes;  // in row order, for a dry run too
+  std::size_t changed = 0;            // rows whose text differs from the image's
+  std::size_t unchanged = 0;          // rows left alone because the image already holds their text
   bool written = false;
 
   [[nodiscard]] bool ok() const noexcept { return failures.empty(); }
@@ -27,6 +36,9 @@ struct ImportReport {
 [[nodiscard]] ImportReport importScript(const std::string& image, std::string_view script, bool dryRun);
 
 // The same for rows read from any exchange format: each row's `line` names it in the messages.
-[[nodiscard]] ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows, bool dryRun);
+// With `refuseConversions`, a text that is exactly what a spreadsheet's number or date conversion
+// (or an editor's trimming) makes of the image's is refused, naming the conversion.
+[[nodiscard]] ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows,
+                                      bool dryRun, bool refuseConversions = false);
 
 }  // namespace thornvale::cli

@@ -6,6 +6,7 @@
 #include "catalogue/SaveCheck.h"
 #include "codec/Format.h"
 #include "codec/Utf.h"
+#include "exchange/Delimited.h"
 #include "exchange/Limits.h"
 
 namespace thornvale::exchange {
@@ -23,10 +24,10 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool allOf(std::string_view s, bool (*pred)(char)) { return std::all_of(s.begin(), s.end(), pred); }
 bool isAlnum(char c) { return isAlpha(c) || isDigit(c); }
 
-ReadResult readTsv(std::string_view bytes) {
+ReadResult readDump(std::string_view text) {
   ReadResult result;
   result.format = Format::Tsv;
-  ParsedScript parsed = parseScript(bytes);
+  ParsedScript parsed = parseScript(text);
   for (ScriptRow& row : parsed.rows) {
     Unit unit;
     unit.line = unit.targetLine = row.line;
@@ -41,6 +42,44 @@ ReadResult readTsv(std::string_view bytes) {
                                std::move(problem.refusal.message)});
   }
   return result;
+}
+
+bool startsWithDumpHeader(std::string_view text) {
+  return text.starts_with(kScriptHeader) &&
+         (text.size() == kScriptHeader.size() || text[kScriptHeader.size()] == '\n' ||
+          text[kScriptHeader.size()] == '\r');
+}
+
+// A valid dump reads as it always has, its texts taken literally; anything else a spreadsheet or
+// an editor made of one (quotes, notes in more columns, other delimiters) reads as delimited text.
+// The dump's own messages stand for a file that begins with its header.
+// Rows without a single tab are an editor's doing, said once at the first of them, not per row.
+void collapseTabless(std::vector<Problem>& problems) {
+  const auto tabless = [](const Problem& p) { return p.message.ends_with("tab-separated columns, found 1"); };
+  const auto count = static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(), tabless));
+  if (count < 2) return;
+  const auto first = std::find_if(problems.begin(), problems.end(), tabless);
+  first->message = std::to_string(count) +
+                   " rows, from this one on, hold no tab: were the tabs turned into spaces by an editor? "
+                   "Keep the tabs between the columns";
+  problems.erase(std::remove_if(std::next(first), problems.end(), tabless), problems.end());
+}
+
+ReadResult readTsv(std::string_view bytes) {
+  Problem problem;
+  const std::optional<std::string> text = decodeText(bytes, problem);
+  if (!text) {
+    ReadResult result;
+    result.problems.push_back(std::move(problem));
+    return result;
+  }
+  ReadResult dump = readDump(*text);
+  if (dump.ok()) return dump;
+  ReadResult delimited = readDelimited(*text);
+  const bool blank = text->find_first_not_of(" \t\r\n") == std::string::npos;
+  if (delimited.ok() || !(blank || startsWithDumpHeader(*text))) return delimited;
+  collapseTabless(dump.problems);
+  return dump;
 }
 
 // Ids to entries, each once; places compared with ours.
@@ -82,7 +121,13 @@ std::optional<Format> detectFormat(std::string_view bytes) {
   bytes.remove_prefix(start);
   if (bytes.starts_with('<')) return Format::Xliff;
   if (bytes.starts_with("position\t")) return Format::Tsv;
+  if (bytes.starts_with('[')) return Format::Json;
   if (bytes.starts_with('#') || bytes.starts_with("msgid") || bytes.starts_with("msgctxt")) return Format::Po;
+  // A header with a position column, in any case and between any delimiters: a sheet of ours.
+  std::string first(bytes.substr(0, std::min<std::size_t>(bytes.find_first_of("\r\n"), 4096)));
+  std::transform(first.begin(), first.end(), first.begin(),
+                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+  if (first.find("position") != std::string::npos) return Format::Tsv;
   return std::nullopt;
 }
 
@@ -103,15 +148,28 @@ ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
   // An empty file is no format; the dump's reader, the oldest, says so best.
   if (!format && withoutBom(bytes).find_first_not_of(" \t\r\n") == std::string_view::npos)
     format = Format::Tsv;
-  if (!format) format = detectFormat(bytes);
+  if (!format) {
+    // Told by the text, whatever its encoding; an encoding we cannot read is the one problem.
+    Problem problem;
+    const std::optional<std::string> text = decodeText(bytes, problem);
+    format = detectFormat(text ? std::string_view(*text) : bytes);
+    if (!format && !text) {
+      ReadResult result;
+      result.problems.push_back(std::move(problem));
+      return result;
+    }
+  }
   if (!format) {
     ReadResult result;
     result.problems.push_back(
         {1, "",
-         "this is neither a dump (TSV), nor XLIFF, nor PO; name the format with --format if it is one"});
+         "this is neither a dump (TSV or JSON), nor a sheet with a position column, nor XLIFF, nor PO; name "
+         "the format with --format if it is one"});
     return result;
   }
   if (*format == Format::Tsv) return readTsv(bytes);
+  if (*format == Format::Delimited) return readDelimited(bytes);
+  if (*format == Format::Json) return readJson(bytes);
 
   ReadResult result;
   result.format = *format;
@@ -131,7 +189,10 @@ ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
 Selection selectTexts(const ReadResult& read, bool includeUnfinished) {
   Selection selection;
   for (const Unit& unit : read.units) {
-    if (read.format != Format::Tsv && (!unit.target || unit.target->empty())) {
+    // A dump's row is always a text; a sheet's row has one where its translation is filled.
+    const bool rowIsText = read.format == Format::Tsv || read.format == Format::Json ||
+                           (read.format == Format::Delimited && !unit.source);
+    if (!rowIsText && (!unit.target || unit.target->empty())) {
       ++selection.empty;
       continue;
     }
@@ -156,6 +217,34 @@ std::optional<std::string> controlCharacter(std::u16string_view text) {
   return std::nullopt;
 }
 
+namespace {
+
+// ", it differs from the image's text only by 2 trailing spaces missing", or "".
+std::string spacesLost(std::u16string_view text, std::u16string_view stored) {
+  const std::size_t at = text.empty() ? std::u16string_view::npos : stored.find(text);
+  if (at == std::u16string_view::npos || text.size() >= stored.size()) return "";
+  const std::size_t trailing = stored.size() - at - text.size();
+  if (stored.substr(0, at).find_first_not_of(u' ') != std::u16string_view::npos ||
+      stored.substr(at + text.size()).find_first_not_of(u' ') != std::u16string_view::npos)
+    return "";
+  const auto spaces = [](std::size_t n, const char* kind) {
+    return std::to_string(n) + ' ' + kind + (n == 1 ? " space" : " spaces");
+  };
+  return "; it differs from the image's text only by " +
+         (at > 0 ? spaces(at, "leading") + (trailing > 0 ? " and " : "") : std::string()) +
+         (trailing > 0 ? spaces(trailing, "trailing") : std::string()) + " missing";
+}
+
+}  // namespace
+
+std::string lengthDetail(const CatalogueEntry& entry, std::u16string_view text,
+                         std::optional<std::u16string_view> stored) {
+  const auto need = static_cast<std::size_t>(entry.saveLength);
+  if (text.size() == need) return "";
+  return " The text has " + std::to_string(text.size()) + (text.size() == 1 ? " character" : " characters") +
+         ", needs " + std::to_string(need) + " (spaces count)" + (stored ? spacesLost(text, *stored) : "");
+}
+
 std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u16string& text,
                                        const std::optional<std::u16string>& stored) {
   if (stored && text == *stored) return std::nullopt;
@@ -163,12 +252,8 @@ std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u
     return "the text holds the control character " + *control + ", which no text can store";
   }
   if (std::optional<Refusal> refusal = checkSave(entry, text)) {
-    std::string message = std::move(refusal->message);
-    if (text.size() != static_cast<std::size_t>(entry.saveLength)) {
-      message += " (it has " + std::to_string(text.size()) + " characters; this text must have exactly " +
-                 std::to_string(entry.saveLength) + ")";
-    }
-    return message;
+    return refusal->message +
+           lengthDetail(entry, text, stored ? std::optional<std::u16string_view>(*stored) : std::nullopt);
   }
   return std::nullopt;
 }

@@ -34,11 +34,11 @@ namespace thornvale::exchange {
 
 // Which units an import takes and which it leaves alone, in file order.
 struct Selection {
-  std::vector<ScriptRow> rows;  // filled targets to write: finished ones, unfinished ones on request
-  std::size_t finished = 0;     // units with a filled target the format calls finished
-  std::size_t unfinished = 0;   // units with a filled target the format calls unfinished
+  std::vector<ScriptRow> rows;     // filled targets to write: finished ones, unfinished ones on request
+  std::size_t finished = 0;        // units with a filled target the format calls finished
+  std::size_t unfinished = 0;      // units with a filled target the format calls unfinished
   std::size_t leftUnfinished = 0;  // of those, the ones left alone
-  std::size_t empty = 0;        // units without a target, or with an empty one
+  std::size_t empty = 0;           // units without a target, or with an empty one
 };
 [[nodiscard]] Selection selectTexts(const ReadResult& read, bool includeUnfinished);
 
@@ -50,6 +50,12 @@ struct Selection {
 // unchanged.
 [[nodiscard]] std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u16string& text,
                                                      const std::optional<std::u16string>& stored);
+
+// What follows the editor's refusal of a text of the wrong length on the command line: the count
+// (" The text has 1 character, needs 3 (spaces count)") and, where `stored` is the same text but
+// for spaces at its ends, how many were lost. Empty for a text of the right length.
+[[nodiscard]] std::string lengthDetail(const CatalogueEntry& entry, std::u16string_view text,
+                                       std::optional<std::u16string_view> stored);
 
 // The control character a text holds, as "0x09"; nullopt when it holds none. No table stores one.
 [[nodiscard]] std::optional<std::string> controlCharacter(std::u16string_view text);
@@ -90,11 +96,11 @@ namespace thornvale::exchange {
 struct CheckReport {
   Format format = Format::Tsv;
   std::size_t finished = 0;
-  std::size_t unfinished = 0;      // left alone
+  std::size_t unfinished = 0;  // left alone
   std::size_t empty = 0;
-  std::size_t refused = 0;         // units refused (their own problems, or the file's for them)
-  std::vector<Problem> problems;   // in line order
-  std::vector<Problem> warnings;   // sources that differ from the image's texts
+  std::size_t refused = 0;        // units refused (their own problems, or the file's for them)
+  std::vector<Problem> problems;  // in line order
+  std::vector<Problem> warnings;  // sources that differ from the image's texts
 
   [[nodiscard]] bool ok() const noexcept { return problems.empty(); }
 };

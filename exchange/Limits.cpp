@@ -201,6 +201,8 @@ std::string_view formatName(Format format) noexcept {
     case Format::Tsv: return "TSV";
     case Format::Xliff: return "XLIFF";
     case Format::Po: return "PO";
+    case Format::Delimited: return "delimited text";
+    case Format::Json: return "JSON";
   }
   return "?";
 }

@@ -13,9 +13,9 @@
 
 namespace thornvale::exchange {
 
-enum class Format { Tsv, Xliff, Po };
+enum class Format { Tsv, Xliff, Po, Delimited, Json };
 
-// "TSV", "XLIFF", "PO": how messages name a format.
+// "TSV", "XLIFF", "PO", "delimited text", "JSON": how messages name a format.
 [[nodiscard]] std::string_view formatName(Format format) noexcept;
 
 // Every unit's id, the same in XLIFF (trans-unit id and resname) and PO (msgctxt) and in every
@@ -38,9 +38,9 @@ struct RecordedPlace {
 
 // One text of a file as a reader found it. Lines are 1-based.
 struct Unit {
-  std::size_t line = 0;        // where the unit starts
-  std::size_t targetLine = 0;  // where its target starts; `line` where it has none
-  std::string id;              // as written in the file (for TSV, the position column)
+  std::size_t line = 0;                   // where the unit starts
+  std::size_t targetLine = 0;             // where its target starts; `line` where it has none
+  std::string id;                         // as written in the file (for TSV, the position column)
   const CatalogueEntry* entry = nullptr;  // set for every unit a read returns
   std::optional<std::u16string> source;   // none in TSV
   std::optional<std::u16string> target;   // none: no target element or an empty msgstr

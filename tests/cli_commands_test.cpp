@@ -169,7 +169,8 @@ TEST_F(CommandsTest, ProgramDumpsAndImportsThroughAPipe) {
   EXPECT_EQ(refused.status, kExitRefused);
   EXPECT_EQ(
       refused.err,
-      "standard input:2: position 0: Cannot save Text, it is either shorter or longer then the original.\n"
+      "standard input:2: position 0: Cannot save Text, it is either shorter or longer then the original. "
+      "The text has 6 characters, needs 5 (spaces count)\n"
       "thornvale-text: \"" +
           imagePath + "\" was not changed: 1 row refused\n");
   EXPECT_EQ(test::readBytes(imagePath), image);

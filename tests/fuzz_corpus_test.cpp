@@ -35,6 +35,7 @@ TEST(FuzzCorpus, Script) { runAll("script", fuzz::checkScript); }
 TEST(FuzzCorpus, Patch) { runAll("patch", fuzz::checkPatch); }
 TEST(FuzzCorpus, Xliff) { runAll("xliff", fuzz::checkXliff); }
 TEST(FuzzCorpus, Po) { runAll("po", fuzz::checkPo); }
+TEST(FuzzCorpus, Delimited) { runAll("delimited", fuzz::checkDelimited); }
 
 }  // namespace
 }  // namespace thornvale

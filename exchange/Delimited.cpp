@@ -1,0 +1,413 @@
+#include "exchange/Delimited.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <map>
+
+#include "codec/Format.h"
+#include "codec/Utf.h"
+#include "exchange/Limits.h"
+
+namespace thornvale::exchange {
+namespace {
+
+constexpr std::string_view kSaveAsUtf8 =
+    "save it as UTF-8 (in a spreadsheet: Save As, text CSV, character set \"Unicode (UTF-8)\"; in an editor: "
+    "encoding UTF-8)";
+
+std::string asciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return lower;
+}
+
+std::string_view trimmed(std::string_view text) {
+  const std::size_t start = text.find_first_not_of(" \t");
+  if (start == std::string_view::npos) return {};
+  return text.substr(start, text.find_last_not_of(" \t") - start + 1);
+}
+
+std::optional<std::string> fromUtf16(std::string_view bytes, bool bigEndian) {
+  if (bytes.size() % 2 != 0) return std::nullopt;
+  std::u16string text;
+  text.reserve(bytes.size() / 2);
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    const auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+    const auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+    text.push_back(static_cast<char16_t>(hi << 8 | lo));
+  }
+  std::string utf8 = toUtf8(text);
+  // Unpaired surrogates do not come back the same: the file was not UTF-16.
+  if (fromUtf8(utf8) != text) return std::nullopt;
+  return utf8;
+}
+
+// The line (1-based) and the byte of the first byte that begins no UTF-8 sequence.
+std::pair<std::size_t, unsigned char> firstInvalidByte(std::string_view bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto c = static_cast<unsigned char>(bytes[i]);
+    const std::size_t length = c < 0x80                 ? 1
+                               : c >= 0xC2 && c <= 0xDF ? 2
+                               : c >= 0xE0 && c <= 0xEF ? 3
+                               : c >= 0xF0 && c <= 0xF4 ? 4
+                                                        : 0;
+    if (length == 0 || i + length > bytes.size() || !fromUtf8(bytes.substr(i, length))) break;
+    i += length;
+  }
+  const std::size_t line =
+      1 + static_cast<std::size_t>(std::count(
+              bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(std::min(i, bytes.size())), '\n'));
+  return {line, i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0};
+}
+
+}  // namespace
+
+std::optional<std::string> decodeText(std::string_view bytes, Problem& problem) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+  const bool le = bytes.starts_with("\xFF\xFE");
+  if (le || bytes.starts_with("\xFE\xFF")) {
+    std::optional<std::string> text = fromUtf16(bytes.substr(2), !le);
+    if (!text)
+      problem = {1, "",
+                 "the file begins as UTF-16 but its bytes are not UTF-16; " + std::string(kSaveAsUtf8)};
+    return text;
+  }
+  if (bytes.find('\0') != std::string_view::npos) {
+    problem = {1, "",
+               "the file holds NUL bytes: it looks like UTF-16 without a byte-order mark; " +
+                   std::string(kSaveAsUtf8)};
+    return std::nullopt;
+  }
+  if (fromUtf8(bytes)) return std::string(bytes);
+  const auto [line, byte] = firstInvalidByte(bytes);
+  problem = {line, "",
+             "the byte " + formatHex0x(byte, 2) +
+                 " is not valid UTF-8: the file is in a legacy 8-bit encoding (such as Windows-1252 or "
+                 "ISO-8859-1), and nothing of it was read; " +
+                 std::string(kSaveAsUtf8)};
+  return std::nullopt;
+}
+
+}  // namespace thornvale::exchange
+
+namespace thornvale::exchange {
+namespace {
+
+struct Record {
+  std::size_t line = 0;
+  std::vector<std::string> fields;
+
+  [[nodiscard]] bool blank() const {
+    return std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return trimmed(f).empty(); });
+  }
+};
+
+// RFC 4180 records: a field that begins with a double quote runs to the next lone one, and holds
+// delimiters, line breaks and doubled quotes; LF, CRLF and CR all end a record.
+class RecordReader {
+ public:
+  RecordReader(std::string_view text, char delimiter) : text_(text), delimiter_(delimiter) {}
+
+  bool next(Record& record) {
+    if (at_ >= text_.size()) return false;
+    record = {line_, {std::string()}};
+    bool quoted = false;
+    bool started = false;
+    const std::size_t opened = line_;
+    while (at_ < text_.size()) {
+      const char c = text_[at_++];
+      if (quoted) {
+        quotedCharacter(c, record, quoted);
+      } else if (c == delimiter_) {
+        record.fields.emplace_back();
+        started = false;
+        continue;
+      } else if (c == '\r' || c == '\n') {
+        endOfLine(c);
+        return true;
+      } else if (c == '"' && !started) {
+        quoted = true;
+      } else {
+        record.fields.back() += c;
+      }
+      started = true;
+    }
+    if (quoted && !problem) {
+      problem = Problem{opened, "",
+                        "a quoted field that begins on line " + std::to_string(opened) +
+                            " is never closed: a double quote is missing"};
+    }
+    return true;
+  }
+
+  std::optional<Problem> problem;
+
+ private:
+  void endOfLine(char c) {
+    if (c == '\r' && at_ < text_.size() && text_[at_] == '\n') ++at_;
+    ++line_;
+  }
+
+  void quotedCharacter(char c, Record& record, bool& quoted) {
+    if (c == '"') {
+      if (at_ < text_.size() && text_[at_] == '"') {
+        record.fields.back() += '"';
+        ++at_;
+      } else {
+        quoted = false;
+      }
+      return;
+    }
+    if (c == '\n' || (c == '\r' && (at_ >= text_.size() || text_[at_] != '\n'))) ++line_;
+    record.fields.back() += c;
+  }
+
+  std::string_view text_;
+  char delimiter_;
+  std::size_t at_ = 0;
+  std::size_t line_ = 1;
+};
+
+std::string headerName(std::string_view field) {
+  std::string_view name = trimmed(field);
+  if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+  return asciiLower(trimmed(name));
+}
+
+// The delimiter that makes a "position" column of the first line; nullopt for none.
+std::optional<char> headerDelimiter(std::string_view line) {
+  for (const char delimiter : {'\t', ',', ';'}) {
+    for (std::size_t start = 0;;) {
+      const std::size_t end = line.find(delimiter, start);
+      if (headerName(line.substr(start, end == std::string_view::npos ? end : end - start)) ==
+          kPositionHeader)
+        return delimiter;
+      if (end == std::string_view::npos) break;
+      start = end + 1;
+    }
+  }
+  return std::nullopt;
+}
+
+std::string headerProblem(std::string_view line) {
+  const std::string lower = asciiLower(line);
+  if (lower.find("position") != std::string::npos && lower.find(' ') != std::string::npos) {
+    return "the header's columns are separated by spaces: an editor turned the tabs into spaces, and "
+           "the columns cannot be told apart; keep tabs (or save from the spreadsheet again)";
+  }
+  return "the first line must be a header naming the columns, separated by tabs, commas or semicolons: "
+         "the dump's position, offset, length, save_length, table and text, or position, text and "
+         "translation";
+}
+
+// Where each known column stands.
+struct Columns {
+  std::map<std::string, std::size_t> at;
+
+  [[nodiscard]] std::optional<std::size_t> find(std::string_view name) const {
+    const auto it = at.find(std::string(name));
+    return it == at.end() ? std::nullopt : std::optional<std::size_t>(it->second);
+  }
+};
+
+class DelimitedReader {
+ public:
+  DelimitedReader(std::string_view text, char delimiter) : records_(text, delimiter) {}
+
+  ReadResult read() {
+    result_.format = Format::Delimited;
+    Record record;
+    while (records_.next(record) && record.blank()) {
+    }
+    readHeader(record);
+    if (!result_.ok()) return std::move(result_);
+    while (records_.next(record)) {
+      if (!record.blank()) readRow(record);
+    }
+    if (records_.problem) result_.problems.push_back(*records_.problem);
+    return std::move(result_);
+  }
+
+ private:
+  void readHeader(const Record& header) {
+    for (std::size_t i = 0; i < header.fields.size(); ++i)
+      columns_.at.emplace(headerName(header.fields[i]), i);
+    position_ = *columns_.find(kPositionHeader);
+    translation_ = columns_.find(kTranslationHeader);
+    source_ = columns_.find(kTextHeader);
+    if (!source_) source_ = columns_.find(kSourceHeader);
+    if (!source_ && !translation_) {
+      result_.problems.push_back({header.line, "",
+                                  "the header names no text column: it needs \"text\" (the dump's) or "
+                                  "\"translation\""});
+    }
+  }
+
+  std::optional<std::string> cell(const Record& record, std::string_view name) const {
+    const std::optional<std::size_t> column = columns_.find(name);
+    if (!column || *column >= record.fields.size() || trimmed(record.fields[*column]).empty())
+      return std::nullopt;
+    return std::string(trimmed(record.fields[*column]));
+  }
+
+  void readRow(const Record& record) {
+    const std::string shown = record.fields.size() > position_ ? record.fields[position_] : "";
+    const std::optional<int> position = parsePosition(trimmed(shown));
+    const CatalogueEntry* entry = position ? catalogueEntry(*position) : nullptr;
+    if (entry == nullptr) {
+      result_.problems.push_back({record.line, "",
+                                  "position " + quote(shown) + " names no text; positions run from 0 to " +
+                                      std::to_string(kCatalogueSize - 1)});
+      return;
+    }
+    Unit unit;
+    unit.line = unit.targetLine = unit.place.line = record.line;
+    unit.id = "position " + std::to_string(entry->position);
+    unit.entry = entry;
+    unit.place = {cell(record, "offset"), cell(record, "length"), cell(record, "save_length"),
+                  cell(record, "table"), record.line};
+    if (const std::optional<std::string> problem = texts(record, unit)) {
+      result_.problems.push_back({record.line, unit.id, *problem});
+      return;
+    }
+    if (std::optional<std::string> mismatch = placeMismatch(*entry, unit.place)) {
+      result_.problems.push_back({record.line, unit.id, std::move(*mismatch)});
+      return;
+    }
+    const auto [where, fresh] = seen_.emplace(entry, record.line);
+    if (!fresh) {
+      result_.problems.push_back(
+          {record.line, unit.id,
+           "the position appears again (first on line " + std::to_string(where->second) + ")"});
+      return;
+    }
+    result_.units.push_back(std::move(unit));
+  }
+
+  // The target (and, beside a translation, the source) of a row.
+  std::optional<std::string> texts(const Record& record, Unit& unit) const {
+    const std::size_t column = translation_ ? *translation_ : *source_;
+    if (column >= record.fields.size() && !translation_) {
+      return "the row has " + std::to_string(record.fields.size()) + " columns; its text would be column " +
+             std::to_string(column + 1);
+    }
+    unit.target = fromUtf8(column < record.fields.size() ? record.fields[column] : std::string());
+    if (translation_ && source_ && *source_ < record.fields.size())
+      unit.source = fromUtf8(record.fields[*source_]);
+    return std::nullopt;
+  }
+
+  RecordReader records_;
+  ReadResult result_;
+  Columns columns_;
+  std::size_t position_ = 0;
+  std::optional<std::size_t> translation_;
+  std::optional<std::size_t> source_;
+  std::map<const CatalogueEntry*, std::size_t> seen_;
+};
+
+}  // namespace
+
+ReadResult readDelimited(std::string_view bytes) {
+  ReadResult result;
+  result.format = Format::Delimited;
+  Problem problem;
+  const std::optional<std::string> text = decodeText(bytes, problem);
+  if (!text) {
+    result.problems.push_back(std::move(problem));
+    return result;
+  }
+  std::size_t line = 1;
+  std::string_view rest = *text;
+  // The header is the first line that is not blank.
+  for (;;) {
+    const std::size_t end = rest.find_first_of("\r\n");
+    const std::string_view first = rest.substr(0, end);
+    if (!trimmed(first).empty() || end == std::string_view::npos) {
+      const std::optional<char> delimiter = headerDelimiter(first);
+      if (!delimiter) {
+        result.problems.push_back({line, "", headerProblem(first)});
+        return result;
+      }
+      return DelimitedReader(*text, *delimiter).read();
+    }
+    rest.remove_prefix(end + (rest.substr(end).starts_with("\r\n") ? 2 : 1));
+    ++line;
+  }
+}
+
+}  // namespace thornvale::exchange
+
+namespace thornvale::exchange {
+namespace {
+
+// The line of the `index`th object: our own dump writes one "position" key in each.
+std::size_t objectLine(std::string_view text, std::size_t index) {
+  std::size_t at = 0;
+  for (std::size_t i = 0; i <= index; ++i) {
+    at = text.find("\"position\"", at == 0 && i == 0 ? 0 : at + 1);
+    if (at == std::string_view::npos) return 1;
+  }
+  return 1 + static_cast<std::size_t>(
+                 std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+}
+
+std::optional<std::string> field(const nlohmann::json& object, const char* name) {
+  const auto it = object.find(name);
+  if (it == object.end()) return std::nullopt;
+  return it->is_string() ? it->get<std::string>() : it->dump();
+}
+
+// One object of the array: its unit, or the problem.
+std::optional<std::string> jsonUnit(const nlohmann::json& object, Unit& unit) {
+  if (!object.is_object()) return "each element must be an object, as dump --json writes";
+  const auto position = object.find("position");
+  const auto text = object.find("text");
+  if (position == object.end() || !position->is_number_integer() || text == object.end() ||
+      !text->is_string())
+    return "an object needs a whole-number \"position\" and a string \"text\"";
+  unit.entry = catalogueEntry(position->get<int>());
+  if (unit.entry == nullptr) return "there is no text at position " + position->dump();
+  unit.id = "position " + std::to_string(unit.entry->position);
+  unit.target = fromUtf8(text->get<std::string>());
+  unit.place = {field(object, "offset"), field(object, "length"), field(object, "save_length"),
+                field(object, "table"), unit.line};
+  return placeMismatch(*unit.entry, unit.place);
+}
+
+}  // namespace
+
+ReadResult readJson(std::string_view bytes) {
+  ReadResult result;
+  result.format = Format::Json;
+  Problem problem;
+  const std::optional<std::string> text = decodeText(bytes, problem);
+  if (!text) {
+    result.problems.push_back(std::move(problem));
+    return result;
+  }
+  const nlohmann::json array = nlohmann::json::parse(*text, nullptr, false);
+  if (!array.is_array()) {
+    result.problems.push_back({1, "", "not the JSON array dump --json writes"});
+    return result;
+  }
+  std::map<const CatalogueEntry*, std::size_t> seen;
+  for (std::size_t i = 0; i < array.size(); ++i) {
+    Unit unit;
+    unit.line = unit.targetLine = objectLine(*text, i);
+    if (std::optional<std::string> wrong = jsonUnit(array[i], unit)) {
+      result.problems.push_back({unit.line, unit.id, std::move(*wrong)});
+    } else if (const auto [where, fresh] = seen.emplace(unit.entry, unit.line); !fresh) {
+      result.problems.push_back(
+          {unit.line, unit.id,
+           "the position appears again (first on line " + std::to_string(where->second) + ")"});
+    } else {
+      result.units.push_back(std::move(unit));
+    }
+  }
+  return result;
+}
+
+}  // namespace thornvale::exchange

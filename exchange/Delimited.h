@@ -1,0 +1,46 @@
+#pragma once
+
+// Delimited text as spreadsheets and editors save it, and the JSON of `dump --json`: both become
+// the same units as the dump. A spreadsheet's conversions of a text (a number or a date read into
+// a cell and written back another way) are told apart from edits.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "exchange/Units.h"
+
+namespace thornvale::exchange {
+
+// The header names a workbook export writes and the reader finds wherever they stand: the
+// position, the dump's place columns, the source text and the translation.
+inline constexpr std::string_view kPositionHeader = "position";
+inline constexpr std::string_view kTextHeader = "text";
+inline constexpr std::string_view kSourceHeader = "source";
+inline constexpr std::string_view kTranslationHeader = "translation";
+
+// Tab, comma or semicolon separated values, told apart by the header line; RFC 4180 quoting;
+// UTF-8 (with or without a byte-order mark) or UTF-16 with one; any line ends. With a translation
+// column, its cells are the targets and the text (or source) column the sources; without one, the
+// text column is the target. Columns the reader does not know are ignored.
+[[nodiscard]] ReadResult readDelimited(std::string_view bytes);
+
+// The JSON array `dump --json` writes.
+[[nodiscard]] ReadResult readJson(std::string_view bytes);
+
+// The file as UTF-8: a UTF-8 or UTF-16 byte-order mark read and dropped. nullopt, and `problem`
+// set, for bytes that are not text in one of those encodings (a legacy 8-bit file, UTF-16 without
+// a mark).
+[[nodiscard]] std::optional<std::string> decodeText(std::string_view bytes, Problem& problem);
+
+// What a spreadsheet's number or date conversion, or an editor's trimming, would make of
+// `before` when it equals `after`: the conversion's name ("leading zeros dropped"), else nullopt.
+[[nodiscard]] std::optional<std::string> spreadsheetConversion(std::u16string_view before,
+                                                               std::u16string_view after);
+
+// How to keep a spreadsheet from converting texts, for the refusal's message.
+inline constexpr std::string_view kConversionAdvice =
+    "format the text column as text before typing or pasting (or use the workbook export), or pass "
+    "--accept-conversions if the change is meant";
+
+}  // namespace thornvale::exchange
