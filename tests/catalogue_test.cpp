@@ -54,6 +54,7 @@ TEST(Catalogue, IsGroupedByTableAndEveryTableExists) {
                                                          : "Table1";
     EXPECT_EQ(e.tableName, expected) << e.position;
     EXPECT_NE(findCharacterTable(e.tableName), nullptr) << e.position;
+    EXPECT_EQ(e.table, findCharacterTable(e.tableName)) << e.position;  // the table its name names
   }
 }
 
