@@ -1,5 +1,5 @@
 // The exchange formats against the TSV dump and import, measured in the same run: exporting the 70
-// texts of an image as XLIFF and as PO against dumping them as TSV (each read from the image file
+// texts of an image as XLIFF, PO and a workbook against dumping them as TSV (each read from the image file
 // and made into the file's bytes in memory), and importing a file that changes all 70 texts in
 // each format against importing the same changes as a TSV script (each read, checked, and
 // written into the image by a replacement, flushed).
@@ -9,6 +9,7 @@
 
 #include "bench/RatioReporter.h"
 #include "catalogue/Catalogue.h"
+#include "cli/ExchangeCommands.h"
 #include "cli/Import.h"
 #include "codec/CharacterTables.h"
 #include "exchange/Exchange.h"
@@ -21,7 +22,7 @@ using namespace thornvale;
 
 std::string imagePath;
 // For each format, two files: one changes every text of the sample, the next changes them back.
-std::string files[3][2];
+std::string files[4][2];
 
 exchange::ExportSettings settings() {
   exchange::ExportSettings s;
@@ -54,6 +55,8 @@ void makeFiles() {
   files[1][1] = exchange::writeXliff(back, settings());
   files[2][0] = exchange::writePo(there, settings());
   files[2][1] = exchange::writePo(back, settings());
+  files[3][0] = cli::workbookBytes(there, settings());
+  files[3][1] = cli::workbookBytes(back, settings());
 }
 
 void BM_DumpTsv(benchmark::State& state) {
@@ -62,13 +65,22 @@ void BM_DumpTsv(benchmark::State& state) {
 
 void exportAs(benchmark::State& state, exchange::Format format) {
   for (auto _ : state) {
-    const std::vector<exchange::ExportText> texts = exchange::exportTexts(exchange::readImageRows(imagePath), {});
+    const std::vector<exchange::ExportText> texts =
+        exchange::exportTexts(exchange::readImageRows(imagePath), {});
     benchmark::DoNotOptimize(format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings())
                                                                : exchange::writePo(texts, settings()));
   }
 }
 void BM_ExportXliff(benchmark::State& state) { exportAs(state, exchange::Format::Xliff); }
 void BM_ExportPo(benchmark::State& state) { exportAs(state, exchange::Format::Po); }
+// The workbook as the command makes it: written by libxlsxwriter in a scratch folder, read back.
+void BM_ExportWorkbook(benchmark::State& state) {
+  for (auto _ : state) {
+    const std::vector<exchange::ExportText> texts =
+        exchange::exportTexts(exchange::readImageRows(imagePath), {});
+    benchmark::DoNotOptimize(cli::workbookBytes(texts, settings()));
+  }
+}
 
 // The image changes with every import, so each benchmark leaves it as it found it: an even number
 // of iterations, and every import writes all 70 texts.
@@ -85,15 +97,18 @@ void importAs(benchmark::State& state, int format) {
 void BM_ImportTsv(benchmark::State& state) { importAs(state, 0); }
 void BM_ImportXliff(benchmark::State& state) { importAs(state, 1); }
 void BM_ImportPo(benchmark::State& state) { importAs(state, 2); }
+void BM_ImportWorkbook(benchmark::State& state) { importAs(state, 3); }
 
 }  // namespace
 
 BENCHMARK(BM_DumpTsv)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExportXliff)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ExportPo)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExportWorkbook)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ImportTsv)->Iterations(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ImportXliff)->Iterations(100)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ImportPo)->Iterations(100)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ImportWorkbook)->Iterations(100)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
   test::TempDir dir;
@@ -104,5 +119,7 @@ int main(int argc, char** argv) {
                               {{"BM_ExportXliff", "BM_DumpTsv", 1.5},
                                {"BM_ExportPo", "BM_DumpTsv", 1.5},
                                {"BM_ImportXliff", "BM_ImportTsv", 1.5},
-                               {"BM_ImportPo", "BM_ImportTsv", 1.5}});
+                               {"BM_ImportPo", "BM_ImportTsv", 1.5},
+                               {"BM_ExportWorkbook", "BM_DumpTsv", 3},
+                               {"BM_ImportWorkbook", "BM_ImportTsv", 3}});
 }

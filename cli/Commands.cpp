@@ -124,7 +124,8 @@ CLI::Option* addFormat(CLI::App& app, std::optional<exchange::Format>& format, c
                                                   {"csv", exchange::Format::Delimited},
                                                   {"json", exchange::Format::Json},
                                                   {"xliff", exchange::Format::Xliff},
-                                                  {"po", exchange::Format::Po}}));
+                                                  {"po", exchange::Format::Po},
+                                                  {"xlsx", exchange::Format::Workbook}}));
 }
 
 Command import(CLI::App& app) {
@@ -132,10 +133,10 @@ Command import(CLI::App& app) {
   auto script = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image to change")->required();
   app.add_option("FILE", *script,
-                 "A dump (TSV or JSON), a sheet saved as CSV or TSV, an XLIFF 1.2 or a PO file; - reads "
-                 "standard input")
+                 "A dump (TSV or JSON), a workbook (.xlsx), a sheet saved as CSV or TSV, an XLIFF 1.2 or a PO "
+                 "file; - reads standard input")
       ->required();
-  addFormat(app, request->format, "tsv, csv, json, xliff or po; by default told by the content");
+  addFormat(app, request->format, "tsv, csv, json, xlsx, xliff or po; by default told by the content");
   app.add_flag("--dry-run", request->dryRun, "Check and report, write nothing");
   app.add_flag("--accept-conversions", request->acceptConversions,
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
@@ -154,10 +155,11 @@ Command exportCommand(CLI::App& app) {
   auto translated = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image whose texts are the sources")->required();
   app.add_option("--format", *format,
-                 "xliff (XLIFF 1.2) or po (gettext PO; a POT template without --target-language)")
+                 "xliff (XLIFF 1.2), po (gettext PO; a POT template without --target-language) or xlsx (a "
+                 "workbook that holds each translation to its length as it is typed)")
       ->required()
       ->transform(CLI::CheckedTransformer(std::map<std::string, exchange::Format>{
-          {"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}}));
+          {"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}, {"xlsx", exchange::Format::Workbook}}));
   app.add_option("-o,--output", request->output,
                  "The file to write, replaced all or nothing; - or none: standard output");
   app.add_option("--source-language", request->sourceLanguage, "BCP 47 tag of the sources (default en-US)");
@@ -181,13 +183,17 @@ Command check(CLI::App& app) {
   auto request = std::make_shared<CheckRequest>();
   auto file = std::make_shared<std::string>();
   auto image = std::make_shared<std::string>();
-  app.add_option("FILE", *file, "A dump (TSV), an XLIFF 1.2 or a PO file; - reads standard input")
+  app.add_option("FILE", *file,
+                 "A dump (TSV or JSON), a workbook (.xlsx), a sheet saved as CSV or TSV, an XLIFF 1.2 or a PO "
+                 "file; - reads standard input")
       ->required();
-  addFormat(app, request->format, "tsv, xliff or po; by default told by the content");
+  addFormat(app, request->format, "tsv, csv, json, xlsx, xliff or po; by default told by the content");
   app.add_option("--image", *image,
                  "Also compare the sources with this image's texts, and warn where they differ");
   app.add_flag("--include-unfinished", request->includeUnfinished,
                "Also check the targets the file calls unfinished");
+  app.add_flag("--accept-conversions", request->acceptConversions,
+               "Take texts that look like a spreadsheet's number or date conversion of the image's");
   return [=](Run& run) {
     request->fileName = *file == "-" ? "standard input" : *file;
     if (!image->empty()) request->image = *image;

@@ -7,10 +7,14 @@
 #include "cli/Commands.h"
 #include "cli/Import.h"
 #include "codec/File.h"
+#include "codec/FileAccess.h"
+#include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/Paths.h"
+#include "codec/ScratchFolder.h"
 #include "codec/Utf.h"
 #include "exchange/Exchange.h"
+#include "exchange/Workbook.h"
 
 namespace thornvale::cli {
 namespace {
@@ -57,7 +61,7 @@ std::optional<int> requestProblem(const ExportRequest& request, std::ostream& er
       return kExitUsage;
     }
   }
-  if (request.translated && !request.targetLanguage) {
+  if (request.translated && !request.targetLanguage && request.format != exchange::Format::Workbook) {
     err << kProgram
         << "--translated needs --target-language: say which language the translated image is in\n";
     return kExitUsage;
@@ -67,6 +71,12 @@ std::optional<int> requestProblem(const ExportRequest& request, std::ostream& er
     return kExitUsage;
   }
   const bool toFile = !request.output.empty() && request.output != "-";
+  if (request.format == exchange::Format::Workbook && request.output.empty()) {
+    err << kProgram
+        << "a workbook is no text for a terminal: name the file with -o FILE (-o - writes it to "
+           "standard output)\n";
+    return kExitUsage;
+  }
   if (toFile && (sameFile(request.output, request.image) ||
                  (request.translated && sameFile(request.output, *request.translated)))) {
     err << kProgram << quote(request.output) << " is an image; the export would replace it\n";
@@ -77,6 +87,23 @@ std::optional<int> requestProblem(const ExportRequest& request, std::ostream& er
 }
 
 }  // namespace
+
+// libxlsxwriter writes a file: it writes in a folder of our own, and the bytes go on from there like
+// any other export's, to a replacement of the output or to standard output.
+std::string workbookBytes(std::span<const exchange::ExportText> texts,
+                          const exchange::ExportSettings& settings) {
+  const ScratchFolder scratch;
+  const std::filesystem::path path = scratch.path() / "texts.xlsx";
+  try {
+    exchange::writeWorkbook(texts, settings, path, scratch.path());
+  } catch (const std::runtime_error& e) {
+    throw FileError(utf8Path(path), "writing", std::make_error_code(std::errc::io_error),
+                    std::string("the workbook library failed: ") + e.what());
+  }
+  const File file = File::openExisting(utf8Path(path), File::Access::Read);
+  const Bytes bytes = readWhole(file, kMaxScriptSize, "a workbook");
+  return std::string(bytes.begin(), bytes.end());
+}
 
 int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out, std::ostream& err,
                 bool& changed) {
@@ -93,8 +120,9 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   settings.weblateFlags = request.weblateFlags;
   settings.original = utf8Path(fsPath(request.image).filename());
   settings.version = THORNVALE_VERSION;
-  const std::string file = request.format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings)
-                                                                     : exchange::writePo(texts, settings);
+  const std::string file = request.format == exchange::Format::Workbook ? workbookBytes(texts, settings)
+                           : request.format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings)
+                                                                       : exchange::writePo(texts, settings);
   if (!toFile) {
     data << file;
     return kExitSuccess;
@@ -139,6 +167,8 @@ void printImportReport(std::ostream& out, const ImportRequest& request, const Im
         << (request.dryRun ? "would be written" : "written");
   }
   out << ", " << report.unchanged << " unchanged";
+  if (tsv && selection.empty > 0)
+    out << ", " << plural(selection.empty, "row", "rows") << " without a translation";
   if (!tsv) {
     if (selection.leftUnfinished > 0) {
       out << ", " << plural(selection.leftUnfinished, "unfinished unit", "unfinished units")
@@ -187,7 +217,8 @@ int checkFile(const CheckRequest& request, const std::string& content, std::ostr
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
   const std::vector<ScriptRow> image =
       request.image ? readImageRows(*request.image) : std::vector<ScriptRow>{};
-  const exchange::CheckReport report = exchange::checkUnits(read, request.includeUnfinished, image);
+  const exchange::CheckReport report =
+      exchange::checkUnits(read, request.includeUnfinished, image, !request.acceptConversions);
   for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
   for (const exchange::Problem& warning : report.warnings)
     printProblem(err, request.fileName, warning, "warning: ");

@@ -7,8 +7,10 @@
 
 #include <iosfwd>
 #include <optional>
+#include <span>
 #include <string>
 
+#include "exchange/Exchange.h"
 #include "exchange/Units.h"
 
 namespace thornvale::cli {
@@ -22,6 +24,10 @@ struct ExportRequest {
   bool weblateFlags = false;
   std::string output;  // "" or "-": standard output
 };
+
+// The workbook of an export as bytes (libxlsxwriter writes it in a scratch folder of our own).
+[[nodiscard]] std::string workbookBytes(std::span<const exchange::ExportText> texts,
+                                        const exchange::ExportSettings& settings);
 
 [[nodiscard]] int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out,
                               std::ostream& err, bool& changed);
@@ -44,6 +50,7 @@ struct CheckRequest {
   std::optional<exchange::Format> format;
   std::optional<std::string> image;
   bool includeUnfinished = false;
+  bool acceptConversions = false;
 };
 
 [[nodiscard]] int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out,

@@ -48,10 +48,8 @@ std::optional<Refusal> rowRefusal(const ScriptRow& row, const std::u16string& st
                                   bool refuseConversions) {
   const CatalogueEntry& e = *row.entry;
   if (refuseConversions) {
-    if (const std::optional<std::string> conversion = exchange::spreadsheetConversion(stored, row.text)) {
-      return Refusal{"the new text is what a spreadsheet's conversion makes of the old one (" + *conversion +
-                     "): " + std::string(exchange::kConversionAdvice)};
-    }
+    if (std::optional<std::string> conversion = exchange::conversionProblem(stored, row.text))
+      return Refusal{std::move(*conversion)};
   }
   if (std::optional<Refusal> refusal = checkSave(e, row.text)) {
     refusal->message += exchange::lengthDetail(e, row.text, stored);

@@ -134,4 +134,11 @@ std::optional<std::string> spreadsheetConversion(std::u16string_view before, std
   return std::nullopt;
 }
 
+std::optional<std::string> conversionProblem(std::u16string_view before, std::u16string_view after) {
+  const std::optional<std::string> conversion = spreadsheetConversion(before, after);
+  if (!conversion) return std::nullopt;
+  return "the new text is what a spreadsheet's conversion makes of the old one (" + *conversion +
+         "): " + std::string(kConversionAdvice);
+}
+
 }  // namespace thornvale::exchange

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <span>
 
 #include "codec/Format.h"
 #include "codec/Utf.h"
@@ -95,14 +96,10 @@ std::optional<std::string> decodeText(std::string_view bytes, Problem& problem) 
 namespace thornvale::exchange {
 namespace {
 
-struct Record {
-  std::size_t line = 0;
-  std::vector<std::string> fields;
-
-  [[nodiscard]] bool blank() const {
-    return std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return trimmed(f).empty(); });
-  }
-};
+bool blank(const TableRow& row) {
+  return std::all_of(row.fields.begin(), row.fields.end(),
+                     [](const std::string& f) { return trimmed(f).empty(); });
+}
 
 // RFC 4180 records: a field that begins with a double quote runs to the next lone one, and holds
 // delimiters, line breaks and doubled quotes; LF, CRLF and CR all end a record.
@@ -110,7 +107,7 @@ class RecordReader {
  public:
   RecordReader(std::string_view text, char delimiter) : text_(text), delimiter_(delimiter) {}
 
-  bool next(Record& record) {
+  bool next(TableRow& record) {
     if (at_ >= text_.size()) return false;
     record = {line_, {std::string()}};
     bool quoted = false;
@@ -150,7 +147,7 @@ class RecordReader {
     ++line_;
   }
 
-  void quotedCharacter(char c, Record& record, bool& quoted) {
+  void quotedCharacter(char c, TableRow& record, bool& quoted) {
     if (c == '"') {
       if (at_ < text_.size() && text_[at_] == '"') {
         record.fields.back() += '"';
@@ -212,29 +209,35 @@ struct Columns {
   }
 };
 
-class DelimitedReader {
+class TableReader {
  public:
-  DelimitedReader(std::string_view text, char delimiter) : records_(text, delimiter) {}
+  explicit TableReader(Format format) { result_.format = format; }
 
-  ReadResult read() {
-    result_.format = Format::Delimited;
-    Record record;
-    while (records_.next(record) && record.blank()) {
+  ReadResult read(std::span<const TableRow> rows) {
+    auto row = std::find_if_not(rows.begin(), rows.end(), blank);
+    if (row == rows.end()) {
+      result_.problems.push_back({1, "", "the sheet is empty: it needs a header row and a row per text"});
+      return std::move(result_);
     }
-    readHeader(record);
+    readHeader(*row);
     if (!result_.ok()) return std::move(result_);
-    while (records_.next(record)) {
-      if (!record.blank()) readRow(record);
+    for (++row; row != rows.end(); ++row) {
+      if (!blank(*row)) readRow(*row);
     }
-    if (records_.problem) result_.problems.push_back(*records_.problem);
     return std::move(result_);
   }
 
  private:
-  void readHeader(const Record& header) {
+  void readHeader(const TableRow& header) {
     for (std::size_t i = 0; i < header.fields.size(); ++i)
       columns_.at.emplace(headerName(header.fields[i]), i);
-    position_ = *columns_.find(kPositionHeader);
+    const std::optional<std::size_t> position = columns_.find(kPositionHeader);
+    if (!position) {
+      result_.problems.push_back(
+          {header.line, "", headerProblem(header.fields.empty() ? "" : header.fields[0])});
+      return;
+    }
+    position_ = *position;
     translation_ = columns_.find(kTranslationHeader);
     source_ = columns_.find(kTextHeader);
     if (!source_) source_ = columns_.find(kSourceHeader);
@@ -245,14 +248,14 @@ class DelimitedReader {
     }
   }
 
-  std::optional<std::string> cell(const Record& record, std::string_view name) const {
+  std::optional<std::string> cell(const TableRow& record, std::string_view name) const {
     const std::optional<std::size_t> column = columns_.find(name);
     if (!column || *column >= record.fields.size() || trimmed(record.fields[*column]).empty())
       return std::nullopt;
     return std::string(trimmed(record.fields[*column]));
   }
 
-  void readRow(const Record& record) {
+  void readRow(const TableRow& record) {
     const std::string shown = record.fields.size() > position_ ? record.fields[position_] : "";
     const std::optional<int> position = parsePosition(trimmed(shown));
     const CatalogueEntry* entry = position ? catalogueEntry(*position) : nullptr;
@@ -287,19 +290,20 @@ class DelimitedReader {
   }
 
   // The target (and, beside a translation, the source) of a row.
-  std::optional<std::string> texts(const Record& record, Unit& unit) const {
+  std::optional<std::string> texts(const TableRow& record, Unit& unit) const {
     const std::size_t column = translation_ ? *translation_ : *source_;
     if (column >= record.fields.size() && !translation_) {
       return "the row has " + std::to_string(record.fields.size()) + " columns; its text would be column " +
              std::to_string(column + 1);
     }
     unit.target = fromUtf8(column < record.fields.size() ? record.fields[column] : std::string());
-    if (translation_ && source_ && *source_ < record.fields.size())
-      unit.source = fromUtf8(record.fields[*source_]);
+    // A translation row is one whatever its source cell holds: an empty translation is no text.
+    if (translation_)
+      unit.source = source_ && *source_ < record.fields.size() ? fromUtf8(record.fields[*source_])
+                                                               : std::optional<std::u16string>(u"");
     return std::nullopt;
   }
 
-  RecordReader records_;
   ReadResult result_;
   Columns columns_;
   std::size_t position_ = 0;
@@ -309,6 +313,8 @@ class DelimitedReader {
 };
 
 }  // namespace
+
+ReadResult readTable(std::span<const TableRow> rows, Format format) { return TableReader(format).read(rows); }
 
 ReadResult readDelimited(std::string_view bytes) {
   ReadResult result;
@@ -331,7 +337,12 @@ ReadResult readDelimited(std::string_view bytes) {
         result.problems.push_back({line, "", headerProblem(first)});
         return result;
       }
-      return DelimitedReader(*text, *delimiter).read();
+      RecordReader records(*text, *delimiter);
+      std::vector<TableRow> rows;
+      for (TableRow row; records.next(row);) rows.push_back(std::move(row));
+      result = readTable(rows, Format::Delimited);
+      if (records.problem) result.problems.push_back(*records.problem);
+      return result;
     }
     rest.remove_prefix(end + (rest.substr(end).starts_with("\r\n") ? 2 : 1));
     ++line;

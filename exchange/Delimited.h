@@ -6,7 +6,9 @@
 
 #include <optional>
 #include <string>
+#include <span>
 #include <string_view>
+#include <vector>
 
 #include "exchange/Units.h"
 
@@ -18,6 +20,17 @@ inline constexpr std::string_view kPositionHeader = "position";
 inline constexpr std::string_view kTextHeader = "text";
 inline constexpr std::string_view kSourceHeader = "source";
 inline constexpr std::string_view kTranslationHeader = "translation";
+
+// One row of a sheet, whatever it came from: its line (or row number) and its cells, the first
+// column first.
+struct TableRow {
+  std::size_t line = 0;
+  std::vector<std::string> fields;
+};
+
+// A sheet's rows as units: the first row that is not blank is the header, and the columns are
+// found by its names, wherever they stand (see below).
+[[nodiscard]] ReadResult readTable(std::span<const TableRow> rows, Format format);
 
 // Tab, comma or semicolon separated values, told apart by the header line; RFC 4180 quoting;
 // UTF-8 (with or without a byte-order mark) or UTF-16 with one; any line ends. With a translation
@@ -37,6 +50,9 @@ inline constexpr std::string_view kTranslationHeader = "translation";
 // `before` when it equals `after`: the conversion's name ("leading zeros dropped"), else nullopt.
 [[nodiscard]] std::optional<std::string> spreadsheetConversion(std::u16string_view before,
                                                                std::u16string_view after);
+
+// The refusal of a text that is such a conversion of `before`, or nullopt for any other text.
+[[nodiscard]] std::optional<std::string> conversionProblem(std::u16string_view before, std::u16string_view after);
 
 // How to keep a spreadsheet from converting texts, for the refusal's message.
 inline constexpr std::string_view kConversionAdvice =

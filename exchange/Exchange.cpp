@@ -8,6 +8,7 @@
 #include "codec/Utf.h"
 #include "exchange/Delimited.h"
 #include "exchange/Limits.h"
+#include "exchange/Workbook.h"
 
 namespace thornvale::exchange {
 namespace {
@@ -148,6 +149,7 @@ ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
   // An empty file is no format; the dump's reader, the oldest, says so best.
   if (!format && withoutBom(bytes).find_first_not_of(" \t\r\n") == std::string_view::npos)
     format = Format::Tsv;
+  if (!format && looksLikeZip(bytes)) format = Format::Workbook;
   if (!format) {
     // Told by the text, whatever its encoding; an encoding we cannot read is the one problem.
     Problem problem;
@@ -170,6 +172,7 @@ ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
   if (*format == Format::Tsv) return readTsv(bytes);
   if (*format == Format::Delimited) return readDelimited(bytes);
   if (*format == Format::Json) return readJson(bytes);
+  if (*format == Format::Workbook) return readWorkbook(bytes);
 
   ReadResult result;
   result.format = *format;
@@ -190,8 +193,9 @@ Selection selectTexts(const ReadResult& read, bool includeUnfinished) {
   Selection selection;
   for (const Unit& unit : read.units) {
     // A dump's row is always a text; a sheet's row has one where its translation is filled.
-    const bool rowIsText = read.format == Format::Tsv || read.format == Format::Json ||
-                           (read.format == Format::Delimited && !unit.source);
+    const bool rowIsText =
+        read.format == Format::Tsv || read.format == Format::Json ||
+        ((read.format == Format::Delimited || read.format == Format::Workbook) && !unit.source);
     if (!rowIsText && (!unit.target || unit.target->empty())) {
       ++selection.empty;
       continue;
@@ -379,7 +383,8 @@ void warnAboutSources(const ReadResult& read, std::span<const ScriptRow> image, 
 
 }  // namespace
 
-CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span<const ScriptRow> image) {
+CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span<const ScriptRow> image,
+                       bool refuseConversions) {
   CheckReport report;
   report.format = read.format;
   report.problems = read.problems;
@@ -406,7 +411,11 @@ CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span
   for (const ScriptRow& row : selection.rows) {
     const std::string id = units[row.entry]->id;
     const std::optional<std::u16string> before = stored(row);
-    if (std::optional<std::string> problem = textProblem(*row.entry, row.text, before)) {
+    std::optional<std::string> problem = refuseConversions && before && row.text != *before
+                                             ? conversionProblem(*before, row.text)
+                                             : std::nullopt;
+    if (!problem) problem = textProblem(*row.entry, row.text, before);
+    if (problem) {
       report.problems.push_back({row.line, id, std::move(*problem)});
       ++report.refused;
     } else if (!before || row.text != *before) {

@@ -107,7 +107,9 @@ struct CheckReport {
 
 // Checks `read` as an import into an image would, without one: `image` (empty for none) gives the
 // image's texts in catalogue order where there is one.
+// With `refuseConversions`, a text that is a spreadsheet's conversion of the image's (or, without
+// an image, of its unit's source) is refused as an import refuses it.
 [[nodiscard]] CheckReport checkUnits(const ReadResult& read, bool includeUnfinished,
-                                     std::span<const ScriptRow> image);
+                                     std::span<const ScriptRow> image, bool refuseConversions = false);
 
 }  // namespace thornvale::exchange

@@ -98,6 +98,8 @@ std::u16string storableCharacters(const CatalogueEntry& entry) {
   return tableWords(entry.tableName).storable;
 }
 
+std::string storableWords(const CatalogueEntry& entry) { return tableWords(entry.tableName).noteCharacters; }
+
 std::string characterClass(const CatalogueEntry& entry) { return tableWords(entry.tableName).characterClass; }
 
 std::string exactRegex(const CatalogueEntry& entry) {
@@ -203,6 +205,7 @@ std::string_view formatName(Format format) noexcept {
     case Format::Po: return "PO";
     case Format::Delimited: return "delimited text";
     case Format::Json: return "JSON";
+    case Format::Workbook: return "workbook";
   }
   return "?";
 }

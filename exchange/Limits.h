@@ -14,6 +14,9 @@ namespace thornvale::exchange {
 // The characters the entry's table can store, each once, in code order.
 [[nodiscard]] std::u16string storableCharacters(const CatalogueEntry& entry);
 
+// The same for a reader: ranges of five or more ("A-Z"), the rest one by one, and "space".
+[[nodiscard]] std::string storableWords(const CatalogueEntry& entry);
+
 // The same as the inside of a regular expression's character class: runs as ranges ("A-Z"), and
 // the comma as \x2C, so that tools which split flags at commas (polib, gettext) keep it whole.
 [[nodiscard]] std::string characterClass(const CatalogueEntry& entry);

@@ -13,9 +13,9 @@
 
 namespace thornvale::exchange {
 
-enum class Format { Tsv, Xliff, Po, Delimited, Json };
+enum class Format { Tsv, Xliff, Po, Delimited, Json, Workbook };
 
-// "TSV", "XLIFF", "PO", "delimited text", "JSON": how messages name a format.
+// "TSV", "XLIFF", "PO", "delimited text", "JSON", "workbook": how messages name a format.
 [[nodiscard]] std::string_view formatName(Format format) noexcept;
 
 // Every unit's id, the same in XLIFF (trans-unit id and resname) and PO (msgctxt) and in every

@@ -5,6 +5,7 @@
 #include "codec/Utf.h"
 #include "exchange/Delimited.h"
 #include "exchange/Exchange.h"
+#include "exchange/Workbook.h"
 #include "fuzz/FuzzChecks.h"
 
 namespace thornvale::fuzz {
@@ -115,6 +116,12 @@ void checkDelimited(const std::uint8_t* data, std::size_t size) {
   const std::optional<std::u16string> text = fromUtf8(bytes);
   if (text)
     (void)exchange::spreadsheetConversion(text->substr(0, text->size() / 2), text->substr(text->size() / 2));
+}
+
+void checkWorkbook(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  checkSheet(bytes, exchange::Format::Workbook);
+  (void)exchange::readWorkbookPart(bytes, "xl/worksheets/sheet1.xml");
 }
 
 }  // namespace thornvale::fuzz

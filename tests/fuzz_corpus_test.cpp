@@ -36,6 +36,7 @@ TEST(FuzzCorpus, Patch) { runAll("patch", fuzz::checkPatch); }
 TEST(FuzzCorpus, Xliff) { runAll("xliff", fuzz::checkXliff); }
 TEST(FuzzCorpus, Po) { runAll("po", fuzz::checkPo); }
 TEST(FuzzCorpus, Delimited) { runAll("delimited", fuzz::checkDelimited); }
+TEST(FuzzCorpus, Workbook) { runAll("workbook", fuzz::checkWorkbook); }
 
 }  // namespace
 }  // namespace thornvale

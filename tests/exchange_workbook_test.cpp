@@ -1,0 +1,266 @@
+// Workbooks: what the export writes for a spreadsheet to enforce, and what the reader makes of
+// workbooks of every shape that spreadsheets (and attackers) write.
+
+#include <gtest/gtest.h>
+#include <zip.h>
+
+#include <map>
+#include <sstream>
+
+#include "catalogue/Catalogue.h"
+#include "cli/Commands.h"
+#include "codec/Utf.h"
+#include "exchange/Exchange.h"
+#include "exchange/Workbook.h"
+#include "tests/support/SampleImageFixture.h"
+#include "tests/support/TestFiles.h"
+
+namespace thornvale {
+namespace {
+
+using Parts = std::vector<std::pair<std::string, std::string>>;
+
+// A zip of the given parts, made with minizip's own writer.
+std::string zipOf(const Parts& parts, const std::string& path) {
+  zipFile zip = zipOpen64(path.c_str(), APPEND_STATUS_CREATE);
+  EXPECT_NE(zip, nullptr);
+  for (const auto& [name, data] : parts) {
+    zip_fileinfo info{};
+    EXPECT_EQ(zipOpenNewFileInZip64(zip, name.c_str(), &info, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                    Z_BEST_COMPRESSION, 1),
+              ZIP_OK);
+    EXPECT_EQ(zipWriteInFileInZip(zip, data.data(), static_cast<unsigned>(data.size())), ZIP_OK);
+    EXPECT_EQ(zipCloseFileInZip(zip), ZIP_OK);
+  }
+  EXPECT_EQ(zipClose(zip, nullptr), ZIP_OK);
+  const test::Bytes bytes = test::readBytes(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+constexpr const char* kWorkbookXml =
+    R"(<workbook xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" )"
+    R"(xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships">)"
+    R"(<sheets><sheet name="Mine" sheetId="1" r:id="rId7"/><sheet name="Other" sheetId="2" r:id="rId8"/></sheets>)"
+    R"(</workbook>)";
+
+std::string relationships(const std::string& firstTarget, const std::string& mode = "") {
+  return R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
+         R"(<Relationship Id="rId7" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target=")" +
+         firstTarget + "\"" + mode +
+         R"(/><Relationship Id="rId8" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/other.xml"/>)"
+         R"(<Relationship Id="rId9" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings" Target="strings.xml"/>)"
+         R"(</Relationships>)";
+}
+
+std::string sheet(const std::string& rows) {
+  return R"(<worksheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><sheetData>)" +
+         rows + "</sheetData></worksheet>";
+}
+
+// A workbook as spreadsheets other than ours write one: the header on its third row, the
+// translation column far right, shared strings with runs and phonetic hints, inline strings,
+// escapes, prefixes, rows and cells without references, and a second sheet never read.
+Parts foreignWorkbook() {
+  const std::string strings =
+      R"(<sst xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+      R"(<si><t>Position</t></si><si><t>Translation</t></si>)"
+      R"(<si><r><t>WON</t></r><r><rPr/><t xml:space="preserve">DERER</t></r><rPh><t>x</t></rPh></si>)"
+      R"(<si><t>A_x005F_x0041_ CAT</t></si></sst>)";
+  const std::string rows =
+      R"(<row r="3"><c r="B3" t="s"><v>0</v></c><c r="K3" t="s"><v>1</v></c><c r="L3" t="inlineStr"><is><t>note</t></is></c></row>)"
+      R"(<row r="4"><c r="B4"><v>5</v></c><c r="K4" t="s"><v>2</v></c><c r="XFD4" t="inlineStr"><is><t>far</t></is></c></row>)"
+      R"(<row><c r="B5"><v>6</v></c><c r="K5" t="inlineStr"><is><t>C_x0041_T</t></is></c></row>)"
+      R"(<row r="9"><c r="B9"><v>7</v></c><c r="K9" t="s"><v>3</v></c></row>)"
+      R"(<row r="10"><c r="B10"><v>8</v></c></row>)";
+  return {{"xl/workbook.xml", kWorkbookXml},
+          {"xl/_rels/workbook.xml.rels", relationships("/xl/worksheets/mine.xml")},
+          {"xl/strings.xml", strings},
+          {"xl/worksheets/mine.xml", sheet(rows)},
+          {"xl/worksheets/other.xml", "not even XML <"}};
+}
+
+class WorkbookTest : public test::SampleImageFixture {
+ protected:
+  std::string zip(const Parts& parts) {
+    return zipOf(parts, dir.file("book" + std::to_string(++made_) + ".xlsx"));
+  }
+
+  struct Outcome {
+    int status;
+    std::string out, err;
+  };
+  Outcome run(std::vector<std::string> args) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int status = cli::runThornvaleText(args, in, out, err);
+    return {status, out.str(), err.str()};
+  }
+
+  std::string exported(std::vector<std::string> extra = {}) {
+    const std::string file = dir.file("texts.xlsx");
+    std::vector<std::string> args{"export", imagePath, "--format", "xlsx", "-o", file};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const Outcome outcome = run(args);
+    EXPECT_EQ(outcome.status, cli::kExitSuccess) << outcome.err;
+    const test::Bytes bytes = test::readBytes(file);
+    return std::string(bytes.begin(), bytes.end());
+  }
+
+ private:
+  int made_ = 0;
+};
+
+TEST_F(WorkbookTest, TheExportHoldsEachTranslationToItsLengthInTheSpreadsheetItself) {
+  const std::string book = exported();
+  const std::optional<std::string> xml = exchange::readWorkbookPart(book, "xl/worksheets/sheet1.xml");
+  ASSERT_TRUE(xml);
+  // One validation per text, on its translation cell, of exactly its save length, refusing.
+  for (const CatalogueEntry& e : catalogue()) {
+    const std::string cell = "sqref=\"G" + std::to_string(e.position + 2) + "\"";
+    const std::size_t at = xml->find(cell);
+    ASSERT_NE(at, std::string::npos) << e.position;
+    const std::size_t start = xml->rfind("<dataValidation ", at);
+    const std::string validation = xml->substr(start, xml->find("</dataValidation>", at) - start);
+    EXPECT_NE(validation.find("type=\"textLength\""), std::string::npos) << validation;
+    EXPECT_EQ(validation.find("errorStyle"), std::string::npos) << "a stop, not a warning: " << validation;
+    EXPECT_NE(validation.find("operator=\"equal\""), std::string::npos) << validation;
+    EXPECT_NE(validation.find("<formula1>" + std::to_string(e.saveLength) + "</formula1>"), std::string::npos)
+        << validation;
+    EXPECT_NE(validation.find("exactly " + std::to_string(e.saveLength) + " character"), std::string::npos)
+        << validation;
+  }
+  EXPECT_NE(xml->find("<pane ySplit=\"1\" topLeftCell=\"A2\" activePane=\"bottomLeft\" state=\"frozen\"/>"),
+            std::string::npos);
+  const std::size_t protection = xml->find("<sheetProtection ");
+  ASSERT_NE(protection, std::string::npos);
+  EXPECT_EQ(xml->substr(protection, xml->find("/>", protection) - protection).find("password"),
+            std::string::npos);
+  EXPECT_NE(xml->find("<conditionalFormatting sqref=\"A2:H71\">"), std::string::npos);
+  EXPECT_NE(xml->find("<f>LEN(G2)</f>"), std::string::npos);
+  // Text cells typed as text (built-in format 49, "@"); the translations' format unlocked.
+  const std::optional<std::string> styles = exchange::readWorkbookPart(book, "xl/styles.xml");
+  ASSERT_TRUE(styles);
+  EXPECT_NE(styles->find("numFmtId=\"49\""), std::string::npos);
+  EXPECT_NE(styles->find("<protection locked=\"0\"/>"), std::string::npos);
+}
+
+TEST_F(WorkbookTest, AnExportReadsBackAsTheImagesTextsAndItsTranslations) {
+  const std::string empty = exported();
+  exchange::ReadResult read = exchange::readUnits(empty);
+  ASSERT_TRUE(read.ok()) << read.problems[0].message;
+  EXPECT_EQ(read.format, exchange::Format::Workbook);
+  ASSERT_EQ(read.units.size(), kCatalogueSize);
+  EXPECT_EQ(exchange::selectTexts(read, false).empty, kCatalogueSize);
+  const std::string dump = run({"dump", imagePath}).out;
+  for (const exchange::Unit& unit : read.units) {
+    EXPECT_EQ(unit.line, static_cast<std::size_t>(unit.entry->position + 2));
+    EXPECT_NE(dump.find("\t" + toUtf8(*unit.source) + "\n"), std::string::npos) << toUtf8(*unit.source);
+  }
+
+  ASSERT_EQ(run({"set", imagePath, "23", "000000007"}).status, cli::kExitSuccess);
+  const std::string translated = dir.file("translated.nes");
+  test::writeBytes(translated, test::readBytes(imagePath));
+  ASSERT_EQ(run({"set", translated, "5", "WONDERER"}).status, cli::kExitSuccess);
+  ASSERT_EQ(run({"set", translated, "23", "000000042"}).status, cli::kExitSuccess);
+  const std::string filled = exported({"--translated", translated});
+  read = exchange::readUnits(filled);
+  ASSERT_TRUE(read.ok()) << read.problems[0].message;
+  std::map<int, std::u16string> targets;
+  for (const exchange::ScriptRow& row : exchange::selectTexts(read, false).rows)
+    targets[row.entry->position] = row.text;
+  EXPECT_EQ(targets, (std::map<int, std::u16string>{{5, u"WONDERER"}, {23, u"000000042"}}));
+
+  // Imported, the workbook makes the translated image, and says what it changed.
+  const std::string file = dir.file("filled.xlsx");
+  test::writeBytes(file, test::Bytes(filled.begin(), filled.end()));
+  const Outcome imported = run({"import", imagePath, file});
+  EXPECT_EQ(imported.status, cli::kExitSuccess) << imported.err;
+  EXPECT_EQ(imported.out,
+            "position 5: \"WANDERER\" -> \"WONDERER\"\nposition 23: \"000000007\" -> \"000000042\"\n" +
+                imagePath + ": 2 texts written, 0 unchanged, 68 rows without a translation\n");
+  EXPECT_EQ(test::readBytes(imagePath), test::readBytes(translated));
+}
+
+TEST_F(WorkbookTest, ReadsWorkbooksAsOtherSpreadsheetsWriteThem) {
+  const exchange::ReadResult read = exchange::readUnits(zip(foreignWorkbook()));
+  ASSERT_TRUE(read.ok()) << read.problems[0].message;
+  std::map<int, std::pair<std::size_t, std::u16string>> targets;
+  for (const exchange::ScriptRow& row : exchange::selectTexts(read, false).rows)
+    targets[row.entry->position] = {row.line, row.text};
+  const std::map<int, std::pair<std::size_t, std::u16string>> expected{
+      {5, {4, u"WONDERER"}}, {6, {5, u"CAT"}}, {7, {9, u"A_x0041_ CAT"}}};
+  EXPECT_EQ(targets, expected);
+  EXPECT_EQ(exchange::selectTexts(read, false).empty, 1u);
+}
+
+TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
+  Parts external = foreignWorkbook();
+  external[1].second = relationships("file:///etc/passwd", " TargetMode=\"External\"");
+  Parts ods = {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", "<x/>"}};
+  Parts bomb = foreignWorkbook();
+  bomb.push_back({"xl/worksheets/huge.xml", std::string(17u << 20, ' ')});
+  bomb[1].second = relationships("worksheets/huge.xml");
+  Parts dense = foreignWorkbook();
+  dense[3].second = sheet("<row r=\"1\"><c t=\"inlineStr\"><is><t>position</t></is></c></row>" +
+                          std::string(3u << 20, ' '));
+  Parts broken = foreignWorkbook();
+  broken[3].second = sheet("<row><c><v>1</c></row>");
+  const std::string real = exported();
+  struct Case {
+    const char* name;
+    std::string bytes;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"an external sheet", zip(external), "names no sheet inside it"},
+      {"OpenDocument", zip(ods), "OpenDocument file (.ods)"},
+      {"more than 16 MiB inflated", zip(bomb), "unpacks to more than 16 MiB"},
+      {"a part 1000 times its packed size", zip(dense), "or more than 100 times its packed size"},
+      {"malformed XML", zip(broken), "worksheets/mine.xml is not well-formed XML"},
+      {"no workbook part", zip({{"word/document.xml", "<w/>"}}), "holds no workbook"},
+      {"cut short", real.substr(0, real.size() / 2), "not a zip archive that can be read"},
+      {"a damaged part",
+       [&] {
+         // A byte of the sheet's packed data, past its local header.
+         std::string damaged = real;
+         const std::size_t data = real.find("xl/worksheets/sheet1.xml") + 40;
+         damaged[data] = static_cast<char>(damaged[data] ^ 0x55);
+         return damaged;
+       }(),
+       "damaged"},
+  };
+  for (const Case& c : cases) {
+    const exchange::ReadResult read = exchange::readUnits(c.bytes);
+    ASSERT_EQ(read.problems.size(), 1u) << c.name;
+    EXPECT_NE(read.problems[0].message.find(c.message), std::string::npos)
+        << c.name << ": " << read.problems[0].message;
+    EXPECT_TRUE(read.units.empty()) << c.name;
+  }
+}
+
+TEST_F(WorkbookTest, ANumberASpreadsheetMadeOfATextIsRefusedAsAConversion) {
+  Parts parts = foreignWorkbook();
+  parts[3].second = sheet(
+      R"(<row><c t="inlineStr"><is><t>position</t></is></c><c t="inlineStr"><is><t>text</t></is></c></row>)"
+      R"(<row><c><v>23</v></c><c><v>7</v></c></row>)");
+  ASSERT_EQ(run({"set", imagePath, "23", "000000007"}).status, cli::kExitSuccess);
+  const test::Bytes before = test::readBytes(imagePath);
+  const std::string file = dir.file("converted.xlsx");
+  const std::string bytes = zip(parts);
+  test::writeBytes(file, test::Bytes(bytes.begin(), bytes.end()));
+  const Outcome refused = run({"import", imagePath, file});
+  EXPECT_EQ(refused.status, cli::kExitRefused);
+  EXPECT_NE(
+      refused.err.find(file + ":2: position 23: the new text is what a spreadsheet's conversion makes of "
+                              "the old one (leading zeros dropped)"),
+      std::string::npos)
+      << refused.err;
+  EXPECT_EQ(test::readBytes(imagePath), before);
+  // And `check` says the same of the file against the image.
+  const Outcome checked = run({"check", file, "--image", imagePath});
+  EXPECT_EQ(checked.status, cli::kExitRefused);
+  EXPECT_NE(checked.err.find("(leading zeros dropped)"), std::string::npos) << checked.err;
+}
+
+}  // namespace
+}  // namespace thornvale
