@@ -117,7 +117,8 @@ void fitColumns(lxw_worksheet* sheet, std::span<const ExportText> texts) {
   }
   widest[6] = std::max(widest[6], widest[5]);
   for (std::size_t column = 0; column < widest.size(); ++column) {
-    const double width = static_cast<double>(std::clamp<std::size_t>(widest[column] + 2, 8, 48));
+    const std::size_t widestAllowed = column == 5 || column == 6 ? 90 : 48;
+    const double width = static_cast<double>(std::clamp<std::size_t>(widest[column] + 2, 8, widestAllowed));
     check(worksheet_set_column(sheet, static_cast<lxw_col_t>(column), static_cast<lxw_col_t>(column), width,
                                nullptr),
           "the column widths");
@@ -189,6 +190,10 @@ void writeWorkbook(std::span<const ExportText> texts, const ExportSettings& sett
           "the conditional format");
   }
   worksheet_freeze_panes(sheet, 1, 0);
+  // Printed, the sheet is as wide as the page, its header on every page.
+  worksheet_set_landscape(sheet);
+  worksheet_fit_to_pages(sheet, 1, 0);
+  check(worksheet_repeat_rows(sheet, 0, 0), "the printed header");
   // Without a password: a translator who means to change another column can unprotect the sheet.
   lxw_protection protection{};
   protection.format_columns = LXW_TRUE;
