@@ -2,10 +2,11 @@
 
 Calc opens our workbook and sees what the translator relies on (text-formatted translation cells,
 each held to its length by a validation, the LEN column, the sheet protected); translations entered
-as typed, where a number or a date is recognised, come back through `import` as the
-image that `set` of the same texts gives, saved as xlsx, CSV and TSV alike. A dump opened with
-Calc's default text import loses its leading zeros, and `import` refuses that. Run by CTest with
-THORNVALE_TEXT and THORNVALE_SAMPLE set; skipped where LibreOffice or its Python bridge is missing.
+as typed, where a number or a date is recognised, come back through `import` as the image that
+`set` of the same texts gives, saved as xlsx, TSV and CSV in the dialects Calc offers; its .ods and
+.xls are refused. A dump opened with Calc's default text import loses its leading zeros, and
+`import` refuses that. Run by CTest with THORNVALE_TEXT and THORNVALE_SAMPLE set; skipped where
+LibreOffice or its Python bridge is missing.
 """
 
 import os
@@ -36,6 +37,11 @@ CSV_FILTER = "Text - txt - csv (StarCalc)"
 # The export dialog's defaults: quote with ", UTF-8, cells saved as shown; only the separator differs.
 CSV_OPTIONS = "44,34,76,1,,0,false,true,true,false,false"
 TSV_OPTIONS = "9,34,76,1,,0,false,true,true,false,false"
+# What a translator may choose instead: the semicolon of many locales, the character set
+# "Unicode" (UTF-16 with a byte-order mark), every text cell quoted.
+SEMICOLON_OPTIONS = "59,34,76,1,,0,false,true,true,false,false"
+UTF16_OPTIONS = "44,34,65535,1,,0,false,true,true,false,false"
+QUOTED_OPTIONS = "44,34,76,1,,0,true,true,true,false,false"
 # The import dialog's defaults for a tab-separated file: every column "Standard", so numbers and
 # dates are recognised.
 TSV_IMPORT_OPTIONS = "9,34,76,1"
@@ -276,6 +282,9 @@ class Workbook(CalcTestCase):
             "xlsx": (self.path("typed.xlsx"), "Calc MS Excel 2007 XML", None),
             "csv": (self.path("typed.csv"), CSV_FILTER, CSV_OPTIONS),
             "tsv": (self.path("typed.tsv"), CSV_FILTER, TSV_OPTIONS),
+            "semicolon csv": (self.path("semicolon.csv"), CSV_FILTER, SEMICOLON_OPTIONS),
+            "utf-16 csv": (self.path("utf16.csv"), CSV_FILTER, UTF16_OPTIONS),
+            "quoted csv": (self.path("quoted.csv"), CSV_FILTER, QUOTED_OPTIONS),
         }
         for made, filter_name, options in saved.values():
             properties = [prop("FilterName", filter_name)]
@@ -284,6 +293,12 @@ class Workbook(CalcTestCase):
             document.storeToURL(url(made), tuple(properties))
         with open(saved["csv"][0], encoding="utf-8") as f:
             self.assertIn(',"relevart ,emocleW",', f.read())
+        with open(saved["semicolon csv"][0], encoding="utf-8") as f:
+            self.assertIn(";relevart ,emocleW;", f.read())
+        with open(saved["utf-16 csv"][0], "rb") as f:
+            self.assertTrue(f.read().startswith(b"\xff\xfep\x00"))
+        with open(saved["quoted csv"][0], encoding="utf-8") as f:
+            self.assertTrue(f.read().startswith('"position","offset",'))
 
         listing = "".join(f'position {p}: "{self.rows[p][5]}" -> "{wanted[p]}"\n' for p in sorted(wanted))
         for kind, (made, _, _) in saved.items():
@@ -291,10 +306,12 @@ class Workbook(CalcTestCase):
                 target, dry = self.import_into_copy(made, "--dry-run")
                 self.assertEqual(dry.returncode, 0, dry.stderr)
                 self.assertTrue(dry.stdout.startswith(listing), dry.stdout)
-                self.assertIn("nothing was written", dry.stdout)
+                self.assertIn(f"{len(wanted)} texts would be written, 0 unchanged, {70 - len(wanted)} rows "
+                              "without a translation; nothing was written", dry.stdout)
                 self.assertEqual(read(target), read(self.image))
                 target, result = self.import_into_copy(made)
                 self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertIn(f"{len(wanted)} texts written", result.stdout)
                 self.assertEqual(read(target), read(expected), result.stdout)
                 ROUND_TRIPS.append(kind)
 
@@ -324,7 +341,24 @@ class Workbook(CalcTestCase):
         self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
         self.assertIn("position 7: Cannot save Text", result.stderr)
         self.assertIn("The text has 12 characters, needs 20 (spaces count)", result.stderr)
+        self.assertIn("was not changed: 1 row refused", result.stderr)
         self.assertEqual(read(target), read(self.image))
+
+
+    def test_calcs_other_formats_are_refused_whole(self):
+        document = self.open(self.export())
+        self.type_into(self.translation_cell(document.Sheets.getByIndex(0), 5), "WONDERER")
+        for name, filter_name in (("texts.ods", "calc8"), ("texts.xls", "MS Excel 97")):
+            made = self.path(name)
+            document.storeToURL(url(made), (prop("FilterName", filter_name),))
+            target, result = self.import_into_copy(made)
+            self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
+            self.assertEqual(read(target), read(self.image))
+            self.assertIn(f"{name}:1: ", result.stderr)
+            if name.endswith(".ods"):
+                self.assertIn("an OpenDocument file (.ods), not a workbook: save it as .xlsx", result.stderr)
+            # An Excel 97 workbook is refused, but named as UTF-16 text without a byte-order mark
+            # ("the file holds NUL bytes"), not as the legacy workbook it is: not asserted.
 
 
 class DefaultTextImport(CalcTestCase):
