@@ -141,8 +141,12 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
 
 // Every problem, then what they mean for the image.
 int refuseImport(std::ostream& err, const ImportRequest& request,
-                 const std::vector<exchange::Problem>& problems, bool tsv) {
+                 const std::vector<exchange::Problem>& problems, bool tsv, bool fileRefused = false) {
   for (const exchange::Problem& problem : problems) printProblem(err, request.fileName, problem);
+  if (problems.size() == 1 && problems[0].id.empty() && problems[0].line == 1 && fileRefused) {
+    err << kProgram << quote(request.image) << " was not changed: nothing of the file was read\n";
+    return kExitRefused;
+  }
   err << kProgram << quote(request.image) << " was not changed: " << problems.size()
       << (problems.size() == 1 ? (tsv ? " row" : " unit") : (tsv ? " rows" : " units")) << " refused\n";
   return kExitRefused;
@@ -186,7 +190,7 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
                bool& changed) {
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
   const bool tsv = read.format != exchange::Format::Xliff && read.format != exchange::Format::Po;
-  if (!read.ok()) return refuseImport(err, request, read.problems, tsv);
+  if (!read.ok()) return refuseImport(err, request, read.problems, tsv, read.units.empty());
   const exchange::Selection selection = exchange::selectTexts(read, request.includeUnfinished);
   std::map<int, std::string> ids;
   for (const exchange::Unit& unit : read.units) ids[unit.entry->position] = unit.id;

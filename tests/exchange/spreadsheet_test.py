@@ -355,10 +355,11 @@ class Workbook(CalcTestCase):
             self.assertEqual(result.returncode, 1, result.stdout + result.stderr)
             self.assertEqual(read(target), read(self.image))
             self.assertIn(f"{name}:1: ", result.stderr)
+            self.assertIn("was not changed: nothing of the file was read", result.stderr)
             if name.endswith(".ods"):
                 self.assertIn("an OpenDocument file (.ods), not a workbook: save it as .xlsx", result.stderr)
-            # An Excel 97 workbook is refused, but named as UTF-16 text without a byte-order mark
-            # ("the file holds NUL bytes"), not as the legacy workbook it is: not asserted.
+            else:
+                self.assertIn("an Excel 97-2003 workbook (.xls)", result.stderr)
 
 
 class DefaultTextImport(CalcTestCase):
