@@ -21,9 +21,11 @@ set(ZLIB_USE_STATIC_LIBS ON)
 # of /usr/include on the cross compiler's path, so these stand in for them.
 set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/CLI11)
 set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/nlohmann_json)
-# pugixml is no header-only library: this one compiles the release of Debian's libpugixml-dev from
-# Debian's source package, fetched into the build folder.
+# The other libraries are compiled from Debian's source packages of the releases their -dev
+# packages are on Linux, fetched into the build folder (windows/DebianSource.cmake).
 set(pugixml_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/pugixml)
+set(minizip_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/minizip)
+set(xlsxwriter_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/xlsxwriter)
 
 # Test programs and the sample image's writer run under Wine, in a prefix of the build's own.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${CMAKE_BINARY_DIR}/wineprefix)

@@ -1,0 +1,18 @@
+# The libraries that are no header-only ones are compiled for Windows from Debian's source packages
+# of the releases their -dev packages are on Linux. scripts/fetch-debian-source fetches each once
+# into the build folder, through a private source list: the machine's apt configuration stays as
+# it is.
+include_guard(GLOBAL)
+
+# Sets OUT_VAR to the unpacked sources of Debian's source package PACKAGE at upstream VERSION.
+function(thornvale_debian_source package version out_var)
+  execute_process(
+    COMMAND ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/../../scripts/fetch-debian-source
+            ${CMAKE_BINARY_DIR}/debian-source ${package} ${version}
+    OUTPUT_VARIABLE dir OUTPUT_STRIP_TRAILING_WHITESPACE
+    RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "Could not fetch Debian's source package ${package} ${version} (scripts/fetch-debian-source)")
+  endif()
+  set(${out_var} ${dir} PARENT_SCOPE)
+endfunction()
