@@ -68,9 +68,10 @@ std::pair<std::size_t, unsigned char> firstInvalidByte(std::string_view bytes) {
 std::optional<std::string> decodeText(std::string_view bytes, Problem& problem) {
   // The container of Excel 97-2003 (and other old Office files): no text, whatever its NUL bytes say.
   if (bytes.starts_with(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))) {
-    problem = {1, "",
-               "this is an Excel 97-2003 workbook (.xls) or another old Office file, which is not read: save it "
-               "as .xlsx (Excel 2007-365) or as CSV in UTF-8"};
+    problem = {
+        1, "",
+        "this is an Excel 97-2003 workbook (.xls) or another old Office file, which is not read: save it "
+        "as .xlsx (Excel 2007-365) or as CSV in UTF-8"};
     return std::nullopt;
   }
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
