@@ -18,7 +18,8 @@ import polib
 from translate.storage import po as ttpo
 from translate.storage import xliff as ttxliff
 
-TEXT = os.environ["THORNVALE_TEXT"]
+from programs import TEXT, dump, run
+
 SAMPLE = os.environ["THORNVALE_SAMPLE"]
 SCHEMAS = os.environ.get("XLIFF_SCHEMAS", "/usr/share/php/Symfony/Component/Translation/Resources/schemas")
 PYTHON = sys.executable
@@ -30,18 +31,6 @@ FOREIGN_IMPORTED = []
 # entry 64 (which shares its last byte with 65), texts with leading and trailing spaces, commas
 # and apostrophes, the longest texts (87 characters, which every writer wraps).
 POSITIONS = [0, 5, 7, 8, 14, 17, 27, 31, 32, 33, 37, 40, 43, 50, 58, 64, 66, 69]
-
-
-def run(*args, check=True, input=None):
-    result = subprocess.run(list(args), capture_output=True, text=True, input=input)
-    if check and result.returncode != 0:
-        raise AssertionError(f"{args} exited {result.returncode}:\n{result.stdout}\n{result.stderr}")
-    return result
-
-
-def dump(image):
-    rows = run(TEXT, "dump", image).stdout.split("\n")[1:-1]
-    return {int(r.split("\t")[0]): r.split("\t") for r in rows}
 
 
 def weblate_value(flag):

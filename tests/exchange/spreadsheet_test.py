@@ -18,7 +18,8 @@ import tempfile
 import time
 import unittest
 
-TEXT = os.environ["THORNVALE_TEXT"]
+from programs import TEXT, dump, run
+
 SAMPLE = os.environ["THORNVALE_SAMPLE"]
 
 try:
@@ -58,18 +59,6 @@ TYPED_DIGITS = "000000042"
 
 ROUND_TRIPS = []
 CONVERSIONS_REFUSED = []
-
-
-def run(*args, check=True):
-    result = subprocess.run(list(args), capture_output=True, text=True)
-    if check and result.returncode != 0:
-        raise AssertionError(f"{args} exited {result.returncode}:\n{result.stdout}\n{result.stderr}")
-    return result
-
-
-def dump(image):
-    rows = run(TEXT, "dump", image).stdout.split("\n")[1:-1]
-    return {int(r.split("\t")[0]): r.split("\t") for r in rows}
 
 
 def read(path):
