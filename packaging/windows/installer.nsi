@@ -42,6 +42,7 @@ Section "Install"
   File "${STAGE}/sample.nes"
   File "${STAGE}/README.md"
   File "${STAGE}/LICENSE.txt"
+  File "${STAGE}/THIRD-PARTY.txt"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\thornvale-editor.exe" "" "$INSTDIR\thornvale-editor.exe" 0
 
@@ -65,6 +66,7 @@ Section "Uninstall"
   Delete "$INSTDIR\sample.nes"
   Delete "$INSTDIR\README.md"
   Delete "$INSTDIR\LICENSE.txt"
+  Delete "$INSTDIR\THIRD-PARTY.txt"
   Delete "$INSTDIR\Uninstall.exe"
   ; Only if empty: an image the user kept here stays, and so does its folder.
   RMDir "$INSTDIR"
