@@ -242,7 +242,11 @@ class TableReader {
     const std::optional<std::size_t> position = columns_.find(kPositionHeader);
     if (!position) {
       result_.problems.push_back(
-          {header.line, "", headerProblem(header.fields.empty() ? "" : header.fields[0])});
+          {header.line, "",
+           result_.format == Format::Workbook
+               ? "the first sheet's first row must be a header naming the columns: position and translation "
+                 "(as the workbook export writes them), or position and text; only the first sheet is read"
+               : headerProblem(header.fields.empty() ? "" : header.fields[0])});
       return;
     }
     position_ = *position;

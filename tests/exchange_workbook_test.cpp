@@ -203,6 +203,8 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
   Parts dense = foreignWorkbook();
   dense[3].second = sheet("<row r=\"1\"><c t=\"inlineStr\"><is><t>position</t></is></c></row>" +
                           std::string(3u << 20, ' '));
+  Parts notes = foreignWorkbook();
+  notes[3].second = sheet(R"(<row r="2"><c t="inlineStr"><is><t>My notes</t></is></c></row>)");
   Parts broken = foreignWorkbook();
   broken[3].second = sheet("<row><c><v>1</c></row>");
   const std::string real = exported();
@@ -216,6 +218,7 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
       {"OpenDocument", zip(ods), "OpenDocument file (.ods)"},
       {"more than 16 MiB inflated", zip(bomb), "unpacks to more than 16 MiB"},
       {"a part 1000 times its packed size", zip(dense), "or more than 100 times its packed size"},
+      {"a first sheet of other things", zip(notes), "the first sheet's first row must be a header"},
       {"malformed XML", zip(broken), "worksheets/mine.xml is not well-formed XML"},
       {"no workbook part", zip({{"word/document.xml", "<w/>"}}), "holds no workbook"},
       {"cut short", real.substr(0, real.size() / 2), "not a zip archive that can be read"},
