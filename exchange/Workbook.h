@@ -29,8 +29,9 @@ void writeWorkbook(std::span<const ExportText> texts, const ExportSettings& sett
 // Whether the bytes begin as a zip archive does (a workbook, or another zip).
 [[nodiscard]] bool looksLikeZip(std::string_view bytes) noexcept;
 
-// What a workbook reader inflates at most, in all: a workbook of ours is some 20 KiB inflated.
-inline constexpr std::uint64_t kMaxInflatedBytes = 16u << 20;
+// What a workbook reader inflates at most, in all (a workbook of ours inflates to some 75 KiB, and
+// a parsed part takes several times its size).
+inline constexpr std::uint64_t kMaxInflatedBytes = 8u << 20;
 // And how many times its compressed size a part may inflate to, once past 1 MiB.
 inline constexpr std::uint64_t kMaxInflationRatio = 100;
 

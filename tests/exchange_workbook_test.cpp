@@ -198,7 +198,7 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
   external[1].second = relationships("file:///etc/passwd", " TargetMode=\"External\"");
   Parts ods = {{"mimetype", "application/vnd.oasis.opendocument.spreadsheet"}, {"content.xml", "<x/>"}};
   Parts bomb = foreignWorkbook();
-  bomb.push_back({"xl/worksheets/huge.xml", std::string(17u << 20, ' ')});
+  bomb.push_back({"xl/worksheets/huge.xml", std::string(9u << 20, ' ')});
   bomb[1].second = relationships("worksheets/huge.xml");
   Parts dense = foreignWorkbook();
   dense[3].second = sheet("<row r=\"1\"><c t=\"inlineStr\"><is><t>position</t></is></c></row>" +
@@ -216,7 +216,7 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
   const Case cases[] = {
       {"an external sheet", zip(external), "names no sheet inside it"},
       {"OpenDocument", zip(ods), "OpenDocument file (.ods)"},
-      {"more than 16 MiB inflated", zip(bomb), "unpacks to more than 16 MiB"},
+      {"more than 8 MiB inflated", zip(bomb), "unpacks to more than 8 MiB"},
       {"a part 1000 times its packed size", zip(dense), "or more than 100 times its packed size"},
       {"a first sheet of other things", zip(notes), "the first sheet's first row must be a header"},
       {"malformed XML", zip(broken), "worksheets/mine.xml is not well-formed XML"},
