@@ -26,7 +26,12 @@ ScratchFolder::ScratchFolder() {
     const std::filesystem::path candidate =
         base / ("thornvale-" + std::to_string(random()) + "-" + std::to_string(GetCurrentProcessId()));
     if (CreateDirectoryW(candidate.c_str(), nullptr)) {
-      path_ = candidate;
+      // Some libraries open files through the ANSI code page: the short name keeps a folder under a
+      // user name of any script reachable for them.
+      std::wstring shortName(MAX_PATH, L'\0');
+      const DWORD length = GetShortPathNameW(candidate.c_str(), shortName.data(), MAX_PATH);
+      shortName.resize(length > 0 && length < MAX_PATH ? length : 0);
+      path_ = shortName.empty() ? candidate : std::filesystem::path(shortName);
       return;
     }
     const DWORD code = GetLastError();

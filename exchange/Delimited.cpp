@@ -66,12 +66,13 @@ std::pair<std::size_t, unsigned char> firstInvalidByte(std::string_view bytes) {
 }  // namespace
 
 std::optional<std::string> decodeText(std::string_view bytes, Problem& problem) {
-  // The container of Excel 97-2003 (and other old Office files): no text, whatever its NUL bytes say.
+  // The container of Excel 97-2003, of encrypted workbooks and of other old Office files: no text,
+  // whatever its NUL bytes say.
   if (bytes.starts_with(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))) {
     problem = {
         1, "",
-        "this is an Excel 97-2003 workbook (.xls) or another old Office file, which is not read: save it "
-        "as .xlsx (Excel 2007-365) or as CSV in UTF-8"};
+        "this is an Excel 97-2003 workbook (.xls), a workbook saved with a password, or another old Office "
+        "file, which is not read: save it as .xlsx (Excel 2007-365) without a password, or as CSV in UTF-8"};
     return std::nullopt;
   }
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
@@ -180,6 +181,20 @@ std::string headerName(std::string_view field) {
   if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
   return asciiLower(trimmed(name));
 }
+
+}  // namespace
+
+bool knownHeader(std::string_view cell) {
+  const std::string name = headerName(cell);
+  for (std::string_view known : {kPositionHeader, std::string_view("offset"), std::string_view("length"),
+                                 std::string_view("save_length"), std::string_view("table"), kTextHeader,
+                                 kSourceHeader, kTranslationHeader}) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+namespace {
 
 // The delimiter that makes a "position" column of the first line; nullopt for none.
 std::optional<char> headerDelimiter(std::string_view line) {

@@ -5,8 +5,8 @@
 // a cell and written back another way) are told apart from edits.
 
 #include <optional>
-#include <string>
 #include <span>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +20,10 @@ inline constexpr std::string_view kPositionHeader = "position";
 inline constexpr std::string_view kTextHeader = "text";
 inline constexpr std::string_view kSourceHeader = "source";
 inline constexpr std::string_view kTranslationHeader = "translation";
+
+// Whether a header cell names a column the reader knows (in any case, spaces and quotes around it
+// ignored): the position, a place column of the dump, the text, the source or the translation.
+[[nodiscard]] bool knownHeader(std::string_view cell);
 
 // One row of a sheet, whatever it came from: its line (or row number) and its cells, the first
 // column first.
@@ -52,7 +56,8 @@ struct TableRow {
                                                                std::u16string_view after);
 
 // The refusal of a text that is such a conversion of `before`, or nullopt for any other text.
-[[nodiscard]] std::optional<std::string> conversionProblem(std::u16string_view before, std::u16string_view after);
+[[nodiscard]] std::optional<std::string> conversionProblem(std::u16string_view before,
+                                                           std::u16string_view after);
 
 // How to keep a spreadsheet from converting texts, for the refusal's message.
 inline constexpr std::string_view kConversionAdvice =

@@ -5,6 +5,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -373,7 +374,11 @@ class WorkbookReader {
       return false;
     }
     unz_global_info64 info{};
-    if (unzGetGlobalInfo64(zip_.get(), &info) != UNZ_OK || info.number_entry > kMaxParts) {
+    if (unzGetGlobalInfo64(zip_.get(), &info) != UNZ_OK) {
+      problem("the zip archive's directory cannot be read: the workbook is damaged");
+      return false;
+    }
+    if (info.number_entry > kMaxParts) {
       problem("the zip archive has more than " + std::to_string(kMaxParts) + " parts; no workbook has");
       return false;
     }
@@ -431,14 +436,21 @@ class WorkbookReader {
 
   std::optional<std::string> tooLarge(const std::string& name) {
     result_.problems.push_back({1, "",
-                                "the workbook's part " + name + " unpacks to more than " +
-                                    std::to_string(kMaxInflatedBytes >> 20) + " MiB, or more than " +
-                                    std::to_string(kMaxInflationRatio) +
+                                "the workbook unpacks to more than " +
+                                    std::to_string(kMaxInflatedBytes >> 20) + " MiB in all, or its part " +
+                                    name + " to more than " + std::to_string(kMaxInflationRatio) +
                                     " times its packed size; no sheet of texts does, and it was not read"});
     return std::nullopt;
   }
 
   bool parse(pugi::xml_document& doc, const std::string& name, const std::string& text) {
+    if (const std::size_t line = firstInvalidUtf8Line(text)) {
+      result_.problems.push_back({1, "",
+                                  "the workbook's part " + name +
+                                      " holds bytes that are not UTF-8 (on its line " + std::to_string(line) +
+                                      "); nothing of the workbook was read"});
+      return false;
+    }
     const pugi::xml_parse_result parsed = doc.load_buffer(
         text.data(), text.size(), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
     if (!parsed) {
@@ -510,8 +522,10 @@ class WorkbookReader {
     if (type == "inlineStr") return itemText(child(cell, "is"));
     const std::string v = child(cell, "v").text().get();
     if (type == "s") {
-      const std::size_t index = static_cast<std::size_t>(std::strtoull(v.c_str(), nullptr, 10));
-      return index < strings_.size() && !v.empty() ? strings_[index] : std::string();
+      std::size_t index = 0;
+      const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), index);
+      const bool number = error == std::errc() && end == v.data() + v.size() && !v.empty();
+      return number && index < strings_.size() ? strings_[index] : std::string();
     }
     if (type == "b") return v == "1" ? "TRUE" : "FALSE";
     return type == "str" ? unescaped(v) : v;
@@ -526,6 +540,8 @@ class WorkbookReader {
     }
     pugi::xml_document doc;
     if (!parse(doc, name, *text)) return rows;
+    // Cells that name one long shared string each would copy it again and again.
+    std::uint64_t cellBytes = 0;
     std::size_t line = 0;
     for (pugi::xml_node row : child(doc.document_element(), "sheetData").children()) {
       if (row.type() != pugi::node_element || localName(row) != "row") continue;
@@ -538,6 +554,12 @@ class WorkbookReader {
         const auto reference = cellReference(cell.attribute("r").value());
         column = reference ? reference->first : column;
         std::string v = value(cell);
+        cellBytes += v.size();
+        if (cellBytes > kMaxInflatedBytes) {
+          problem("the first sheet's cells hold more than " + std::to_string(kMaxInflatedBytes >> 20) +
+                  " MiB of text; no sheet of texts does, and it was not read");
+          return {};
+        }
         if (column < kMaxColumns && !v.empty()) sparse.cells.emplace_back(column, std::move(v));
         ++column;
       }
@@ -546,14 +568,25 @@ class WorkbookReader {
     return rows;
   }
 
-  // Rows as the table reader takes them, no wider than the header: a cell far to the right of it
-  // costs nothing.
+  // Rows as the table reader takes them, each as wide as the header's last column that the reader
+  // knows: a cell far to the right, in any row, costs nothing.
   static std::vector<TableRow> table(const std::vector<SparseRow>& rows) {
+    constexpr std::size_t kUnknownHeaderWidth = 64;
     std::vector<TableRow> out;
     std::size_t width = 0;
+    bool header = false;
     for (const SparseRow& row : rows) {
-      if (out.empty()) {
-        for (const auto& [column, v] : row.cells) width = std::max(width, column + 1);
+      const bool blank = std::all_of(row.cells.begin(), row.cells.end(), [](const auto& cell) {
+        return cell.second.find_first_not_of(" \t") == std::string::npos;
+      });
+      if (!header && !blank) {
+        header = true;
+        std::size_t last = 0;
+        for (const auto& [column, v] : row.cells) {
+          last = std::max(last, column + 1);
+          if (knownHeader(v)) width = std::max(width, column + 1);
+        }
+        if (width == 0) width = std::min(last, kUnknownHeaderWidth);
       }
       TableRow full{row.line, std::vector<std::string>(width)};
       for (const auto& [column, v] : row.cells) {

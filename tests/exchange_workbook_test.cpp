@@ -193,6 +193,23 @@ TEST_F(WorkbookTest, ReadsWorkbooksAsOtherSpreadsheetsWriteThem) {
   EXPECT_EQ(exchange::selectTexts(read, false).empty, 1u);
 }
 
+TEST_F(WorkbookTest, NeitherAFarHeaderCellNorABlankLookingRowMisleadsTheReader) {
+  // A note in the header's last column would make every row 16,384 cells wide.
+  std::string rows =
+      R"(<row r="1"><c r="A1" t="inlineStr"><is><t> </t></is></c></row>)"
+      R"(<row r="2"><c r="A2" t="inlineStr"><is><t>position</t></is></c><c r="B2" t="inlineStr"><is><t>translation</t></is></c>)"
+      R"(<c r="XFD2" t="inlineStr"><is><t>a note far away</t></is></c></row>)"
+      R"(<row r="3"><c r="A3"><v>6</v></c><c r="B3" t="inlineStr"><is><t>CAT</t></is></c></row>)";
+  for (int i = 0; i < 20000; ++i) rows += "<row><c><v>6</v></c></row>";
+  Parts parts = foreignWorkbook();
+  parts[3].second = sheet(rows);
+  const exchange::ReadResult read = exchange::readUnits(zip(parts));
+  ASSERT_FALSE(read.problems.empty());
+  EXPECT_EQ(read.problems[0].message, "the position appears again (first on line 3)");
+  ASSERT_EQ(read.units.size(), 1u);
+  EXPECT_EQ(read.units[0].target, u"CAT");
+}
+
 TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
   Parts external = foreignWorkbook();
   external[1].second = relationships("file:///etc/passwd", " TargetMode=\"External\"");
@@ -205,6 +222,17 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
                           std::string(3u << 20, ' '));
   Parts notes = foreignWorkbook();
   notes[3].second = sheet(R"(<row r="2"><c t="inlineStr"><is><t>My notes</t></is></c></row>)");
+  // One long shared string named by many cells: each copy would cost its length again.
+  Parts amplified = foreignWorkbook();
+  amplified[2].second = "<sst><si><t>" + std::string((1u << 20) - 64, 'A') + "</t></si></sst>";
+  std::string cells;
+  for (int i = 0; i < 20; ++i) cells += R"(<c t="s"><v>0</v></c>)";
+  amplified[3].second =
+      sheet(R"(<row><c t="inlineStr"><is><t>position</t></is></c></row><row>)" + cells + "</row>");
+  Parts notUtf8 = foreignWorkbook();
+  notUtf8[3].second = sheet(
+      R"(<row><c t="inlineStr"><is><t>position</t></is></c><c t="inlineStr"><is><t>text</t></is></c></row>)"
+      "<row><c><v>5</v></c><c t=\"inlineStr\"><is><t>WON\xFF" "DERER</t></is></c></row>");
   Parts broken = foreignWorkbook();
   broken[3].second = sheet("<row><c><v>1</c></row>");
   const std::string real = exported();
@@ -217,8 +245,10 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
       {"an external sheet", zip(external), "names no sheet inside it"},
       {"OpenDocument", zip(ods), "OpenDocument file (.ods)"},
       {"more than 8 MiB inflated", zip(bomb), "unpacks to more than 8 MiB"},
-      {"a part 1000 times its packed size", zip(dense), "or more than 100 times its packed size"},
+      {"a part 1000 times its packed size", zip(dense), "to more than 100 times its packed size"},
       {"a first sheet of other things", zip(notes), "the first sheet's first row must be a header"},
+      {"a shared string copied into many cells", zip(amplified), "cells hold more than 8 MiB of text"},
+      {"bytes that are not UTF-8", zip(notUtf8), "worksheets/mine.xml holds bytes that are not UTF-8"},
       {"malformed XML", zip(broken), "worksheets/mine.xml is not well-formed XML"},
       {"no workbook part", zip({{"word/document.xml", "<w/>"}}), "holds no workbook"},
       {"cut short", real.substr(0, real.size() / 2), "not a zip archive that can be read"},
