@@ -49,6 +49,10 @@ struct Unit {
   bool unfinished = false;
   std::string unfinishedWhy;
   RecordedPlace place;
+  // A translation that was no text in its file (a number, date, boolean or error cell): where and
+  // what it was, as "C12: a date cell (shown 2026/01/01, stored 46023)". `target` then holds what
+  // the spreadsheet shows; it is refused unless the user accepts conversions.
+  std::optional<std::string> typedCell;
 };
 
 // Something refused: its line, the id of the unit it concerns (empty where none), and why.
