@@ -3,6 +3,7 @@
 #include "codec/CharacterTables.h"
 #include "codec/Format.h"
 #include "codec/GetTexts.h"
+#include "codec/Normalization.h"
 #include "codec/Utf.h"
 
 namespace thornvale {
@@ -21,18 +22,20 @@ std::string unencodableMessage(std::u16string_view characters) {
 
 }  // namespace
 
-std::optional<Refusal> checkSave(const CatalogueEntry& entry, std::u16string_view text) {
+std::optional<Refusal> checkSave(const CatalogueEntry& entry, std::u16string_view typed,
+                                 const TableSet& tables) {
+  const std::u16string text = composed(typed);
   if (text.size() != static_cast<std::size_t>(entry.saveLength))
     return Refusal{std::string(kWrongLengthMessage)};
-  const std::u16string missing = unencodableCharacters(entry.tableName, text);
+  const std::u16string missing = unencodableCharacters(tables, entry.tableName, text);
   if (!missing.empty()) return Refusal{unencodableMessage(missing)};
   return std::nullopt;
 }
 
 std::optional<Refusal> saveEntry(const std::string& imageName, const CatalogueEntry& entry,
-                                 std::u16string_view text) {
-  if (std::optional<Refusal> refusal = checkSave(entry, text)) return refusal;
-  WriteText(entry.offset, imageName, text, entry.saveLength, entry.tableName);
+                                 std::u16string_view text, const TableSet& tables) {
+  if (std::optional<Refusal> refusal = checkSave(entry, text, tables)) return refusal;
+  WriteText(entry.offset, imageName, composed(text), entry.saveLength, entry.tableName, tables);
   return std::nullopt;
 }
 

@@ -26,6 +26,7 @@ set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/nlohmann_json)
 set(pugixml_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/pugixml)
 set(minizip_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/minizip)
 set(xlsxwriter_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/xlsxwriter)
+set(utf8proc_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/utf8proc)
 
 # Test programs and the sample image's writer run under Wine, in a prefix of the build's own.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${CMAKE_BINARY_DIR}/wineprefix)

@@ -105,7 +105,10 @@ const CharacterTable* findCharacterTable(std::string_view name) noexcept {
 }
 
 std::u16string unencodableCharacters(std::string_view tableName, std::u16string_view text) {
-  const CharacterTable* table = findCharacterTable(tableName);
+  return unencodableCharacters(findCharacterTable(tableName), text);
+}
+
+std::u16string unencodableCharacters(const CharacterTable* table, std::u16string_view text) {
   const std::optional<Encoder> encode = table ? std::optional<Encoder>(std::in_place, *table) : std::nullopt;
   std::vector<std::u16string_view> seen;
   std::u16string missing;

@@ -52,30 +52,47 @@ extern const CharacterTable kTable1, kTable2, kTable3, kTable4;
 }
 
 // encodeCharacter for many characters through one table: the lowest byte of every character is
-// found once, so each character then costs one look-up instead of a search of 256 entries.
+// found once, so each character then costs one look-up instead of a search of 256 entries. Exact
+// for any character a table may hold: ASCII by index, the others (a user's table's "é") from a
+// short list in byte order.
 class Encoder {
  public:
-  explicit constexpr Encoder(const CharacterTable& table) noexcept : table_(table) {
-    lowest_.fill(kNone);
+  explicit constexpr Encoder(const CharacterTable& table) noexcept {
+    ascii_.fill(kNone);
     for (std::size_t b = table.size(); b-- > 0;) {
-      if (table[b] != kNoCharacter && table[b] < lowest_.size())
-        lowest_[table[b]] = static_cast<std::int16_t>(b);
+      const char16_t c = table[b];
+      if (c != kNoCharacter && c < ascii_.size()) ascii_[c] = static_cast<std::int16_t>(b);
+    }
+    for (std::size_t b = 0; b < table.size(); ++b) {
+      if (table[b] >= ascii_.size()) others_[otherCount_++] = {table[b], static_cast<std::uint8_t>(b)};
     }
   }
   [[nodiscard]] constexpr std::optional<std::uint8_t> operator()(char16_t c) const noexcept {
-    if (c >= lowest_.size()) return encodeCharacter(table_, c);  // no table holds one, but stay exact
-    return lowest_[c] == kNone ? std::nullopt
-                               : std::optional<std::uint8_t>(static_cast<std::uint8_t>(lowest_[c]));
+    if (c < ascii_.size()) {
+      return ascii_[c] == kNone ? std::nullopt
+                                : std::optional<std::uint8_t>(static_cast<std::uint8_t>(ascii_[c]));
+    }
+    for (std::size_t i = 0; i < otherCount_; ++i) {
+      if (others_[i].character == c) return others_[i].byte;  // the first is the lowest byte
+    }
+    return std::nullopt;
   }
 
  private:
+  struct Other {
+    char16_t character = kNoCharacter;
+    std::uint8_t byte = 0;
+  };
   static constexpr std::int16_t kNone = -1;
-  const CharacterTable& table_;
-  std::array<std::int16_t, 128> lowest_{};  // every character of the tables is printable ASCII
+  std::array<std::int16_t, 128> ascii_{};
+  std::array<Other, 256> others_{};
+  std::size_t otherCount_ = 0;
 };
 
 // The characters of `text` that the named table cannot store, each once, in order of first
 // appearance. An unknown table name stores nothing, so every character is returned.
 [[nodiscard]] std::u16string unencodableCharacters(std::string_view tableName, std::u16string_view text);
+// The same for a table at hand; nullptr stores nothing.
+[[nodiscard]] std::u16string unencodableCharacters(const CharacterTable* table, std::u16string_view text);
 
 }  // namespace thornvale

@@ -17,7 +17,7 @@ CharacterTable currentTable{};
 // Loads a table for one call and empties it however the call ends.
 class TableScope {
  public:
-  explicit TableScope(std::string_view tableName) { LoadCharacterTable(tableName); }
+  TableScope(std::string_view tableName, const TableSet& tables) { LoadCharacterTable(tableName, tables); }
   TableScope(const TableScope&) = delete;
   TableScope& operator=(const TableScope&) = delete;
   ~TableScope() { currentTable.fill(kNoCharacter); }
@@ -43,15 +43,22 @@ void checkRange(std::int32_t offset, std::int16_t length, const std::string& fil
 
 }  // namespace
 
-void LoadCharacterTable(std::string_view tableName) {
-  if (const CharacterTable* table = findCharacterTable(tableName)) currentTable = *table;
+void LoadCharacterTable(std::string_view tableName) { LoadCharacterTable(tableName, TableSet::builtIn()); }
+
+void LoadCharacterTable(std::string_view tableName, const TableSet& tables) {
+  if (const CharacterTable* table = tables.find(tableName)) currentTable = *table;
 }
 
 const CharacterTable& CurrentCharacterTable() noexcept { return currentTable; }
 
 std::u16string ReadText(std::int32_t offset, const std::string& fileName, std::int16_t length,
                         std::string_view tableName) {
-  TableScope scope(tableName);
+  return ReadText(offset, fileName, length, tableName, TableSet::builtIn());
+}
+
+std::u16string ReadText(std::int32_t offset, const std::string& fileName, std::int16_t length,
+                        std::string_view tableName, const TableSet& tables) {
+  TableScope scope(tableName, tables);
   checkRange(offset, length, fileName, "reading");
 
   Bytes bytes(static_cast<std::size_t>(length));
@@ -63,7 +70,12 @@ std::u16string ReadText(std::int32_t offset, const std::string& fileName, std::i
 
 void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_view text,
                std::int16_t length, std::string_view tableName) {
-  TableScope scope(tableName);
+  WriteText(offset, fileName, text, length, tableName, TableSet::builtIn());
+}
+
+void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_view text,
+               std::int16_t length, std::string_view tableName, const TableSet& tables) {
+  TableScope scope(tableName, tables);
   checkRange(offset, length, fileName, "writing");
   if (text.size() > static_cast<std::size_t>(length)) {
     throw FileError(fileName, "writing", std::make_error_code(std::errc::invalid_argument),

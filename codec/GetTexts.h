@@ -10,6 +10,7 @@
 
 #include "codec/CharacterTables.h"
 #include "codec/FileError.h"
+#include "codec/TableSet.h"
 
 namespace thornvale {
 
@@ -17,6 +18,8 @@ namespace thornvale {
 // between calls is all-empty. ReadText and WriteText call it themselves and empty the table again
 // before they return, also when they fail.
 void LoadCharacterTable(std::string_view tableName);
+// The same from a set of tables in use (the built-in ones or the user's).
+void LoadCharacterTable(std::string_view tableName, const TableSet& tables);
 
 // The codec's one piece of shared state, for inspection.
 [[nodiscard]] const CharacterTable& CurrentCharacterTable() noexcept;
@@ -25,6 +28,9 @@ void LoadCharacterTable(std::string_view tableName);
 // may be shorter than `length`; bytes past the end of the file read as 0x00.
 [[nodiscard]] std::u16string ReadText(std::int32_t offset, const std::string& fileName, std::int16_t length,
                                       std::string_view tableName);
+// The same through the table of that name in `tables`.
+[[nodiscard]] std::u16string ReadText(std::int32_t offset, const std::string& fileName, std::int16_t length,
+                                      std::string_view tableName, const TableSet& tables);
 
 // Pads `text` with spaces to `length` characters and writes character k to `offset` + k.
 // Characters that the table cannot store are skipped and leave their byte as it was. Refuses,
@@ -33,5 +39,8 @@ void LoadCharacterTable(std::string_view tableName);
 // throws, the file holds the old bytes (or the error says that putting them back failed).
 void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_view text,
                std::int16_t length, std::string_view tableName);
+// The same through the table of that name in `tables`.
+void WriteText(std::int32_t offset, const std::string& fileName, std::u16string_view text,
+               std::int16_t length, std::string_view tableName, const TableSet& tables);
 
 }  // namespace thornvale
