@@ -70,7 +70,11 @@ TableSet TableSet::fromFolder(const std::string& folder) {
   return set;
 }
 
-TableSet TableSet::besideImage(const std::string& imagePath) { return fromFolder(folderFor(imagePath)); }
+TableSet TableSet::besideImage(const std::string& imagePath) {
+  // No image, no folder: ".tables" alone would name one in the working folder.
+  if (imagePath.empty()) return TableSet();
+  return fromFolder(folderFor(imagePath));
+}
 
 bool TableSet::holdsTableFiles(const std::string& folder) {
   if (!present(folder)) return false;

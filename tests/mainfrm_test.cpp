@@ -20,6 +20,8 @@
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/SaveCheck.h"
+#include "codec/Format.h"
+#include "codec/TableSet.h"
 #include "sample/SampleImage.h"
 #include "tests/support/EditorFixture.h"
 #include "ui/forms/FontRule.h"
@@ -506,6 +508,41 @@ INSTANTIATE_TEST_SUITE_P(Failures, SaveFailureTest,
                                                        },
                                                        "Permission denied", true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A translator's image with a folder of tables beside it (a name beyond ASCII, as users have):
+// the list reads the new letter, a save stores it, and About names the folder.
+TEST_F(MainWindowTest, OpensAnImageWithItsTablesAndSavesANewLetter) {
+  const std::string french = dir.file("Ch\xC3\xA2teau.nes");
+  const std::string folder = dir.file("Ch\xC3\xA2teau.tables");
+  std::filesystem::create_directories(test::fsPath(folder));
+  std::string table1 = "\xEF\xBB\xBF# Table1 with e acute\r\n7b=\xC3\xA9\r\n";
+  const CharacterTable& builtIn = *TableSet::builtIn().find("Table1");
+  for (int b = 0; b < 256; ++b) {
+    if (builtIn[b] != kNoCharacter) table1 += formatHex(static_cast<std::uint64_t>(b), 2) + "=" + char(builtIn[b]) + "\r\n";
+  }
+  test::writeBytes(folder + "/Table1.tbl", Bytes(table1.begin(), table1.end()));
+  test::writeBytes(french, withBytes(image, 0x3012A, {0x7B}));
+
+  open(french);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(lines()[33], QStringLiteral("\u00E9") + sample(33).mid(1));
+  clickLine(34);
+  QString text = sample(34);
+  text[2] = QChar(0x00E9);
+  retype(text);
+  EXPECT_EQ(length(), QString::number(text.size()));
+  clickSave();
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(test::readBytes(french)[0x3013E + 2], 0x7B);
+  open(french);
+  EXPECT_EQ(lines()[34], text);
+
+  control<QAction>("mnuabout")->trigger();
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("\nCharacter tables of your own, from \"" + folder + "\"."), std::string::npos)
+      << dialogs.messages[0].text;
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
 
 TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   control<QAction>("mnuabout")->trigger();

@@ -14,6 +14,8 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/MiscData.h"
 #include "catalogue/SaveCheck.h"
+#include "codec/Format.h"
+#include "codec/TableSet.h"
 #include "sample/SampleImage.h"
 #include "tests/support/SampleImageFixture.h"
 #include "tests/support/ScriptedDialogs.h"
@@ -327,6 +329,64 @@ TEST_F(CommandsTest, MiscFileFailuresAreShownAndKeepTheFile) {
   std::filesystem::remove(imagePath);
   EXPECT_FALSE(loadMisc(dialogs, imagePath).has_value());
   dialogs.expectOneFileError(imagePath, test::systemReason(ENOENT));
+}
+
+}  // namespace
+}  // namespace thornvale
+
+namespace thornvale {
+namespace {
+
+// A folder of tables of the user's beside the sample image: Table1 with "é" at the unused 0x7B.
+class UserTablesCommandsTest : public CommandsTest {
+ protected:
+  void tables(std::string_view table1) {
+    std::filesystem::create_directories(fsPath(folder));
+    test::writeBytes(folder + "/Table1.tbl", Bytes(table1.begin(), table1.end()));
+  }
+  std::string frenchTable1() {
+    std::string text = "# Table1, and the translator's e acute\n7B=\xC3\xA9\n";
+    const CharacterTable& t = *TableSet::builtIn().find("Table1");
+    for (int b = 0; b < 256; ++b) {
+      if (t[b] == kNoCharacter) continue;
+      text += formatHex(static_cast<std::uint64_t>(b), 2) + "=" + static_cast<char>(t[b]) + "\n";
+    }
+    return text;
+  }
+  std::string folder = dir.file("thornvale.tables");
+};
+
+TEST_F(UserTablesCommandsTest, OpenReadsAndSaveWritesThroughTheTablesBesideTheImage) {
+  tables(frenchTable1());
+  image[0x3012A] = 0x7B;  // position 33's first byte shows "é" now
+  test::writeBytes(imagePath, image);
+  dialogs.answerOpen(imagePath);
+  const std::optional<OpenedImage> opened = readChosenImage(dialogs, "/bin");
+  ASSERT_TRUE(opened.has_value());
+  EXPECT_EQ(opened->lines[33], u"\u00E9" + sampleText(33).substr(1));
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  std::u16string text = sampleText(34);
+  text[1] = u'\u00E9';
+  EXPECT_EQ(saveText(dialogs, imagePath, 34, text), SaveOutcome::Written);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(test::readBytes(imagePath)[0x3013E + 1], 0x7B);
+
+  EXPECT_EQ(aboutText(imagePath), aboutText() + "\nCharacter tables of your own, from \"" + folder + "\".");
+  EXPECT_EQ(aboutText(dir.file("other.nes")), aboutText());
+  EXPECT_EQ(aboutText(""), aboutText());
+}
+
+TEST_F(UserTablesCommandsTest, ABadTableRefusesTheOpenAndTheSaveNamingItsLine) {
+  tables("41=A\n4142=AB\n");
+  dialogs.answerOpen(imagePath);
+  EXPECT_FALSE(readChosenImage(dialogs, "/bin").has_value());
+  dialogs.expectOneFileError(folder + "/Table1.tbl:2", "more than one byte on the left");
+  dialogs.messages.clear();
+
+  EXPECT_EQ(saveText(dialogs, imagePath, 0, u"MAWPU"), SaveOutcome::Failed);
+  dialogs.expectOneFileError(folder + "/Table1.tbl:2", "more than one byte on the left");
+  EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
 }  // namespace

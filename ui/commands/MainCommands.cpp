@@ -4,7 +4,9 @@
 #include "catalogue/SaveCheck.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
+#include "codec/Format.h"
 #include "codec/GetTexts.h"
+#include "codec/TableSet.h"
 
 namespace thornvale {
 
@@ -18,7 +20,18 @@ std::string aboutText() {
   return "Thornvale Text Editor " THORNVALE_VERSION ", made by the Thornvale editor team. MIT licence.";
 }
 
+std::string aboutText(const std::string& imageName) {
+  if (imageName.empty()) return aboutText();
+  const std::string folder = TableSet::folderFor(imageName);
+  if (!TableSet::holdsTableFiles(folder)) return aboutText();
+  return aboutText() + "\nCharacter tables of your own, from " + quote(folder) + ".";
+}
+
 void showAbout(CommandDialogs& dialogs) { dialogs.message("About", aboutText(), CommandDialogs::Icon::None); }
+
+void showAbout(CommandDialogs& dialogs, const std::string& imageName) {
+  dialogs.message("About", aboutText(imageName), CommandDialogs::Icon::None);
+}
 
 std::optional<OpenedImage> readChosenImage(CommandDialogs& dialogs, const std::string& programFolder) {
   OpenedImage opened;
@@ -27,8 +40,9 @@ std::optional<OpenedImage> readChosenImage(CommandDialogs& dialogs, const std::s
   if (opened.path.empty()) return std::nullopt;
   opened.lines.reserve(kCatalogueSize);
   try {
+    const TableSet tables = TableSet::besideImage(opened.path);
     for (const CatalogueEntry& entry : catalogue()) {
-      opened.lines.push_back(ReadText(entry.offset, opened.path, entry.length, entry.tableName));
+      opened.lines.push_back(ReadText(entry.offset, opened.path, entry.length, entry.tableName, tables));
     }
   } catch (const FileError& error) {
     showError(dialogs, error);
@@ -42,7 +56,9 @@ SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int 
   const CatalogueEntry* entry = catalogueEntry(position);
   if (entry == nullptr) return SaveOutcome::NothingSelected;
   try {
-    if (const std::optional<Refusal> refusal = saveEntry(imageName, *entry, text)) {
+    // Read again for this save, as the image is: no table outlives the command that used it.
+    const TableSet tables = TableSet::besideImage(imageName);
+    if (const std::optional<Refusal> refusal = saveEntry(imageName, *entry, text, tables)) {
       showRefusal(dialogs, *refusal);
       return SaveOutcome::Refused;
     }

@@ -51,7 +51,7 @@ void MainPresenter::mnumisc_Click() {
   if (miscEnabled_) view_.showMiscWindow(FileName);
 }
 
-void MainPresenter::mnuabout_Click() { showAbout(dialogs_); }
+void MainPresenter::mnuabout_Click() { showAbout(dialogs_, FileName); }
 
 void MainPresenter::mnuexit_Click() { view_.closeWindow(); }
 
