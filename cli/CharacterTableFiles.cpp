@@ -35,7 +35,8 @@ std::string tableFileText(const CharacterTable& table) {
 }
 
 std::vector<std::string> writeTableFiles(const std::string& folder,
-                                         const std::function<void(const std::string&)>& written) {
+                                         const std::function<void(const std::string&)>& written,
+                                         const TableSet& tables) {
   std::error_code error;
   std::filesystem::create_directories(fsPath(folder), error);
   if (error) throw FileError(folder, "creating the folder", error);
@@ -45,7 +46,7 @@ std::vector<std::string> writeTableFiles(const std::string& folder,
   std::vector<std::string> paths;
   for (const NamedCharacterTable& named : characterTables()) {
     const std::string path = utf8Path(fsPath(folder) / (std::string(named.name) + ".tbl"));
-    const std::string text = tableFileText(*named.table);
+    const std::string text = tableFileText(*tables.find(named.name));
     Replacement file(path, Replacement::Target::OutputFile);
     file.write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     file.commit();

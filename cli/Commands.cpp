@@ -19,6 +19,7 @@
 #include "cli/Import.h"
 #include "cli/PatchFile.h"
 #include "cli/ScriptFormat.h"
+#include "cli/TablesInUse.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
 #include "codec/Format.h"
@@ -85,14 +86,34 @@ struct Run {
 using Command = std::function<int(Run&)>;
 using CommandMaker = Command (*)(CLI::App& app);
 
+constexpr const char* kTablesHelp =
+    "A folder of character tables (Table1.tbl .. Table4.tbl, any of them) to use instead of the folder "
+    "beside the image (IMAGE's name with .tables for its extension)";
+
+// --tables DIR on every command that reads, writes, checks or exports texts.
+std::shared_ptr<std::string> addTables(CLI::App& app) {
+  auto folder = std::make_shared<std::string>();
+  app.add_option("--tables", *folder, kTablesHelp);
+  return folder;
+}
+
+// The tables a command on `image` uses, its set-aside lines warned about.
+TableSet tablesFor(Run& run, const std::string& folder, const std::string& image) {
+  TableSet tables = tablesInUse(folder, image);
+  warnSetAside(tables, run.err, kProgram);
+  return tables;
+}
+
 Command dump(CLI::App& app) {
   auto image = std::make_shared<std::string>();
   auto json = std::make_shared<bool>(false);
   app.add_option("IMAGE", *image, "The image to read")->required();
   app.add_flag("--json", *json, "Print a JSON array of objects instead");
+  auto folder = addTables(app);
   return [=](Run& run) {
     std::optional<Refusal> shortImage;
-    const std::vector<ScriptRow> rows = readImageRows(*image, &shortImage);
+    const TableSet tables = tablesFor(run, *folder, *image);
+    const std::vector<ScriptRow> rows = readImageRows(*image, &shortImage, tables);
     run.data << (*json ? formatJson(rows) : formatScript(rows));
     if (shortImage) run.error() << "warning: " << quote(*image) << ' ' << shortImage->message << '\n';
     return kExitSuccess;
@@ -211,6 +232,7 @@ Command set(CLI::App& app) {
                  "The new text, exactly as long as the entry's save length; a text that begins with - is "
                  "taken as the text")
       ->required();
+  auto folder = addTables(app);
   return [=](Run& run) {
     const std::optional<int> number = parsePosition(*position);
     const CatalogueEntry* entry = number ? catalogueEntry(*number) : nullptr;
@@ -225,7 +247,8 @@ Command set(CLI::App& app) {
                   << " is not valid UTF-8; nothing was saved\n";
       return kExitRefused;
     }
-    if (const std::optional<Refusal> refusal = saveEntry(*image, *entry, *decoded)) {
+    const TableSet tables = tablesFor(run, *folder, *image);
+    if (const std::optional<Refusal> refusal = saveEntry(*image, *entry, *decoded, tables)) {
       run.error() << quote(*image) << ", position " << entry->position << ": " << refusal->message << '\n';
       return kExitRefused;
     }
@@ -291,15 +314,23 @@ Command misc(CLI::App& app) {
 
 Command tables(CLI::App& app) {
   auto folder = std::make_shared<std::string>();
+  auto image = std::make_shared<std::string>();
   app.add_option("DIR", *folder, "The folder to write into; made if missing")->required();
+  app.add_option("--image", *image,
+                 "Write the tables this image is read through (those of the folder beside it) instead of "
+                 "the built-in ones");
   return [=](Run& run) {
+    const TableSet tables = tablesFor(run, "", *image);
     std::vector<std::string> written;
     try {
-      (void)writeTableFiles(*folder, [&](const std::string& path) {
-        run.changed = true;
-        written.push_back(path);
-        run.out << path << '\n';
-      });
+      (void)writeTableFiles(
+          *folder,
+          [&](const std::string& path) {
+            run.changed = true;
+            written.push_back(path);
+            run.out << path << '\n';
+          },
+          tables);
     } catch (const FileError& e) {
       if (written.empty()) throw;
       run.error() << e.what() << "; written before the failure:";
@@ -337,9 +368,11 @@ Command patch(CLI::App& app) {
 Command info(CLI::App& app) {
   auto image = std::make_shared<std::string>();
   app.add_option("IMAGE", *image, "The image to examine")->required();
+  auto folder = addTables(app);
   return [=](Run& run) {
+    const TableSet tables = tablesFor(run, *folder, *image);
     const ImageInfo facts = inspectImage(*image);
-    run.out << formatImageInfo(facts);
+    run.out << formatImageInfo(facts) << formatTablesInUse(tables);
     const std::vector<Refusal> warnings = imageWarnings(facts);
     for (const Refusal& warning : warnings) {
       run.error() << "warning: " << quote(*image) << ": " << warning.message << '\n';
@@ -362,7 +395,7 @@ constexpr CommandKind kCommands[] = {
     {"check", "Check a dump, an XLIFF or a PO file against the texts' limits, without an image.", check},
     {"set", "Save one text, with the editor's checks.", set},
     {"misc", "Print, or with options write, the debug menu and the hit count.", misc},
-    {"tables", "Write the four character tables as Table1.tbl .. Table4.tbl.", tables},
+    {"tables", "Write the four character tables in use as Table1.tbl .. Table4.tbl.", tables},
     {"patch", "Write a patch that turns ORIGINAL into EDITED, and check it.", patch},
     {"info", "Check that a file can be the image the texts are catalogued for.", info},
 };
@@ -372,12 +405,25 @@ constexpr const char* kExitStatuses =
     "3 the image was changed, but a later step failed (the report on standard output, closing the "
     "file, a flush after the change, or a later file of tables).";
 
-// `set IMAGE POSITION TEXT`: the text is the user's words, even where it begins with "-", so it
-// never reads as an option or as a request for help.
+// `set IMAGE POSITION TEXT [--tables DIR]`: the text is the user's words, even where it begins
+// with "-", so it never reads as an option or as a request for help.
 std::vector<std::string> withTextAsText(std::vector<std::string> args) {
   const auto isOption = [](const std::string& a) { return a.starts_with('-'); };
   if (args.size() >= 4 && args[0] == "set" && !isOption(args[1]) && !isOption(args[2]) && args[3] != "--") {
+    // --tables DIR after the text is still the option: it moves before the "--".
+    std::vector<std::string> tables;
+    for (std::size_t i = 4; i < args.size();) {
+      const std::size_t take = args[i] == "--tables" && i + 1 < args.size() ? 2 : args[i].starts_with("--tables=") ? 1 : 0;
+      if (take == 0) {
+        ++i;
+        continue;
+      }
+      tables.insert(tables.end(), args.begin() + static_cast<std::ptrdiff_t>(i),
+                    args.begin() + static_cast<std::ptrdiff_t>(i + take));
+      args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + take));
+    }
     args.insert(args.begin() + 3, "--");
+    args.insert(args.begin() + 3, tables.begin(), tables.end());
   }
   return args;
 }

@@ -102,11 +102,12 @@ std::optional<std::string> parseRow(std::string_view line, ScriptRow& row) {
 
 }  // namespace
 
-std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optional<Refusal>* shortWarning) {
+std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optional<Refusal>* shortWarning,
+                                 const TableSet& tables) {
   std::vector<ScriptRow> rows;
   rows.reserve(kCatalogueSize);
   for (const CatalogueEntry& entry : catalogue()) {
-    rows.push_back({0, &entry, entryText(image, entry)});
+    rows.push_back({0, &entry, entryText(image, entry, std::nullopt, tables)});
     if (shortWarning && !*shortWarning &&
         static_cast<std::size_t>(entry.offset) + static_cast<std::size_t>(entry.length) > image.size()) {
       *shortWarning = Refusal{fileEndsBefore(static_cast<std::int64_t>(image.size()),
@@ -117,11 +118,12 @@ std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optio
   return rows;
 }
 
-std::vector<ScriptRow> readImageRows(const std::string& image, std::optional<Refusal>* shortWarning) {
+std::vector<ScriptRow> readImageRows(const std::string& image, std::optional<Refusal>* shortWarning,
+                                     const TableSet& tables) {
   File file = openImage(image, File::Access::Read);
   const Bytes bytes = readWhole(file, kMaxImageSize, "an image");
   file.close();
-  return imageRows(bytes, shortWarning);
+  return imageRows(bytes, shortWarning, tables);
 }
 
 std::string formatScript(std::span<const ScriptRow> rows) {

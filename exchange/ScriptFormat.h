@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "codec/TableSet.h"
 #include "codec/Refusal.h"
 
 namespace thornvale::exchange {
@@ -24,13 +25,16 @@ struct ScriptRow {
 inline constexpr std::string_view kScriptHeader = "position\toffset\tlength\tsave_length\ttable\ttext";
 
 // Every entry in catalogue order, each text as the editor lists it, read from an image in memory:
-// bytes past its end read as 0x00. `shortWarning` is set when the image ends inside a text.
+// bytes past its end read as 0x00. `shortWarning` is set when the image ends inside a text. Read
+// through `tables`, the tables in use for the image.
 [[nodiscard]] std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image,
-                                               std::optional<Refusal>* shortWarning = nullptr);
+                                               std::optional<Refusal>* shortWarning = nullptr,
+                                               const TableSet& tables = TableSet::builtIn());
 
 // The same, read from the image file at `image` (once, under its read lock).
 [[nodiscard]] std::vector<ScriptRow> readImageRows(const std::string& image,
-                                                   std::optional<Refusal>* shortWarning = nullptr);
+                                                   std::optional<Refusal>* shortWarning = nullptr,
+                                                   const TableSet& tables = TableSet::builtIn());
 
 // The header line, then one tab-separated UTF-8 row per entry.
 [[nodiscard]] std::string formatScript(std::span<const ScriptRow> rows);
