@@ -250,12 +250,12 @@ std::string lengthDetail(const CatalogueEntry& entry, std::u16string_view text,
 }
 
 std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u16string& text,
-                                       const std::optional<std::u16string>& stored) {
+                                       const std::optional<std::u16string>& stored, const TableSet& tables) {
   if (stored && text == *stored) return std::nullopt;
   if (std::optional<std::string> control = controlCharacter(text)) {
     return "the text holds the control character " + *control + ", which no text can store";
   }
-  if (std::optional<Refusal> refusal = checkSave(entry, text)) {
+  if (std::optional<Refusal> refusal = checkSave(entry, text, tables)) {
     return refusal->message +
            lengthDetail(entry, text, stored ? std::optional<std::u16string_view>(*stored) : std::nullopt);
   }
@@ -384,7 +384,7 @@ void warnAboutSources(const ReadResult& read, std::span<const ScriptRow> image, 
 }  // namespace
 
 CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span<const ScriptRow> image,
-                       bool refuseConversions) {
+                       bool refuseConversions, const TableSet& tables) {
   CheckReport report;
   report.format = read.format;
   report.problems = read.problems;
@@ -414,7 +414,7 @@ CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span
     std::optional<std::string> problem = refuseConversions && before && row.text != *before
                                              ? conversionProblem(*before, row.text)
                                              : std::nullopt;
-    if (!problem) problem = textProblem(*row.entry, row.text, before);
+    if (!problem) problem = textProblem(*row.entry, row.text, before, tables);
     if (problem) {
       report.problems.push_back({row.line, id, std::move(*problem)});
       ++report.refused;

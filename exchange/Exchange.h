@@ -49,7 +49,8 @@ struct Selection {
 // the stored length where that differs from the save length (entry 27 of a dump) is taken as
 // unchanged.
 [[nodiscard]] std::optional<std::string> textProblem(const CatalogueEntry& entry, const std::u16string& text,
-                                                     const std::optional<std::u16string>& stored);
+                                                     const std::optional<std::u16string>& stored,
+                                                     const TableSet& tables = TableSet::builtIn());
 
 // What follows the editor's refusal of a text of the wrong length on the command line: the count
 // (" The text has 1 character, needs 3 (spaces count)") and, where `stored` is the same text but
@@ -77,7 +78,12 @@ struct ExportSettings {
   bool weblateFlags = false;                  // XLIFF only: Weblate's weblate-flags attribute
   std::string original;                       // the image's file name, for XLIFF's <file original>
   std::string version;                        // thornvale-text's version
+  TableSet tables;                            // the tables in use: each text's characters, the fingerprint
 };
+
+// Where each format records the fingerprint of the tables an export was made with.
+inline constexpr std::string_view kPoTablesField = "X-Thornvale-Tables";
+inline constexpr std::string_view kTablesProperty = "thornvale-tables";  // XLIFF header note, workbook property
 
 [[nodiscard]] std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& settings);
 [[nodiscard]] std::string writePo(std::span<const ExportText> texts, const ExportSettings& settings);
@@ -110,6 +116,7 @@ struct CheckReport {
 // With `refuseConversions`, a text that is a spreadsheet's conversion of the image's (or, without
 // an image, of its unit's source) is refused as an import refuses it.
 [[nodiscard]] CheckReport checkUnits(const ReadResult& read, bool includeUnfinished,
-                                     std::span<const ScriptRow> image, bool refuseConversions = false);
+                                     std::span<const ScriptRow> image, bool refuseConversions = false,
+                                     const TableSet& tables = TableSet::builtIn());
 
 }  // namespace thornvale::exchange

@@ -78,7 +78,7 @@ TableWords wordsFor(const CharacterTable& table) {
   return words;
 }
 
-const TableWords& tableWords(std::string_view tableName) {
+const TableWords& builtInWords(std::string_view tableName) {
   static const std::vector<std::pair<std::string_view, TableWords>> all = [] {
     std::vector<std::pair<std::string_view, TableWords>> made;
     for (const NamedCharacterTable& named : characterTables())
@@ -92,18 +92,30 @@ const TableWords& tableWords(std::string_view tableName) {
   return none;
 }
 
-}  // namespace
-
-std::u16string storableCharacters(const CatalogueEntry& entry) {
-  return tableWords(entry.tableName).storable;
+// The built-in tables' words are made once; a user's are made for each use, as no table outlives
+// the command that read it.
+TableWords tableWords(std::string_view tableName, const TableSet& tables) {
+  if (tables.isBuiltIn()) return builtInWords(tableName);
+  const CharacterTable* table = tables.find(tableName);
+  return table ? wordsFor(*table) : TableWords{};
 }
 
-std::string storableWords(const CatalogueEntry& entry) { return tableWords(entry.tableName).noteCharacters; }
+}  // namespace
 
-std::string characterClass(const CatalogueEntry& entry) { return tableWords(entry.tableName).characterClass; }
+std::u16string storableCharacters(const CatalogueEntry& entry, const TableSet& tables) {
+  return tableWords(entry.tableName, tables).storable;
+}
 
-std::string exactRegex(const CatalogueEntry& entry) {
-  return "^[" + characterClass(entry) + "]{" + std::to_string(entry.saveLength) + "}$";
+std::string storableWords(const CatalogueEntry& entry, const TableSet& tables) {
+  return tableWords(entry.tableName, tables).noteCharacters;
+}
+
+std::string characterClass(const CatalogueEntry& entry, const TableSet& tables) {
+  return tableWords(entry.tableName, tables).characterClass;
+}
+
+std::string exactRegex(const CatalogueEntry& entry, const TableSet& tables) {
+  return "^[" + characterClass(entry, tables) + "]{" + std::to_string(entry.saveLength) + "}$";
 }
 
 std::string placeOffset(const CatalogueEntry& entry) {
@@ -112,13 +124,13 @@ std::string placeOffset(const CatalogueEntry& entry) {
 
 namespace {
 
-std::string makeWeblateFlags(const CatalogueEntry& entry) {
-  return "max-length:" + std::to_string(entry.saveLength) + ", regex:\"" + exactRegex(entry) +
+std::string makeWeblateFlags(const CatalogueEntry& entry, const TableSet& tables) {
+  return "max-length:" + std::to_string(entry.saveLength) + ", regex:\"" + exactRegex(entry, tables) +
          "\", ignore-begin-space, ignore-end-space, ignore-double-space";
 }
 
-std::string makeTranslatorNote(const CatalogueEntry& entry) {
-  const std::string& characters = tableWords(entry.tableName).noteCharacters;
+std::string makeTranslatorNote(const CatalogueEntry& entry, const TableSet& tables) {
+  const std::string characters = tableWords(entry.tableName, tables).noteCharacters;
   const std::string n = std::to_string(entry.saveLength);
   std::string note = "Exactly " + n + (entry.saveLength == 1 ? " character" : " characters") +
                      ", spaces counted; only these: " + characters + ". Text " +
@@ -235,7 +247,8 @@ const EntryWords* entryWords(const CatalogueEntry& entry) {
   static const std::vector<EntryWords> all = [] {
     std::vector<EntryWords> made;
     for (const CatalogueEntry& e : catalogue())
-      made.push_back({makeWeblateFlags(e), makeTranslatorNote(e), makePlaceLine(e)});
+      made.push_back({makeWeblateFlags(e, TableSet::builtIn()), makeTranslatorNote(e, TableSet::builtIn()),
+                      makePlaceLine(e)});
     return made;
   }();
   const auto position = static_cast<std::size_t>(entry.position);
@@ -244,14 +257,14 @@ const EntryWords* entryWords(const CatalogueEntry& entry) {
 
 }  // namespace
 
-std::string weblateFlags(const CatalogueEntry& entry) {
-  const EntryWords* words = entryWords(entry);
-  return words ? words->flags : makeWeblateFlags(entry);
+std::string weblateFlags(const CatalogueEntry& entry, const TableSet& tables) {
+  const EntryWords* words = tables.isBuiltIn() ? entryWords(entry) : nullptr;
+  return words ? words->flags : makeWeblateFlags(entry, tables);
 }
 
-std::string translatorNote(const CatalogueEntry& entry) {
-  const EntryWords* words = entryWords(entry);
-  return words ? words->note : makeTranslatorNote(entry);
+std::string translatorNote(const CatalogueEntry& entry, const TableSet& tables) {
+  const EntryWords* words = tables.isBuiltIn() ? entryWords(entry) : nullptr;
+  return words ? words->note : makeTranslatorNote(entry, tables);
 }
 
 std::string placeLine(const CatalogueEntry& entry) {

@@ -277,6 +277,10 @@ class Reader {
       const std::size_t newline = fields.find('\n');
       const std::string_view field = fields.substr(0, newline);
       fields.remove_prefix(newline == std::string_view::npos ? fields.size() : newline + 1);
+      if (field.starts_with(kPoTablesField) && field.substr(kPoTablesField.size()).starts_with(':')) {
+        result_.tables = std::string(trim(field.substr(kPoTablesField.size() + 1)));
+        continue;
+      }
       if (!field.starts_with("Content-Type:")) continue;
       const std::size_t at = field.find("charset=");
       if (at == std::string_view::npos) continue;
@@ -357,6 +361,7 @@ std::string writePo(std::span<const ExportText> texts, const ExportSettings& set
   out += "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
   out += "\"Content-Transfer-Encoding: 8bit\\n\"\n";
   out += "\"X-Source-Language: " + settings.sourceLanguage + "\\n\"\n";
+  out += "\"" + std::string(kPoTablesField) + ": " + settings.tables.fingerprint() + "\\n\"\n";
   out.reserve(out.size() + texts.size() * 640);  // a whole export, in one allocation
   const auto line = [&out](const char* key, const std::string& value) {
     out += key;
@@ -371,10 +376,10 @@ std::string writePo(std::span<const ExportText> texts, const ExportSettings& set
   for (const ExportText& text : texts) {
     const CatalogueEntry& e = *text.entry;
     out += '\n';
-    line("#. ", translatorNote(e));
+    line("#. ", translatorNote(e, settings.tables));
     line("#. ", placeLine(e));
     line("#: ", placeOffset(e));
-    line("#, ", weblateFlags(e));
+    line("#, ", weblateFlags(e, settings.tables));
     quotedLine("msgctxt ", unitId(e));
     quotedLine("msgid ", toUtf8(text.source));
     quotedLine("msgstr ", text.target ? toUtf8(*text.target) : std::string());

@@ -66,6 +66,8 @@ struct ReadResult {
   Format format = Format::Tsv;
   std::vector<Unit> units;
   std::vector<Problem> problems;
+  // The fingerprint of the character tables the file was exported with, where it records one.
+  std::optional<std::string> tables;
 
   [[nodiscard]] bool ok() const noexcept { return problems.empty(); }
 };

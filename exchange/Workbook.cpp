@@ -76,15 +76,16 @@ Formats makeFormats(lxw_workbook* book) {
 }
 
 // "Exactly N characters": the validation on the translation cell, and the words it shows.
-void validateLength(lxw_worksheet* sheet, lxw_row_t row, const CatalogueEntry& entry) {
+void validateLength(lxw_worksheet* sheet, lxw_row_t row, const CatalogueEntry& entry, const TableSet& tables) {
   const std::string n = std::to_string(entry.saveLength);
   const std::string characters = entry.saveLength == 1 ? " character" : " characters";
   const std::string inputTitle = "Exactly " + n + characters;
   const std::string inputMessage =
-      "Spaces count. Only these characters can be stored: " + storableWords(entry) + ".";
+      "Spaces count. Only these characters can be stored: " + storableWords(entry, tables) + ".";
   const std::string errorMessage =
       "This text must have exactly " + n + characters +
-      ", spaces counted, or stay empty. Only these characters can be stored: " + storableWords(entry) + ".";
+      ", spaces counted, or stay empty. Only these characters can be stored: " + storableWords(entry, tables) +
+      ".";
   // Validation texts live as long as the workbook: libxlsxwriter copies them.
   std::string title = clipped(inputTitle, 32);
   std::string input = clipped(inputMessage, 255);
@@ -106,13 +107,13 @@ void validateLength(lxw_worksheet* sheet, lxw_row_t row, const CatalogueEntry& e
 }
 
 // Widths in characters, fitted to the longest cell of each column within bounds.
-void fitColumns(lxw_worksheet* sheet, std::span<const ExportText> texts) {
+void fitColumns(lxw_worksheet* sheet, std::span<const ExportText> texts, const TableSet& tables) {
   std::vector<std::size_t> widest;
   for (std::string_view header : kWorkbookHeaders) widest.push_back(header.size());
   for (const ExportText& text : texts) {
     const CatalogueEntry& e = *text.entry;
     widest[3] = std::max(widest[3], e.tableName.size());
-    widest[4] = std::max(widest[4], fromUtf8(storableWords(e)).value_or(u"").size());
+    widest[4] = std::max(widest[4], fromUtf8(storableWords(e, tables)).value_or(u"").size());
     widest[5] = std::max(widest[5], text.source.size());
     widest[6] = std::max(widest[6], text.target ? text.target->size() : 0);
   }
@@ -126,14 +127,15 @@ void fitColumns(lxw_worksheet* sheet, std::span<const ExportText> texts) {
   }
 }
 
-void writeRow(lxw_worksheet* sheet, lxw_row_t row, const ExportText& text, const Formats& f) {
+void writeRow(lxw_worksheet* sheet, lxw_row_t row, const ExportText& text, const Formats& f,
+              const TableSet& tables) {
   const CatalogueEntry& e = *text.entry;
   const char* what = "a row of the sheet";
   check(worksheet_write_number(sheet, row, 0, e.position, f.number), what);
   check(worksheet_write_string(sheet, row, 1, placeOffset(e).c_str(), f.text), what);
   check(worksheet_write_number(sheet, row, 2, e.saveLength, f.number), what);
   check(worksheet_write_string(sheet, row, 3, std::string(e.tableName).c_str(), f.text), what);
-  check(worksheet_write_string(sheet, row, 4, storableWords(e).c_str(), f.text), what);
+  check(worksheet_write_string(sheet, row, 4, storableWords(e, tables).c_str(), f.text), what);
   check(worksheet_write_string(sheet, row, 5, toUtf8(text.source).c_str(), f.text), what);
   if (text.target && !text.target->empty()) {
     check(worksheet_write_string(sheet, row, 6, toUtf8(*text.target).c_str(), f.translation), what);
@@ -144,7 +146,7 @@ void writeRow(lxw_worksheet* sheet, lxw_row_t row, const ExportText& text, const
   const std::string formula = "=LEN(G" + std::to_string(row + 1) + ")";
   const double length = text.target ? static_cast<double>(text.target->size()) : 0;
   check(worksheet_write_formula_num(sheet, row, 7, formula.c_str(), f.number, length), what);
-  validateLength(sheet, row, e);
+  validateLength(sheet, row, e, tables);
 }
 
 }  // namespace
@@ -167,6 +169,10 @@ void writeWorkbook(std::span<const ExportText> texts, const ExportSettings& sett
   properties.title = title.data();
   properties.comments = comments.data();
   check(workbook_set_properties(book.get(), &properties), "the workbook's properties");
+  // Which character tables the limits come from, for import to compare with its own.
+  const std::string fingerprint = settings.tables.fingerprint();
+  check(workbook_set_custom_property_string(book.get(), std::string(kTablesProperty).c_str(), fingerprint.c_str()),
+        "the workbook's properties");
 
   const Formats f = makeFormats(book.get());
   lxw_worksheet* sheet = workbook_add_worksheet(book.get(), "Texts");
@@ -176,8 +182,9 @@ void writeWorkbook(std::span<const ExportText> texts, const ExportSettings& sett
                                  std::string(kWorkbookHeaders[column]).c_str(), f.header),
           "the header row");
   }
-  for (std::size_t i = 0; i < texts.size(); ++i) writeRow(sheet, static_cast<lxw_row_t>(i + 1), texts[i], f);
-  fitColumns(sheet, texts);
+  for (std::size_t i = 0; i < texts.size(); ++i)
+    writeRow(sheet, static_cast<lxw_row_t>(i + 1), texts[i], f, settings.tables);
+  fitColumns(sheet, texts, settings.tables);
 
   if (!texts.empty()) {
     // The whole row turns red while its translation has another length than the text's place.
@@ -607,7 +614,27 @@ class WorkbookReader {
 
 }  // namespace
 
-ReadResult readWorkbook(std::string_view bytes) { return WorkbookReader(bytes).read(); }
+namespace {
+
+// A custom document property's value ("docProps/custom.xml"), where the workbook has it.
+std::optional<std::string> customProperty(std::string_view bytes, std::string_view name) {
+  const std::optional<std::string> part = readWorkbookPart(bytes, "docProps/custom.xml");
+  if (!part) return std::nullopt;
+  pugi::xml_document doc;
+  if (!doc.load_buffer(part->data(), part->size(), pugi::parse_default & ~pugi::parse_doctype)) return std::nullopt;
+  for (pugi::xml_node property : doc.document_element().children()) {
+    if (std::string_view(property.attribute("name").value()) == name) return std::string(property.first_child().text().get());
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+ReadResult readWorkbook(std::string_view bytes) {
+  ReadResult result = WorkbookReader(bytes).read();
+  if (result.ok()) result.tables = customProperty(bytes, kTablesProperty);
+  return result;
+}
 
 std::optional<std::string> readWorkbookPart(std::string_view bytes, const std::string& name) {
   WorkbookReader reader(bytes);

@@ -139,6 +139,15 @@ class Reader {
     std::vector<pugi::xml_node> units;
     for (pugi::xml_node file : root.children()) {
       if (file.type() != pugi::node_element || localName(file) != "file") continue;
+      for (pugi::xml_node part : file.children()) {
+        if (part.type() != pugi::node_element || localName(part) != "header") continue;
+        for (pugi::xml_node note : part.children()) {
+          if (note.type() == pugi::node_element && localName(note) == "note" &&
+              std::string_view(note.attribute("from").value()) == kTablesProperty) {
+            result_.tables = note.text().get();
+          }
+        }
+      }
       for (pugi::xml_node body : file.children()) {
         if (body.type() == pugi::node_element && localName(body) == "body") walkGroup(body, units);
       }
@@ -383,7 +392,7 @@ void appendUnit(pugi::xml_node body, const ExportText& text, const ExportSetting
   unit.append_attribute("size-unit") = "char";
   unit.append_attribute("maxwidth") = length.c_str();
   unit.append_attribute("minwidth") = length.c_str();
-  if (settings.weblateFlags) unit.append_attribute("weblate-flags") = weblateFlags(e).c_str();
+  if (settings.weblateFlags) unit.append_attribute("weblate-flags") = weblateFlags(e, settings.tables).c_str();
   unit.append_child("source").text() = toUtf8(text.source).c_str();
   if (text.target) {
     pugi::xml_node target = unit.append_child("target");
@@ -404,7 +413,7 @@ void appendUnit(pugi::xml_node body, const ExportText& text, const ExportSetting
   }
   pugi::xml_node note = unit.append_child("note");
   note.append_attribute("from") = "developer";
-  note.text() = translatorNote(e).c_str();
+  note.text() = translatorNote(e, settings.tables).c_str();
 }
 
 }  // namespace
@@ -427,10 +436,15 @@ std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& 
   file.append_attribute("tool-id") = "thornvale-text";
   file.append_attribute("product-name") = "Thornvale";
 
-  pugi::xml_node tool = file.append_child("header").append_child("tool");
+  pugi::xml_node header = file.append_child("header");
+  pugi::xml_node tool = header.append_child("tool");
   tool.append_attribute("tool-id") = "thornvale-text";
   tool.append_attribute("tool-name") = "thornvale-text";
   tool.append_attribute("tool-version") = settings.version.c_str();
+  // Which character tables the limits come from, for import to compare with its own.
+  pugi::xml_node tables = header.append_child("note");
+  tables.append_attribute("from") = std::string(kTablesProperty).c_str();
+  tables.text() = settings.tables.fingerprint().c_str();
 
   pugi::xml_node body = file.append_child("body");
   for (const ExportText& text : texts) appendUnit(body, text, settings);
