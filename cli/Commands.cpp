@@ -163,6 +163,7 @@ Command import(CLI::App& app) {
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
   app.add_flag("--include-unfinished", request->includeUnfinished,
                "Also take the targets the file calls unfinished (PO fuzzy, XLIFF needs-* states)");
+  app.add_option("--tables", request->tables, kTablesHelp);
   return [=](Run& run) {
     request->fileName = *script == "-" ? "standard input" : *script;
     return importFile(*request, readScript(*script, run.in), run.out, run.err, run.changed);
@@ -192,6 +193,7 @@ Command exportCommand(CLI::App& app) {
       "--weblate-flags", request->weblateFlags,
       "XLIFF: add Weblate's weblate-flags attribute (max-length, the exact regex, ignore-*-space); the "
       "file is then valid against XLIFF's transitional schema only, not the strict one");
+  app.add_option("--tables", request->tables, kTablesHelp);
   return [=](Run& run) {
     request->format = format->value_or(exchange::Format::Xliff);
     if (!target->empty()) request->targetLanguage = *target;
@@ -215,6 +217,7 @@ Command check(CLI::App& app) {
                "Also check the targets the file calls unfinished");
   app.add_flag("--accept-conversions", request->acceptConversions,
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
+  app.add_option("--tables", request->tables, kTablesHelp);
   return [=](Run& run) {
     request->fileName = *file == "-" ? "standard input" : *file;
     if (!image->empty()) request->image = *image;

@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "cli/Import.h"
+#include "cli/TablesInUse.h"
 #include "codec/File.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
@@ -45,6 +46,23 @@ void printProblem(std::ostream& err, const std::string& file, const exchange::Pr
 
 std::string plural(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + ' ' + (n == 1 ? one : many);
+}
+
+// The tables a command uses, their set-aside lines warned about.
+TableSet tablesFor(const std::string& folder, const std::string& image, std::ostream& err) {
+  TableSet tables = tablesInUse(folder, image);
+  warnSetAside(tables, err, "thornvale-text");
+  return tables;
+}
+
+// A file exported with other tables than those in use: its limits were not these.
+void warnOtherTables(std::ostream& err, const std::string& file, const exchange::ReadResult& read,
+                     const TableSet& tables) {
+  if (!read.tables || *read.tables == tables.fingerprint()) return;
+  err << kProgram << "warning: " << quote(file) << " was exported with other character tables ("
+      << quote(*read.tables) << ") than those in use (" << tables.fingerprint() << ", "
+      << (tables.isBuiltIn() ? std::string("the built-in tables") : quote(tables.folder()))
+      << "); its texts are checked with the tables in use\n";
 }
 
 }  // namespace
@@ -109,9 +127,14 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
                 bool& changed) {
   if (const std::optional<int> status = requestProblem(request, err)) return *status;
   const bool toFile = !request.output.empty() && request.output != "-";
-  const std::vector<ScriptRow> sources = readImageRows(request.image);
+  const TableSet tables = tablesFor(request.tables, request.image, err);
+  const std::vector<ScriptRow> sources = readImageRows(request.image, nullptr, tables);
+  // A translated image has its own tables where it has a folder of them (its font is the new one).
   const std::vector<ScriptRow> translated =
-      request.translated ? readImageRows(*request.translated) : std::vector<ScriptRow>{};
+      !request.translated ? std::vector<ScriptRow>{}
+      : request.tables.empty() && TableSet::holdsTableFiles(TableSet::folderFor(*request.translated))
+          ? readImageRows(*request.translated, nullptr, tablesFor("", *request.translated, err))
+          : readImageRows(*request.translated, nullptr, tables);
   const std::vector<exchange::ExportText> texts = exchange::exportTexts(sources, translated);
 
   exchange::ExportSettings settings;
@@ -120,6 +143,7 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   settings.weblateFlags = request.weblateFlags;
   settings.original = utf8Path(fsPath(request.image).filename());
   settings.version = THORNVALE_VERSION;
+  settings.tables = tables;
   const std::string file = request.format == exchange::Format::Workbook ? workbookBytes(texts, settings)
                            : request.format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings)
                                                                        : exchange::writePo(texts, settings);
@@ -156,7 +180,7 @@ int refuseImport(std::ostream& err, const ImportRequest& request,
 void printChanges(std::ostream& out, const ImportReport& report) {
   for (const ImportChange& change : report.changes) {
     out << "position " << change.entry->position << ": " << quote(toUtf8(change.before)) << " -> "
-        << quote(toUtf8(change.after)) << '\n';
+        << quote(toUtf8(change.after)) << (change.composed ? " (composed: the file has it decomposed)" : "") << '\n';
   }
 }
 
@@ -191,6 +215,8 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
   const bool tsv = read.format != exchange::Format::Xliff && read.format != exchange::Format::Po;
   if (!read.ok()) return refuseImport(err, request, read.problems, tsv, read.units.empty());
+  const TableSet tables = tablesFor(request.tables, request.image, err);
+  warnOtherTables(err, request.fileName, read, tables);
   const exchange::Selection selection = exchange::selectTexts(read, request.includeUnfinished);
   std::map<int, std::string> ids;
   for (const exchange::Unit& unit : read.units) ids[unit.entry->position] = unit.id;
@@ -205,7 +231,7 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
   }
   ImportReport report;
   if (problems.empty()) {
-    report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions);
+    report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions, tables);
     changed = report.written;
     for (const LineRefusal& failure : report.failures) {
       problems.push_back(
@@ -219,10 +245,12 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
 
 int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out, std::ostream& err) {
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
+  const TableSet tables = tablesFor(request.tables, request.image.value_or(""), err);
+  warnOtherTables(err, request.fileName, read, tables);
   const std::vector<ScriptRow> image =
-      request.image ? readImageRows(*request.image) : std::vector<ScriptRow>{};
+      request.image ? readImageRows(*request.image, nullptr, tables) : std::vector<ScriptRow>{};
   const exchange::CheckReport report =
-      exchange::checkUnits(read, request.includeUnfinished, image, !request.acceptConversions);
+      exchange::checkUnits(read, request.includeUnfinished, image, !request.acceptConversions, tables);
   for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
   for (const exchange::Problem& warning : report.warnings)
     printProblem(err, request.fileName, warning, "warning: ");

@@ -23,6 +23,7 @@ struct ExportRequest {
   std::optional<std::string> translated;  // a second image whose differing texts become targets
   bool weblateFlags = false;
   std::string output;  // "" or "-": standard output
+  std::string tables;  // --tables DIR; empty: the folder beside the image
 };
 
 // The workbook of an export as bytes (libxlsxwriter writes it in a scratch folder of our own).
@@ -39,6 +40,7 @@ struct ImportRequest {
   bool dryRun = false;
   bool includeUnfinished = false;
   bool acceptConversions = false;  // take texts that look like a spreadsheet's conversion
+  std::string tables;              // --tables DIR; empty: the folder beside the image
 };
 
 // `content` is the file, already read within the 1 MiB bound.
@@ -51,6 +53,7 @@ struct CheckRequest {
   std::optional<std::string> image;
   bool includeUnfinished = false;
   bool acceptConversions = false;
+  std::string tables;  // --tables DIR; empty: the folder beside the image, if there is one
 };
 
 [[nodiscard]] int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out,

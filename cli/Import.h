@@ -15,6 +15,7 @@ struct ImportChange {
   const CatalogueEntry* entry = nullptr;
   std::u16string before;
   std::u16string after;
+  bool composed = false;  // the row's text was decomposed; `after` is its composed form
 };
 
 struct ImportReport {
@@ -33,12 +34,15 @@ struct ImportReport {
 // share bytes must agree). Only if every row passes, and not for a dry run, it replaces the image
 // with the new one as a whole: all or nothing, the file staying the user's. File errors throw
 // FileError, and then too the image is as it was.
-[[nodiscard]] ImportReport importScript(const std::string& image, std::string_view script, bool dryRun);
+[[nodiscard]] ImportReport importScript(const std::string& image, std::string_view script, bool dryRun,
+                                        const TableSet& tables = TableSet::builtIn());
 
 // The same for rows read from any exchange format: each row's `line` names it in the messages.
 // With `refuseConversions`, a text that is exactly what a spreadsheet's number or date conversion
-// (or an editor's trimming) makes of the image's is refused, naming the conversion.
+// (or an editor's trimming) makes of the image's is refused, naming the conversion. Texts are read
+// and written through `tables`; each row's text is taken composed (a decomposed "é" is one "é").
 [[nodiscard]] ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows,
-                                      bool dryRun, bool refuseConversions = false);
+                                      bool dryRun, bool refuseConversions = false,
+                                      const TableSet& tables = TableSet::builtIn());
 
 }  // namespace thornvale::cli
