@@ -15,6 +15,7 @@ void checkXliff(const std::uint8_t* data, std::size_t size);
 void checkPo(const std::uint8_t* data, std::size_t size);
 void checkDelimited(const std::uint8_t* data, std::size_t size);
 void checkWorkbook(const std::uint8_t* data, std::size_t size);
+void checkTable(const std::uint8_t* data, std::size_t size);
 
 // Reports a broken promise on stderr and aborts.
 [[noreturn]] void broken(const char* promise);

@@ -37,6 +37,7 @@ TEST(FuzzCorpus, Xliff) { runAll("xliff", fuzz::checkXliff); }
 TEST(FuzzCorpus, Po) { runAll("po", fuzz::checkPo); }
 TEST(FuzzCorpus, Delimited) { runAll("delimited", fuzz::checkDelimited); }
 TEST(FuzzCorpus, Workbook) { runAll("workbook", fuzz::checkWorkbook); }
+TEST(FuzzCorpus, Table) { runAll("table", fuzz::checkTable); }
 
 }  // namespace
 }  // namespace thornvale
