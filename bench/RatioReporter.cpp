@@ -44,7 +44,7 @@ int runWithRatios(int argc, char** argv, std::vector<RatioPair> pairs) {
     const auto floor = reporter.medians.find(pair.floor);
     if (ours == reporter.medians.end() || floor == reporter.medians.end() || floor->second <= 0) continue;
     const double ratio = ours->second / floor->second;
-    std::printf("%-28s %10.1f us   floor %-26s %10.1f us   ratio %.2fx (goal <= %.1fx)\n", pair.ours.c_str(),
+    std::printf("%-28s %10.1f us   floor %-26s %10.1f us   ratio %.2fx (goal <= %.2fx)\n", pair.ours.c_str(),
                 ours->second, pair.floor.c_str(), floor->second, ratio, pair.goal);
   }
   return 0;

@@ -48,11 +48,12 @@ std::optional<std::string> refusedCharacter(char32_t c) {
 
 class Parser {
  public:
-  Parser(const std::string& path) : path_(path) {}
+  // `checked`: the whole file is known to be UTF-8, so no line need be looked at for it.
+  Parser(const std::string& path, bool checked) : path_(path), checked_(checked) {}
 
   void line(int number, std::string_view raw) {
     number_ = number;
-    if (!fromUtf8(raw)) fail("bytes that are not UTF-8");
+    if (!checked_ && !fromUtf8(raw)) fail("bytes that are not UTF-8");
     if (raw.find_first_not_of(" \t") == std::string_view::npos) return;  // blank
     switch (raw.front()) {
       case '#': return;  // a comment; "23=#" starts with its byte, so it is an entry
@@ -103,7 +104,10 @@ class Parser {
     const std::string_view right = raw.substr(hex.size() + 1);
     if (right == "\\n") return warn("a line break is set aside: texts here hold no line breaks");
     if (right.empty()) fail("no character after \"=\"");
-    const std::u16string character = composed(*fromUtf8(right));
+    // One ASCII character, as most entries are, needs no conversion and no composition.
+    const std::u16string character = right.size() == 1 && static_cast<unsigned char>(right[0]) < 0x80
+                                         ? std::u16string(1, static_cast<char16_t>(right[0]))
+                                         : composed(*fromUtf8(right));
     const std::size_t units = characterUnits(character, 0);
     if (character.size() > units) {
       fail("more than one character on the right (" + quote(right) + "): each byte here is one character");
@@ -121,6 +125,7 @@ class Parser {
   }
 
   const std::string& path_;
+  bool checked_;
   int number_ = 0;
   std::array<int, 256> firstLine_{};
   TableFile file_;
@@ -143,7 +148,7 @@ TableFile parseTableFile(std::span<const std::uint8_t> bytes, const std::string&
   }
   std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  Parser parser(path);
+  Parser parser(path, fromUtf8(text).has_value());
   int number = 0;
   while (!text.empty()) {
     const std::size_t end = text.find_first_of("\r\n");
