@@ -37,7 +37,13 @@ std::string TableSet::folderFor(const std::string& imagePath) {
 namespace {
 
 std::string tableFilePath(const std::string& folder, std::string_view name) {
-  return folder + "/" + std::string(name) + ".tbl";
+#ifdef _WIN32
+  // Messages name the file with the separator the folder is written with.
+  const char separator = folder.find('/') == std::string::npos ? '\\' : '/';
+#else
+  const char separator = '/';
+#endif
+  return folder + separator + std::string(name) + ".tbl";
 }
 
 // Whether anything is at `path`; a failure to tell other than "nothing there" counts as there, so

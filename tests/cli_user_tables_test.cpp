@@ -58,7 +58,7 @@ class UserTablesCliTest : public test::SampleImageFixture {
   // `tables` -> the translator adds "é" at 0x7B of Table1: the first steps of every translation.
   void frenchTables() {
     ASSERT_EQ(run({"tables", folder}).status, kExitSuccess);
-    appendText(folder + "/Table1.tbl", "# the e acute drawn into tile 0x7B\n7B=\xC3\xA9\n");
+    appendText(utf8Path(fsPath(folder) / "Table1.tbl"), "# the e acute drawn into tile 0x7B\n7B=\xC3\xA9\n");
   }
   std::string folder = dir.file("thornvale.tables");
 };
@@ -91,7 +91,7 @@ TEST_F(UserTablesCliTest, TablesOptionWinsOverTheFolderBesideTheImage) {
 TEST_F(UserTablesCliTest, InfoNamesTheFolderAndTheBytesThatDiffer) {
   EXPECT_EQ(run({"info", imagePath}).out.find("character tables"), std::string::npos);
   frenchTables();
-  const std::string table3 = folder + "/Table3.tbl";
+  const std::string table3 = utf8Path(fsPath(folder) / "Table3.tbl");
   test::writeBytes(table3, {});
   appendText(table3, "# digits only\n76=0\n77=1\n");
   const Outcome info = run({"info", imagePath});
@@ -100,13 +100,13 @@ TEST_F(UserTablesCliTest, InfoNamesTheFolderAndTheBytesThatDiffer) {
   EXPECT_NE(info.out.find("character tables: " + folder + " (fingerprint " + fingerprint + ")\n"),
             std::string::npos)
       << info.out;
-  EXPECT_NE(info.out.find("Table1: " + folder + "/Table1.tbl, differs from the built-in table at 0x7B\n"),
+  EXPECT_NE(info.out.find("Table1: " + utf8Path(fsPath(folder) / "Table1.tbl") + ", differs from the built-in table at 0x7B\n"),
             std::string::npos)
       << info.out;
   EXPECT_NE(info.out.find("Table3: " + table3 + ", differs from the built-in table at 0x5C, 0x78-0x7F, 0xDE, "),
             std::string::npos)
       << info.out;
-  EXPECT_NE(info.out.find("Table2: " + folder + "/Table2.tbl, the same as the built-in table\n"), std::string::npos);
+  EXPECT_NE(info.out.find("Table2: " + utf8Path(fsPath(folder) / "Table2.tbl") + ", the same as the built-in table\n"), std::string::npos);
 }
 
 TEST_F(UserTablesCliTest, TablesWritesTheImagesOwnTablesWhichReadBackTheSame) {
@@ -123,8 +123,8 @@ TEST_F(UserTablesCliTest, TablesWritesTheImagesOwnTablesWhichReadBackTheSame) {
 // Every command that reads a table file refuses a bad one, names its line, and changes nothing.
 TEST_F(UserTablesCliTest, ABadTableFileRefusesEveryCommandNamingItsLine) {
   frenchTables();
-  appendText(folder + "/Table1.tbl", "7C=\xC3\xA9t\xC3\xA9\n");
-  const Bytes table1 = test::readBytes(folder + "/Table1.tbl");
+  appendText(utf8Path(fsPath(folder) / "Table1.tbl"), "7C=\xC3\xA9t\xC3\xA9\n");
+  const Bytes table1 = test::readBytes(utf8Path(fsPath(folder) / "Table1.tbl"));
   const int line = 1 + static_cast<int>(std::count(table1.begin(), table1.end(), '\n')) - 1;
   const std::vector<std::vector<std::string>> commands = {
       {"dump", imagePath},
@@ -136,7 +136,7 @@ TEST_F(UserTablesCliTest, ABadTableFileRefusesEveryCommandNamingItsLine) {
   for (const auto& args : commands) {
     const Outcome outcome = run(args);
     EXPECT_EQ(outcome.status, kExitRefused) << args[0];
-    EXPECT_NE(outcome.err.find(folder + "/Table1.tbl:" + std::to_string(line) + ": more than one character"),
+    EXPECT_NE(outcome.err.find(utf8Path(fsPath(folder) / "Table1.tbl") + ":" + std::to_string(line) + ": more than one character"),
               std::string::npos)
         << outcome.err;
     EXPECT_EQ(test::readBytes(imagePath), image) << args[0];

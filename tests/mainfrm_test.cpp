@@ -520,7 +520,7 @@ TEST_F(MainWindowTest, OpensAnImageWithItsTablesAndSavesANewLetter) {
   for (int b = 0; b < 256; ++b) {
     if (builtIn[b] != kNoCharacter) table1 += formatHex(static_cast<std::uint64_t>(b), 2) + "=" + char(builtIn[b]) + "\r\n";
   }
-  test::writeBytes(folder + "/Table1.tbl", Bytes(table1.begin(), table1.end()));
+  test::writeBytes(utf8Path(fsPath(folder) / "Table1.tbl"), Bytes(table1.begin(), table1.end()));
   test::writeBytes(french, withBytes(image, 0x3012A, {0x7B}));
 
   open(french);

@@ -62,7 +62,7 @@ class UserTablesExchangeTest : public test::SampleImageFixture {
   void SetUp() override {
     for (const std::string& folder : {dir.file("thornvale.tables"), dir.file("fr.tables")}) {
       ASSERT_EQ(run({"tables", folder}).status, kExitSuccess);
-      writeText(folder + "/Table1.tbl", readText(folder + "/Table1.tbl") + "7B=\xC3\xA9\n");
+      writeText(utf8Path(fsPath(folder) / "Table1.tbl"), readText(utf8Path(fsPath(folder) / "Table1.tbl")) + "7B=\xC3\xA9\n");
     }
     test::writeBytes(french, image);
     ASSERT_EQ(run({"set", french, "34", kFrench}).status, kExitSuccess);

@@ -204,7 +204,7 @@ TEST_F(UserTablesTest, ABadFileRefusesTheWholeFolderAndNamesItsLine) {
     (void)TableSet::besideImage(imagePath);
     FAIL() << "a bad table was used";
   } catch (const TableFileError& error) {
-    EXPECT_EQ(error.path(), folder + "/Table3.tbl");
+    EXPECT_EQ(error.path(), utf8Path(fsPath(folder) / "Table3.tbl"));
     EXPECT_EQ(error.line(), 3);
   }
   EXPECT_EQ(test::readBytes(imagePath), image);

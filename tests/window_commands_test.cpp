@@ -342,7 +342,7 @@ class UserTablesCommandsTest : public CommandsTest {
  protected:
   void tables(std::string_view table1) {
     std::filesystem::create_directories(fsPath(folder));
-    test::writeBytes(folder + "/Table1.tbl", Bytes(table1.begin(), table1.end()));
+    test::writeBytes(utf8Path(fsPath(folder) / "Table1.tbl"), Bytes(table1.begin(), table1.end()));
   }
   std::string frenchTable1() {
     std::string text = "# Table1, and the translator's e acute\n7B=\xC3\xA9\n";
@@ -381,11 +381,11 @@ TEST_F(UserTablesCommandsTest, ABadTableRefusesTheOpenAndTheSaveNamingItsLine) {
   tables("41=A\n4142=AB\n");
   dialogs.answerOpen(imagePath);
   EXPECT_FALSE(readChosenImage(dialogs, "/bin").has_value());
-  dialogs.expectOneFileError(folder + "/Table1.tbl:2", "more than one byte on the left");
+  dialogs.expectOneFileError(utf8Path(fsPath(folder) / "Table1.tbl") + ":2", "more than one byte on the left");
   dialogs.messages.clear();
 
   EXPECT_EQ(saveText(dialogs, imagePath, 0, u"MAWPU"), SaveOutcome::Failed);
-  dialogs.expectOneFileError(folder + "/Table1.tbl:2", "more than one byte on the left");
+  dialogs.expectOneFileError(utf8Path(fsPath(folder) / "Table1.tbl") + ":2", "more than one byte on the left");
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 

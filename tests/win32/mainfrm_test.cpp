@@ -6,6 +6,8 @@
 #include <filesystem>
 
 #include "catalogue/Catalogue.h"
+#include "codec/Format.h"
+#include "codec/TableSet.h"
 #include "codec/WideString.h"
 #include "sample/SampleImage.h"
 #include "tests/win32/EditorWindowFixture.h"
@@ -336,6 +338,40 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   EXPECT_EQ(linesOf(window.txtlst)[5], u"MAD CROW");
   EXPECT_EQ(linesOf(window.txtlst).size(), kCatalogueSize);
   EXPECT_EQ(edit(), u"OLD CROW");
+}
+
+// A translator's image with a folder of tables beside it, both named beyond ASCII: the list reads
+// the new letter, a save stores it, and About names the folder.
+TEST_F(MainWindowTest, OpensAnImageWithItsTablesAndSavesANewLetter) {
+  const std::string french = utf8Path(fsPath(folder) / fsPath("Ch\xC3\xA2teau.nes"));
+  const std::string tables = utf8Path(fsPath(folder) / fsPath("Ch\xC3\xA2teau.tables"));
+  std::filesystem::create_directories(fsPath(tables));
+  std::string table1 = "\xEF\xBB\xBF# Table1 with e acute\r\n7b=\xC3\xA9\r\n";
+  const CharacterTable& builtIn = *TableSet::builtIn().find("Table1");
+  for (int b = 0; b < 256; ++b) {
+    if (builtIn[b] != kNoCharacter) table1 += formatHex(static_cast<std::uint64_t>(b), 2) + "=" + char(builtIn[b]) + "\r\n";
+  }
+  writeBytes(utf8Path(fsPath(tables) / "Table1.tbl"), Bytes(table1.begin(), table1.end()));
+  writeBytes(french, with(image, 0x3012A, {0x7B}));
+
+  open(french);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(linesOf(window.txtlst)[33], u"\u00E9" + sampleText(33).substr(1));
+  clickLine(window.txtlst, 34);
+  std::u16string text = sampleText(34);
+  text[2] = u'\u00E9';
+  retype(window.txtedit, text);
+  click(window.cmdsave);
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(readBytes(french)[0x3013E + 2], 0x7B);
+  open(french);
+  EXPECT_EQ(linesOf(window.txtlst)[34], text);
+
+  chooseMenuItem(window.hwnd(), kMnuabout);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("\nCharacter tables of your own, from \"" + tables + "\"."), std::string::npos)
+      << dialogs.messages[0].text;
+  EXPECT_EQ(readBytes(imagePath), image);
 }
 
 TEST_F(MainWindowTest, AboutAndExit) {
