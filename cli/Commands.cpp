@@ -24,6 +24,8 @@
 #include "codec/Format.h"
 #include "codec/GetTexts.h"
 #include "codec/Utf.h"
+#include "exchange/Exchange.h"
+#include "exchange/Judge.h"
 #include "exchange/Units.h"
 
 namespace thornvale::cli {
@@ -92,8 +94,8 @@ Command dump(CLI::App& app) {
   app.add_flag("--json", *json, "Print a JSON array of objects instead");
   return [=](Run& run) {
     std::optional<Refusal> shortImage;
-    const std::vector<ScriptRow> rows = readImageRows(*image, &shortImage);
-    run.data << (*json ? formatJson(rows) : formatScript(rows));
+    const std::vector<exchange::TextRow> rows = readImageRows(*image, &shortImage);
+    run.data << exchange::formatNamed(*json ? "json" : "tsv")->write(rows, {});
     if (shortImage) run.error() << "warning: " << quote(*image) << ' ' << shortImage->message << '\n';
     return kExitSuccess;
   };
@@ -116,27 +118,39 @@ std::string readScript(const std::string& path, std::istream& in) {
   return text;
 }
 
-// --format: the exchange formats by name.
-CLI::Option* addFormat(CLI::App& app, std::optional<exchange::Format>& format, const char* what) {
-  return app.add_option("--format", format, what)
-      ->transform(CLI::CheckedTransformer(
-          std::map<std::string, exchange::Format>{{"tsv", exchange::Format::Tsv},
-                                                  {"csv", exchange::Format::Delimited},
-                                                  {"json", exchange::Format::Json},
-                                                  {"xliff", exchange::Format::Xliff},
-                                                  {"po", exchange::Format::Po},
-                                                  {"xlsx", exchange::Format::Workbook}}));
+// --format: one of the names of the exchange formats that `pick` takes, into `name`; the command
+// then takes the format by that name.
+CLI::Option* addFormat(CLI::App& app, std::string& name, bool (*pick)(const exchange::FormatRecord&),
+                       const std::string& what) {
+  std::vector<std::string> names;
+  for (const exchange::FormatRecord* record : exchange::formats()) {
+    if (!pick(*record)) continue;
+    for (std::string_view n : record->names) names.emplace_back(n);
+  }
+  return app.add_option("--format", name, what + ": " + exchange::formatNames(pick))
+      ->check(CLI::IsMember(names).description(""))
+      ->option_text("FORMAT");
+}
+
+// What FILE may be, for help.
+std::string readableFiles() {
+  std::string out;
+  const auto all = exchange::formats();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (!exchange::readable(*all[i])) continue;
+    if (!out.empty()) out += i + 1 == all.size() ? " or " : ", ";
+    out += all[i]->description;
+  }
+  return out;
 }
 
 Command import(CLI::App& app) {
   auto request = std::make_shared<ImportRequest>();
   auto script = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image to change")->required();
-  app.add_option("FILE", *script,
-                 "A dump (TSV or JSON), a workbook (.xlsx), a sheet saved as CSV or TSV, an XLIFF 1.2 or a PO "
-                 "file; - reads standard input")
-      ->required();
-  addFormat(app, request->format, "tsv, csv, json, xlsx, xliff or po; by default told by the content");
+  app.add_option("FILE", *script, "The file: " + readableFiles() + "; - reads standard input")->required();
+  auto format = std::make_shared<std::string>();
+  addFormat(app, *format, exchange::readable, "Its format, where its content does not tell");
   app.add_flag("--dry-run", request->dryRun, "Check and report, write nothing");
   app.add_flag("--accept-conversions", request->acceptConversions,
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
@@ -144,22 +158,18 @@ Command import(CLI::App& app) {
                "Also take the targets the file calls unfinished (PO fuzzy, XLIFF needs-* states)");
   return [=](Run& run) {
     request->fileName = *script == "-" ? "standard input" : *script;
+    request->format = exchange::formatNamed(*format);
     return importFile(*request, readScript(*script, run.in), run.out, run.err, run.changed);
   };
 }
 
 Command exportCommand(CLI::App& app) {
   auto request = std::make_shared<ExportRequest>();
-  auto format = std::make_shared<std::optional<exchange::Format>>();
   auto target = std::make_shared<std::string>();
   auto translated = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image whose texts are the sources")->required();
-  app.add_option("--format", *format,
-                 "xliff (XLIFF 1.2), po (gettext PO; a POT template without --target-language) or xlsx (a "
-                 "workbook that holds each translation to its length as it is typed)")
-      ->required()
-      ->transform(CLI::CheckedTransformer(std::map<std::string, exchange::Format>{
-          {"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}, {"xlsx", exchange::Format::Workbook}}));
+  auto format = std::make_shared<std::string>();
+  addFormat(app, *format, exchange::exportable, "The format to write")->required();
   app.add_option("-o,--output", request->output,
                  "The file to write, replaced all or nothing; - or none: standard output");
   app.add_option("--source-language", request->sourceLanguage, "BCP 47 tag of the sources (default en-US)");
@@ -172,7 +182,7 @@ Command exportCommand(CLI::App& app) {
       "XLIFF: add Weblate's weblate-flags attribute (max-length, the exact regex, ignore-*-space); the "
       "file is then valid against XLIFF's transitional schema only, not the strict one");
   return [=](Run& run) {
-    request->format = format->value_or(exchange::Format::Xliff);
+    request->format = exchange::formatNamed(*format);
     if (!target->empty()) request->targetLanguage = *target;
     if (!translated->empty()) request->translated = *translated;
     return exportTexts(*request, run.data, run.out, run.err, run.changed);
@@ -183,11 +193,9 @@ Command check(CLI::App& app) {
   auto request = std::make_shared<CheckRequest>();
   auto file = std::make_shared<std::string>();
   auto image = std::make_shared<std::string>();
-  app.add_option("FILE", *file,
-                 "A dump (TSV or JSON), a workbook (.xlsx), a sheet saved as CSV or TSV, an XLIFF 1.2 or a PO "
-                 "file; - reads standard input")
-      ->required();
-  addFormat(app, request->format, "tsv, csv, json, xlsx, xliff or po; by default told by the content");
+  app.add_option("FILE", *file, "The file: " + readableFiles() + "; - reads standard input")->required();
+  auto format = std::make_shared<std::string>();
+  addFormat(app, *format, exchange::readable, "Its format, where its content does not tell");
   app.add_option("--image", *image,
                  "Also compare the sources with this image's texts, and warn where they differ");
   app.add_flag("--include-unfinished", request->includeUnfinished,
@@ -196,6 +204,7 @@ Command check(CLI::App& app) {
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
   return [=](Run& run) {
     request->fileName = *file == "-" ? "standard input" : *file;
+    request->format = exchange::formatNamed(*format);
     if (!image->empty()) request->image = *image;
     return checkFile(*request, readScript(*file, run.in), run.out, run.err);
   };
@@ -225,10 +234,12 @@ Command set(CLI::App& app) {
                   << " is not valid UTF-8; nothing was saved\n";
       return kExitRefused;
     }
-    if (const std::optional<Refusal> refusal = saveEntry(*image, *entry, *decoded)) {
-      run.error() << quote(*image) << ", position " << entry->position << ": " << refusal->message << '\n';
+    if (const std::optional<exchange::Problem> problem = exchange::judgeTyped(*entry, *decoded)) {
+      run.error() << quote(*image) << ", position " << entry->position << ": " << problem->message
+                  << problem->detail << '\n';
       return kExitRefused;
     }
+    WriteText(entry->offset, *image, *decoded, entry->saveLength, entry->tableName);
     run.changed = true;
     run.out << *image << ": position " << entry->position << " saved\n";
     return kExitSuccess;

@@ -5,6 +5,7 @@
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
+#include "exchange/Judge.h"
 
 namespace thornvale {
 
@@ -42,10 +43,11 @@ SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int 
   const CatalogueEntry* entry = catalogueEntry(position);
   if (entry == nullptr) return SaveOutcome::NothingSelected;
   try {
-    if (const std::optional<Refusal> refusal = saveEntry(imageName, *entry, text)) {
-      showRefusal(dialogs, *refusal);
+    if (const std::optional<exchange::Problem> problem = exchange::judgeTyped(*entry, text)) {
+      showRefusal(dialogs, Refusal{problem->message});
       return SaveOutcome::Refused;
     }
+    WriteText(entry->offset, imageName, text, entry->saveLength, entry->tableName);
   } catch (const FileError& error) {
     // The message says first whether the text is in the file.
     showError(dialogs, error);
