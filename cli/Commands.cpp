@@ -367,10 +367,10 @@ struct CommandKind {
 
 constexpr CommandKind kCommands[] = {
     {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
-    {"import", "Check every text of a dump, an XLIFF or a PO file, then write them all or nothing.", import},
-    {"export", "Write the texts as XLIFF 1.2 or PO for translation tools, each with its limits.",
+    {"import", "Check every text of a file (a dump, a sheet, a workbook, XLIFF or PO) as a save would, then write them all or nothing.", import},
+    {"export", "Write the texts for translators (XLIFF 1.2, PO or a workbook), each with its limits.",
      exportCommand},
-    {"check", "Check a dump, an XLIFF or a PO file against the texts' limits, without an image.", check},
+    {"check", "Check a file as import would, with or without an image, writing nothing.", check},
     {"set", "Save one text, with the editor's checks.", set},
     {"misc", "Print, or with options write, the debug menu and the hit count.", misc},
     {"tables", "Write the four character tables as Table1.tbl .. Table4.tbl.", tables},

@@ -171,6 +171,10 @@ void checkDelimited(const std::uint8_t* data, std::size_t size) {
     (void)exchange::spreadsheetConversion(text->substr(0, text->size() / 2), text->substr(text->size() / 2));
 }
 
+void checkDoorsAgree(const std::uint8_t* data, std::size_t size) {
+  doorsAgree(std::string_view(reinterpret_cast<const char*>(data), size));
+}
+
 void checkWorkbook(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   checkSheet(bytes, exchange::formatNamed("xlsx"));

@@ -397,6 +397,60 @@ TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
 
 // The real program, as a translator runs it, on files with names beyond ASCII: on Windows this runs
 // thornvale-text.exe under Wine, its arguments and paths as UTF-16.
+// check --image and import --dry-run are doors to one judge: the same verdict, the same problems on
+// the same lines, for the files where they once decided apart.
+TEST_F(ExchangeCommandsTest, CheckAndImportReachOneVerdictWithTheSameProblems) {
+  const std::u16string t64 = [&] {
+    std::u16string t = cli::readImageRows(imagePath)[64].source;
+    t.back() = u'!';  // its last byte is 65's first
+    return t;
+  }();
+  const std::string t5 = toUtf8(cli::readImageRows(imagePath)[5].source);
+  struct Case {
+    const char* name;
+    std::string file;
+    bool accepted;
+    std::vector<std::string> lines;  // where each problem is, in order
+  };
+  const std::vector<Case> cases = {
+      {"a dump with 64 edited, which changes 65", [&] {
+         std::vector<exchange::TextRow> rows = cli::readImageRows(imagePath);
+         rows[64].source = t64;
+         return exchange::formatScript(std::vector<exchange::TextRow>(rows.begin() + 64, rows.begin() + 66));
+       }(),
+       false, {":3: position 65: it would read"}},
+      {"a PO whose msgid and msgstr lost the trailing space",
+       "msgctxt \"text-40\"\nmsgid \"If you find a blue feather, bring it to the tower.\"\nmsgstr \"If you find a "
+       "blue feather, bring it to the tower.\"\n",
+       false, {":3: text-40: the new text is what a spreadsheet's conversion makes"}},
+      {"a sheet with a bad position beside a bad text", "position,text\n99,X\n5,TOO LONG TEXT\n", false,
+       {":2: no text is named \"99\"", ":3: position 5: Cannot save Text"}},
+      {"a good PO", "msgctxt \"text-05\"\nmsgid \"" + t5 + "\"\nmsgstr \"WONDERER\"\n", true, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = dir.file("texts");
+    test::writeBytes(file, test::Bytes(c.file.begin(), c.file.end()));
+    const Outcome checked = run({"check", file, "--image", imagePath});
+    const Outcome imported = run({"import", imagePath, file, "--dry-run"});
+    EXPECT_EQ(checked.status, c.accepted ? 0 : 1) << checked.err;
+    EXPECT_EQ(imported.status, checked.status) << imported.err;
+    // The problem lines are the same; import adds its one line of what they mean for the image.
+    const std::string importedProblems = imported.err.substr(0, imported.err.rfind("thornvale-text: "));
+    std::string checkedProblems;  // check's warnings are its own
+    std::istringstream lines(checked.err);
+    for (std::string line; std::getline(lines, line);)
+      if (line.find(": warning: ") == std::string::npos) checkedProblems += line + '\n';
+    EXPECT_EQ(checkedProblems, c.accepted ? imported.err : importedProblems);
+    std::size_t at = 0;
+    for (const std::string& line : c.lines) {
+      at = checked.err.find(file + line, at);
+      EXPECT_NE(at, std::string::npos) << line << " in " << checked.err;
+    }
+    EXPECT_EQ(test::readBytes(imagePath), image);
+  }
+}
+
 TEST_F(ExchangeCommandsTest, TheProgramExportsChecksAndImportsFilesOfAnyName) {
   const std::filesystem::path folder = dir.path() / test::fsPath("Übersetzung ñ");
   std::filesystem::create_directory(folder);
