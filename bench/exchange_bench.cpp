@@ -13,6 +13,7 @@
 #include "cli/Import.h"
 #include "codec/CharacterTables.h"
 #include "exchange/Exchange.h"
+#include "exchange/Workbook.h"
 #include "sample/SampleImage.h"
 #include "tests/support/TestFiles.h"
 
@@ -33,10 +34,10 @@ exchange::ExportSettings settings() {
 }
 
 void makeFiles() {
-  std::vector<exchange::ScriptRow> changed, original;
+  std::vector<exchange::TextRow> changed, original;
   for (const CatalogueEntry& e : catalogue()) {
     std::u16string text = sampleText(e.position).substr(0, static_cast<std::size_t>(e.saveLength));
-    original.push_back({0, &e, text});
+    original.push_back({&e, text, std::nullopt});
     const std::size_t at = text.size() > 1 ? 1 : 0;  // entries 64 and 65 keep their shared byte
     const CharacterTable& table = *findCharacterTable(e.tableName);
     for (char16_t c : std::u16string_view(u"AEOT")) {
@@ -45,18 +46,18 @@ void makeFiles() {
         break;
       }
     }
-    changed.push_back({0, &e, text});
+    changed.push_back({&e, text, std::nullopt});
   }
   files[0][0] = exchange::formatScript(changed);
   files[0][1] = exchange::formatScript(original);
-  const std::vector<exchange::ExportText> there = exchange::exportTexts(original, changed);
-  const std::vector<exchange::ExportText> back = exchange::exportTexts(changed, original);
+  const std::vector<exchange::TextRow> there = exchange::exportRows(original, changed);
+  const std::vector<exchange::TextRow> back = exchange::exportRows(changed, original);
   files[1][0] = exchange::writeXliff(there, settings());
   files[1][1] = exchange::writeXliff(back, settings());
   files[2][0] = exchange::writePo(there, settings());
   files[2][1] = exchange::writePo(back, settings());
-  files[3][0] = cli::workbookBytes(there, settings());
-  files[3][1] = cli::workbookBytes(back, settings());
+  files[3][0] = exchange::workbookBytes(there, settings());
+  files[3][1] = exchange::workbookBytes(back, settings());
 }
 
 void BM_DumpTsv(benchmark::State& state) {
@@ -65,20 +66,19 @@ void BM_DumpTsv(benchmark::State& state) {
 
 void exportAs(benchmark::State& state, exchange::Format format) {
   for (auto _ : state) {
-    const std::vector<exchange::ExportText> texts =
-        exchange::exportTexts(exchange::readImageRows(imagePath), {});
-    benchmark::DoNotOptimize(format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings())
-                                                               : exchange::writePo(texts, settings()));
+    const std::vector<exchange::TextRow> texts =
+        exchange::exportRows(exchange::readImageRows(imagePath), {});
+    benchmark::DoNotOptimize(format->write(texts, settings()));
   }
 }
-void BM_ExportXliff(benchmark::State& state) { exportAs(state, exchange::Format::Xliff); }
-void BM_ExportPo(benchmark::State& state) { exportAs(state, exchange::Format::Po); }
+void BM_ExportXliff(benchmark::State& state) { exportAs(state, exchange::formatNamed("xliff")); }
+void BM_ExportPo(benchmark::State& state) { exportAs(state, exchange::formatNamed("po")); }
 // The workbook as the command makes it: written by libxlsxwriter in a scratch folder, read back.
 void BM_ExportWorkbook(benchmark::State& state) {
   for (auto _ : state) {
-    const std::vector<exchange::ExportText> texts =
-        exchange::exportTexts(exchange::readImageRows(imagePath), {});
-    benchmark::DoNotOptimize(cli::workbookBytes(texts, settings()));
+    const std::vector<exchange::TextRow> texts =
+        exchange::exportRows(exchange::readImageRows(imagePath), {});
+    benchmark::DoNotOptimize(exchange::workbookBytes(texts, settings()));
   }
 }
 
@@ -89,9 +89,8 @@ void importAs(benchmark::State& state, int format) {
   for (auto _ : state) {
     turn ^= 1;
     const exchange::ReadResult read = exchange::readUnits(files[format][turn]);
-    const exchange::Selection selection = exchange::selectTexts(read, false);
-    const cli::ImportReport report = cli::importRows(imagePath, selection.rows, false);
-    if (!read.ok() || report.changed != kCatalogueSize) state.SkipWithError("not every text changed");
+    const cli::ImportReport report = cli::importUnits(imagePath, read, false);
+    if (!read.ok() || report.changes.size() != kCatalogueSize) state.SkipWithError("not every text changed");
   }
 }
 void BM_ImportTsv(benchmark::State& state) { importAs(state, 0); }

@@ -27,10 +27,10 @@ std::string scripts[2];
 // Every text with one character changed (the second, so entries 64 and 65 keep their shared
 // byte), and the sample's own texts: importing them in turn changes all 70 each time.
 void makeScripts() {
-  std::vector<cli::ScriptRow> changed, original;
+  std::vector<exchange::TextRow> changed, original;
   for (const CatalogueEntry& e : catalogue()) {
     std::u16string text = sampleText(e.position).substr(0, static_cast<std::size_t>(e.saveLength));
-    original.push_back({0, &e, text});
+    original.push_back({&e, text, std::nullopt});
     const std::size_t at = text.size() > 1 ? 1 : 0;
     const CharacterTable& table = *findCharacterTable(e.tableName);
     for (char16_t c : std::u16string_view(u"AEOT")) {
@@ -39,7 +39,7 @@ void makeScripts() {
         break;
       }
     }
-    changed.push_back({0, &e, text});
+    changed.push_back({&e, text, std::nullopt});
   }
   scripts[0] = cli::formatScript(changed);
   scripts[1] = cli::formatScript(original);
@@ -51,9 +51,8 @@ int turn = 1;
 void BM_Import(benchmark::State& state) {
   for (auto _ : state) {
     const cli::ImportReport report = cli::importScript(imagePath, scripts[turn ^= 1], false);
-    if (report.changed != kCatalogueSize) {
-      state.SkipWithError(report.ok() ? "not every text changed"
-                                      : report.failures.front().refusal.message.c_str());
+    if (report.changes.size() != kCatalogueSize) {
+      state.SkipWithError(report.ok() ? "not every text changed" : report.problems.front().message.c_str());
     }
   }
 }

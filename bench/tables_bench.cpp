@@ -21,7 +21,7 @@ namespace {
 using namespace thornvale;
 
 std::string builtInImage, userImage;
-std::vector<exchange::ScriptRow> rows[2];
+exchange::ReadResult reads[2];
 
 // As the editor's Open does it: the tables beside the image, then every text through them.
 void open(const std::string& image) {
@@ -44,7 +44,7 @@ BENCHMARK(BM_OpenUserTables)->Unit(benchmark::kMicrosecond);
 // As `import` does it: the tables in use, then all 70 texts, changed each time.
 void import(const std::string& image, int& turn) {
   const TableSet tables = cli::tablesInUse("", image);
-  const cli::ImportReport report = cli::importRows(image, rows[turn ^= 1], false, false, tables);
+  const cli::ImportReport report = cli::importUnits(image, reads[turn ^= 1], false, {}, tables);
   if (report.changes.size() != kCatalogueSize) std::abort();
 }
 
@@ -60,12 +60,22 @@ void BM_ImportUserTables(benchmark::State& state) {
 }
 BENCHMARK(BM_ImportUserTables)->Unit(benchmark::kMicrosecond);
 
+// A dump's row: a text to write at the entry.
+exchange::Unit unit(const CatalogueEntry& e, const std::u16string& text) {
+  exchange::Unit u;
+  u.line = u.targetLine = static_cast<std::size_t>(e.position) + 2;
+  u.id = "position " + std::to_string(e.position);
+  u.entry = &e;
+  u.target = text;
+  return u;
+}
+
 // The sample's texts, and each with its second character changed: importing them in turn changes
 // all 70 each time.
 void makeRows() {
   for (const CatalogueEntry& e : catalogue()) {
     std::u16string text = sampleText(e.position).substr(0, static_cast<std::size_t>(e.saveLength));
-    rows[1].push_back({0, &e, text});
+    reads[1].units.push_back(unit(e, text));
     const std::size_t at = text.size() > 1 ? 1 : 0;
     for (char16_t c : std::u16string_view(u"AEOT")) {
       if (c != text[at] && encodeCharacter(*TableSet::builtIn().find(e.tableName), c)) {
@@ -73,7 +83,7 @@ void makeRows() {
         break;
       }
     }
-    rows[0].push_back({0, &e, text});
+    reads[0].units.push_back(unit(e, text));
   }
 }
 

@@ -24,7 +24,10 @@
 #include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/GetTexts.h"
+#include "codec/Normalization.h"
 #include "codec/Utf.h"
+#include "exchange/Exchange.h"
+#include "exchange/Judge.h"
 #include "exchange/Units.h"
 
 namespace thornvale::cli {
@@ -113,8 +116,8 @@ Command dump(CLI::App& app) {
   return [=](Run& run) {
     std::optional<Refusal> shortImage;
     const TableSet tables = tablesFor(run, *folder, *image);
-    const std::vector<ScriptRow> rows = readImageRows(*image, &shortImage, tables);
-    run.data << (*json ? formatJson(rows) : formatScript(rows));
+    const std::vector<exchange::TextRow> rows = readImageRows(*image, &shortImage, tables);
+    run.data << exchange::formatNamed(*json ? "json" : "tsv")->write(rows, {});
     if (shortImage) run.error() << "warning: " << quote(*image) << ' ' << shortImage->message << '\n';
     return kExitSuccess;
   };
@@ -137,27 +140,39 @@ std::string readScript(const std::string& path, std::istream& in) {
   return text;
 }
 
-// --format: the exchange formats by name.
-CLI::Option* addFormat(CLI::App& app, std::optional<exchange::Format>& format, const char* what) {
-  return app.add_option("--format", format, what)
-      ->transform(CLI::CheckedTransformer(
-          std::map<std::string, exchange::Format>{{"tsv", exchange::Format::Tsv},
-                                                  {"csv", exchange::Format::Delimited},
-                                                  {"json", exchange::Format::Json},
-                                                  {"xliff", exchange::Format::Xliff},
-                                                  {"po", exchange::Format::Po},
-                                                  {"xlsx", exchange::Format::Workbook}}));
+// --format: one of the names of the exchange formats that `pick` takes, into `name`; the command
+// then takes the format by that name.
+CLI::Option* addFormat(CLI::App& app, std::string& name, bool (*pick)(const exchange::FormatRecord&),
+                       const std::string& what) {
+  std::vector<std::string> names;
+  for (const exchange::FormatRecord* record : exchange::formats()) {
+    if (!pick(*record)) continue;
+    for (std::string_view n : record->names) names.emplace_back(n);
+  }
+  return app.add_option("--format", name, what + ": " + exchange::formatNames(pick))
+      ->check(CLI::IsMember(names).description(""))
+      ->option_text("FORMAT");
+}
+
+// What FILE may be, for help.
+std::string readableFiles() {
+  std::string out;
+  const auto all = exchange::formats();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (!exchange::readable(*all[i])) continue;
+    if (!out.empty()) out += i + 1 == all.size() ? " or " : ", ";
+    out += all[i]->description;
+  }
+  return out;
 }
 
 Command import(CLI::App& app) {
   auto request = std::make_shared<ImportRequest>();
   auto script = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image to change")->required();
-  app.add_option("FILE", *script,
-                 "A dump (TSV or JSON), a workbook (.xlsx), a sheet saved as CSV or TSV, an XLIFF 1.2 or a PO "
-                 "file; - reads standard input")
-      ->required();
-  addFormat(app, request->format, "tsv, csv, json, xlsx, xliff or po; by default told by the content");
+  app.add_option("FILE", *script, "The file: " + readableFiles() + "; - reads standard input")->required();
+  auto format = std::make_shared<std::string>();
+  addFormat(app, *format, exchange::readable, "Its format, where its content does not tell");
   app.add_flag("--dry-run", request->dryRun, "Check and report, write nothing");
   app.add_flag("--accept-conversions", request->acceptConversions,
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
@@ -166,22 +181,18 @@ Command import(CLI::App& app) {
   app.add_option("--tables", request->tables, kTablesHelp);
   return [=](Run& run) {
     request->fileName = *script == "-" ? "standard input" : *script;
+    request->format = exchange::formatNamed(*format);
     return importFile(*request, readScript(*script, run.in), run.out, run.err, run.changed);
   };
 }
 
 Command exportCommand(CLI::App& app) {
   auto request = std::make_shared<ExportRequest>();
-  auto format = std::make_shared<std::optional<exchange::Format>>();
   auto target = std::make_shared<std::string>();
   auto translated = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image whose texts are the sources")->required();
-  app.add_option("--format", *format,
-                 "xliff (XLIFF 1.2), po (gettext PO; a POT template without --target-language) or xlsx (a "
-                 "workbook that holds each translation to its length as it is typed)")
-      ->required()
-      ->transform(CLI::CheckedTransformer(std::map<std::string, exchange::Format>{
-          {"xliff", exchange::Format::Xliff}, {"po", exchange::Format::Po}, {"xlsx", exchange::Format::Workbook}}));
+  auto format = std::make_shared<std::string>();
+  addFormat(app, *format, exchange::exportable, "The format to write")->required();
   app.add_option("-o,--output", request->output,
                  "The file to write, replaced all or nothing; - or none: standard output");
   app.add_option("--source-language", request->sourceLanguage, "BCP 47 tag of the sources (default en-US)");
@@ -195,7 +206,7 @@ Command exportCommand(CLI::App& app) {
       "file is then valid against XLIFF's transitional schema only, not the strict one");
   app.add_option("--tables", request->tables, kTablesHelp);
   return [=](Run& run) {
-    request->format = format->value_or(exchange::Format::Xliff);
+    request->format = exchange::formatNamed(*format);
     if (!target->empty()) request->targetLanguage = *target;
     if (!translated->empty()) request->translated = *translated;
     return exportTexts(*request, run.data, run.out, run.err, run.changed);
@@ -206,11 +217,9 @@ Command check(CLI::App& app) {
   auto request = std::make_shared<CheckRequest>();
   auto file = std::make_shared<std::string>();
   auto image = std::make_shared<std::string>();
-  app.add_option("FILE", *file,
-                 "A dump (TSV or JSON), a workbook (.xlsx), a sheet saved as CSV or TSV, an XLIFF 1.2 or a PO "
-                 "file; - reads standard input")
-      ->required();
-  addFormat(app, request->format, "tsv, csv, json, xlsx, xliff or po; by default told by the content");
+  app.add_option("FILE", *file, "The file: " + readableFiles() + "; - reads standard input")->required();
+  auto format = std::make_shared<std::string>();
+  addFormat(app, *format, exchange::readable, "Its format, where its content does not tell");
   app.add_option("--image", *image,
                  "Also compare the sources with this image's texts, and warn where they differ");
   app.add_flag("--include-unfinished", request->includeUnfinished,
@@ -220,6 +229,7 @@ Command check(CLI::App& app) {
   app.add_option("--tables", request->tables, kTablesHelp);
   return [=](Run& run) {
     request->fileName = *file == "-" ? "standard input" : *file;
+    request->format = exchange::formatNamed(*format);
     if (!image->empty()) request->image = *image;
     return checkFile(*request, readScript(*file, run.in), run.out, run.err);
   };
@@ -251,10 +261,12 @@ Command set(CLI::App& app) {
       return kExitRefused;
     }
     const TableSet tables = tablesFor(run, *folder, *image);
-    if (const std::optional<Refusal> refusal = saveEntry(*image, *entry, *decoded, tables)) {
-      run.error() << quote(*image) << ", position " << entry->position << ": " << refusal->message << '\n';
+    if (const std::optional<exchange::Problem> problem = exchange::judgeTyped(*entry, *decoded, tables)) {
+      run.error() << quote(*image) << ", position " << entry->position << ": " << problem->message
+                  << problem->detail << '\n';
       return kExitRefused;
     }
+    WriteText(entry->offset, *image, composed(*decoded), entry->saveLength, entry->tableName, tables);
     run.changed = true;
     run.out << *image << ": position " << entry->position << " saved\n";
     return kExitSuccess;
@@ -392,10 +404,10 @@ struct CommandKind {
 
 constexpr CommandKind kCommands[] = {
     {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
-    {"import", "Check every text of a dump, an XLIFF or a PO file, then write them all or nothing.", import},
-    {"export", "Write the texts as XLIFF 1.2 or PO for translation tools, each with its limits.",
+    {"import", "Check every text of a file (a dump, a sheet, a workbook, XLIFF or PO) as a save would, then write them all or nothing.", import},
+    {"export", "Write the texts for translators (XLIFF 1.2, PO or a workbook), each with its limits.",
      exportCommand},
-    {"check", "Check a dump, an XLIFF or a PO file against the texts' limits, without an image.", check},
+    {"check", "Check a file as import would, with or without an image, writing nothing.", check},
     {"set", "Save one text, with the editor's checks.", set},
     {"misc", "Print, or with options write, the debug menu and the hit count.", misc},
     {"tables", "Write the four character tables in use as Table1.tbl .. Table4.tbl.", tables},

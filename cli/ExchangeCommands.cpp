@@ -1,7 +1,6 @@
 #include "cli/ExchangeCommands.h"
 
 #include <filesystem>
-#include <map>
 #include <ostream>
 
 #include "cli/Commands.h"
@@ -12,10 +11,9 @@
 #include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/Paths.h"
-#include "codec/ScratchFolder.h"
 #include "codec/Utf.h"
 #include "exchange/Exchange.h"
-#include "exchange/Workbook.h"
+#include "exchange/Judge.h"
 
 namespace thornvale::cli {
 namespace {
@@ -41,11 +39,11 @@ void printProblem(std::ostream& err, const std::string& file, const exchange::Pr
   }
   err << file << ':' << problem.line << ": ";
   if (!id.empty()) err << id << ": ";
-  err << kind << problem.message << '\n';
+  err << kind << problem.message << problem.detail << '\n';
 }
 
-std::string plural(std::size_t n, const char* one, const char* many) {
-  return std::to_string(n) + ' ' + (n == 1 ? one : many);
+std::string plural(std::size_t n, std::string_view one) {
+  return std::to_string(n) + ' ' + std::string(one) + (n == 1 ? "" : "s");
 }
 
 // The tables a command uses, their set-aside lines warned about.
@@ -65,12 +63,11 @@ void warnOtherTables(std::ostream& err, const std::string& file, const exchange:
       << "); its texts are checked with the tables in use\n";
 }
 
-}  // namespace
-
-namespace {
+exchange::Format orXliff(exchange::Format format) { return format ? format : exchange::formatNamed("xliff"); }
 
 // The request's own faults, found before the image is read: the status they end the run with.
 std::optional<int> requestProblem(const ExportRequest& request, std::ostream& err) {
+  const exchange::FormatRecord& format = *orXliff(request.format);
   for (const std::string* tag :
        {&request.sourceLanguage, request.targetLanguage ? &*request.targetLanguage : nullptr}) {
     if (tag == nullptr) continue;
@@ -79,20 +76,19 @@ std::optional<int> requestProblem(const ExportRequest& request, std::ostream& er
       return kExitUsage;
     }
   }
-  if (request.translated && !request.targetLanguage && request.format != exchange::Format::Workbook) {
+  if (request.translated && !request.targetLanguage && format.namesLanguages) {
     err << kProgram
         << "--translated needs --target-language: say which language the translated image is in\n";
     return kExitUsage;
   }
-  if (request.weblateFlags && request.format != exchange::Format::Xliff) {
+  if (request.weblateFlags && &format != exchange::formatNamed("xliff")) {
     err << kProgram << "--weblate-flags is for XLIFF; a PO file always carries the flags on its #, lines\n";
     return kExitUsage;
   }
   const bool toFile = !request.output.empty() && request.output != "-";
-  if (request.format == exchange::Format::Workbook && request.output.empty()) {
-    err << kProgram
-        << "a workbook is no text for a terminal: name the file with -o FILE (-o - writes it to "
-           "standard output)\n";
+  if (format.binary && request.output.empty()) {
+    err << kProgram << "a " << format.name
+        << " is no text for a terminal: name the file with -o FILE (-o - writes it to standard output)\n";
     return kExitUsage;
   }
   if (toFile && (sameFile(request.output, request.image) ||
@@ -100,42 +96,80 @@ std::optional<int> requestProblem(const ExportRequest& request, std::ostream& er
     err << kProgram << quote(request.output) << " is an image; the export would replace it\n";
     return kExitRefused;
   }
-
   return std::nullopt;
+}
+
+exchange::JudgeRules rulesOf(bool includeUnfinished, bool acceptConversions) {
+  return {.includeUnfinished = includeUnfinished, .leaveUnchanged = true, .refuseConversions = !acceptConversions};
+}
+
+// A file refused as a whole says so, and no image is read for it.
+bool refusedWhole(const exchange::ReadResult& read) {
+  return read.units.empty() && read.problems.size() == 1 && read.problems[0].id.empty() &&
+         read.problems[0].line == 1;
+}
+
+// Every problem, then what they mean for the image.
+int refuseImport(std::ostream& err, const ImportRequest& request, const exchange::ReadResult& read,
+                 const exchange::Judgement& judgement) {
+  for (const exchange::Problem& problem : judgement.problems) printProblem(err, request.fileName, problem);
+  err << kProgram << quote(request.image) << " was not changed: ";
+  if (refusedWhole(read)) {
+    err << "nothing of the file was read\n";
+  } else {
+    const std::string_view word = read.format ? read.format->unitWord : "row";
+    err << plural(judgement.problems.size(), word) << " refused\n";
+  }
+  return kExitRefused;
+}
+
+void printImportReport(std::ostream& out, const ImportRequest& request, const ImportReport& report) {
+  // Every text the import changes, one line each, so that nothing changes unseen.
+  for (const exchange::Change& change : report.changes) {
+    out << "position " << change.entry->position << ": " << quote(toUtf8(change.before.value_or(u""))) << " -> "
+        << quote(toUtf8(change.after));
+    if (change.conversion) out << " (taken as shown: " << *change.conversion << ')';
+    if (change.composed) out << " (composed: the file has it decomposed)";
+    out << '\n';
+  }
+  out << request.image << ": ";
+  const std::size_t changed = report.changes.size();
+  if (changed == 0) {
+    out << "nothing to write";
+  } else {
+    out << changed << (changed == 1 ? " text " : " texts ") << (request.dryRun ? "would be written" : "written");
+  }
+  out << ", " << report.unchanged << " unchanged";
+  const bool units = report.format && report.format->unitWord == "unit";
+  if (!units && report.empty > 0) out << ", " << plural(report.empty, "row") << " without a translation";
+  if (units) {
+    if (report.leftUnfinished > 0) {
+      out << ", " << plural(report.leftUnfinished, "unfinished unit")
+          << " left alone (--include-unfinished takes them)";
+    }
+    if (report.unfinished > report.leftUnfinished)
+      out << ", " << plural(report.unfinished, "unfinished unit") << " taken";
+    out << ", " << plural(report.empty, "unit") << " without a translation";
+  }
+  out << (request.dryRun ? "; nothing was written (dry run)" : "") << '\n';
 }
 
 }  // namespace
 
-// libxlsxwriter writes a file: it writes in a folder of our own, and the bytes go on from there like
-// any other export's, to a replacement of the output or to standard output.
-std::string workbookBytes(std::span<const exchange::ExportText> texts,
-                          const exchange::ExportSettings& settings) {
-  const ScratchFolder scratch;
-  const std::filesystem::path path = scratch.path() / "texts.xlsx";
-  try {
-    exchange::writeWorkbook(texts, settings, path, scratch.path());
-  } catch (const std::runtime_error& e) {
-    throw FileError(utf8Path(path), "writing", std::make_error_code(std::errc::io_error),
-                    std::string("the workbook library failed: ") + e.what());
-  }
-  const File file = File::openExisting(utf8Path(path), File::Access::Read);
-  const Bytes bytes = readWhole(file, kMaxScriptSize, "a workbook");
-  return std::string(bytes.begin(), bytes.end());
-}
-
 int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out, std::ostream& err,
                 bool& changed) {
   if (const std::optional<int> status = requestProblem(request, err)) return *status;
+  const exchange::FormatRecord& format = *orXliff(request.format);
   const bool toFile = !request.output.empty() && request.output != "-";
   const TableSet tables = tablesFor(request.tables, request.image, err);
-  const std::vector<ScriptRow> sources = readImageRows(request.image, nullptr, tables);
+  const std::vector<exchange::TextRow> sources = exchange::readImageRows(request.image, nullptr, tables);
   // A translated image has its own tables where it has a folder of them (its font is the new one).
-  const std::vector<ScriptRow> translated =
-      !request.translated ? std::vector<ScriptRow>{}
+  const std::vector<exchange::TextRow> translated =
+      !request.translated ? std::vector<exchange::TextRow>{}
       : request.tables.empty() && TableSet::holdsTableFiles(TableSet::folderFor(*request.translated))
-          ? readImageRows(*request.translated, nullptr, tablesFor("", *request.translated, err))
-          : readImageRows(*request.translated, nullptr, tables);
-  const std::vector<exchange::ExportText> texts = exchange::exportTexts(sources, translated);
+          ? exchange::readImageRows(*request.translated, nullptr, tablesFor("", *request.translated, err))
+          : exchange::readImageRows(*request.translated, nullptr, tables);
+  const std::vector<exchange::TextRow> rows = exchange::exportRows(sources, translated);
 
   exchange::ExportSettings settings;
   settings.sourceLanguage = request.sourceLanguage;
@@ -144,9 +178,7 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   settings.original = utf8Path(fsPath(request.image).filename());
   settings.version = THORNVALE_VERSION;
   settings.tables = tables;
-  const std::string file = request.format == exchange::Format::Workbook ? workbookBytes(texts, settings)
-                           : request.format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings)
-                                                                       : exchange::writePo(texts, settings);
+  const std::string file = format.write(rows, settings);
   if (!toFile) {
     data << file;
     return kExitSuccess;
@@ -156,90 +188,23 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   replacement.commit();
   changed = true;
   std::size_t targets = 0;
-  for (const exchange::ExportText& text : texts) targets += text.target ? 1 : 0;
-  out << request.output << ": " << texts.size() << " texts in " << exchange::formatName(request.format);
+  for (const exchange::TextRow& row : rows) targets += row.target ? 1 : 0;
+  out << request.output << ": " << rows.size() << " texts in " << format.name;
   if (request.translated) out << ", " << targets << " of them translated";
   out << '\n';
   return kExitSuccess;
 }
 
-// Every problem, then what they mean for the image.
-int refuseImport(std::ostream& err, const ImportRequest& request,
-                 const std::vector<exchange::Problem>& problems, bool tsv, bool fileRefused = false) {
-  for (const exchange::Problem& problem : problems) printProblem(err, request.fileName, problem);
-  if (problems.size() == 1 && problems[0].id.empty() && problems[0].line == 1 && fileRefused) {
-    err << kProgram << quote(request.image) << " was not changed: nothing of the file was read\n";
-    return kExitRefused;
-  }
-  err << kProgram << quote(request.image) << " was not changed: " << problems.size()
-      << (problems.size() == 1 ? (tsv ? " row" : " unit") : (tsv ? " rows" : " units")) << " refused\n";
-  return kExitRefused;
-}
-
-// Every text the import changes, one line each, so that nothing changes unseen.
-void printChanges(std::ostream& out, const ImportReport& report) {
-  for (const ImportChange& change : report.changes) {
-    out << "position " << change.entry->position << ": " << quote(toUtf8(change.before)) << " -> "
-        << quote(toUtf8(change.after)) << (change.composed ? " (composed: the file has it decomposed)" : "") << '\n';
-  }
-}
-
-void printImportReport(std::ostream& out, const ImportRequest& request, const ImportReport& report,
-                       const exchange::Selection& selection, bool tsv) {
-  printChanges(out, report);
-  out << request.image << ": ";
-  if (report.changed == 0) {
-    out << "nothing to write";
-  } else {
-    out << report.changed << (report.changed == 1 ? " text " : " texts ")
-        << (request.dryRun ? "would be written" : "written");
-  }
-  out << ", " << report.unchanged << " unchanged";
-  if (tsv && selection.empty > 0)
-    out << ", " << plural(selection.empty, "row", "rows") << " without a translation";
-  if (!tsv) {
-    if (selection.leftUnfinished > 0) {
-      out << ", " << plural(selection.leftUnfinished, "unfinished unit", "unfinished units")
-          << " left alone (--include-unfinished takes them)";
-    }
-    if (selection.unfinished > selection.leftUnfinished) {
-      out << ", " << plural(selection.unfinished, "unfinished unit", "unfinished units") << " taken";
-    }
-    out << ", " << plural(selection.empty, "unit", "units") << " without a translation";
-  }
-  out << (request.dryRun ? "; nothing was written (dry run)" : "") << '\n';
-}
-
 int importFile(const ImportRequest& request, const std::string& content, std::ostream& out, std::ostream& err,
                bool& changed) {
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
-  const bool tsv = read.format != exchange::Format::Xliff && read.format != exchange::Format::Po;
-  if (!read.ok()) return refuseImport(err, request, read.problems, tsv, read.units.empty());
   const TableSet tables = tablesFor(request.tables, request.image, err);
   warnOtherTables(err, request.fileName, read, tables);
-  const exchange::Selection selection = exchange::selectTexts(read, request.includeUnfinished);
-  std::map<int, std::string> ids;
-  for (const exchange::Unit& unit : read.units) ids[unit.entry->position] = unit.id;
-
-  // A control character is named as one, before the Save check would call it unstorable.
-  std::vector<exchange::Problem> problems;
-  for (const ScriptRow& row : selection.rows) {
-    if (const std::optional<std::string> control = exchange::controlCharacter(row.text)) {
-      problems.push_back({row.line, ids[row.entry->position],
-                          "the text holds the control character " + *control + ", which no text can store"});
-    }
-  }
-  ImportReport report;
-  if (problems.empty()) {
-    report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions, tables);
-    changed = report.written;
-    for (const LineRefusal& failure : report.failures) {
-      problems.push_back(
-          {failure.line, failure.position >= 0 ? ids[failure.position] : "", failure.refusal.message});
-    }
-  }
-  if (!problems.empty()) return refuseImport(err, request, problems, tsv);
-  printImportReport(out, request, report, selection, tsv);
+  const ImportReport report = importUnits(request.image, read, request.dryRun,
+                                          rulesOf(request.includeUnfinished, request.acceptConversions), tables);
+  changed = report.written;
+  if (!report.ok()) return refuseImport(err, request, read, report);
+  printImportReport(out, request, report);
   return kExitSuccess;
 }
 
@@ -247,18 +212,22 @@ int checkFile(const CheckRequest& request, const std::string& content, std::ostr
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
   const TableSet tables = tablesFor(request.tables, request.image.value_or(""), err);
   warnOtherTables(err, request.fileName, read, tables);
-  const std::vector<ScriptRow> image =
-      request.image ? readImageRows(*request.image, nullptr, tables) : std::vector<ScriptRow>{};
-  const exchange::CheckReport report =
-      exchange::checkUnits(read, request.includeUnfinished, image, !request.acceptConversions, tables);
+  std::optional<Bytes> image;
+  if (request.image && !(read.units.empty() && !read.ok())) {
+    File file = openImage(*request.image, File::Access::Read);
+    image = readWhole(file, kMaxImageSize, "an image");
+  }
+  const exchange::Judgement report =
+      exchange::judge(read, image ? std::optional<std::span<const std::uint8_t>>(*image) : std::nullopt,
+                      rulesOf(request.includeUnfinished, request.acceptConversions), tables);
   for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
   for (const exchange::Problem& warning : report.warnings)
     printProblem(err, request.fileName, warning, "warning: ");
   out << request.fileName << ": " << exchange::formatName(report.format) << ", "
-      << plural(report.finished, "finished", "finished") << ", "
-      << plural(report.unfinished, "unfinished", "unfinished") << ", "
-      << plural(report.empty, "empty", "empty") << ", " << plural(report.refused, "refused", "refused");
-  if (!report.warnings.empty()) out << ", " << plural(report.warnings.size(), "warning", "warnings");
+      << std::to_string(report.finished) << " finished, " << std::to_string(report.leftUnfinished)
+      << " unfinished, " << std::to_string(report.empty) << " empty, " << std::to_string(report.refused)
+      << " refused";
+  if (!report.warnings.empty()) out << ", " << plural(report.warnings.size(), "warning");
   out << (report.ok() ? ": every finished text would be accepted\n" : "\n");
   return report.ok() ? kExitSuccess : kExitRefused;
 }

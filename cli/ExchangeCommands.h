@@ -1,8 +1,8 @@
 #pragma once
 
-// The commands that move texts between an image and the translators' formats: export, import (of
-// any format) and check. Each is a thin layer over the exchange library and the import of
-// cli/Import: it reads what it is given, calls them, and reports. They write their messages, each
+// The commands that move texts between an image and the exchange formats: export, import and
+// check. Each reads what it is given, asks the exchange library's records and its judge, and
+// reports; import writes what the judge accepted. They write their messages, each
 // begun with the program's name, to `err`, and return the exit status.
 
 #include <iosfwd>
@@ -17,7 +17,7 @@ namespace thornvale::cli {
 
 struct ExportRequest {
   std::string image;
-  exchange::Format format = exchange::Format::Xliff;
+  exchange::Format format = nullptr;  // none: XLIFF
   std::string sourceLanguage = "en-US";
   std::optional<std::string> targetLanguage;
   std::optional<std::string> translated;  // a second image whose differing texts become targets
@@ -26,17 +26,13 @@ struct ExportRequest {
   std::string tables;  // --tables DIR; empty: the folder beside the image
 };
 
-// The workbook of an export as bytes (libxlsxwriter writes it in a scratch folder of our own).
-[[nodiscard]] std::string workbookBytes(std::span<const exchange::ExportText> texts,
-                                        const exchange::ExportSettings& settings);
-
 [[nodiscard]] int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out,
                               std::ostream& err, bool& changed);
 
 struct ImportRequest {
   std::string image;
   std::string fileName;                    // as messages name the file
-  std::optional<exchange::Format> format;  // none: told by the content
+  exchange::Format format = nullptr;  // none: told by the content
   bool dryRun = false;
   bool includeUnfinished = false;
   bool acceptConversions = false;  // take texts that look like a spreadsheet's conversion
@@ -49,13 +45,14 @@ struct ImportRequest {
 
 struct CheckRequest {
   std::string fileName;
-  std::optional<exchange::Format> format;
+  exchange::Format format = nullptr;
   std::optional<std::string> image;
   bool includeUnfinished = false;
   bool acceptConversions = false;
   std::string tables;  // --tables DIR; empty: the folder beside the image, if there is one
 };
 
+// `content` as for importFile.
 [[nodiscard]] int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out,
                             std::ostream& err);
 

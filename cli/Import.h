@@ -1,48 +1,29 @@
 #pragma once
 
-#include <cstddef>
 #include <string>
 #include <string_view>
-#include <vector>
 
-#include "cli/ScriptFormat.h"
+#include "exchange/Judge.h"
+#include "exchange/Units.h"
 
 namespace thornvale::cli {
 
-// One text an import changes: where, and what it held and holds.
-struct ImportChange {
-  std::size_t line = 0;
-  const CatalogueEntry* entry = nullptr;
-  std::u16string before;
-  std::u16string after;
-  bool composed = false;  // the row's text was decomposed; `after` is its composed form
-};
-
-struct ImportReport {
-  std::vector<LineRefusal> failures;
-  std::vector<ImportChange> changes;  // in row order, for a dry run too
-  std::size_t changed = 0;            // rows whose text differs from the image's
-  std::size_t unchanged = 0;          // rows left alone because the image already holds their text
+// What an import did: the judge's word on every text, and whether the image was replaced.
+struct ImportReport : exchange::Judgement {
   bool written = false;
-
-  [[nodiscard]] bool ok() const noexcept { return failures.empty(); }
 };
 
-// Checks every row of `script` as the editor's Save checks one text, skipping rows whose text the
-// image already holds. Under the image's exclusive lock it reads the image once, builds the new
-// image in memory and checks that every row reads back from it as the script says (entries that
-// share bytes must agree). Only if every row passes, and not for a dry run, it replaces the image
-// with the new one as a whole: all or nothing, the file staying the user's. File errors throw
-// FileError, and then too the image is as it was.
+// Asks the judge about `read` against the image, read once under its exclusive lock, which is held
+// until the end. Only if the judge accepts every text, something changes, and it is not a dry run,
+// the image is replaced by the image with the accepted texts in place, as a whole: all or nothing,
+// the file staying the user's. File errors throw FileError, and then too the image is as it was.
+// Texts are read, judged and written through `tables`, the tables in use for the image.
+[[nodiscard]] ImportReport importUnits(const std::string& image, const exchange::ReadResult& read, bool dryRun,
+                                       const exchange::JudgeRules& rules = {},
+                                       const TableSet& tables = TableSet::builtIn());
+
+// The same for a dump's text.
 [[nodiscard]] ImportReport importScript(const std::string& image, std::string_view script, bool dryRun,
                                         const TableSet& tables = TableSet::builtIn());
-
-// The same for rows read from any exchange format: each row's `line` names it in the messages.
-// With `refuseConversions`, a text that is exactly what a spreadsheet's number or date conversion
-// (or an editor's trimming) makes of the image's is refused, naming the conversion. Texts are read
-// and written through `tables`; each row's text is taken composed (a decomposed "é" is one "é").
-[[nodiscard]] ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows,
-                                      bool dryRun, bool refuseConversions = false,
-                                      const TableSet& tables = TableSet::builtIn());
 
 }  // namespace thornvale::cli

@@ -6,14 +6,9 @@
 
 namespace thornvale::cli {
 
-using exchange::formatJson;
 using exchange::formatScript;
 using exchange::imageRows;
 using exchange::kScriptHeader;
-using exchange::LineRefusal;
-using exchange::ParsedScript;
-using exchange::parseScript;
 using exchange::readImageRows;
-using exchange::ScriptRow;
 
 }  // namespace thornvale::cli

@@ -1,16 +1,18 @@
 #include "exchange/Delimited.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <map>
 #include <span>
 
 #include "codec/Format.h"
 #include "codec/Utf.h"
+#include "exchange/Formats.h"
+#include "exchange/Judge.h"
 #include "exchange/Limits.h"
 
 namespace thornvale::exchange {
+
+extern const FormatRecord kDelimitedFormat;
 namespace {
 
 constexpr std::string_view kSaveAsUtf8 =
@@ -45,6 +47,8 @@ std::optional<std::string> fromUtf16(std::string_view bytes, bool bigEndian) {
 }
 
 // The line (1-based) and the byte of the first byte that begins no UTF-8 sequence.
+}  // namespace
+
 std::pair<std::size_t, unsigned char> firstInvalidByte(std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {
@@ -63,9 +67,7 @@ std::pair<std::size_t, unsigned char> firstInvalidByte(std::string_view bytes) {
   return {line, i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0};
 }
 
-}  // namespace
-
-std::optional<std::string> decodeText(std::string_view bytes, Problem& problem) {
+std::optional<std::string> textOfFile(std::string_view bytes, Problem& problem) {
   // The container of Excel 97-2003, of encrypted workbooks and of other old Office files: no text,
   // whatever its NUL bytes say.
   if (bytes.starts_with(std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8))) {
@@ -247,6 +249,7 @@ class TableReader {
     for (++row; row != rows.end(); ++row) {
       if (!blank(*row)) readRow(*row);
     }
+    resolveUnits(result_, Naming::Position);
     return std::move(result_);
   }
 
@@ -258,7 +261,7 @@ class TableReader {
     if (!position) {
       result_.problems.push_back(
           {header.line, "",
-           result_.format == Format::Workbook
+           result_.format == formatNamed("xlsx")
                ? "the first sheet's first row must be a header naming the columns: position and translation "
                  "(as the workbook export writes them), or position and text; only the first sheet is read"
                : headerProblem(header.fields.empty() ? "" : header.fields[0])});
@@ -283,34 +286,13 @@ class TableReader {
   }
 
   void readRow(const TableRow& record) {
-    const std::string shown = record.fields.size() > position_ ? record.fields[position_] : "";
-    const std::optional<int> position = parsePosition(trimmed(shown));
-    const CatalogueEntry* entry = position ? catalogueEntry(*position) : nullptr;
-    if (entry == nullptr) {
-      result_.problems.push_back({record.line, "",
-                                  "position " + quote(shown) + " names no text; positions run from 0 to " +
-                                      std::to_string(kCatalogueSize - 1)});
-      return;
-    }
     Unit unit;
-    unit.line = unit.targetLine = unit.place.line = record.line;
-    unit.id = "position " + std::to_string(entry->position);
-    unit.entry = entry;
+    unit.line = unit.targetLine = record.line;
+    unit.id = std::string(trimmed(record.fields.size() > position_ ? record.fields[position_] : ""));
     unit.place = {cell(record, "offset"), cell(record, "length"), cell(record, "save_length"),
                   cell(record, "table"), record.line};
     if (const std::optional<std::string> problem = texts(record, unit)) {
-      result_.problems.push_back({record.line, unit.id, *problem});
-      return;
-    }
-    if (std::optional<std::string> mismatch = placeMismatch(*entry, unit.place)) {
-      result_.problems.push_back({record.line, unit.id, std::move(*mismatch)});
-      return;
-    }
-    const auto [where, fresh] = seen_.emplace(entry, record.line);
-    if (!fresh) {
-      result_.problems.push_back(
-          {record.line, unit.id,
-           "the position appears again (first on line " + std::to_string(where->second) + ")"});
+      result_.problems.push_back({record.line, "position " + unit.id, *problem, {}});
       return;
     }
     result_.units.push_back(std::move(unit));
@@ -336,7 +318,6 @@ class TableReader {
   std::size_t position_ = 0;
   std::optional<std::size_t> translation_;
   std::optional<std::size_t> source_;
-  std::map<const CatalogueEntry*, std::size_t> seen_;
 };
 
 }  // namespace
@@ -345,9 +326,9 @@ ReadResult readTable(std::span<const TableRow> rows, Format format) { return Tab
 
 ReadResult readDelimited(std::string_view bytes) {
   ReadResult result;
-  result.format = Format::Delimited;
+  result.format = &kDelimitedFormat;
   Problem problem;
-  const std::optional<std::string> text = decodeText(bytes, problem);
+  const std::optional<std::string> text = textOfFile(bytes, problem);
   if (!text) {
     result.problems.push_back(std::move(problem));
     return result;
@@ -367,7 +348,7 @@ ReadResult readDelimited(std::string_view bytes) {
       RecordReader records(*text, *delimiter);
       std::vector<TableRow> rows;
       for (TableRow row; records.next(row);) rows.push_back(std::move(row));
-      result = readTable(rows, Format::Delimited);
+      result = readTable(rows, &kDelimitedFormat);
       if (records.problem) result.problems.push_back(*records.problem);
       return result;
     }
@@ -378,74 +359,27 @@ ReadResult readDelimited(std::string_view bytes) {
 
 }  // namespace thornvale::exchange
 
+
 namespace thornvale::exchange {
 namespace {
 
-// The line of the `index`th object: our own dump writes one "position" key in each.
-std::size_t objectLine(std::string_view text, std::size_t index) {
-  std::size_t at = 0;
-  for (std::size_t i = 0; i <= index; ++i) {
-    at = text.find("\"position\"", at == 0 && i == 0 ? 0 : at + 1);
-    if (at == std::string_view::npos) return 1;
-  }
-  return 1 + static_cast<std::size_t>(
-                 std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+// A header line with a position column, in any case and between any delimiters: a sheet of ours.
+bool recogniseSheet(const Sniff& sniff) {
+  const std::string_view start = sniff.start();
+  const std::string first = asciiLower(start.substr(0, std::min<std::size_t>(start.find_first_of("\r\n"), 4096)));
+  return first.find(kPositionHeader) != std::string::npos;
 }
 
-std::optional<std::string> field(const nlohmann::json& object, const char* name) {
-  const auto it = object.find(name);
-  if (it == object.end()) return std::nullopt;
-  return it->is_string() ? it->get<std::string>() : it->dump();
-}
-
-// One object of the array: its unit, or the problem.
-std::optional<std::string> jsonUnit(const nlohmann::json& object, Unit& unit) {
-  if (!object.is_object()) return "each element must be an object, as dump --json writes";
-  const auto position = object.find("position");
-  const auto text = object.find("text");
-  if (position == object.end() || !position->is_number_integer() || text == object.end() ||
-      !text->is_string())
-    return "an object needs a whole-number \"position\" and a string \"text\"";
-  unit.entry = catalogueEntry(position->get<int>());
-  if (unit.entry == nullptr) return "there is no text at position " + position->dump();
-  unit.id = "position " + std::to_string(unit.entry->position);
-  unit.target = fromUtf8(text->get<std::string>());
-  unit.place = {field(object, "offset"), field(object, "length"), field(object, "save_length"),
-                field(object, "table"), unit.line};
-  return placeMismatch(*unit.entry, unit.place);
-}
+constexpr std::string_view kDelimitedNames[] = {"csv"};
 
 }  // namespace
 
-ReadResult readJson(std::string_view bytes) {
-  ReadResult result;
-  result.format = Format::Json;
-  Problem problem;
-  const std::optional<std::string> text = decodeText(bytes, problem);
-  if (!text) {
-    result.problems.push_back(std::move(problem));
-    return result;
-  }
-  const nlohmann::json array = nlohmann::json::parse(*text, nullptr, false);
-  if (!array.is_array()) {
-    result.problems.push_back({1, "", "not the JSON array dump --json writes"});
-    return result;
-  }
-  std::map<const CatalogueEntry*, std::size_t> seen;
-  for (std::size_t i = 0; i < array.size(); ++i) {
-    Unit unit;
-    unit.line = unit.targetLine = objectLine(*text, i);
-    if (std::optional<std::string> wrong = jsonUnit(array[i], unit)) {
-      result.problems.push_back({unit.line, unit.id, std::move(*wrong)});
-    } else if (const auto [where, fresh] = seen.emplace(unit.entry, unit.line); !fresh) {
-      result.problems.push_back(
-          {unit.line, unit.id,
-           "the position appears again (first on line " + std::to_string(where->second) + ")"});
-    } else {
-      result.units.push_back(std::move(unit));
-    }
-  }
-  return result;
-}
+extern const FormatRecord kDelimitedFormat{
+    .name = "delimited text",
+    .names = kDelimitedNames,
+    .description = "a sheet saved as CSV or TSV",
+    .recognise = recogniseSheet,
+    .read = readDelimited,
+};
 
 }  // namespace thornvale::exchange

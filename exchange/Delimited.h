@@ -1,13 +1,13 @@
 #pragma once
 
-// Delimited text as spreadsheets and editors save it, and the JSON of `dump --json`: both become
-// the same units as the dump. A spreadsheet's conversions of a text (a number or a date read into
+// Delimited text as spreadsheets and editors save it becomes the same units as the dump. A spreadsheet's conversions of a text (a number or a date read into
 // a cell and written back another way) are told apart from edits.
 
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "exchange/Units.h"
@@ -42,13 +42,14 @@ struct TableRow {
 // text column is the target. Columns the reader does not know are ignored.
 [[nodiscard]] ReadResult readDelimited(std::string_view bytes);
 
-// The JSON array `dump --json` writes.
-[[nodiscard]] ReadResult readJson(std::string_view bytes);
 
 // The file as UTF-8: a UTF-8 or UTF-16 byte-order mark read and dropped. nullopt, and `problem`
 // set, for bytes that are not text in one of those encodings (a legacy 8-bit file, UTF-16 without
 // a mark).
-[[nodiscard]] std::optional<std::string> decodeText(std::string_view bytes, Problem& problem);
+[[nodiscard]] std::optional<std::string> textOfFile(std::string_view bytes, Problem& problem);
+
+// Where bytes stop being UTF-8: the 1-based line and the first bad byte (0 at the end of all).
+[[nodiscard]] std::pair<std::size_t, unsigned char> firstInvalidByte(std::string_view bytes);
 
 // What a spreadsheet's number or date conversion, or an editor's trimming, would make of
 // `before` when it equals `after`: the conversion's name ("leading zeros dropped"), else nullopt.

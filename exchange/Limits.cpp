@@ -210,18 +210,6 @@ std::optional<std::string> placeMismatch(const CatalogueEntry& entry, const Reco
   return std::nullopt;
 }
 
-std::string_view formatName(Format format) noexcept {
-  switch (format) {
-    case Format::Tsv: return "TSV";
-    case Format::Xliff: return "XLIFF";
-    case Format::Po: return "PO";
-    case Format::Delimited: return "delimited text";
-    case Format::Json: return "JSON";
-    case Format::Workbook: return "workbook";
-  }
-  return "?";
-}
-
 std::string unitId(const CatalogueEntry& entry) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "text-%02d", static_cast<int>(entry.position));

@@ -10,9 +10,12 @@
 #include "codec/Format.h"
 #include "codec/Utf.h"
 #include "exchange/Exchange.h"
+#include "exchange/Judge.h"
 #include "exchange/Limits.h"
 
 namespace thornvale::exchange {
+
+extern const FormatRecord kPoFormat;
 namespace {
 
 std::string_view trim(std::string_view s) {
@@ -100,7 +103,7 @@ struct Entry {
 class Reader {
  public:
   ReadResult read(std::string_view text) {
-    result_.format = Format::Po;
+    result_.format = &kPoFormat;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::size_t number = 0;
     while (!text.empty() || number == 0) {
@@ -341,9 +344,19 @@ std::string gettextLanguage(const std::string& tag) {
 
 }  // namespace
 
-ReadResult readPo(std::string_view text) { return Reader().read(text); }
+ReadResult readPo(std::string_view text) {
+  if (std::optional<Problem> problem = utf8OnlyProblem(text)) {
+    ReadResult result;
+    result.format = &kPoFormat;
+    result.problems.push_back(std::move(*problem));
+    return result;
+  }
+  ReadResult result = Reader().read(text);
+  resolveUnits(result, Naming::Id);
+  return result;
+}
 
-std::string writePo(std::span<const ExportText> texts, const ExportSettings& settings) {
+std::string writePo(std::span<const TextRow> texts, const ExportSettings& settings) {
   std::string out;
   out += "# The texts of the game Thornvale, " +
          std::string(settings.targetLanguage ? "to translate" : "a template") + ", from " +
@@ -373,7 +386,7 @@ std::string writePo(std::span<const ExportText> texts, const ExportSettings& set
     appendQuoted(out, value);
     out += '\n';
   };
-  for (const ExportText& text : texts) {
+  for (const TextRow& text : texts) {
     const CatalogueEntry& e = *text.entry;
     out += '\n';
     line("#. ", translatorNote(e, settings.tables));
@@ -386,5 +399,28 @@ std::string writePo(std::span<const ExportText> texts, const ExportSettings& set
   }
   return out;
 }
+
+namespace {
+
+bool recognisePo(const Sniff& sniff) {
+  const std::string_view start = sniff.start();
+  return start.starts_with('#') || start.starts_with("msgid") || start.starts_with("msgctxt");
+}
+
+constexpr std::string_view kPoNames[] = {"po"};
+
+}  // namespace
+
+extern const FormatRecord kPoFormat{
+    .name = "PO",
+    .names = kPoNames,
+    .description = "a gettext PO or POT file",
+    .recognise = recognisePo,
+    .read = readPo,
+    .write = writePo,
+    .carriesSources = true,
+    .namesLanguages = true,
+    .unitWord = "unit",
+};
 
 }  // namespace thornvale::exchange

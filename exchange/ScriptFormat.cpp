@@ -1,9 +1,6 @@
 #include "exchange/ScriptFormat.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <optional>
 
@@ -13,6 +10,9 @@
 #include "codec/Format.h"
 #include "codec/TextCodec.h"
 #include "codec/Utf.h"
+#include "exchange/Delimited.h"
+#include "exchange/Formats.h"
+#include "exchange/Judge.h"
 
 namespace thornvale::exchange {
 namespace {
@@ -31,27 +31,11 @@ std::vector<std::string_view> splitTabs(std::string_view line) {
   }
 }
 
-// Plain digits in the given base; no sign, no blanks, nothing left over.
-std::optional<long long> parseNumber(std::string_view text, int base) {
-  if (text.empty() || text.size() > 12) return std::nullopt;
-  long long value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  if (error != std::errc() || end != text.data() + text.size() || text.front() == '-' ||
-      text.front() == '+') {
-    return std::nullopt;
-  }
-  return value;
-}
-
-std::optional<long long> parseOffset(std::string_view text) {
-  if (text.size() < 3 || text[0] != '0' || (text[1] != 'x' && text[1] != 'X')) return std::nullopt;
-  return parseNumber(text.substr(2), 16);
-}
-
 std::string formatOffset(std::int32_t offset) { return formatHex0x(static_cast<std::uint32_t>(offset)); }
 
-// Checks one row and fills `row`; the problem, if any, in words.
-std::optional<std::string> parseRow(std::string_view line, ScriptRow& row) {
+// Checks one row's columns and fills `unit`; the problem, if any, in words. The position, the place
+// and a repeat are the judge's to check, as for every format.
+std::optional<std::string> parseRow(std::string_view line, Unit& unit) {
   const std::optional<std::u16string> decoded = fromUtf8(line);
   if (!decoded) return "not valid UTF-8";
   const std::vector<std::string_view> fields = splitTabs(line);
@@ -59,55 +43,21 @@ std::optional<std::string> parseRow(std::string_view line, ScriptRow& row) {
     return "expected " + std::to_string(kColumns) + " tab-separated columns, found " +
            std::to_string(fields.size());
   }
-  const std::optional<int> position = parsePosition(fields[0]);
-  if (!position) return "position " + quote(fields[0]) + " is not a whole number";
-  const CatalogueEntry* entry = catalogueEntry(*position);
-  if (entry == nullptr) {
-    return "there is no text at position " + std::string(fields[0]) + "; positions run from 0 to " +
-           std::to_string(kCatalogueSize - 1);
-  }
-  const std::string at = "position " + std::to_string(entry->position);
-  const std::optional<long long> offset = parseOffset(fields[1]);
-  if (!offset) return "offset " + quote(fields[1]) + " is not a 0x-prefixed hex number";
-  if (*offset != entry->offset) {
-    return "offset " + quote(fields[1]) + " does not match " + at + ", which lies at " +
-           formatOffset(entry->offset);
-  }
-  const std::optional<long long> length = parseNumber(fields[2], 10);
-  if (length != entry->length) {
-    return "length " + quote(fields[2]) + " does not match " + at + ", which has " +
-           std::to_string(entry->length) + " bytes";
-  }
-  const std::optional<long long> saveLength = parseNumber(fields[3], 10);
-  if (saveLength != entry->saveLength) {
-    return "save_length " + quote(fields[3]) + " does not match " + at + ", which saves " +
-           std::to_string(entry->saveLength) + " characters";
-  }
-  if (fields[4] != entry->tableName) {
-    return "table " + quote(fields[4]) + " does not match " + at + ", which uses " +
-           std::string(entry->tableName);
-  }
-  // Only the line's own CRLF is taken off; a carriage return or another control character left
-  // in the text would be written out and read back as something else, and no table stores one.
-  const auto control = std::find_if(fields[5].begin(), fields[5].end(),
-                                    [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
-  if (control != fields[5].end()) {
-    return "the text holds the control character " + formatHex0x(static_cast<unsigned char>(*control), 2) +
-           ", which no text can store";
-  }
-  row.entry = entry;
-  row.text = *fromUtf8(fields[5]);
+  unit.id = std::string(fields[0]);
+  unit.place = {std::string(fields[1]), std::string(fields[2]), std::string(fields[3]), std::string(fields[4]),
+                unit.line};
+  unit.target = *fromUtf8(fields[5]);
   return std::nullopt;
 }
 
 }  // namespace
 
-std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optional<Refusal>* shortWarning,
-                                 const TableSet& tables) {
-  std::vector<ScriptRow> rows;
+std::vector<TextRow> imageRows(std::span<const std::uint8_t> image, std::optional<Refusal>* shortWarning,
+                               const TableSet& tables) {
+  std::vector<TextRow> rows;
   rows.reserve(kCatalogueSize);
   for (const CatalogueEntry& entry : catalogue()) {
-    rows.push_back({0, &entry, entryText(image, entry, std::nullopt, tables)});
+    rows.push_back({&entry, entryText(image, entry, std::nullopt, tables), std::nullopt});
     if (shortWarning && !*shortWarning &&
         static_cast<std::size_t>(entry.offset) + static_cast<std::size_t>(entry.length) > image.size()) {
       *shortWarning = Refusal{fileEndsBefore(static_cast<std::int64_t>(image.size()),
@@ -118,46 +68,32 @@ std::vector<ScriptRow> imageRows(std::span<const std::uint8_t> image, std::optio
   return rows;
 }
 
-std::vector<ScriptRow> readImageRows(const std::string& image, std::optional<Refusal>* shortWarning,
-                                     const TableSet& tables) {
+std::vector<TextRow> readImageRows(const std::string& image, std::optional<Refusal>* shortWarning,
+                                   const TableSet& tables) {
   File file = openImage(image, File::Access::Read);
   const Bytes bytes = readWhole(file, kMaxImageSize, "an image");
   file.close();
   return imageRows(bytes, shortWarning, tables);
 }
 
-std::string formatScript(std::span<const ScriptRow> rows) {
+std::string formatScript(std::span<const TextRow> rows) {
   std::string out(kScriptHeader);
   out += '\n';
-  for (const ScriptRow& row : rows) {
+  for (const TextRow& row : rows) {
     const CatalogueEntry& e = *row.entry;
     out += std::to_string(e.position) + '\t' + formatOffset(e.offset) + '\t' + std::to_string(e.length) +
-           '\t' + std::to_string(e.saveLength) + '\t' + std::string(e.tableName) + '\t' + toUtf8(row.text) +
+           '\t' + std::to_string(e.saveLength) + '\t' + std::string(e.tableName) + '\t' + toUtf8(row.source) +
            '\n';
   }
   return out;
 }
 
-std::string formatJson(std::span<const ScriptRow> rows) {
-  nlohmann::ordered_json array = nlohmann::ordered_json::array();
-  for (const ScriptRow& row : rows) {
-    const CatalogueEntry& e = *row.entry;
-    array.push_back({{"position", e.position},
-                     {"offset", formatOffset(e.offset)},
-                     {"length", e.length},
-                     {"save_length", e.saveLength},
-                     {"table", std::string(e.tableName)},
-                     {"text", toUtf8(row.text)}});
-  }
-  return array.dump(2) + '\n';
-}
-
-ParsedScript parseScript(std::string_view script) {
+ReadResult readDump(std::string_view script) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   if (script.starts_with(kByteOrderMark)) script.remove_prefix(kByteOrderMark.size());
 
-  ParsedScript parsed;
-  std::map<int, std::size_t> seen;  // position -> line
+  ReadResult result;
+  result.format = formatNamed("tsv");
   bool headerSeen = false;
   std::size_t number = 0;
   while (!script.empty()) {
@@ -170,33 +106,83 @@ ParsedScript parseScript(std::string_view script) {
     if (!headerSeen) {
       headerSeen = true;
       if (line != kScriptHeader) {
-        parsed.problems.push_back({number,
-                                   -1,
-                                   {"the first line must be the header of a dump: position, offset, length, "
-                                    "save_length, table and text, separated by tabs"}});
+        result.problems.push_back({number, "",
+                                   "the first line must be the header of a dump: position, offset, length, "
+                                   "save_length, table and text, separated by tabs",
+                                   {}});
       }
       continue;
     }
     if (line.empty()) continue;
 
-    ScriptRow row;
-    row.line = number;
-    if (std::optional<std::string> problem = parseRow(line, row)) {
-      parsed.problems.push_back({number, -1, {std::move(*problem)}});
+    Unit unit;
+    unit.line = unit.targetLine = number;
+    if (std::optional<std::string> problem = parseRow(line, unit)) {
+      result.problems.push_back({number, "", std::move(*problem), {}});
       continue;
     }
-    const auto [where, fresh] = seen.emplace(row.entry->position, number);
-    if (!fresh) {
-      parsed.problems.push_back({number,
-                                 row.entry->position,
-                                 {"position " + std::to_string(row.entry->position) +
-                                  " appears again (first on line " + std::to_string(where->second) + ")"}});
-      continue;
-    }
-    parsed.rows.push_back(std::move(row));
+    result.units.push_back(std::move(unit));
   }
-  if (!headerSeen) parsed.problems.push_back({1, -1, {"the script is empty: not even the header line"}});
-  return parsed;
+  if (!headerSeen) result.problems.push_back({1, "", "the script is empty: not even the header line", {}});
+  resolveUnits(result, Naming::Position);
+  return result;
 }
+
+namespace {
+
+bool startsWithDumpHeader(std::string_view text) {
+  return text.starts_with(kScriptHeader) &&
+         (text.size() == kScriptHeader.size() || text[kScriptHeader.size()] == '\n' ||
+          text[kScriptHeader.size()] == '\r');
+}
+
+// A valid dump reads as it always has, its texts taken literally; anything else a spreadsheet or
+// an editor made of one (quotes, notes in more columns, other delimiters) reads as delimited text.
+// The dump's own messages stand for a file that begins with its header.
+// Rows without a single tab are an editor's doing, said once at the first of them, not per row.
+void collapseTabless(std::vector<Problem>& problems) {
+  const auto tabless = [](const Problem& p) { return p.message.ends_with("tab-separated columns, found 1"); };
+  const auto count = static_cast<std::size_t>(std::count_if(problems.begin(), problems.end(), tabless));
+  if (count < 2) return;
+  const auto first = std::find_if(problems.begin(), problems.end(), tabless);
+  first->message = std::to_string(count) +
+                   " rows, from this one on, hold no tab: were the tabs turned into spaces by an editor? "
+                   "Keep the tabs between the columns";
+  problems.erase(std::remove_if(std::next(first), problems.end(), tabless), problems.end());
+}
+
+ReadResult readTsv(std::string_view bytes) {
+  Problem problem;
+  const std::optional<std::string> text = textOfFile(bytes, problem);
+  if (!text) {
+    ReadResult result;
+    result.problems.push_back(std::move(problem));
+    return result;
+  }
+  ReadResult dump = readDump(*text);
+  if (dump.ok()) return dump;
+  ReadResult delimited = readDelimited(*text);
+  const bool blank = text->find_first_not_of(" \t\r\n") == std::string::npos;
+  if (delimited.ok() || !(blank || startsWithDumpHeader(*text))) return delimited;
+  collapseTabless(dump.problems);
+  return dump;
+}
+
+bool recogniseDump(const Sniff& sniff) { return sniff.start().starts_with("position\t"); }
+
+std::string writeDump(std::span<const TextRow> rows, const ExportSettings&) { return formatScript(rows); }
+
+constexpr std::string_view kDumpNames[] = {"tsv"};
+
+}  // namespace
+
+extern const FormatRecord kDumpFormat{
+    .name = "TSV",
+    .names = kDumpNames,
+    .description = "a dump (TSV)",
+    .recognise = recogniseDump,
+    .read = readTsv,
+    .write = writeDump,
+};
 
 }  // namespace thornvale::exchange

@@ -10,10 +10,13 @@
 #include <vector>
 
 #include "catalogue/Catalogue.h"
+#include "codec/TableSet.h"
 
 namespace thornvale::exchange {
 
-enum class Format { Tsv, Xliff, Po, Delimited, Json, Workbook };
+// A format is its record (exchange/Formats.h); nullptr stands for none.
+struct FormatRecord;
+using Format = const FormatRecord*;
 
 // "TSV", "XLIFF", "PO", "delimited text", "JSON", "workbook": how messages name a format.
 [[nodiscard]] std::string_view formatName(Format format) noexcept;
@@ -55,15 +58,18 @@ struct Unit {
   std::optional<std::string> typedCell;
 };
 
-// Something refused: its line, the id of the unit it concerns (empty where none), and why.
+// Something refused: its line, the id of the unit it concerns (empty where none), and why; the
+// detail, where there is one, is for a reader who has the file at hand (how many characters it
+// has and needs), not for the editor's message box.
 struct Problem {
   std::size_t line = 0;
   std::string id;
   std::string message;
+  std::string detail;
 };
 
 struct ReadResult {
-  Format format = Format::Tsv;
+  Format format = nullptr;
   std::vector<Unit> units;
   std::vector<Problem> problems;
   // The fingerprint of the character tables the file was exported with, where it records one.
@@ -71,6 +77,27 @@ struct ReadResult {
 
   [[nodiscard]] bool ok() const noexcept { return problems.empty(); }
 };
+
+// One text for a writer: its entry, its source (the image's text) and, where a translation is
+// known, its target.
+struct TextRow {
+  const CatalogueEntry* entry = nullptr;
+  std::u16string source;
+  std::optional<std::u16string> target;
+};
+
+struct ExportSettings {
+  std::string sourceLanguage = "en-US";
+  std::optional<std::string> targetLanguage;  // none: a PO template (POT), an XLIFF without one
+  bool weblateFlags = false;                  // XLIFF only: Weblate's weblate-flags attribute
+  std::string original;                       // the image's file name, for XLIFF's <file original>
+  std::string version;                        // thornvale-text's version
+  TableSet tables;                            // the tables in use: each text's characters, the fingerprint
+};
+
+// Where each format records the fingerprint of the tables an export was made with.
+inline constexpr std::string_view kPoTablesField = "X-Thornvale-Tables";
+inline constexpr std::string_view kTablesProperty = "thornvale-tables";  // XLIFF header note, workbook property
 
 // The limits of what a reader takes: files over 1 MiB never reach one (the file layer refuses
 // them first), and within a file no element nests deeper, and no attribute is longer, than this.

@@ -11,12 +11,20 @@
 #include <memory>
 #include <stdexcept>
 
+#include "codec/File.h"
+#include "codec/FileAccess.h"
+#include "codec/FileError.h"
 #include "codec/Paths.h"
+#include "codec/ScratchFolder.h"
 #include "codec/Utf.h"
 #include "exchange/Delimited.h"
+#include "exchange/Formats.h"
 #include "exchange/Limits.h"
 
 namespace thornvale::exchange {
+
+extern const FormatRecord kWorkbookFormat;
+
 namespace {
 
 void check(lxw_error error, std::string_view what) {
@@ -107,10 +115,10 @@ void validateLength(lxw_worksheet* sheet, lxw_row_t row, const CatalogueEntry& e
 }
 
 // Widths in characters, fitted to the longest cell of each column within bounds.
-void fitColumns(lxw_worksheet* sheet, std::span<const ExportText> texts, const TableSet& tables) {
+void fitColumns(lxw_worksheet* sheet, std::span<const TextRow> texts, const TableSet& tables) {
   std::vector<std::size_t> widest;
   for (std::string_view header : kWorkbookHeaders) widest.push_back(header.size());
-  for (const ExportText& text : texts) {
+  for (const TextRow& text : texts) {
     const CatalogueEntry& e = *text.entry;
     widest[3] = std::max(widest[3], e.tableName.size());
     widest[4] = std::max(widest[4], fromUtf8(storableWords(e, tables)).value_or(u"").size());
@@ -127,7 +135,7 @@ void fitColumns(lxw_worksheet* sheet, std::span<const ExportText> texts, const T
   }
 }
 
-void writeRow(lxw_worksheet* sheet, lxw_row_t row, const ExportText& text, const Formats& f,
+void writeRow(lxw_worksheet* sheet, lxw_row_t row, const TextRow& text, const Formats& f,
               const TableSet& tables) {
   const CatalogueEntry& e = *text.entry;
   const char* what = "a row of the sheet";
@@ -151,7 +159,7 @@ void writeRow(lxw_worksheet* sheet, lxw_row_t row, const ExportText& text, const
 
 }  // namespace
 
-void writeWorkbook(std::span<const ExportText> texts, const ExportSettings& settings,
+void writeWorkbook(std::span<const TextRow> texts, const ExportSettings& settings,
                    const std::filesystem::path& path, const std::filesystem::path& scratch) {
   const std::string file = utf8Path(path);
   std::string temporary = utf8Path(scratch);
@@ -368,11 +376,11 @@ class WorkbookReader {
     if (!result_.ok()) return std::move(result_);
     std::vector<SparseRow> rows = readSheet(*sheet);
     if (!result_.ok()) return std::move(result_);
-    return readTable(table(rows), Format::Workbook);
+    return readTable(table(rows), &kWorkbookFormat);
   }
 
   bool open() {
-    result_.format = Format::Workbook;
+    result_.format = &kWorkbookFormat;
     zlib_filefunc64_def calls{openMemory, readMemory,  writeMemory, tellMemory,
                               seekMemory, closeMemory, errorMemory, &memory_};
     zip_.reset(unzOpen2_64("", &calls));
@@ -640,5 +648,40 @@ std::optional<std::string> readWorkbookPart(std::string_view bytes, const std::s
   WorkbookReader reader(bytes);
   return reader.open() ? reader.part(name) : std::nullopt;
 }
+
+// libxlsxwriter writes a file: it writes in a folder of our own, and the bytes go on from there like
+// any other export's, to a replacement of the output or to standard output.
+std::string workbookBytes(std::span<const TextRow> texts, const ExportSettings& settings) {
+  const ScratchFolder scratch;
+  const std::filesystem::path path = scratch.path() / "texts.xlsx";
+  try {
+    writeWorkbook(texts, settings, path, scratch.path());
+  } catch (const std::runtime_error& e) {
+    throw FileError(utf8Path(path), "writing", std::make_error_code(std::errc::io_error),
+                    std::string("the workbook library failed: ") + e.what());
+  }
+  const File file = File::openExisting(utf8Path(path), File::Access::Read);
+  const Bytes bytes = readWhole(file, kMaxScriptSize, "a workbook");
+  return std::string(bytes.begin(), bytes.end());
+}
+
+namespace {
+
+bool recogniseWorkbook(const Sniff& sniff) { return looksLikeZip(sniff.bytes); }
+
+constexpr std::string_view kWorkbookNames[] = {"xlsx"};
+
+}  // namespace
+
+extern const FormatRecord kWorkbookFormat{
+    .name = "workbook",
+    .names = kWorkbookNames,
+    .description = "a workbook (.xlsx)",
+    .recognise = recogniseWorkbook,
+    .read = readWorkbook,
+    .write = workbookBytes,
+    .carriesSources = true,
+    .binary = true,
+};
 
 }  // namespace thornvale::exchange

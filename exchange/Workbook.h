@@ -23,8 +23,12 @@ inline constexpr std::string_view kWorkbookHeaders[] = {
 // Writes the workbook to `path`, a new file in a private folder that `scratch` names (libxlsxwriter
 // writes files, not memory, and keeps its own temporary files there too). Throws std::runtime_error
 // with the library's reason when it fails.
-void writeWorkbook(std::span<const ExportText> texts, const ExportSettings& settings,
+void writeWorkbook(std::span<const TextRow> texts, const ExportSettings& settings,
                    const std::filesystem::path& path, const std::filesystem::path& scratch);
+
+// The workbook of an export as bytes, made through writeWorkbook in a scratch folder of our own.
+// Throws FileError where the library or the folder fails.
+[[nodiscard]] std::string workbookBytes(std::span<const TextRow> texts, const ExportSettings& settings);
 
 // Whether the bytes begin as a zip archive does (a workbook, or another zip).
 [[nodiscard]] bool looksLikeZip(std::string_view bytes) noexcept;

@@ -10,9 +10,12 @@
 #include "codec/Format.h"
 #include "codec/Utf.h"
 #include "exchange/Exchange.h"
+#include "exchange/Judge.h"
 #include "exchange/Limits.h"
 
 namespace thornvale::exchange {
+
+extern const FormatRecord kXliffFormat;
 namespace {
 
 constexpr const char* kNamespace = "urn:oasis:names:tc:xliff:document:1.2";
@@ -109,7 +112,7 @@ class Reader {
   explicit Reader(std::string_view text) : text_(text), lines_(text) {}
 
   ReadResult read() {
-    result_.format = Format::Xliff;
+    result_.format = &kXliffFormat;
     pugi::xml_document doc;
     const unsigned options = pugi::parse_cdata | pugi::parse_eol | pugi::parse_wconv_attribute |
                              pugi::parse_ws_pcdata | pugi::parse_doctype | pugi::parse_declaration;
@@ -370,18 +373,26 @@ struct StringWriter : pugi::xml_writer {
 }  // namespace
 
 ReadResult readXliff(std::string_view text) {
+  if (std::optional<Problem> problem = utf8OnlyProblem(text)) {
+    ReadResult result;
+    result.format = &kXliffFormat;
+    result.problems.push_back(std::move(*problem));
+    return result;
+  }
   if (text.starts_with("\xEF\xBB\xBF")) {
     // pugixml would skip it too, but the offsets for the lines must count from what it parses.
     text.remove_prefix(3);
   }
-  return Reader(text).read();
+  ReadResult result = Reader(text).read();
+  resolveUnits(result, Naming::Id);
+  return result;
 }
 
 namespace {
 
 // One text as a trans-unit: its limits where the tools look for them, its place for import's check,
 // and the note a translator reads.
-void appendUnit(pugi::xml_node body, const ExportText& text, const ExportSettings& settings) {
+void appendUnit(pugi::xml_node body, const TextRow& text, const ExportSettings& settings) {
   const CatalogueEntry& e = *text.entry;
   const std::string id = unitId(e);
   const std::string length = std::to_string(e.saveLength);
@@ -418,7 +429,7 @@ void appendUnit(pugi::xml_node body, const ExportText& text, const ExportSetting
 
 }  // namespace
 
-std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& settings) {
+std::string writeXliff(std::span<const TextRow> texts, const ExportSettings& settings) {
   pugi::xml_document doc;
   pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
   declaration.append_attribute("version") = "1.0";
@@ -447,11 +458,31 @@ std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& 
   tables.text() = settings.tables.fingerprint().c_str();
 
   pugi::xml_node body = file.append_child("body");
-  for (const ExportText& text : texts) appendUnit(body, text, settings);
+  for (const TextRow& text : texts) appendUnit(body, text, settings);
   StringWriter writer;
   writer.out.reserve(std::size_t{1} << 17);  // a whole export, in one allocation
   doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
   return writer.out;
 }
+
+namespace {
+
+bool recogniseXliff(const Sniff& sniff) { return sniff.start().starts_with('<'); }
+
+constexpr std::string_view kXliffNames[] = {"xliff"};
+
+}  // namespace
+
+extern const FormatRecord kXliffFormat{
+    .name = "XLIFF",
+    .names = kXliffNames,
+    .description = "an XLIFF 1.2 file",
+    .recognise = recogniseXliff,
+    .read = readXliff,
+    .write = writeXliff,
+    .carriesSources = true,
+    .namesLanguages = true,
+    .unitWord = "unit",
+};
 
 }  // namespace thornvale::exchange

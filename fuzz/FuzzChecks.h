@@ -16,6 +16,9 @@ void checkPo(const std::uint8_t* data, std::size_t size);
 void checkDelimited(const std::uint8_t* data, std::size_t size);
 void checkWorkbook(const std::uint8_t* data, std::size_t size);
 void checkTable(const std::uint8_t* data, std::size_t size);
+// Any file, as check --image and import --dry-run of the sample image see it: one verdict, the
+// same problems in the same order.
+void checkDoorsAgree(const std::uint8_t* data, std::size_t size);
 
 // Reports a broken promise on stderr and aborts.
 [[noreturn]] void broken(const char* promise);

@@ -1,33 +1,39 @@
 #include <set>
 #include <string>
 
-#include "cli/ScriptFormat.h"
+#include "exchange/Judge.h"
+#include "exchange/ScriptFormat.h"
 #include "fuzz/FuzzChecks.h"
 
 namespace thornvale::fuzz {
 
-// Any bytes parse without a crash into rows of real entries, each position once; and what the
-// parser accepts, written out again, parses to the same rows.
+// Any bytes read as a dump without a crash into units of real entries, each position once; and
+// what the reader accepts, written out again, reads back to the same rows.
 void checkScript(const std::uint8_t* data, std::size_t size) {
   const std::string_view script(reinterpret_cast<const char*>(data), size);
-  const cli::ParsedScript parsed = cli::parseScript(script);
+  const exchange::ReadResult read = exchange::readDump(script);
   std::set<int> positions;
-  for (const cli::ScriptRow& row : parsed.rows) {
-    expect(row.entry != nullptr && row.line > 0, "a parsed row names an entry and its line");
-    expect(positions.insert(row.entry->position).second, "a parsed position appears once");
+  std::vector<exchange::TextRow> rows;
+  for (const exchange::Unit& unit : read.units) {
+    expect(unit.entry != nullptr && unit.line > 0 && unit.target, "a row names an entry, its line and a text");
+    expect(positions.insert(unit.entry->position).second, "a position appears once");
+    rows.push_back({unit.entry, *unit.target, std::nullopt});
   }
-  for (const cli::LineRefusal& problem : parsed.problems) {
-    expect(problem.line > 0 && !problem.refusal.message.empty(),
-           "a problem names its line and says what is wrong");
+  for (const exchange::Problem& problem : read.problems) {
+    expect(problem.line > 0 && !problem.message.empty(), "a problem names its line and says what is wrong");
   }
-  if (!parsed.problems.empty()) return;
+  if (!read.ok()) return;
+  // A text with a control character is the judge's to refuse; the dump cannot carry a line end.
+  for (const exchange::Unit& unit : read.units) {
+    if (exchange::controlCharacter(*unit.target)) return;
+  }
 
-  const cli::ParsedScript again = cli::parseScript(cli::formatScript(parsed.rows));
-  expect(again.problems.empty(), "a written script parses cleanly");
-  expect(again.rows.size() == parsed.rows.size(), "a written script keeps every row");
-  for (std::size_t i = 0; i < again.rows.size(); ++i) {
-    expect(again.rows[i].entry == parsed.rows[i].entry && again.rows[i].text == parsed.rows[i].text,
-           "a written script keeps each row's entry and text");
+  const exchange::ReadResult again = exchange::readDump(exchange::formatScript(rows));
+  expect(again.ok(), "a written dump reads cleanly");
+  expect(again.units.size() == read.units.size(), "a written dump keeps every row");
+  for (std::size_t i = 0; i < again.units.size(); ++i) {
+    expect(again.units[i].entry == read.units[i].entry && again.units[i].target == read.units[i].target,
+           "a written dump keeps each row's entry and text");
   }
 }
 

@@ -109,12 +109,12 @@ TEST_F(CommandsTest, APositionHasOneRuleEverywhere) {
     EXPECT_EQ(runInProcess({"set", imagePath, position, "Z"}).status, kExitSuccess) << position;
     EXPECT_EQ(test::readBytes(imagePath)[0x33067], 0xFF) << position;
     const std::string script = std::string(kScriptHeader) + "\n" + position + "\t0x33067\t2\t1\tTable3\tZ\n";
-    EXPECT_TRUE(parseScript(script).problems.empty()) << position;
+    EXPECT_TRUE(exchange::readDump(script).problems.empty()) << position;
   }
   for (const char* position : {"+27", "27 ", "2_7", "", "99999999999999999999"}) {
     EXPECT_EQ(runInProcess({"set", imagePath, position, "Z"}).status, kExitUsage) << position;
     const std::string script = std::string(kScriptHeader) + "\n" + position + "\t0x33067\t2\t1\tTable3\tZ\n";
-    EXPECT_FALSE(parseScript(script).problems.empty()) << position;
+    EXPECT_FALSE(exchange::readDump(script).problems.empty()) << position;
   }
 }
 

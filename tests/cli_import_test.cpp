@@ -22,8 +22,8 @@ class ImportTest : public test::SampleImageFixture {
  protected:
   // The image's own dump with the given rows' texts replaced.
   std::string editedDump(const std::vector<std::pair<int, std::u16string>>& edits) {
-    std::vector<ScriptRow> rows = readImageRows(imagePath);
-    for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].text = text;
+    std::vector<exchange::TextRow> rows = readImageRows(imagePath);
+    for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].source = text;
     return formatScript(rows);
   }
 
@@ -42,7 +42,7 @@ TEST_F(ImportTest, UnchangedDumpChangesNoByteAndDoesNotRewriteTheFile) {
   const ImportReport report = importScript(imagePath, formatScript(readImageRows(imagePath)), false);
   EXPECT_TRUE(report.ok());
   EXPECT_EQ(report.unchanged, kCatalogueSize);
-  EXPECT_EQ(report.changed, 0u);
+  EXPECT_EQ(report.changes.size(), 0u);
   EXPECT_FALSE(report.written);
   EXPECT_EQ(test::readBytes(imagePath), image);
   struct stat after {};
@@ -52,15 +52,15 @@ TEST_F(ImportTest, UnchangedDumpChangesNoByteAndDoesNotRewriteTheFile) {
 
 TEST_F(ImportTest, EditedRowsChangeExactlyTheirBytes) {
   // One row of each table, and entry 27, whose second byte a save never writes.
-  std::u16string row40 = readImageRows(imagePath)[40].text;
+  std::u16string row40 = readImageRows(imagePath)[40].source;
   row40.front() = u'Z';
   row40.back() = u'?';
   const std::vector<std::pair<int, std::u16string>> all = {
       {5, u"WONDERER"}, {27, u"Z"}, {31, u"GREAT CLASSES!"}, {40, row40}};
 
   const ImportReport report = importScript(imagePath, editedDump(all), false);
-  ASSERT_TRUE(report.ok()) << report.failures.front().refusal.message;
-  EXPECT_EQ(report.changed, 4u);
+  ASSERT_TRUE(report.ok()) << report.problems.front().message;
+  EXPECT_EQ(report.changes.size(), 4u);
   EXPECT_TRUE(report.written);
 
   const test::Bytes now = test::readBytes(imagePath);
@@ -96,17 +96,17 @@ TEST_F(ImportTest, OneBadRowWritesNothingAndIsReported) {
     // A good edit beside the bad one must not be written either.
     for (bool dryRun : {false, true}) {
       const ImportReport report = importScript(imagePath, editedDump({{0, u"MOPLE"}, {5, c.text}}), dryRun);
-      ASSERT_EQ(report.failures.size(), 1u);
-      EXPECT_EQ(report.failures[0].line, 7u);
-      EXPECT_EQ(report.failures[0].position, 5);
-      EXPECT_TRUE(report.failures[0].refusal.message.starts_with(c.message))
-          << report.failures[0].refusal.message;
+      ASSERT_EQ(report.problems.size(), 1u);
+      EXPECT_EQ(report.problems[0].line, 7u);
+      EXPECT_EQ(report.problems[0].id, "position 5");
+      EXPECT_TRUE(report.problems[0].message.starts_with(c.message))
+          << report.problems[0].message;
       EXPECT_FALSE(report.written);
       EXPECT_EQ(test::readBytes(imagePath), image);
     }
   }
   const ImportReport parseFailure = importScript(imagePath, "position\ttext\n0\tMOPLE\n", false);
-  EXPECT_EQ(parseFailure.failures.size(), 2u);
+  EXPECT_EQ(parseFailure.problems.size(), 2u);
   EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
 }
@@ -114,7 +114,7 @@ TEST_F(ImportTest, OneBadRowWritesNothingAndIsReported) {
 TEST_F(ImportTest, DryRunChecksButWritesNothing) {
   const ImportReport report = importScript(imagePath, editedDump({{0, u"MOPLE"}}), true);
   EXPECT_TRUE(report.ok());
-  EXPECT_EQ(report.changed, 1u);
+  EXPECT_EQ(report.changes.size(), 1u);
   EXPECT_FALSE(report.written);
   EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
@@ -122,14 +122,14 @@ TEST_F(ImportTest, DryRunChecksButWritesNothing) {
 
 TEST_F(ImportTest, RowsThatShareAByteMustAgreeOnIt) {
   // Entry 64's last byte is entry 65's first.
-  std::u16string row64 = readImageRows(imagePath)[64].text;
-  std::u16string row65 = readImageRows(imagePath)[65].text;
+  std::u16string row64 = readImageRows(imagePath)[64].source;
+  std::u16string row65 = readImageRows(imagePath)[65].source;
   row64.back() = u'!';
 
   const ImportReport contradicting = importScript(imagePath, editedDump({{64, row64}}), false);
-  ASSERT_EQ(contradicting.failures.size(), 1u);
-  EXPECT_EQ(contradicting.failures[0].position, 65);
-  EXPECT_NE(contradicting.failures[0].refusal.message.find("0x36471"), std::string::npos);
+  ASSERT_EQ(contradicting.problems.size(), 1u);
+  EXPECT_EQ(contradicting.problems[0].id, "position 65");
+  EXPECT_NE(contradicting.problems[0].message.find("0x36471"), std::string::npos);
   EXPECT_EQ(test::readBytes(imagePath), image);
 
   std::u16string other65 = row65;
@@ -205,8 +205,8 @@ TEST_F(ImportTest, AShortImageIsRefusedWhereATextWouldLieOutsideIt) {
   const test::Bytes shortImage(image.begin(), image.begin() + 0x3C370);
   test::writeBytes(imagePath, shortImage);
   const ImportReport report = importScript(imagePath, script, false);
-  ASSERT_EQ(report.failures.size(), 1u);
-  EXPECT_EQ(report.failures[0].position, 32);
+  ASSERT_EQ(report.problems.size(), 1u);
+  EXPECT_EQ(report.problems[0].id, "position 32");
   EXPECT_EQ(test::readBytes(imagePath), shortImage);
 }
 

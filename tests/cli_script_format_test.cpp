@@ -3,6 +3,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "cli/ScriptFormat.h"
+#include "exchange/Formats.h"
 #include "codec/Format.h"
 #include "codec/Utf.h"
 #include "sample/SampleImage.h"
@@ -15,26 +16,26 @@ namespace {
 using ScriptFormatTest = test::SampleImageFixture;
 
 TEST_F(ScriptFormatTest, DumpShowsEveryEntryAsTheEditorListsIt) {
-  const std::vector<ScriptRow> rows = readImageRows(imagePath);
+  const std::vector<exchange::TextRow> rows = readImageRows(imagePath);
   const std::string script = formatScript(rows);
   EXPECT_TRUE(script.starts_with("position\toffset\tlength\tsave_length\ttable\ttext\n"));
   EXPECT_NE(script.find("\n27\t0x33067\t2\t1\tTable3\tQ2\n"), std::string::npos);
   EXPECT_NE(script.find("\n67\t0x5337\t57\t57\tTable1\t"), std::string::npos);
 
   // Parsing the dump gives back every entry and every text, trailing spaces included.
-  const ParsedScript parsed = parseScript(script);
+  const exchange::ReadResult parsed = exchange::readDump(script);
   ASSERT_TRUE(parsed.problems.empty());
-  ASSERT_EQ(parsed.rows.size(), kCatalogueSize);
+  ASSERT_EQ(parsed.units.size(), kCatalogueSize);
   for (std::size_t i = 0; i < kCatalogueSize; ++i) {
-    EXPECT_EQ(parsed.rows[i].entry, &catalogue()[i]);
-    EXPECT_EQ(parsed.rows[i].text, sampleText(static_cast<int>(i))) << "position " << i;
-    EXPECT_EQ(parsed.rows[i].line, i + 2);
+    EXPECT_EQ(parsed.units[i].entry, &catalogue()[i]);
+    EXPECT_EQ(parsed.units[i].target, sampleText(static_cast<int>(i))) << "position " << i;
+    EXPECT_EQ(parsed.units[i].line, i + 2);
   }
 }
 
 TEST_F(ScriptFormatTest, JsonHasTheSameFields) {
-  const std::vector<ScriptRow> rows = readImageRows(imagePath);
-  const auto json = nlohmann::json::parse(formatJson(rows));
+  const std::vector<exchange::TextRow> rows = readImageRows(imagePath);
+  const auto json = nlohmann::json::parse(exchange::formatNamed("json")->write(rows, {}));
   ASSERT_EQ(json.size(), kCatalogueSize);
   for (std::size_t i = 0; i < kCatalogueSize; ++i) {
     const CatalogueEntry& e = catalogue()[i];
@@ -56,10 +57,10 @@ TEST(ScriptParse, AcceptsWhatEditorsDoToAFile) {
       {header + "\n5\t0X14129\t8\t8\tTable2\t WAN  ER \n", u" WAN  ER "},
   };
   for (const auto& [script, text] : cases) {
-    const ParsedScript parsed = parseScript(script);
+    const exchange::ReadResult parsed = exchange::readDump(script);
     EXPECT_TRUE(parsed.problems.empty()) << script;
-    ASSERT_EQ(parsed.rows.size(), 1u) << script;
-    EXPECT_EQ(parsed.rows[0].text, text);
+    ASSERT_EQ(parsed.units.size(), 1u) << script;
+    EXPECT_EQ(parsed.units[0].target, text);
   }
 }
 
@@ -74,28 +75,28 @@ TEST(ScriptParse, RefusesMalformedRowsWithTheirLineNumbers) {
   const BadScript cases[] = {
       {"five columns", "5\t0x14129\t8\t8\tWANDERER\n", 2, "expected 6 tab-separated columns, found 5"},
       {"tab in text", "5\t0x14129\t8\t8\tTable2\tWAND\tERER\n", 2, "found 7"},
-      {"position not a number", "five\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "is not a whole number"},
-      {"signed position", "+5\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "is not a whole number"},
-      {"position past the end", "70\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "no text at position 70"},
-      {"offset of another entry", "5\t0x1404B\t8\t8\tTable2\tWANDERER\n", 2, "which lies at 0x14129"},
-      {"offset not hex", "5\t82217\t8\t8\tTable2\tWANDERER\n", 2, "not a 0x-prefixed hex number"},
-      {"wrong length", "5\t0x14129\t9\t8\tTable2\tWANDERER\n", 2, "which has 8 bytes"},
-      {"wrong save length", "27\t0x33067\t2\t2\tTable3\tQ2\n", 2, "which saves 1 characters"},
-      {"wrong table", "5\t0x14129\t8\t8\tTable1\tWANDERER\n", 2, "which uses Table2"},
+      {"position not a number", "five\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "no text is named \"five\""},
+      {"signed position", "+5\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "no text is named \"+5\""},
+      {"position past the end", "70\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "no text is named \"70\""},
+      {"offset of another entry", "5\t0x1404B\t8\t8\tTable2\tWANDERER\n", 2, "it places the text at \"0x1404B\", ours lies at 0x14129"},
+      {"offset not hex", "5\t82217\t8\t8\tTable2\tWANDERER\n", 2, "it places the text at \"82217\""},
+      {"wrong length", "5\t0x14129\t9\t8\tTable2\tWANDERER\n", 2, "it gives the text \"9\" bytes, ours has 8"},
+      {"wrong save length", "27\t0x33067\t2\t2\tTable3\tQ2\n", 2, "it gives a save length of \"2\", ours is 1"},
+      {"wrong table", "5\t0x14129\t8\t8\tTable1\tWANDERER\n", 2, "it names the table \"Table1\", ours is Table2"},
       {"invalid UTF-8", "5\t0x14129\t8\t8\tTable2\tWAND\xFF\x46RER\n", 2, "not valid UTF-8"},
       {"duplicate", "5\t0x14129\t8\t8\tTable2\tWANDERER\n\n5\t0x14129\t8\t8\tTable2\tWANDERER\n", 4,
-       "position 5 appears again (first on line 2)"},
+       "the text appears again (first on line 2)"},
   };
   for (const BadScript& c : cases) {
-    const ParsedScript parsed = parseScript(std::string(kScriptHeader) + "\n" + c.body);
+    const exchange::ReadResult parsed = exchange::readDump(std::string(kScriptHeader) + "\n" + c.body);
     ASSERT_EQ(parsed.problems.size(), 1u) << c.name;
     EXPECT_EQ(parsed.problems[0].line, c.line) << c.name;
-    EXPECT_NE(parsed.problems[0].refusal.message.find(c.message), std::string::npos)
-        << c.name << ": " << parsed.problems[0].refusal.message;
+    EXPECT_NE(parsed.problems[0].message.find(c.message), std::string::npos)
+        << c.name << ": " << parsed.problems[0].message;
   }
 
-  EXPECT_EQ(parseScript("").problems.size(), 1u);
-  const ParsedScript noHeader = parseScript("5\t0x14129\t8\t8\tTable2\tWANDERER\n");
+  EXPECT_EQ(exchange::readDump("").problems.size(), 1u);
+  const exchange::ReadResult noHeader = exchange::readDump("5\t0x14129\t8\t8\tTable2\tWANDERER\n");
   ASSERT_EQ(noHeader.problems.size(), 1u);
   EXPECT_EQ(noHeader.problems[0].line, 1u);
 }

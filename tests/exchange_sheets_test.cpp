@@ -70,9 +70,9 @@ TEST(DelimitedRead, ReadsWhatSpreadsheetsAndEditorsSave) {
   for (const Dialect& c : cases) {
     const exchange::ReadResult read = exchange::readUnits(c.bytes);
     ASSERT_TRUE(read.ok()) << c.name << ": " << read.problems[0].message;
-    const exchange::Selection selection = exchange::selectTexts(read, false);
     std::map<int, std::u16string> targets;
-    for (const auto& row : selection.rows) targets[row.entry->position] = row.text;
+    for (const exchange::Unit& unit : read.units)
+      if (unit.target && !unit.target->empty()) targets[unit.entry->position] = *unit.target;
     EXPECT_EQ(targets, c.targets) << c.name;
   }
 }
@@ -96,7 +96,7 @@ TEST(DelimitedRead, RefusesAFileOnceSayingWhatItIs) {
        2, "2 rows, from this one on, hold no tab"},
       {"no text column", "position,note\n5,x\n", 1, "no text column"},
       {"unclosed quote", "position,text\n5,\"WAND\n6,OAT\n", 2, "never closed"},
-      {"unknown position", "position,text\n70,X\n", 2, "positions run from 0 to 69"},
+      {"unknown position", "position,text\n70,X\n", 2, "no text is named \"70\""},
       {"place of another game", "position,offset,text\n5,0x1404B,WONDERER\n", 2, "another game or version"},
       {"repeated position", "position,text\n5,A\n5,B\n", 3, "appears again (first on line 2)"},
       {"JSON without text", "[{\"position\": 5}]", 1, "a string \"text\""},

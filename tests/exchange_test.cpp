@@ -3,6 +3,7 @@
 // tests/exchange/clients_test.py.
 
 #include "exchange/Exchange.h"
+#include "exchange/Judge.h"
 
 #include <gtest/gtest.h>
 
@@ -85,44 +86,45 @@ TEST(ExchangeLimits, NoteAndPlaceSayTheLengthTheCharactersAndThePlace) {
 }
 
 TEST(ExchangeFormat, IsToldByContent) {
-  EXPECT_EQ(detectFormat("\xEF\xBB\xBF  <?xml version=\"1.0\"?><xliff/>"), Format::Xliff);
-  EXPECT_EQ(detectFormat(std::string(kScriptHeader) + "\n"), Format::Tsv);
-  EXPECT_EQ(detectFormat("# comment\nmsgid \"\"\n"), Format::Po);
-  EXPECT_EQ(detectFormat("msgctxt \"text-00\"\n"), Format::Po);
-  EXPECT_EQ(detectFormat("hello"), std::nullopt);
+  const auto told = [](const std::string& text) { return recogniseFormat(text, &text); };
+  EXPECT_EQ(told("\xEF\xBB\xBF  <?xml version=\"1.0\"?><xliff/>"), formatNamed("xliff"));
+  EXPECT_EQ(told(std::string(kScriptHeader) + "\n"), formatNamed("tsv"));
+  EXPECT_EQ(told("# comment\nmsgid \"\"\n"), formatNamed("po"));
+  EXPECT_EQ(told("msgctxt \"text-00\"\n"), formatNamed("po"));
+  EXPECT_EQ(told("hello"), nullptr);
   EXPECT_FALSE(readUnits("hello").ok());
 }
 
 TEST(ExchangeXliff, WrittenFileReadsBackWithItsTargetsAndPlaces) {
-  std::vector<ScriptRow> rows;
-  for (const CatalogueEntry& e : catalogue()) rows.push_back({0, &e, sampleText(e.position)});
-  std::vector<ScriptRow> translated = rows;
-  translated[5].text = u"WONDERER";
-  translated[27].text = u"Z2";  // the unsaved second character is cut
-  translated[40].text = u" <&'\"> " + translated[40].text.substr(7);
-  const std::vector<ExportText> texts = exportTexts(rows, translated);
+  std::vector<TextRow> rows;
+  for (const CatalogueEntry& e : catalogue()) rows.push_back({&e, sampleText(e.position), std::nullopt});
+  std::vector<TextRow> translated = rows;
+  translated[5].source = u"WONDERER";
+  translated[27].source = u"Z2";  // the unsaved second character is cut
+  translated[40].source = u" <&'\"> " + translated[40].source.substr(7);
+  const std::vector<TextRow> texts = exportRows(rows, translated);
   ExportSettings settings;
   settings.targetLanguage = "fr";
   settings.original = "game.nes";
   settings.version = "1";
-  for (const Format format : {Format::Xliff, Format::Po}) {
-    const std::string file = format == Format::Xliff ? writeXliff(texts, settings) : writePo(texts, settings);
+  for (const Format format : {formatNamed("xliff"), formatNamed("po")}) {
+    const std::string file = format->write(texts, settings);
     const ReadResult read = readUnits(file);
     ASSERT_TRUE(read.ok()) << messages(read);
     EXPECT_EQ(read.format, format);
     ASSERT_EQ(read.units.size(), kCatalogueSize);
     for (const Unit& u : read.units) {
-      EXPECT_EQ(u.source, rows[static_cast<std::size_t>(u.entry->position)].text);
-      EXPECT_FALSE(u.place.empty() && format == Format::Xliff);
+      EXPECT_EQ(u.source, rows[static_cast<std::size_t>(u.entry->position)].source);
+      EXPECT_FALSE(u.place.empty() && format == formatNamed("xliff"));
       EXPECT_FALSE(u.unfinished);
     }
     EXPECT_EQ(read.units[5].target, u"WONDERER");
     EXPECT_EQ(read.units[27].target, u"Z");
-    EXPECT_EQ(read.units[40].target, translated[40].text);
+    EXPECT_EQ(read.units[40].target, translated[40].source);
     EXPECT_EQ(read.units[6].target, std::nullopt);
-    const Selection selection = selectTexts(read, false);
-    EXPECT_EQ(selection.rows.size(), 3u);
-    EXPECT_EQ(selection.empty, 67u);
+    const Judgement judgement = judge(read, std::nullopt);
+    EXPECT_EQ(judgement.finished, 3u);
+    EXPECT_EQ(judgement.empty, 67u);
   }
 }
 
@@ -156,11 +158,13 @@ TEST(ExchangeXliff, StatesAndApprovalMarkUnfinishedUnits) {
   EXPECT_TRUE(read.units[2].unfinished);
   EXPECT_FALSE(read.units[3].unfinished);
   EXPECT_EQ(read.units[3].target, u"D");  // not the alt-trans's
-  const Selection selection = selectTexts(read, false);
-  EXPECT_EQ(selection.finished, 2u);
-  EXPECT_EQ(selection.leftUnfinished, 2u);
-  EXPECT_EQ(selection.empty, 1u);
-  EXPECT_EQ(selectTexts(read, true).rows.size(), 4u);
+  const Judgement judgement = judge(read, std::nullopt);
+  EXPECT_EQ(judgement.finished, 2u);
+  EXPECT_EQ(judgement.leftUnfinished, 2u);
+  EXPECT_EQ(judgement.empty, 1u);
+  EXPECT_EQ(judge(read, std::nullopt, {.includeUnfinished = true}).finished +
+                judge(read, std::nullopt, {.includeUnfinished = true}).unfinished,
+            4u);
   // Without approved="yes" anywhere, approved="no" says nothing.
   EXPECT_FALSE(readUnits(xliff(unit("text-01", "B", " approved=\"no\""))).units[0].unfinished);
 }
@@ -168,7 +172,7 @@ TEST(ExchangeXliff, StatesAndApprovalMarkUnfinishedUnits) {
 TEST(ExchangeXliff, RefusesWhatItMustNotFollowOrCannotBound) {
   const auto refused = [](const std::string& file, const std::string& needle, bool nothingRead = true) {
     SCOPED_TRACE(needle);
-    const ReadResult read = readUnits(file, Format::Xliff);
+    const ReadResult read = readUnits(file, formatNamed("xliff"));
     EXPECT_EQ(read.units.empty(), nothingRead);
     EXPECT_NE(messages(read).find(needle), std::string::npos) << messages(read);
   };
@@ -190,7 +194,7 @@ TEST(ExchangeXliff, RefusesWhatItMustNotFollowOrCannotBound) {
   refused("<html/>", "root element is <html>");
   refused(xliff(unit("text-05", "A\xC3(B")), "3: : not valid UTF-8");
   refused(xliff(unit("text-05", "A") + unit("text-05", "B")), "appears again (first on line 3)", false);
-  refused(xliff(unit("text-75", "A")), "text-75: there is no text with this id");
+  refused(xliff(unit("text-75", "A")), "no text is named \"text-75\"");
   refused(
       xliff("<trans-unit id=\"text-05\"><source>S</source><context-group><context context-type=\"x-offset\">"
             "0x14128</context></context-group></trans-unit>"),
@@ -231,7 +235,7 @@ TEST(ExchangePo, ReadsWhatGettextWrites) {
 TEST(ExchangePo, RefusesPluralsStrangersAndBrokenFiles) {
   const auto refused = [](const std::string& file, const std::string& needle) {
     SCOPED_TRACE(needle);
-    const ReadResult read = readUnits(file, Format::Po);
+    const ReadResult read = readUnits(file, formatNamed("po"));
     EXPECT_NE(messages(read).find(needle), std::string::npos) << messages(read);
   };
   refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgid_plural \"B\"\nmsgstr[0] \"C\"\nmsgstr[1] \"D\"\n",
@@ -251,7 +255,7 @@ TEST(ExchangePo, RefusesPluralsStrangersAndBrokenFiles) {
       "1: text-05: this file was made for another game or version: it names the table \"Table3\"");
   refused(
       "msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"B\"\n\nmsgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"B\"\n",
-      "5: text-05: the id appears again (first on line 1)");
+      "5: text-05: the text appears again (first on line 1)");
 }
 
 TEST(ExchangeCheck, JudgesFinishedTextsAsASaveWould) {
@@ -261,25 +265,25 @@ TEST(ExchangeCheck, JudgesFinishedTextsAsASaveWould) {
       "msgctxt \"text-07\"\nmsgid \"S\"\nmsgstr \"A\\tB\"\n\n"
       "#, fuzzy\nmsgctxt \"text-08\"\nmsgid \"S\"\nmsgstr \"BAD\"\n\n"
       "msgctxt \"text-27\"\nmsgid \"Q2\"\nmsgstr \"Q2\"\n";
-  const CheckReport report = checkUnits(readUnits(po), false, {});
+  const Judgement report = judge(readUnits(po), std::nullopt);
   ASSERT_EQ(report.problems.size(), 3u);
   EXPECT_EQ(report.problems[0].line, 3u);
-  EXPECT_NE(report.problems[0].message.find("The text has 7 characters, needs 8 (spaces count)"),
+  EXPECT_NE(report.problems[0].detail.find("The text has 7 characters, needs 8 (spaces count)"),
             std::string::npos);
   EXPECT_NE(report.problems[1].message.find("\"B\""), std::string::npos);
   EXPECT_NE(report.problems[2].message.find("control character 0x09"), std::string::npos);
   EXPECT_EQ(report.finished, 4u);  // entry 27's own two characters: left alone, not refused
-  EXPECT_EQ(report.unfinished, 1u);
+  EXPECT_EQ(report.leftUnfinished, 1u);
   EXPECT_EQ(report.refused, 3u);
-  EXPECT_EQ(checkUnits(readUnits(po), true, {}).refused, 4u);
+  EXPECT_EQ(judge(readUnits(po), std::nullopt, {.includeUnfinished = true}).refused, 4u);
 }
 
 TEST(ExchangeCheck, TextsSharingAByteMustAgreeOnIt) {
   std::u16string t64 = sampleText(64).substr(0, 70), t65 = sampleText(65);
   t64.back() = u'Q';
   t65.front() = u'R';
-  std::vector<ScriptRow> rows = {{2, catalogueEntry(64), t64}, {3, catalogueEntry(65), t65}};
-  const CheckReport report = checkUnits(readUnits(formatScript(rows)), false, {});
+  std::vector<TextRow> rows = {{catalogueEntry(64), t64, std::nullopt}, {catalogueEntry(65), t65, std::nullopt}};
+  const Judgement report = judge(readUnits(formatScript(rows)), std::nullopt);
   ASSERT_EQ(report.problems.size(), 1u);
   EXPECT_NE(report.problems[0].message.find("shares the byte at 0x36471 with position 65"), std::string::npos)
       << report.problems[0].message;
@@ -363,7 +367,7 @@ TEST_F(ExchangeCommandsTest, ImportOfAnotherFormatWritesAllOrNothing) {
   EXPECT_EQ(taken.status, cli::kExitSuccess) << taken.err;
   EXPECT_NE(taken.out.find("2 texts written"), std::string::npos) << taken.out;
   EXPECT_EQ(
-      exchange::selectTexts(readUnits(cli::formatScript(cli::readImageRows(imagePath))), false).rows[5].text,
+      cli::readImageRows(imagePath)[5].source,
       u"WONDERER");
 }
 
@@ -393,6 +397,60 @@ TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
 
 // The real program, as a translator runs it, on files with names beyond ASCII: on Windows this runs
 // thornvale-text.exe under Wine, its arguments and paths as UTF-16.
+// check --image and import --dry-run are doors to one judge: the same verdict, the same problems on
+// the same lines, for the files where they once decided apart.
+TEST_F(ExchangeCommandsTest, CheckAndImportReachOneVerdictWithTheSameProblems) {
+  const std::u16string t64 = [&] {
+    std::u16string t = cli::readImageRows(imagePath)[64].source;
+    t.back() = u'!';  // its last byte is 65's first
+    return t;
+  }();
+  const std::string t5 = toUtf8(cli::readImageRows(imagePath)[5].source);
+  struct Case {
+    const char* name;
+    std::string file;
+    bool accepted;
+    std::vector<std::string> lines;  // where each problem is, in order
+  };
+  const std::vector<Case> cases = {
+      {"a dump with 64 edited, which changes 65", [&] {
+         std::vector<exchange::TextRow> rows = cli::readImageRows(imagePath);
+         rows[64].source = t64;
+         return exchange::formatScript(std::vector<exchange::TextRow>(rows.begin() + 64, rows.begin() + 66));
+       }(),
+       false, {":3: position 65: it would read"}},
+      {"a PO whose msgid and msgstr lost the trailing space",
+       "msgctxt \"text-40\"\nmsgid \"If you find a blue feather, bring it to the tower.\"\nmsgstr \"If you find a "
+       "blue feather, bring it to the tower.\"\n",
+       false, {":3: text-40: the new text is what a spreadsheet's conversion makes"}},
+      {"a sheet with a bad position beside a bad text", "position,text\n99,X\n5,TOO LONG TEXT\n", false,
+       {":2: no text is named \"99\"", ":3: position 5: Cannot save Text"}},
+      {"a good PO", "msgctxt \"text-05\"\nmsgid \"" + t5 + "\"\nmsgstr \"WONDERER\"\n", true, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = dir.file("texts");
+    test::writeBytes(file, test::Bytes(c.file.begin(), c.file.end()));
+    const Outcome checked = run({"check", file, "--image", imagePath});
+    const Outcome imported = run({"import", imagePath, file, "--dry-run"});
+    EXPECT_EQ(checked.status, c.accepted ? 0 : 1) << checked.err;
+    EXPECT_EQ(imported.status, checked.status) << imported.err;
+    // The problem lines are the same; import adds its one line of what they mean for the image.
+    const std::string importedProblems = imported.err.substr(0, imported.err.rfind("thornvale-text: "));
+    std::string checkedProblems;  // check's warnings are its own
+    std::istringstream lines(checked.err);
+    for (std::string line; std::getline(lines, line);)
+      if (line.find(": warning: ") == std::string::npos) checkedProblems += line + '\n';
+    EXPECT_EQ(checkedProblems, c.accepted ? imported.err : importedProblems);
+    std::size_t at = 0;
+    for (const std::string& line : c.lines) {
+      at = checked.err.find(file + line, at);
+      EXPECT_NE(at, std::string::npos) << line << " in " << checked.err;
+    }
+    EXPECT_EQ(test::readBytes(imagePath), image);
+  }
+}
+
 TEST_F(ExchangeCommandsTest, TheProgramExportsChecksAndImportsFilesOfAnyName) {
   const std::filesystem::path folder = dir.path() / test::fsPath("Übersetzung ñ");
   std::filesystem::create_directory(folder);
@@ -424,7 +482,7 @@ TEST_F(ExchangeCommandsTest, TheProgramExportsChecksAndImportsFilesOfAnyName) {
     const test::ProcessOutcome imported = program({"import", image, file});
     EXPECT_EQ(imported.status, 0) << imported.err;
     EXPECT_NE(imported.out.find("1 text written"), std::string::npos) << imported.out;
-    EXPECT_EQ(cli::readImageRows(image)[5].text, u"WONDERER");
+    EXPECT_EQ(cli::readImageRows(image)[5].source, u"WONDERER");
     test::writeSampleImage(image);
   }
 }

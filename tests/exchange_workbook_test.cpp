@@ -11,6 +11,7 @@
 #include "cli/Commands.h"
 #include "codec/Utf.h"
 #include "exchange/Exchange.h"
+#include "exchange/Judge.h"
 #include "exchange/Workbook.h"
 #include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
@@ -148,9 +149,9 @@ TEST_F(WorkbookTest, AnExportReadsBackAsTheImagesTextsAndItsTranslations) {
   const std::string empty = exported();
   exchange::ReadResult read = exchange::readUnits(empty);
   ASSERT_TRUE(read.ok()) << read.problems[0].message;
-  EXPECT_EQ(read.format, exchange::Format::Workbook);
+  EXPECT_EQ(read.format, exchange::formatNamed("xlsx"));
   ASSERT_EQ(read.units.size(), kCatalogueSize);
-  EXPECT_EQ(exchange::selectTexts(read, false).empty, kCatalogueSize);
+  EXPECT_EQ(exchange::judge(read, std::nullopt).empty, kCatalogueSize);
   const std::string dump = run({"dump", imagePath}).out;
   for (const exchange::Unit& unit : read.units) {
     EXPECT_EQ(unit.line, static_cast<std::size_t>(unit.entry->position + 2));
@@ -166,8 +167,8 @@ TEST_F(WorkbookTest, AnExportReadsBackAsTheImagesTextsAndItsTranslations) {
   read = exchange::readUnits(filled);
   ASSERT_TRUE(read.ok()) << read.problems[0].message;
   std::map<int, std::u16string> targets;
-  for (const exchange::ScriptRow& row : exchange::selectTexts(read, false).rows)
-    targets[row.entry->position] = row.text;
+  for (const exchange::Unit& unit : read.units)
+    if (unit.target && !unit.target->empty()) targets[unit.entry->position] = *unit.target;
   EXPECT_EQ(targets, (std::map<int, std::u16string>{{5, u"WONDERER"}, {23, u"000000042"}}));
 
   // Imported, the workbook makes the translated image, and says what it changed.
@@ -185,12 +186,12 @@ TEST_F(WorkbookTest, ReadsWorkbooksAsOtherSpreadsheetsWriteThem) {
   const exchange::ReadResult read = exchange::readUnits(zip(foreignWorkbook()));
   ASSERT_TRUE(read.ok()) << read.problems[0].message;
   std::map<int, std::pair<std::size_t, std::u16string>> targets;
-  for (const exchange::ScriptRow& row : exchange::selectTexts(read, false).rows)
-    targets[row.entry->position] = {row.line, row.text};
+  for (const exchange::Unit& unit : read.units)
+    if (unit.target && !unit.target->empty()) targets[unit.entry->position] = {unit.targetLine, *unit.target};
   const std::map<int, std::pair<std::size_t, std::u16string>> expected{
       {5, {4, u"WONDERER"}}, {6, {5, u"CAT"}}, {7, {9, u"A_x0041_ CAT"}}};
   EXPECT_EQ(targets, expected);
-  EXPECT_EQ(exchange::selectTexts(read, false).empty, 1u);
+  EXPECT_EQ(exchange::judge(read, std::nullopt).empty, 1u);
 }
 
 TEST_F(WorkbookTest, NeitherAFarHeaderCellNorABlankLookingRowMisleadsTheReader) {
@@ -205,7 +206,7 @@ TEST_F(WorkbookTest, NeitherAFarHeaderCellNorABlankLookingRowMisleadsTheReader) 
   parts[3].second = sheet(rows);
   const exchange::ReadResult read = exchange::readUnits(zip(parts));
   ASSERT_FALSE(read.problems.empty());
-  EXPECT_EQ(read.problems[0].message, "the position appears again (first on line 3)");
+  EXPECT_EQ(read.problems[0].message, "the text appears again (first on line 3)");
   ASSERT_EQ(read.units.size(), 1u);
   EXPECT_EQ(read.units[0].target, u"CAT");
 }

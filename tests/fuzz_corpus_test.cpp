@@ -39,5 +39,13 @@ TEST(FuzzCorpus, Delimited) { runAll("delimited", fuzz::checkDelimited); }
 TEST(FuzzCorpus, Workbook) { runAll("workbook", fuzz::checkWorkbook); }
 TEST(FuzzCorpus, Table) { runAll("table", fuzz::checkTable); }
 
+// Every file the fuzzers and the tests keep, whatever it was made for, goes through check --image
+// and import --dry-run to the same verdict.
+TEST(FuzzCorpus, CheckAndImportJudgeEveryFileAlike) {
+  for (const char* target : {"codec", "script", "patch", "xliff", "po", "delimited", "workbook"}) {
+    runAll(target, fuzz::checkDoorsAgree);
+  }
+}
+
 }  // namespace
 }  // namespace thornvale

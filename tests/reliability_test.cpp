@@ -77,15 +77,15 @@ struct FileState {
 
 // The dump of `image` with the given rows' texts replaced.
 std::string editedDump(const std::string& image, const std::vector<std::pair<int, std::u16string>>& edits) {
-  std::vector<cli::ScriptRow> rows = cli::readImageRows(image);
-  for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].text = text;
+  std::vector<exchange::TextRow> rows = cli::readImageRows(image);
+  for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].source = text;
   return cli::formatScript(rows);
 }
 
 // A script of only the given rows, as a translator's partial script would be.
 std::string partialScript(const std::vector<std::pair<int, std::u16string>>& edits) {
-  std::vector<cli::ScriptRow> rows;
-  for (const auto& [position, text] : edits) rows.push_back({0, catalogueEntry(position), text});
+  std::vector<exchange::TextRow> rows;
+  for (const auto& [position, text] : edits) rows.push_back({catalogueEntry(position), text, std::nullopt});
   return cli::formatScript(rows);
 }
 

@@ -352,7 +352,7 @@ class Clients(unittest.TestCase):
         unknown = self.path("unknown.po")
         with open(unknown, "w", encoding="utf-8") as f:
             f.write('msgctxt "text-70"\nmsgid "A"\nmsgstr "B"\n')
-        self.refused(unknown, "unknown.po:1: text-70: there is no text with this id")
+        self.refused(unknown, "unknown.po:1: no text is named \"text-70\"")
 
         entity = self.path("entity.xlf")
         with open(entity, "w", encoding="utf-8") as f:

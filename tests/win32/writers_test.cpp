@@ -23,8 +23,8 @@ using namespace std::chrono_literals;
 
 // A script of only the given rows, as a translator's partial script would be.
 std::string partialScript(const std::vector<std::pair<int, std::u16string>>& edits) {
-  std::vector<cli::ScriptRow> rows;
-  for (const auto& [position, text] : edits) rows.push_back({0, catalogueEntry(position), text});
+  std::vector<exchange::TextRow> rows;
+  for (const auto& [position, text] : edits) rows.push_back({catalogueEntry(position), text, std::nullopt});
   return cli::formatScript(rows);
 }
 

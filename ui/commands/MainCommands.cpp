@@ -6,7 +6,9 @@
 #include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/GetTexts.h"
+#include "codec/Normalization.h"
 #include "codec/TableSet.h"
+#include "exchange/Judge.h"
 
 namespace thornvale {
 
@@ -58,10 +60,11 @@ SaveOutcome saveText(CommandDialogs& dialogs, const std::string& imageName, int 
   try {
     // Read again for this save, as the image is: no table outlives the command that used it.
     const TableSet tables = TableSet::besideImage(imageName);
-    if (const std::optional<Refusal> refusal = saveEntry(imageName, *entry, text, tables)) {
-      showRefusal(dialogs, *refusal);
+    if (const std::optional<exchange::Problem> problem = exchange::judgeTyped(*entry, text, tables)) {
+      showRefusal(dialogs, Refusal{problem->message});
       return SaveOutcome::Refused;
     }
+    WriteText(entry->offset, imageName, composed(text), entry->saveLength, entry->tableName, tables);
   } catch (const FileError& error) {
     // The message says first whether the text is in the file.
     showError(dialogs, error);
