@@ -19,7 +19,7 @@
 
 #include "catalogue/MiscData.h"
 #include "tests/support/EditorFixture.h"
-#include "ui/commands/MiscCommands.h"
+#include "ui/forms/MiscCommands.h"
 #include "ui/qt/Twips.h"
 
 namespace thornvale {

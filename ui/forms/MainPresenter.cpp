@@ -1,7 +1,7 @@
 #include "ui/forms/MainPresenter.h"
 
 #include "codec/Utf.h"
-#include "ui/commands/MainCommands.h"
+#include "ui/forms/MainCommands.h"
 #include "ui/forms/Forms.h"
 
 namespace thornvale::forms {

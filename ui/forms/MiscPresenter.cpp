@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "codec/Utf.h"
-#include "ui/commands/MiscCommands.h"
+#include "ui/forms/MiscCommands.h"
 #include "ui/forms/Forms.h"
 
 namespace thornvale::forms {

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "catalogue/MiscData.h"
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 #include "ui/forms/FormView.h"
 
 namespace thornvale::forms {

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 #include "ui/forms/MainPresenter.h"
 #include "ui/forms/WindowDialogs.h"
 #include "ui/qt/ControlsView.h"

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 #include "ui/forms/MiscPresenter.h"
 #include "ui/forms/WindowDialogs.h"
 #include "ui/qt/ControlsView.h"

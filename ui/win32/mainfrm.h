@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 #include "ui/forms/MainPresenter.h"
 #include "ui/forms/WindowDialogs.h"
 #include "ui/win32/ControlsView.h"
