@@ -82,7 +82,7 @@ TEST_F(MiscWindowTest, IsModalWithItsCaptionLayoutAndOneGroupOfOptions) {
 // room are smaller, never below the floor.
 TEST_F(MiscWindowTest, ShortCaptionsKeepTheMessageFont) {
   openWith(0x35, 3);
-  miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
+  miscfrm form(window.hwnd(), window.presenter.FileName, &dialogs);
   const UINT dpi = GetDpiForWindow(form.hwnd());
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -133,8 +133,8 @@ TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
 // window like its close box, writing nothing.
 TEST_F(MiscWindowTest, EnterSavesNothingAndEscapeCloses) {
   openWith(0x35, 3);
-  miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
-  ASSERT_TRUE(form.Form_Load());
+  miscfrm form(window.hwnd(), window.presenter.FileName, &dialogs);
+  ASSERT_TRUE(form.presenter().Form_Load(dialogs));
   ShowWindow(form.hwnd(), SW_SHOW);
   click(form.opdebuge);
   retype(form.Text1, u"7");

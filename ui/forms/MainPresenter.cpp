@@ -1,21 +1,41 @@
 #include "ui/forms/MainPresenter.h"
 
+#include <array>
+
 #include "codec/Utf.h"
-#include "ui/forms/MainCommands.h"
 #include "ui/forms/Forms.h"
+#include "ui/forms/Keyboard.h"
+#include "ui/forms/MainCommands.h"
 
 namespace thornvale::forms {
 namespace {
 
 std::u16string utf16(const std::string& ascii) { return fromUtf8(ascii).value_or(std::u16string()); }
 
+using enum ControlEvent;
+
+constexpr std::array<Wire<MainPresenter>, 7> kWiring = {{
+    {kTxtlst, Click, &MainPresenter::txtlst_Click},
+    {kTxtedit, Change, &MainPresenter::txtedit_Change},
+    {kCmdsave, Click, &MainPresenter::cmdsave_Click},
+    {kMnuopen, Click, &MainPresenter::mnuopen_Click},
+    {kMnumisc, Click, &MainPresenter::mnumisc_Click},
+    {kMnuabout, Click, &MainPresenter::mnuabout_Click},
+    {kMnuexit, Click, &MainPresenter::mnuexit_Click},
+}};
+
 }  // namespace
+
+void MainPresenter::handle(int control, ControlEvent event) {
+  dispatch<MainPresenter>(kWiring, *this, control, event);
+}
 
 void MainPresenter::Form_Load() {
   const std::optional<MainView::Version> version = view_.programVersion();
   view_.setCaption(version ? captionFor(version->major, version->minor) : caption());
   miscEnabled_ = false;
   view_.enable(kMnumisc, false);
+  view_.focus(firstStop(mainfrm()));
 }
 
 void MainPresenter::mnuopen_Click() {
@@ -48,7 +68,10 @@ void MainPresenter::cmdsave_Click() {
 
 void MainPresenter::mnumisc_Click() {
   // A hidden, disabled menu item can still be sent its command.
-  if (miscEnabled_) view_.showMiscWindow(FileName);
+  if (!miscEnabled_) return;
+  const std::unique_ptr<MiscWindow> misc = view_.makeMiscWindow(FileName);
+  // After a file failure, which this window shows, the misc data window is not shown at all.
+  if (misc->presenter().Form_Load(dialogs_)) misc->showModal();
 }
 
 void MainPresenter::mnuabout_Click() { showAbout(dialogs_); }

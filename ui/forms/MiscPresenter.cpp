@@ -1,12 +1,22 @@
 #include "ui/forms/MiscPresenter.h"
 
+#include <array>
 #include <optional>
 
 #include "codec/Utf.h"
-#include "ui/forms/MiscCommands.h"
 #include "ui/forms/Forms.h"
+#include "ui/forms/Keyboard.h"
+#include "ui/forms/MiscCommands.h"
 
 namespace thornvale::forms {
+namespace {
+
+constexpr std::array<Wire<MiscPresenter>, 2> kWiring = {{
+    {kMiscCmdsave, ControlEvent::Click, &MiscPresenter::cmdsave_Click},
+    {kMiscCmdcancel, ControlEvent::Click, &MiscPresenter::cmdcancel_Click},
+}};
+
+}  // namespace
 
 bool MiscPresenter::Form_Load(CommandDialogs& ownerDialogs) {
   const std::optional<MiscData> loaded = loadMisc(ownerDialogs, imageName_);
@@ -16,6 +26,7 @@ bool MiscPresenter::Form_Load(CommandDialogs& ownerDialogs) {
   view_.check(kOpdebugd, shown.option == DebugMenu::Disabled);
   view_.check(kOpdebuge, shown.option == DebugMenu::Enabled);
   view_.setText(kText1, fromUtf8(shown.hitCount).value_or(std::u16string()));
+  view_.focus(firstStop(miscfrm()));
   return true;
 }
 
@@ -27,5 +38,11 @@ void MiscPresenter::cmdsave_Click() {
 }
 
 void MiscPresenter::cmdcancel_Click() { view_.closeWindow(); }
+
+void MiscPresenter::handle(int control, ControlEvent event) {
+  dispatch<MiscPresenter>(kWiring, *this, control, event);
+}
+
+void MiscPresenter::escapePressed() { view_.closeWindow(); }
 
 }  // namespace thornvale::forms

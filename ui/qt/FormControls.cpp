@@ -12,6 +12,7 @@
 #include <map>
 
 #include "ui/forms/FontRule.h"
+#include "ui/forms/Keyboard.h"
 #include "ui/qt/CommandButton.h"
 #include "ui/qt/FittedIndicatorStyle.h"
 #include "ui/qt/FrameBox.h"
@@ -82,6 +83,19 @@ void fitCaption(QWidget* control, int room) {
   control->setFont(font);
 }
 
+// Tab reaches a group of option buttons at one of them only; the arrow keys move between them.
+void keepGroupStops(const forms::FormTable& form, const QHash<int, QWidget*>& controls) {
+  const auto checked = [&](int id) {
+    const auto* option = qobject_cast<const QRadioButton*>(controls.value(id));
+    return option != nullptr && option->isChecked();
+  };
+  for (const ControlRow& control : form.controls) {
+    if (control.kind != ControlKind::OptionButton) continue;
+    const bool stop = forms::groupStop(form, control.id, checked) == control.id;
+    controls.value(control.id)->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+}
+
 }  // namespace
 
 QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form, const Twips& twips) {
@@ -108,7 +122,34 @@ QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
+  for (QWidget* widget : std::as_const(controls)) {
+    if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+      QObject::connect(option, &QRadioButton::toggled, client, [&form, controls] { keepGroupStops(form, controls); });
+    }
+  }
+  keepGroupStops(form, controls);
   return controls;
+}
+
+void connectEvents(QObject* window, const QHash<int, QWidget*>& controls, const QHash<int, QAction*>& items,
+                   forms::FormPresenter& presenter) {
+  using forms::ControlEvent;
+  const auto report = [&presenter](int id, ControlEvent event) {
+    return [&presenter, id, event] { presenter.handle(id, event); };
+  };
+  for (auto control = controls.cbegin(); control != controls.cend(); ++control) {
+    const int id = control.key();
+    if (auto* list = qobject_cast<ListBox*>(control.value())) {
+      QObject::connect(list, &ListBox::lineChosen, window, report(id, ControlEvent::Click));
+    } else if (auto* box = qobject_cast<QLineEdit*>(control.value())) {
+      QObject::connect(box, &QLineEdit::textChanged, window, report(id, ControlEvent::Change));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control.value())) {
+      QObject::connect(button, &QAbstractButton::clicked, window, report(id, ControlEvent::Click));
+    }
+  }
+  for (auto item = items.cbegin(); item != items.cend(); ++item) {
+    QObject::connect(item.value(), &QAction::triggered, window, report(item.key(), ControlEvent::Click));
+  }
 }
 
 QHash<int, QAction*> buildMenus(QMainWindow* window, const forms::FormTable& form) {

@@ -2,10 +2,12 @@
 
 #include <QHash>
 
+#include "ui/forms/FormPresenter.h"
 #include "ui/forms/FormTable.h"
 
 class QAction;
 class QMainWindow;
+class QObject;
 class QWidget;
 
 namespace thornvale {
@@ -14,11 +16,16 @@ class Twips;
 
 // Makes the controls of `form` under `client`, or under the control named as their container:
 // each with its object name, place, caption, accessible name and font, in the keyboard order of
-// the table. By control ID.
+// the table, a group of option buttons one stop. By control ID.
 QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form, const Twips& twips);
 
 // Makes the menus of `form` on the window's menu bar, each menu and item with its object name.
 // By menu item ID.
 QHash<int, QAction*> buildMenus(QMainWindow* window, const forms::FormTable& form);
+
+// Reports to `presenter` what happens to the controls and menu items: a line chosen, a button or
+// an item pressed (Click), a new text in a box (Change).
+void connectEvents(QObject* window, const QHash<int, QWidget*>& controls, const QHash<int, QAction*>& items,
+                   forms::FormPresenter& presenter);
 
 }  // namespace thornvale

@@ -1,7 +1,7 @@
 #include "ui/qt/miscfrm.h"
 
-#include <QPushButton>
-#include <QRadioButton>
+#include <QCloseEvent>
+#include <QKeyEvent>
 
 #include "ui/forms/Forms.h"
 #include "ui/qt/FormControls.h"
@@ -19,51 +19,36 @@ QString qtString(std::string_view text) {
 
 }  // namespace
 
-miscfrm::miscfrm(CommandDialogs& ownerDialogs, std::string imageName, QWidget* parent,
-                 CommandDialogs* answers)
+miscfrm::miscfrm(std::string imageName, QWidget* parent, CommandDialogs* answers)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       ControlsView(this),
       dialogs_(answers, [this] { return std::make_unique<QtDialogs>(this); }),
-      ownerDialogs_(ownerDialogs),
-      presenter(*this, dialogs_.get(), std::move(imageName)) {
+      presenter_(*this, dialogs_.get(), std::move(imageName)) {
   setObjectName(qtString(form().name));
   setWindowTitle(qtString(form().caption));
   const Twips twips(screen());
   setFixedSize(twips.size(form().clientWidth, form().clientHeight));
   controls_ = buildControls(this, form(), twips);
-
-  // Neither button is the window's default: Enter presses only the focused one. Escape closes the
-  // window like its close box, writing nothing.
-  for (QWidget* control : std::as_const(controls_)) {
-    if (auto* option = qobject_cast<QRadioButton*>(control)) {
-      connect(option, &QRadioButton::toggled, this, &miscfrm::moveTabStop);
-    }
-  }
-  moveTabStop();
-  controls_.value(forms::kMiscCmdsave)->setFocus();
-  connect(static_cast<QPushButton*>(controls_.value(forms::kMiscCmdsave)), &QPushButton::clicked, this,
-          [this] { presenter.cmdsave_Click(); });
-  connect(static_cast<QPushButton*>(controls_.value(forms::kMiscCmdcancel)), &QPushButton::clicked, this,
-          [this] { presenter.cmdcancel_Click(); });
+  connectEvents(this, controls_, {}, presenter_);
 }
 
 miscfrm::~miscfrm() = default;
 
-void miscfrm::moveTabStop() {
-  QRadioButton* first = nullptr;
-  QRadioButton* selected = nullptr;
-  for (const forms::ControlRow& control : form().controls) {
-    auto* option = qobject_cast<QRadioButton*>(controls_.value(control.id));
-    if (option == nullptr) continue;
-    if (first == nullptr) first = option;
-    if (option->isChecked()) selected = option;
+void miscfrm::keyPressEvent(QKeyEvent* event) {
+  // Neither button is the window's default or its cancel button: Enter presses only the focused one.
+  if (event->matches(QKeySequence::Cancel)) {
+    presenter_.escapePressed();
+    return;
   }
-  QRadioButton* stop = selected != nullptr ? selected : first;
-  for (const forms::ControlRow& control : form().controls) {
-    if (auto* option = qobject_cast<QRadioButton*>(controls_.value(control.id))) {
-      option->setFocusPolicy(option == stop ? Qt::StrongFocus : Qt::ClickFocus);
-    }
+  QDialog::keyPressEvent(event);
+}
+
+void miscfrm::closeEvent(QCloseEvent* event) {
+  if (presenter_.closeRequested()) {
+    QDialog::closeEvent(event);
+  } else {
+    event->ignore();
   }
 }
 

@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "ui/forms/FormPresenter.h"
+#include "ui/forms/FormTable.h"
 #include "ui/win32/Layout.h"
 
 namespace thornvale::win32 {
@@ -38,6 +42,17 @@ class Window {
                     frame.bottom - frame.top, owner, menu, instance(), this);
   }
 
+  // Passes a WM_COMMAND to the window's presenter: Escape (IDCANCEL, from the dialog manager), or
+  // what the command reports of a control or a menu item.
+  static void passCommand(forms::FormPresenter& presenter, const forms::FormTable& form, WPARAM wParam) {
+    const int id = LOWORD(wParam);
+    if (id == IDCANCEL) {
+      presenter.escapePressed();
+    } else if (const std::optional<forms::ControlEvent> event = eventOf(form, id, HIWORD(wParam))) {
+      presenter.handle(id, *event);
+    }
+  }
+
   // Set from WM_NCCREATE until WM_NCDESTROY.
   HWND window_ = nullptr;
 
@@ -61,6 +76,21 @@ class Window {
     kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     kind.lpszClassName = Derived::kClassName;
     RegisterClassExW(&kind);
+  }
+
+  static std::optional<forms::ControlEvent> eventOf(const forms::FormTable& form, int id, UINT code) {
+    const forms::ControlRow* control = forms::findControl(form, id);
+    // A menu item's command.
+    if (control == nullptr) return forms::ControlEvent::Click;
+    switch (control->kind) {
+      // Sent for every selection by mouse or keyboard, also of the line already selected.
+      case forms::ControlKind::ListBox: return code == LBN_SELCHANGE ? std::optional(forms::ControlEvent::Click) : std::nullopt;
+      case forms::ControlKind::TextBox:
+      case forms::ControlKind::LengthBox: return code == EN_CHANGE ? std::optional(forms::ControlEvent::Change) : std::nullopt;
+      case forms::ControlKind::CommandButton:
+      case forms::ControlKind::OptionButton: return code == BN_CLICKED ? std::optional(forms::ControlEvent::Click) : std::nullopt;
+      default: return std::nullopt;
+    }
   }
 
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
