@@ -64,7 +64,9 @@ class HeldControls : public Interface {
     if (changed || reportsSameText_) report(control, ControlEvent::Change);
   }
   void enable(int control, bool on) override { enabled[control] = on; }
-  [[nodiscard]] bool checked(int option) const override { return checks.contains(option) && checks.at(option); }
+  [[nodiscard]] bool checked(int option) const override {
+    return checks.contains(option) && checks.at(option);
+  }
   void check(int option, bool on) override { checks[option] = on; }
   void focus(int control) override { focused = control; }
   void closeWindow() override { closed = true; }
@@ -109,7 +111,8 @@ class HeldControls : public Interface {
 // The misc data window: shown, it lets the test act as its user.
 class HeldMiscWindow final : public HeldControls<FormView>, public MiscWindow {
  public:
-  HeldMiscWindow(CommandDialogs& dialogs, std::string imageName, const std::function<void(HeldMiscWindow&)>& user)
+  HeldMiscWindow(CommandDialogs& dialogs, std::string imageName,
+                 const std::function<void(HeldMiscWindow&)>& user)
       : HeldControls(false), presenter_(*this, dialogs, std::move(imageName)), user_(user) {
     reportsTo = &presenter_;
   }
@@ -126,7 +129,8 @@ class HeldMiscWindow final : public HeldControls<FormView>, public MiscWindow {
 
 class HeldMainWindow final : public HeldControls<MainView> {
  public:
-  HeldMainWindow(CommandDialogs& dialogs, bool reportsSameText) : HeldControls(reportsSameText), dialogs_(dialogs) {}
+  HeldMainWindow(CommandDialogs& dialogs, bool reportsSameText)
+      : HeldControls(reportsSameText), dialogs_(dialogs) {}
 
   [[nodiscard]] std::string programFolder() const override { return "/opt/thornvale/bin"; }
   [[nodiscard]] std::optional<Version> programVersion() const override { return version; }
@@ -319,8 +323,9 @@ TEST_P(MainFlowTest, ACancelledOrFailedOpenChangesNothing) {
     bool reported;
   };
   std::filesystem::create_directory(test::fsPath(dir.file("folder.nes")));
-  const Case cases[] = {
-      {"cancel", "", false}, {"missing file", dir.file("missing.nes"), true}, {"folder", dir.file("folder.nes"), true}};
+  const Case cases[] = {{"cancel", "", false},
+                        {"missing file", dir.file("missing.nes"), true},
+                        {"folder", dir.file("folder.nes"), true}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     dialogs.messages.clear();
@@ -388,8 +393,9 @@ TEST_P(MainFlowTest, TheMiscWindowIsShownOnlyWhenItLoaded) {
   EXPECT_EQ(test::readBytes(imagePath + ".moved"), image);
 }
 
-INSTANTIATE_TEST_SUITE_P(EditBoxes, MainFlowTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "ReportsSameText" : "ReportsChangesOnly"; });
+INSTANTIATE_TEST_SUITE_P(EditBoxes, MainFlowTest, ::testing::Values(false, true), [](const auto& info) {
+  return info.param ? "ReportsSameText" : "ReportsChangesOnly";
+});
 
 // The misc data window, reached as the user reaches it: through the main window's Edit, Misc Data.
 class MiscFlowTest : public test::SampleImageFixture {
@@ -401,7 +407,8 @@ class MiscFlowTest : public test::SampleImageFixture {
 
   // An image with the two bytes, opened; then Edit, Misc Data, with `user` acting while the
   // window is shown. Whether it was shown.
-  bool showMisc(std::uint8_t debugMenu, std::uint8_t hitCount, const std::function<void(HeldMiscWindow&)>& user) {
+  bool showMisc(std::uint8_t debugMenu, std::uint8_t hitCount,
+                const std::function<void(HeldMiscWindow&)>& user) {
     image[kDebugMenuOffset] = debugMenu;
     image[kHitCountOffset] = hitCount;
     test::writeBytes(imagePath, image);

@@ -33,7 +33,8 @@ struct Wire {
 };
 
 template <class Presenter>
-void dispatch(std::span<const Wire<Presenter>> wiring, Presenter& presenter, int control, ControlEvent event) {
+void dispatch(std::span<const Wire<Presenter>> wiring, Presenter& presenter, int control,
+              ControlEvent event) {
   for (const Wire<Presenter>& wire : wiring) {
     if (wire.control == control && wire.event == event) (presenter.*wire.handler)();
   }

@@ -25,6 +25,7 @@ struct KeyboardPlace {
 
 // Where Tab enters the group of `option`: at its checked option, or at its first while none is
 // checked. `option` itself where it is no option button.
-[[nodiscard]] int groupStop(const FormTable& form, int option, const std::function<bool(int option)>& checked);
+[[nodiscard]] int groupStop(const FormTable& form, int option,
+                            const std::function<bool(int option)>& checked);
 
 }  // namespace thornvale::forms

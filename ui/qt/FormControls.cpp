@@ -124,7 +124,8 @@ QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form
   }
   for (QWidget* widget : std::as_const(controls)) {
     if (auto* option = qobject_cast<QRadioButton*>(widget)) {
-      QObject::connect(option, &QRadioButton::toggled, client, [&form, controls] { keepGroupStops(form, controls); });
+      QObject::connect(option, &QRadioButton::toggled, client,
+                       [&form, controls] { keepGroupStops(form, controls); });
     }
   }
   keepGroupStops(form, controls);

@@ -38,8 +38,8 @@ class Window {
   void create(DWORD exStyle, const wchar_t* caption, DWORD style, const RECT& frame, HWND owner, HMENU menu,
               bool withIcon) {
     registerClass(withIcon);
-    CreateWindowExW(exStyle, Derived::kClassName, caption, style, frame.left, frame.top, frame.right - frame.left,
-                    frame.bottom - frame.top, owner, menu, instance(), this);
+    CreateWindowExW(exStyle, Derived::kClassName, caption, style, frame.left, frame.top,
+                    frame.right - frame.left, frame.bottom - frame.top, owner, menu, instance(), this);
   }
 
   // Passes a WM_COMMAND to the window's presenter: Escape (IDCANCEL, from the dialog manager), or
@@ -79,18 +79,19 @@ class Window {
   }
 
   static std::optional<forms::ControlEvent> eventOf(const forms::FormTable& form, int id, UINT code) {
+    using enum forms::ControlKind;
     const forms::ControlRow* control = forms::findControl(form, id);
     // A menu item's command.
     if (control == nullptr) return forms::ControlEvent::Click;
-    switch (control->kind) {
-      // Sent for every selection by mouse or keyboard, also of the line already selected.
-      case forms::ControlKind::ListBox: return code == LBN_SELCHANGE ? std::optional(forms::ControlEvent::Click) : std::nullopt;
-      case forms::ControlKind::TextBox:
-      case forms::ControlKind::LengthBox: return code == EN_CHANGE ? std::optional(forms::ControlEvent::Change) : std::nullopt;
-      case forms::ControlKind::CommandButton:
-      case forms::ControlKind::OptionButton: return code == BN_CLICKED ? std::optional(forms::ControlEvent::Click) : std::nullopt;
-      default: return std::nullopt;
-    }
+    // A list sends LBN_SELCHANGE for every selection by mouse or keyboard, also of the line
+    // already selected.
+    const bool click =
+        (control->kind == ListBox && code == LBN_SELCHANGE) ||
+        ((control->kind == CommandButton || control->kind == OptionButton) && code == BN_CLICKED);
+    const bool change = (control->kind == TextBox || control->kind == LengthBox) && code == EN_CHANGE;
+    if (click) return forms::ControlEvent::Click;
+    if (change) return forms::ControlEvent::Change;
+    return std::nullopt;
   }
 
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

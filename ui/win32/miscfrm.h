@@ -16,7 +16,9 @@ namespace thornvale::win32 {
 
 // The modal misc data window with the Windows API, built from its form table: it passes the
 // events of its controls and of the window to its presenter.
-class miscfrm final : public Window<miscfrm>, private ControlsView<forms::FormView>, public forms::MiscWindow {
+class miscfrm final : public Window<miscfrm>,
+                      private ControlsView<forms::FormView>,
+                      public forms::MiscWindow {
  public:
   // Created, not yet loaded or shown, over `owner`. Its own dialogs are the platform's, owned by
   // this window; `answers`, where given, answers them instead.
