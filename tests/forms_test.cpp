@@ -131,8 +131,8 @@ TEST(FormTableTest, EachNumberAndCaptionIsWrittenOnce) {
 // The focus starts at the first stop; a run of option buttons is one group and one stop, entered at
 // the checked option or, while none is, at the first; the stop after the run ends the group.
 TEST(KeyboardTest, TheOptionsAreOneStopEnteredAtTheCheckedOne) {
-  EXPECT_EQ(firstStop(mainfrm()), kTxtlst);
-  EXPECT_EQ(firstStop(miscfrm()), kMiscCmdsave);
+  EXPECT_EQ(firstStop(mainfrm()), kTextList);
+  EXPECT_EQ(firstStop(miscfrm()), kMiscSaveButton);
 
   std::map<std::string_view, std::pair<bool, bool>> places;
   for (std::size_t i = 0; i < miscfrm().controls.size(); ++i) {
@@ -154,13 +154,15 @@ TEST(KeyboardTest, TheOptionsAreOneStopEnteredAtTheCheckedOne) {
     std::set<int> checked;
     int stop;
   };
-  const Case cases[] = {{{}, kOpdebuge}, {{kOpdebuge}, kOpdebuge}, {{kOpdebugd}, kOpdebugd}};
+  const Case cases[] = {{{}, kDebugEnabledOption},
+                        {{kDebugEnabledOption}, kDebugEnabledOption},
+                        {{kDebugDisabledOption}, kDebugDisabledOption}};
   for (const Case& c : cases) {
-    for (const int option : {kOpdebuge, kOpdebugd}) {
+    for (const int option : {kDebugEnabledOption, kDebugDisabledOption}) {
       EXPECT_EQ(groupStop(miscfrm(), option, [&](int id) { return c.checked.contains(id); }), c.stop);
     }
   }
-  EXPECT_EQ(groupStop(miscfrm(), kText1, [](int) { return true; }), kText1);
+  EXPECT_EQ(groupStop(miscfrm(), kHitCount, [](int) { return true; }), kHitCount);
 }
 
 TEST(FontRuleTest, OnlyACaptionThatDoesNotFitGetsSmallerAndNeverBelowTheFloor) {

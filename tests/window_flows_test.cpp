@@ -163,16 +163,16 @@ class MainFlowTest : public test::SampleImageFixture, public ::testing::WithPara
 
   void open(const std::string& path) {
     dialogs.answerOpen(path);
-    view.click(kMnuopen);
+    view.click(kOpenItem);
   }
-  void select(int line) { view.choose(kTxtlst, line); }
-  void type(std::u16string_view text) { view.type(kTxtedit, text); }
-  void save() { view.click(kCmdsave); }
+  void select(int line) { view.choose(kTextList, line); }
+  void type(std::u16string_view text) { view.type(kEditedText, text); }
+  void save() { view.click(kSaveButton); }
 
-  std::u16string edit() { return view.text(kTxtedit); }
-  std::u16string index() { return view.text(kTxtindex); }
-  std::u16string length() { return view.text(kTxtlength); }
-  bool miscEnabled() { return view.enabled[kMnumisc]; }
+  std::u16string edit() { return view.text(kEditedText); }
+  std::u16string storedLength() { return view.text(kStoredLength); }
+  std::u16string editedLength() { return view.text(kEditedLength); }
+  bool miscEnabled() { return view.enabled[kMiscDataItem]; }
 
   test::ScriptedDialogs dialogs;
   HeldMainWindow view{dialogs, GetParam()};
@@ -183,18 +183,18 @@ TEST_P(MainFlowTest, LoadsWithItsCaptionMiscDataDisabledAndTheFocusOnTheList) {
   EXPECT_EQ(view.caption, "Thornvale Text Editor - " + std::to_string(THORNVALE_VERSION_MAJOR) + "." +
                               std::to_string(THORNVALE_VERSION_MINOR));
   EXPECT_FALSE(miscEnabled());
-  EXPECT_EQ(view.focused, kTxtlst);
+  EXPECT_EQ(view.focused, kTextList);
   // The version the program carries, where it carries one.
   view.version = MainView::Version{1, 6};
   presenter.Form_Load();
   EXPECT_EQ(view.caption, "Thornvale Text Editor - 1.6");
   // A hidden, disabled item that is sent its command all the same shows nothing.
-  view.click(kMnumisc);
+  view.click(kMiscDataItem);
   EXPECT_TRUE(view.miscAskedFor.empty());
   // Escape in the main window does nothing; controls nothing is wired to do nothing.
   view.pressEscape();
-  view.click(kTxtindex);
-  view.click(kLabel1);
+  view.click(kStoredLength);
+  view.click(kSaveReminder);
   EXPECT_FALSE(view.closed);
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_TRUE(dialogs.openRequests.empty());
@@ -212,15 +212,15 @@ TEST_P(MainFlowTest, OpensSelectsEditsAndSavesATextInPlace) {
   EXPECT_EQ(view.lines, expected);
   EXPECT_EQ(presenter.FileName, imagePath);
   EXPECT_TRUE(miscEnabled());
-  EXPECT_EQ(index(), u"");
+  EXPECT_EQ(storedLength(), u"");
 
   select(5);
   EXPECT_EQ(edit(), u"OLD CROW");
-  EXPECT_EQ(index(), u"8");
-  EXPECT_EQ(length(), u"8");
+  EXPECT_EQ(storedLength(), u"8");
+  EXPECT_EQ(editedLength(), u"8");
   type(u"OLD CROWS");
-  EXPECT_EQ(length(), u"9");
-  EXPECT_EQ(index(), u"8");
+  EXPECT_EQ(editedLength(), u"9");
+  EXPECT_EQ(storedLength(), u"8");
   type(u"MAD CROW");
   save();
   EXPECT_TRUE(dialogs.messages.empty());
@@ -229,7 +229,7 @@ TEST_P(MainFlowTest, OpensSelectsEditsAndSavesATextInPlace) {
   // The list keeps what was read; selecting the line again brings that back.
   select(5);
   EXPECT_EQ(edit(), u"OLD CROW");
-  EXPECT_EQ(length(), u"8");
+  EXPECT_EQ(editedLength(), u"8");
   open(imagePath);
   EXPECT_EQ(view.lines[5], u"MAD CROW");
   EXPECT_EQ(view.selected, -1);
@@ -240,12 +240,12 @@ TEST_P(MainFlowTest, OpensSelectsEditsAndSavesATextInPlace) {
 TEST_P(MainFlowTest, ALineWithTheTextAlreadyShownStillShowsItsLengths) {
   open(imagePath);
   type(sampleText(3));
-  view.texts.erase(kTxtlength);
+  view.texts.erase(kEditedLength);
   select(3);
   const std::string count = std::to_string(sampleText(3).size());
   const std::u16string shown(count.begin(), count.end());
-  EXPECT_EQ(index(), shown);
-  EXPECT_EQ(length(), shown);
+  EXPECT_EQ(storedLength(), shown);
+  EXPECT_EQ(editedLength(), shown);
 }
 
 struct RefusalCase {
@@ -297,8 +297,8 @@ TEST_P(MainFlowTest, SaveWithoutASelectionDoesNothing) {
   save();
   open(imagePath);
   type(u"ABC");
-  EXPECT_EQ(length(), u"3");
-  EXPECT_EQ(index(), u"");
+  EXPECT_EQ(editedLength(), u"3");
+  EXPECT_EQ(storedLength(), u"");
   save();
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(test::readBytes(imagePath), image);
@@ -350,7 +350,7 @@ TEST_P(MainFlowTest, ACancelledOrFailedOpenChangesNothing) {
 
 // Exit and the close box end the window with an unsaved edit, asking nothing.
 TEST_P(MainFlowTest, AboutShowsCreditsAndExitOrTheCloseBoxCloseWithoutAQuestion) {
-  view.click(kMnuabout);
+  view.click(kAboutItem);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, "About");
   EXPECT_EQ(dialogs.messages[0].icon, Icon::None);
@@ -363,7 +363,7 @@ TEST_P(MainFlowTest, AboutShowsCreditsAndExitOrTheCloseBoxCloseWithoutAQuestion)
     if (closeBox) {
       view.clickCloseBox();
     } else {
-      view.click(kMnuexit);
+      view.click(kExitItem);
     }
     EXPECT_TRUE(view.closed);
     EXPECT_EQ(dialogs.messages.size(), 1u);
@@ -376,17 +376,17 @@ TEST_P(MainFlowTest, AboutShowsCreditsAndExitOrTheCloseBoxCloseWithoutAQuestion)
 TEST_P(MainFlowTest, TheMiscWindowIsShownOnlyWhenItLoaded) {
   open(imagePath);
   view.miscUser = [&](HeldMiscWindow& misc) {
-    EXPECT_EQ(misc.focused, kMiscCmdsave);
-    EXPECT_TRUE(misc.checked(kOpdebugd));
-    misc.click(kMiscCmdcancel);
+    EXPECT_EQ(misc.focused, kMiscSaveButton);
+    EXPECT_TRUE(misc.checked(kDebugDisabledOption));
+    misc.click(kMiscCancelButton);
   };
-  view.click(kMnumisc);
+  view.click(kMiscDataItem);
   EXPECT_EQ(view.miscAskedFor, std::vector<std::string>{imagePath});
   EXPECT_EQ(view.miscShown, 1);
   EXPECT_FALSE(view.miscLeftOpen);
 
   std::filesystem::rename(test::fsPath(imagePath), test::fsPath(imagePath + ".moved"));
-  view.click(kMnumisc);
+  view.click(kMiscDataItem);
   EXPECT_EQ(view.miscShown, 1);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].text.find(imagePath), std::string::npos);
@@ -413,10 +413,10 @@ class MiscFlowTest : public test::SampleImageFixture {
     image[kHitCountOffset] = hitCount;
     test::writeBytes(imagePath, image);
     dialogs.answerOpen(imagePath);
-    main.click(kMnuopen);
+    main.click(kOpenItem);
     const int before = main.miscShown;
     main.miscUser = user;
-    main.click(kMnumisc);
+    main.click(kMiscDataItem);
     return main.miscShown == before + 1;
   }
 
@@ -439,10 +439,10 @@ TEST_F(MiscFlowTest, ShowsTheTwoBytesWithTheFocusOnSave) {
   for (const Case& c : cases) {
     SCOPED_TRACE(int{c.debugMenu});
     EXPECT_TRUE(showMisc(c.debugMenu, c.hitCount, [&](HeldMiscWindow& misc) {
-      EXPECT_EQ(misc.checked(kOpdebuge), c.enabled);
-      EXPECT_EQ(misc.checked(kOpdebugd), c.disabled);
-      EXPECT_EQ(misc.text(kText1), c.hits);
-      EXPECT_EQ(misc.focused, kMiscCmdsave);
+      EXPECT_EQ(misc.checked(kDebugEnabledOption), c.enabled);
+      EXPECT_EQ(misc.checked(kDebugDisabledOption), c.disabled);
+      EXPECT_EQ(misc.text(kHitCount), c.hits);
+      EXPECT_EQ(misc.focused, kMiscSaveButton);
     }));
     EXPECT_TRUE(main.miscLeftOpen);
   }
@@ -451,9 +451,9 @@ TEST_F(MiscFlowTest, ShowsTheTwoBytesWithTheFocusOnSave) {
 
 TEST_F(MiscFlowTest, SaveWritesTheOptionAndTheHitsAndCloses) {
   EXPECT_TRUE(showMisc(0x35, 3, [](HeldMiscWindow& misc) {
-    misc.chooseOption(miscfrm(), kOpdebuge);
-    misc.type(kText1, u" 9 ");
-    misc.click(kMiscCmdsave);
+    misc.chooseOption(miscfrm(), kDebugEnabledOption);
+    misc.type(kHitCount, u" 9 ");
+    misc.click(kMiscSaveButton);
   }));
   EXPECT_FALSE(main.miscLeftOpen);
   EXPECT_TRUE(dialogs.messages.empty());
@@ -466,15 +466,15 @@ TEST_F(MiscFlowTest, SaveWritesTheOptionAndTheHitsAndCloses) {
 // Cancel, Escape and the close box each close the window and write nothing.
 TEST_F(MiscFlowTest, CancelEscapeAndTheCloseBoxCloseWritingNothing) {
   const std::pair<const char*, std::function<void(HeldMiscWindow&)>> closings[] = {
-      {"Cancel", [](HeldMiscWindow& misc) { misc.click(kMiscCmdcancel); }},
+      {"Cancel", [](HeldMiscWindow& misc) { misc.click(kMiscCancelButton); }},
       {"Escape", [](HeldMiscWindow& misc) { misc.pressEscape(); }},
       {"close box", [](HeldMiscWindow& misc) { misc.clickCloseBox(); }},
   };
   for (const auto& [name, close] : closings) {
     SCOPED_TRACE(name);
     EXPECT_TRUE(showMisc(0x00, 3, [&](HeldMiscWindow& misc) {
-      misc.chooseOption(miscfrm(), kOpdebuge);
-      misc.type(kText1, u"77");
+      misc.chooseOption(miscfrm(), kDebugEnabledOption);
+      misc.type(kHitCount, u"77");
       close(misc);
     }));
     EXPECT_FALSE(main.miscLeftOpen);
@@ -487,9 +487,9 @@ TEST_F(MiscFlowTest, RefusesAHitCountThatIsNoByteAndStaysOpen) {
   for (const char16_t* typed : {u"256", u"-1", u"abc", u""}) {
     dialogs.messages.clear();
     EXPECT_TRUE(showMisc(0x35, 3, [&](HeldMiscWindow& misc) {
-      misc.chooseOption(miscfrm(), kOpdebuge);
-      misc.type(kText1, typed);
-      misc.click(kMiscCmdsave);
+      misc.chooseOption(miscfrm(), kDebugEnabledOption);
+      misc.type(kHitCount, typed);
+      misc.click(kMiscSaveButton);
     }));
     dialogs.expectOneError(hitCountRefusal().message);
     EXPECT_TRUE(main.miscLeftOpen);

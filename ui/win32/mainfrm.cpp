@@ -45,12 +45,12 @@ mainfrm::mainfrm(CommandDialogs* answers)
   create(kExStyle, L"", kStyle, frameFor(expected, nullptr), nullptr, buildMenus(), true);
   const UINT dpi = windowDpi(window_);
   buildControls(window_, form(), dpi);
-  txtlst = GetDlgItem(window_, forms::kTxtlst);
-  txtedit = GetDlgItem(window_, forms::kTxtedit);
-  txtindex = GetDlgItem(window_, forms::kTxtindex);
-  cmdsave = GetDlgItem(window_, forms::kCmdsave);
-  Label1 = GetDlgItem(window_, forms::kLabel1);
-  txtlength = GetDlgItem(window_, forms::kTxtlength);
+  txtlst = GetDlgItem(window_, forms::kTextList);
+  txtedit = GetDlgItem(window_, forms::kEditedText);
+  txtindex = GetDlgItem(window_, forms::kStoredLength);
+  cmdsave = GetDlgItem(window_, forms::kSaveButton);
+  Label1 = GetDlgItem(window_, forms::kSaveReminder);
+  txtlength = GetDlgItem(window_, forms::kEditedLength);
   fonts_.apply(window_, form(), dpi, false);
   offerAccessibleNames(window_, form());
   if (dpi != expected) placeWindow(frameFor(dpi, nullptr));

@@ -30,14 +30,14 @@ miscfrm::miscfrm(HWND owner, std::string imageName, CommandDialogs* answers)
   create(kExStyle, caption.c_str(), kStyle, frame, owner_, nullptr, false);
   const UINT dpi = windowDpi(window_);
   buildControls(window_, form(), dpi);
-  Frame1 = GetDlgItem(window_, forms::kFrame1);
-  lbldebug = GetDlgItem(window_, forms::kLbldebug);
-  opdebuge = GetDlgItem(window_, forms::kOpdebuge);
-  opdebugd = GetDlgItem(window_, forms::kOpdebugd);
-  Label1 = GetDlgItem(window_, forms::kMiscLabel1);
-  Text1 = GetDlgItem(window_, forms::kText1);
-  cmdsave = GetDlgItem(window_, forms::kMiscCmdsave);
-  cmdcancel = GetDlgItem(window_, forms::kMiscCmdcancel);
+  Frame1 = GetDlgItem(window_, forms::kMiscFrame);
+  lbldebug = GetDlgItem(window_, forms::kDebugMenuLabel);
+  opdebuge = GetDlgItem(window_, forms::kDebugEnabledOption);
+  opdebugd = GetDlgItem(window_, forms::kDebugDisabledOption);
+  Label1 = GetDlgItem(window_, forms::kHitCountLabel);
+  Text1 = GetDlgItem(window_, forms::kHitCount);
+  cmdsave = GetDlgItem(window_, forms::kMiscSaveButton);
+  cmdcancel = GetDlgItem(window_, forms::kMiscCancelButton);
   fonts_.apply(window_, form(), dpi, false);
   offerAccessibleNames(window_, form());
   if (dpi != expected) {
