@@ -518,10 +518,19 @@ TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   open(imagePath);
   clickLine(0);
   retype(QStringLiteral("MAWPU"));
+  // Escape is no way out of the main window.
+  QTest::keyClick(edit(), Qt::Key_Escape);
+  EXPECT_TRUE(window.isVisible());
   control<QAction>("mnuexit")->trigger();
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(test::readBytes(imagePath), image);
+
+  // Nor does the close box ask anything.
+  window.show();
+  EXPECT_TRUE(window.close());
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 // Once a line is selected, one stays selected until the next Open, whatever the user clicks or
