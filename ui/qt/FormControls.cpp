@@ -1,6 +1,7 @@
 #include "ui/qt/FormControls.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -25,10 +26,6 @@ namespace {
 
 using forms::ControlKind;
 using forms::ControlRow;
-
-QString qtString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QWidget* make(const ControlRow& control, QWidget* parent, QStyle* fitted) {
   const QString caption = qtString(control.caption);
@@ -96,6 +93,28 @@ void keepGroupStops(const forms::FormTable& form, const QHash<int, QWidget*>& co
   }
 }
 
+class WindowEvents final : public QObject {
+ public:
+  WindowEvents(QWidget* window, forms::FormPresenter& presenter) : QObject(window), presenter_(presenter) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+      presenter_.escapePressed();
+      return true;
+    }
+    if (event->type() == QEvent::Close && !presenter_.closeRequested()) {
+      event->ignore();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  forms::FormPresenter& presenter_;
+};
+
 }  // namespace
 
 QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form, const Twips& twips) {
@@ -132,9 +151,10 @@ QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form
   return controls;
 }
 
-void connectEvents(QObject* window, const QHash<int, QWidget*>& controls, const QHash<int, QAction*>& items,
+void connectEvents(QWidget* window, const QHash<int, QWidget*>& controls, const QHash<int, QAction*>& items,
                    forms::FormPresenter& presenter) {
   using forms::ControlEvent;
+  new WindowEvents(window, presenter);
   const auto report = [&presenter](int id, ControlEvent event) {
     return [&presenter, id, event] { presenter.handle(id, event); };
   };

@@ -1,8 +1,6 @@
 #include "ui/qt/mainfrm.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
-#include <QKeyEvent>
 #include <QLayout>
 #include <QMenuBar>
 #include <QScreen>
@@ -29,7 +27,7 @@ mainfrm::mainfrm(CommandDialogs* answers, QWidget* parent)
       ControlsView(this),
       dialogs(answers, [this] { return std::make_unique<QtDialogs>(this); }),
       presenter(*this, dialogs.get()) {
-  setObjectName(QString::fromLatin1(form().name.data(), static_cast<qsizetype>(form().name.size())));
+  setObjectName(qtString(form().name));
   setWindowIcon(QIcon(QStringLiteral(":/icons/thornvale-32.png")));
   const Twips twips(screen());
   auto* client = new QWidget(this);
@@ -63,16 +61,6 @@ std::unique_ptr<forms::MiscWindow> mainfrm::makeMiscWindow(const std::string& im
 }
 
 void mainfrm::closeWindow() { QMainWindow::close(); }
-
-void mainfrm::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::Cancel)) {
-    presenter.escapePressed();
-    return;
-  }
-  QMainWindow::keyPressEvent(event);
-}
-
-void mainfrm::closeEvent(QCloseEvent* event) { event->setAccepted(presenter.closeRequested()); }
 
 void mainfrm::keepOnScreen() {
   const QRect available = screen()->availableGeometry();

@@ -29,8 +29,6 @@ class mainfrm : public QMainWindow, private ControlsView<forms::MainView> {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
 
  private:
   // The start place is fixed; forms::keptOnScreen moves the window from there as it must.

@@ -1,8 +1,5 @@
 #include "ui/qt/miscfrm.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
-
 #include "ui/forms/Forms.h"
 #include "ui/qt/FormControls.h"
 #include "ui/qt/QtDialogs.h"
@@ -12,10 +9,6 @@ namespace thornvale {
 namespace {
 
 const forms::FormTable& form() { return forms::miscfrm(); }
-
-QString qtString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -34,23 +27,6 @@ miscfrm::miscfrm(std::string imageName, QWidget* parent, CommandDialogs* answers
 }
 
 miscfrm::~miscfrm() = default;
-
-void miscfrm::keyPressEvent(QKeyEvent* event) {
-  // Neither button is the window's default or its cancel button: Enter presses only the focused one.
-  if (event->matches(QKeySequence::Cancel)) {
-    presenter_.escapePressed();
-    return;
-  }
-  QDialog::keyPressEvent(event);
-}
-
-void miscfrm::closeEvent(QCloseEvent* event) {
-  if (presenter_.closeRequested()) {
-    QDialog::closeEvent(event);
-  } else {
-    event->ignore();
-  }
-}
 
 void miscfrm::closeWindow() { accept(); }
 

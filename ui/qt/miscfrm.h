@@ -25,10 +25,6 @@ class miscfrm : public QDialog, private ControlsView<forms::FormView>, public fo
   [[nodiscard]] forms::MiscPresenter& presenter() override { return presenter_; }
   void showModal() override { exec(); }
 
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   void closeWindow() override;
 
