@@ -93,6 +93,7 @@ void keepGroupStops(const forms::FormTable& form, const QHash<int, QWidget*>& co
   }
 }
 
+// Escape and the close box of a window, for its presenter to decide.
 class WindowEvents final : public QObject {
  public:
   WindowEvents(QWidget* window, forms::FormPresenter& presenter) : QObject(window), presenter_(presenter) {
