@@ -13,6 +13,7 @@
 #include <string>
 
 #include "ui/forms/FontRule.h"
+#include "ui/forms/Keyboard.h"
 #include "ui/forms/Placement.h"
 
 namespace thornvale::forms {
@@ -125,6 +126,43 @@ TEST(FormTableTest, EachNumberAndCaptionIsWrittenOnce) {
     const std::vector<std::string> files = inFiles(std::regex("\"" + caption + "\""));
     EXPECT_LE(files.size(), 1u) << caption << " in " << ::testing::PrintToString(files);
   }
+}
+
+// The focus starts at the first stop; a run of option buttons is one group and one stop, entered at
+// the checked option or, while none is, at the first; the stop after the run ends the group.
+TEST(KeyboardTest, TheOptionsAreOneStopEnteredAtTheCheckedOne) {
+  EXPECT_EQ(firstStop(mainfrm()), kTextList);
+  EXPECT_EQ(firstStop(miscfrm()), kMiscSaveButton);
+
+  std::map<std::string_view, std::pair<bool, bool>> places;
+  for (std::size_t i = 0; i < miscfrm().controls.size(); ++i) {
+    const KeyboardPlace place = keyboardPlace(miscfrm(), i);
+    places[miscfrm().controls[i].name] = {place.stop, place.startsGroup};
+  }
+  const std::map<std::string_view, std::pair<bool, bool>> expected = {
+      {"cmdsave", {true, false}},   {"cmdcancel", {true, false}}, {"Frame1", {false, false}},
+      {"lbldebug", {false, false}}, {"opdebuge", {true, true}},   {"opdebugd", {false, false}},
+      {"Text1", {true, true}},      {"Label1", {false, false}},
+  };
+  EXPECT_EQ(places, expected);
+  for (std::size_t i = 0; i < mainfrm().controls.size(); ++i) {
+    EXPECT_EQ(keyboardPlace(mainfrm(), i).stop, mainfrm().controls[i].tabOrder >= 0) << i;
+    EXPECT_FALSE(keyboardPlace(mainfrm(), i).startsGroup) << i;
+  }
+
+  struct Case {
+    std::set<int> checked;
+    int stop;
+  };
+  const Case cases[] = {{{}, kDebugEnabledOption},
+                        {{kDebugEnabledOption}, kDebugEnabledOption},
+                        {{kDebugDisabledOption}, kDebugDisabledOption}};
+  for (const Case& c : cases) {
+    for (const int option : {kDebugEnabledOption, kDebugDisabledOption}) {
+      EXPECT_EQ(groupStop(miscfrm(), option, [&](int id) { return c.checked.contains(id); }), c.stop);
+    }
+  }
+  EXPECT_EQ(groupStop(miscfrm(), kHitCount, [](int) { return true; }), kHitCount);
 }
 
 TEST(FontRuleTest, OnlyACaptionThatDoesNotFitGetsSmallerAndNeverBelowTheFloor) {

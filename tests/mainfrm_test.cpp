@@ -51,8 +51,8 @@ QStringList sampleLines() {
 class MainWindowTest : public test::EditorFixture {
  protected:
   QLineEdit* edit() { return control<QLineEdit>("txtedit"); }
-  QString index() { return control<QLineEdit>("txtindex")->text(); }
-  QString length() { return control<QLineEdit>("txtlength")->text(); }
+  QString storedLength() { return control<QLineEdit>("txtindex")->text(); }
+  QString editedLength() { return control<QLineEdit>("txtlength")->text(); }
   QAction* misc() { return control<QAction>("mnumisc"); }
 };
 
@@ -86,8 +86,8 @@ TEST_F(MainWindowTest, StartsWithItsCaptionMenusAndEmptyControls) {
 
   EXPECT_EQ(control<QListWidget>("txtlst")->count(), 0);
   EXPECT_EQ(edit()->text(), QString());
-  EXPECT_EQ(index(), QString());
-  EXPECT_EQ(length(), QString());
+  EXPECT_EQ(storedLength(), QString());
+  EXPECT_EQ(editedLength(), QString());
   EXPECT_FALSE(control<QLineEdit>("txtindex")->isEnabled());
   EXPECT_FALSE(control<QLineEdit>("txtlength")->isEnabled());
   EXPECT_TRUE(control<QPushButton>("cmdsave")->isEnabled());
@@ -167,18 +167,18 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   EXPECT_TRUE(misc()->isEnabled());
   EXPECT_EQ(selectedRow(), -1);
   EXPECT_EQ(edit()->text(), QString());
-  EXPECT_EQ(index(), QString());
-  EXPECT_EQ(length(), QString());
+  EXPECT_EQ(storedLength(), QString());
+  EXPECT_EQ(editedLength(), QString());
 
   clickLine(5);
   EXPECT_EQ(edit()->text(), QStringLiteral("OLD CROW"));
-  EXPECT_EQ(index(), QStringLiteral("8"));
-  EXPECT_EQ(length(), QStringLiteral("8"));
+  EXPECT_EQ(storedLength(), QStringLiteral("8"));
+  EXPECT_EQ(editedLength(), QStringLiteral("8"));
   QTest::keyClick(edit(), Qt::Key_X);
-  EXPECT_EQ(length(), QStringLiteral("9"));
-  EXPECT_EQ(index(), QStringLiteral("8"));
+  EXPECT_EQ(editedLength(), QStringLiteral("9"));
+  EXPECT_EQ(storedLength(), QStringLiteral("8"));
   retype(QStringLiteral("MAD CROW"));
-  EXPECT_EQ(length(), QStringLiteral("8"));
+  EXPECT_EQ(editedLength(), QStringLiteral("8"));
 
   clickSave();
   EXPECT_TRUE(dialogs.messages.empty());
@@ -196,14 +196,14 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   EXPECT_EQ(lines(), expected);
   EXPECT_EQ(selectedRow(), -1);
   EXPECT_EQ(edit()->text(), QStringLiteral("MAD"));
-  EXPECT_EQ(index(), QStringLiteral("8"));
-  EXPECT_EQ(length(), QStringLiteral("3"));
+  EXPECT_EQ(storedLength(), QStringLiteral("8"));
+  EXPECT_EQ(editedLength(), QStringLiteral("3"));
 }
 
 TEST_F(MainWindowTest, FollowsTheKeyboardAndTypingBeforeAnySelection) {
   QTest::keyClicks(edit(), QStringLiteral("AB"));
-  EXPECT_EQ(length(), QStringLiteral("2"));
-  EXPECT_EQ(index(), QString());
+  EXPECT_EQ(editedLength(), QStringLiteral("2"));
+  EXPECT_EQ(storedLength(), QString());
   clickSave();  // nothing opened, nothing selected
   EXPECT_TRUE(dialogs.messages.empty());
 
@@ -220,13 +220,13 @@ TEST_F(MainWindowTest, FollowsTheKeyboardAndTypingBeforeAnySelection) {
   QTest::keyClick(list, Qt::Key_Down);
   EXPECT_EQ(selectedRow(), 2);
   EXPECT_EQ(edit()->text(), sample(2));
-  EXPECT_EQ(index(), QString::number(sample(2).size()));
-  EXPECT_EQ(length(), index());
+  EXPECT_EQ(storedLength(), QString::number(sample(2).size()));
+  EXPECT_EQ(editedLength(), storedLength());
 
   edit()->selectAll();
   QTest::keyClick(edit(), Qt::Key_Delete);
-  EXPECT_EQ(length(), QStringLiteral("0"));
-  EXPECT_EQ(index(), QString::number(sample(2).size()));
+  EXPECT_EQ(editedLength(), QStringLiteral("0"));
+  EXPECT_EQ(storedLength(), QString::number(sample(2).size()));
   // Another line replaces an unsaved edit without a question.
   QTest::keyClicks(edit(), QStringLiteral("Q"));
   QTest::keyClick(list, Qt::Key_End);
@@ -246,8 +246,8 @@ TEST_F(MainWindowTest, AnEmptyLineKeepsItsPlaceAndShowsZero) {
 
   clickLine(14);
   EXPECT_EQ(edit()->text(), QString());
-  EXPECT_EQ(index(), QStringLiteral("0"));
-  EXPECT_EQ(length(), QStringLiteral("0"));
+  EXPECT_EQ(storedLength(), QStringLiteral("0"));
+  EXPECT_EQ(editedLength(), QStringLiteral("0"));
 }
 
 const QString kWrongLength = QString::fromUtf8(kWrongLengthMessage.data(), kWrongLengthMessage.size());
@@ -555,10 +555,19 @@ TEST_F(MainWindowTest, AboutShowsCreditsAndExitClosesWithoutAQuestion) {
   open(imagePath);
   clickLine(0);
   retype(QStringLiteral("MAWPU"));
+  // Escape is no way out of the main window.
+  QTest::keyClick(edit(), Qt::Key_Escape);
+  EXPECT_TRUE(window.isVisible());
   control<QAction>("mnuexit")->trigger();
   EXPECT_FALSE(window.isVisible());
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(test::readBytes(imagePath), image);
+
+  // Nor does the close box ask anything.
+  window.show();
+  EXPECT_TRUE(window.close());
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(dialogs.messages.size(), 1u);
 }
 
 // Once a line is selected, one stays selected until the next Open, whatever the user clicks or

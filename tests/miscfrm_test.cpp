@@ -19,7 +19,7 @@
 
 #include "catalogue/MiscData.h"
 #include "tests/support/EditorFixture.h"
-#include "ui/commands/MiscCommands.h"
+#include "ui/forms/MiscCommands.h"
 #include "ui/qt/Twips.h"
 
 namespace thornvale {
@@ -410,6 +410,27 @@ TEST_F(MiscWindowTest, EnterPressesTheFocusedButton) {
     expected[kHitCountOffset] = 9;
     EXPECT_EQ(test::readBytes(imagePath), expected);
   }
+}
+
+// Escape and the close box close the window like Cancel, writing nothing.
+TEST_F(MiscWindowTest, EscapeAndTheCloseBoxCloseWritingNothing) {
+  for (const bool escape : {true, false}) {
+    openWith(kDebugMenuDisabled, 3);
+    const bool leftOpen = showMisc([&](miscfrm& form) {
+      click(part<QRadioButton>(form, "opdebuge"));
+      auto* hits = part<QLineEdit>(form, "Text1");
+      retypeBox(hits, QStringLiteral("9"));
+      if (escape) {
+        QTest::keyClick(hits, Qt::Key_Escape);
+      } else {
+        form.close();
+      }
+      EXPECT_FALSE(form.isVisible()) << escape;
+    });
+    EXPECT_FALSE(leftOpen);
+    EXPECT_EQ(test::readBytes(imagePath), image);
+  }
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(MiscWindowTest, TheHitCountBoxHasAnAccessibleName) {

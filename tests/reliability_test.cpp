@@ -44,8 +44,8 @@
 #include "tests/support/SampleImageFixture.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
-#include "ui/commands/MainCommands.h"
-#include "ui/commands/MiscCommands.h"
+#include "ui/forms/MainCommands.h"
+#include "ui/forms/MiscCommands.h"
 
 namespace thornvale {
 namespace {

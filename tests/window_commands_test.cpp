@@ -19,8 +19,8 @@
 #include "sample/SampleImage.h"
 #include "tests/support/SampleImageFixture.h"
 #include "tests/support/ScriptedDialogs.h"
-#include "ui/commands/MainCommands.h"
-#include "ui/commands/MiscCommands.h"
+#include "ui/forms/MainCommands.h"
+#include "ui/forms/MiscCommands.h"
 
 namespace thornvale {
 namespace {

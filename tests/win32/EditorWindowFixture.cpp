@@ -15,7 +15,7 @@ EditorWindowTest::EditorWindowTest()
 
 void EditorWindowTest::open(const std::string& path) {
   dialogs.answerOpen(path);
-  chooseMenuItem(window.hwnd(), thornvale::forms::kMnuopen);
+  chooseMenuItem(window.hwnd(), thornvale::forms::kOpenItem);
 }
 
 void EditorWindowTest::expectOneMessage(const std::string& title, const std::string& text,

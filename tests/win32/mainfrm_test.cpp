@@ -20,15 +20,15 @@ namespace thornvale::test::win32 {
 namespace {
 
 using namespace thornvale::win32;
-using thornvale::forms::kCmdsave;
-using thornvale::forms::kLabel1;
-using thornvale::forms::kMnuabout;
-using thornvale::forms::kMnuexit;
-using thornvale::forms::kMnumisc;
-using thornvale::forms::kTxtedit;
-using thornvale::forms::kTxtindex;
-using thornvale::forms::kTxtlength;
-using thornvale::forms::kTxtlst;
+using thornvale::forms::kSaveButton;
+using thornvale::forms::kSaveReminder;
+using thornvale::forms::kAboutItem;
+using thornvale::forms::kExitItem;
+using thornvale::forms::kMiscDataItem;
+using thornvale::forms::kEditedText;
+using thornvale::forms::kStoredLength;
+using thornvale::forms::kEditedLength;
+using thornvale::forms::kTextList;
 using Icon = CommandDialogs::Icon;
 
 Bytes with(Bytes bytes, std::int32_t offset, std::initializer_list<std::uint8_t> values) {
@@ -55,9 +55,9 @@ class MainWindowTest : public EditorWindowTest {
  protected:
   HWND control(int id) { return GetDlgItem(window.hwnd(), id); }
   std::u16string edit() { return textOf(window.txtedit); }
-  std::u16string index() { return textOf(window.txtindex); }
-  std::u16string length() { return textOf(window.txtlength); }
-  bool miscEnabled() { return menuItemEnabled(window.mnuedit(), kMnumisc); }
+  std::u16string storedLength() { return textOf(window.txtindex); }
+  std::u16string editedLength() { return textOf(window.txtlength); }
+  bool miscEnabled() { return menuItemEnabled(window.mnuedit(), kMiscDataItem); }
 };
 
 TEST_F(MainWindowTest, StartsWithItsVersionMenusAndEmptyControls) {
@@ -84,8 +84,8 @@ TEST_F(MainWindowTest, StartsWithItsVersionMenusAndEmptyControls) {
 
   EXPECT_EQ(SendMessageW(window.txtlst, LB_GETCOUNT, 0, 0), 0);
   EXPECT_EQ(edit(), u"");
-  EXPECT_EQ(index(), u"");
-  EXPECT_EQ(length(), u"");
+  EXPECT_EQ(storedLength(), u"");
+  EXPECT_EQ(editedLength(), u"");
   EXPECT_FALSE(IsWindowEnabled(window.txtindex));
   EXPECT_FALSE(IsWindowEnabled(window.txtlength));
   EXPECT_TRUE(IsWindowEnabled(window.cmdsave));
@@ -122,8 +122,8 @@ TEST_F(MainWindowTest, KeepsItsLayoutPlaceAndKeyboardOrderAtItsDpi) {
     int left, top, width, height;
   };
   const Place places[] = {
-      {kTxtlst, 0, 0, 6735, 3180},       {kTxtedit, 40, 3240, 6255, 285},  {kTxtindex, 6360, 3240, 375, 285},
-      {kCmdsave, 2520, 3960, 1695, 375}, {kLabel1, 1680, 3600, 3495, 255}, {kTxtlength, 6360, 3600, 375, 285},
+      {kTextList, 0, 0, 6735, 3180},       {kEditedText, 40, 3240, 6255, 285},  {kStoredLength, 6360, 3240, 375, 285},
+      {kSaveButton, 2520, 3960, 1695, 375}, {kSaveReminder, 1680, 3600, 3495, 255}, {kEditedLength, 6360, 3600, 375, 285},
   };
   for (const Place& place : places) {
     EXPECT_TRUE(placeOf(control(place.id)) ==
@@ -311,22 +311,22 @@ TEST_F(MainWindowTest, OpensEditsAndSavesATextInPlace) {
   EXPECT_EQ(linesOf(window.txtlst), expected);
   EXPECT_TRUE(miscEnabled());
   EXPECT_EQ(selectedLine(window.txtlst), -1);
-  EXPECT_EQ(index(), u"");
+  EXPECT_EQ(storedLength(), u"");
 
   clickLine(window.txtlst, 4);
   EXPECT_EQ(edit(), expected[4]);
   pressKey(window.txtlst, VK_DOWN);
   EXPECT_EQ(selectedLine(window.txtlst), 5);
   EXPECT_EQ(edit(), u"OLD CROW");
-  EXPECT_EQ(index(), u"8");
-  EXPECT_EQ(length(), u"8");
+  EXPECT_EQ(storedLength(), u"8");
+  EXPECT_EQ(editedLength(), u"8");
 
   typeText(window.txtedit, u"X");
-  EXPECT_EQ(length(), u"9");
+  EXPECT_EQ(editedLength(), u"9");
   EXPECT_GT(SendMessageW(window.txtedit, EM_GETLIMITTEXT, 0, 0), 0x10000);
-  EXPECT_EQ(index(), u"8");
+  EXPECT_EQ(storedLength(), u"8");
   retype(window.txtedit, u"MAD CROW");
-  EXPECT_EQ(length(), u"8");
+  EXPECT_EQ(editedLength(), u"8");
   click(window.cmdsave);
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(readBytes(imagePath), with(image, 82217, {0xBA, 0xBC, 0xEE, 0xFE, 0xED, 0xE9, 0xF0, 0xD8}));
@@ -375,7 +375,7 @@ TEST_F(MainWindowTest, OpensAnImageWithItsTablesAndSavesANewLetter) {
 }
 
 TEST_F(MainWindowTest, AboutAndExit) {
-  chooseMenuItem(window.hwnd(), kMnuabout);
+  chooseMenuItem(window.hwnd(), kAboutItem);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].title, "About");
   EXPECT_EQ(dialogs.messages[0].icon, Icon::None);
@@ -383,7 +383,7 @@ TEST_F(MainWindowTest, AboutAndExit) {
   open(imagePath);
   clickLine(window.txtlst, 2);
   typeText(window.txtedit, u"unsaved");
-  chooseMenuItem(window.hwnd(), kMnuexit);
+  chooseMenuItem(window.hwnd(), kExitItem);
   EXPECT_FALSE(IsWindow(window.txtlst));
   EXPECT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(readBytes(imagePath), image);

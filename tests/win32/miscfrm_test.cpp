@@ -12,15 +12,15 @@ namespace thornvale::test::win32 {
 namespace {
 
 using namespace thornvale::win32;
-using thornvale::forms::kMnumisc;
-using thornvale::forms::kMiscCmdsave;
-using thornvale::forms::kMiscCmdcancel;
-using thornvale::forms::kFrame1;
-using thornvale::forms::kLbldebug;
-using thornvale::forms::kOpdebuge;
-using thornvale::forms::kOpdebugd;
-using thornvale::forms::kText1;
-using thornvale::forms::kMiscLabel1;
+using thornvale::forms::kMiscDataItem;
+using thornvale::forms::kMiscSaveButton;
+using thornvale::forms::kMiscCancelButton;
+using thornvale::forms::kMiscFrame;
+using thornvale::forms::kDebugMenuLabel;
+using thornvale::forms::kDebugEnabledOption;
+using thornvale::forms::kDebugDisabledOption;
+using thornvale::forms::kHitCount;
+using thornvale::forms::kHitCountLabel;
 
 bool checked(HWND button) { return SendMessageW(button, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
@@ -35,7 +35,7 @@ class MiscWindowTest : public EditorWindowTest {
   // Edit, Misc Data; `drive` runs while the window is shown, with the window's controls.
   bool showMisc(const std::function<void(HWND)>& drive) {
     return whileModal(
-        miscfrm::kClassName, [&] { chooseMenuItem(window.hwnd(), kMnumisc); }, drive);
+        miscfrm::kClassName, [&] { chooseMenuItem(window.hwnd(), kMiscDataItem); }, drive);
   }
 };
 
@@ -52,25 +52,25 @@ TEST_F(MiscWindowTest, IsModalWithItsCaptionLayoutAndOneGroupOfOptions) {
     EXPECT_EQ(client.bottom, MulDiv(4755, static_cast<int>(dpi), 1440));
     const LONG_PTR style = GetWindowLongPtrW(form, GWL_STYLE);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
-    EXPECT_EQ(textOf(GetDlgItem(form, kFrame1)), u"Misc Data");
-    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(form, kFrame1), GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
-    EXPECT_EQ(textOf(GetDlgItem(form, kLbldebug)), u"Debug Menu :");
-    EXPECT_EQ(textOf(GetDlgItem(form, kMiscLabel1)), u"Hits to Kill a Grumkin:");
+    EXPECT_EQ(textOf(GetDlgItem(form, kMiscFrame)), u"Misc Data");
+    EXPECT_EQ(GetWindowLongPtrW(GetDlgItem(form, kMiscFrame), GWL_STYLE) & BS_TYPEMASK, BS_GROUPBOX);
+    EXPECT_EQ(textOf(GetDlgItem(form, kDebugMenuLabel)), u"Debug Menu :");
+    EXPECT_EQ(textOf(GetDlgItem(form, kHitCountLabel)), u"Hits to Kill a Grumkin:");
     // Inside the frame, the controls stand by the frame's own place.
-    RECT frame = placeOf(GetDlgItem(form, kFrame1));
-    RECT text1 = placeOf(GetDlgItem(form, kText1));
+    RECT frame = placeOf(GetDlgItem(form, kMiscFrame));
+    RECT text1 = placeOf(GetDlgItem(form, kHitCount));
     EXPECT_EQ(text1.left - frame.left, MulDiv(5160, static_cast<int>(dpi), 1440));
 
     // The two option buttons are one group: choosing one clears the other.
-    HWND enabled = GetDlgItem(form, kOpdebuge);
-    HWND disabled = GetDlgItem(form, kOpdebugd);
+    HWND enabled = GetDlgItem(form, kDebugEnabledOption);
+    HWND disabled = GetDlgItem(form, kDebugDisabledOption);
     EXPECT_TRUE(checked(disabled));
     EXPECT_EQ(GetNextDlgGroupItem(form, enabled, FALSE), disabled);
     EXPECT_EQ(GetNextDlgGroupItem(form, disabled, FALSE), enabled);
     click(enabled);
     EXPECT_TRUE(checked(enabled));
     EXPECT_FALSE(checked(disabled));
-    click(GetDlgItem(form, kMiscCmdcancel));
+    click(GetDlgItem(form, kMiscCancelButton));
   });
   EXPECT_TRUE(shown);
   EXPECT_TRUE(wasModal);
@@ -82,7 +82,7 @@ TEST_F(MiscWindowTest, IsModalWithItsCaptionLayoutAndOneGroupOfOptions) {
 // room are smaller, never below the floor.
 TEST_F(MiscWindowTest, ShortCaptionsKeepTheMessageFont) {
   openWith(0x35, 3);
-  miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
+  miscfrm form(window.hwnd(), window.presenter.FileName, &dialogs);
   const UINT dpi = GetDpiForWindow(form.hwnd());
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
@@ -104,16 +104,16 @@ TEST_F(MiscWindowTest, ShortCaptionsKeepTheMessageFont) {
 TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
   openWith(0x35, 3);
   EXPECT_TRUE(showMisc([&](HWND form) {
-    click(GetDlgItem(form, kOpdebuge));
-    retype(GetDlgItem(form, kText1), u"9");
-    click(GetDlgItem(form, kMiscCmdcancel));
+    click(GetDlgItem(form, kDebugEnabledOption));
+    retype(GetDlgItem(form, kHitCount), u"9");
+    click(GetDlgItem(form, kMiscCancelButton));
   }));
   EXPECT_EQ(readBytes(imagePath), image);
 
   EXPECT_TRUE(showMisc([&](HWND form) {
-    click(GetDlgItem(form, kOpdebuge));
-    retype(GetDlgItem(form, kText1), u"9");
-    click(GetDlgItem(form, kMiscCmdsave));
+    click(GetDlgItem(form, kDebugEnabledOption));
+    retype(GetDlgItem(form, kHitCount), u"9");
+    click(GetDlgItem(form, kMiscSaveButton));
   }));
   Bytes saved = image;
   saved[kDebugMenuOffset] = kDebugMenuEnabled;
@@ -123,8 +123,8 @@ TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
 
   // Shown again, it reads the file as it now stands.
   EXPECT_TRUE(showMisc([&](HWND form) {
-    EXPECT_TRUE(checked(GetDlgItem(form, kOpdebuge)));
-    EXPECT_EQ(textOf(GetDlgItem(form, kText1)), u"9");
+    EXPECT_TRUE(checked(GetDlgItem(form, kDebugEnabledOption)));
+    EXPECT_EQ(textOf(GetDlgItem(form, kHitCount)), u"9");
     SendMessageW(form, WM_CLOSE, 0, 0);
   }));
 }
@@ -133,8 +133,8 @@ TEST_F(MiscWindowTest, SaveWritesTheTwoBytesAndCancelWritesNothing) {
 // window like its close box, writing nothing.
 TEST_F(MiscWindowTest, EnterSavesNothingAndEscapeCloses) {
   openWith(0x35, 3);
-  miscfrm form(window.hwnd(), dialogs, window.presenter.FileName, &dialogs);
-  ASSERT_TRUE(form.Form_Load());
+  miscfrm form(window.hwnd(), window.presenter.FileName, &dialogs);
+  ASSERT_TRUE(form.presenter().Form_Load(dialogs));
   ShowWindow(form.hwnd(), SW_SHOW);
   click(form.opdebuge);
   retype(form.Text1, u"7");

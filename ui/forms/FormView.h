@@ -23,6 +23,8 @@ class FormView {
   virtual void enable(int control, bool enabled) = 0;
   [[nodiscard]] virtual bool checked(int option) const = 0;
   virtual void check(int option, bool checked) = 0;
+  // Puts the keyboard focus on a control: at once, or, in a window not yet shown, when it shows.
+  virtual void focus(int control) = 0;
   virtual void closeWindow() = 0;
 };
 

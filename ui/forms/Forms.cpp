@@ -9,7 +9,7 @@ using enum ControlKind;
 
 // In the order the controls are made: the order their keyboard stops follow.
 constexpr std::array<ControlRow, 6> kMainControls = {{
-    {kTxtlst,
+    {kTextList,
      "txtlst",
      ListBox,
      "",
@@ -18,7 +18,7 @@ constexpr std::array<ControlRow, 6> kMainControls = {{
      "Texts",
      "The 70 texts of the image, one a line; select one to edit it",
      ""},
-    {kTxtedit,
+    {kEditedText,
      "txtedit",
      TextBox,
      "",
@@ -27,7 +27,7 @@ constexpr std::array<ControlRow, 6> kMainControls = {{
      "Text",
      "The selected text, to edit; a save takes it only at its stored length",
      ""},
-    {kTxtindex,
+    {kStoredLength,
      "txtindex",
      LengthBox,
      "",
@@ -36,8 +36,8 @@ constexpr std::array<ControlRow, 6> kMainControls = {{
      "Stored length",
      "Characters of the selected text as stored",
      ""},
-    {kCmdsave, "cmdsave", CommandButton, "Save Selected Text", {2520, 3960, 1695, 375}, 2, "", "", ""},
-    {kLabel1,
+    {kSaveButton, "cmdsave", CommandButton, "Save Selected Text", {2520, 3960, 1695, 375}, 2, "", "", ""},
+    {kSaveReminder,
      "Label1",
      Label,
      "Make sure to save after ever text entry you edit.",
@@ -46,7 +46,7 @@ constexpr std::array<ControlRow, 6> kMainControls = {{
      "",
      "",
      ""},
-    {kTxtlength,
+    {kEditedLength,
      "txtlength",
      LengthBox,
      "",
@@ -59,12 +59,12 @@ constexpr std::array<ControlRow, 6> kMainControls = {{
 
 // No access keys and no shortcuts: no '&' in any caption.
 constexpr std::array<MenuItemRow, 3> kFileItems = {{
-    {kMnuopen, "mnuopen", "Open"},
-    {kMnusep1, "mnusep1", ""},
-    {kMnuexit, "mnuexit", "Exit"},
+    {kOpenItem, "mnuopen", "Open"},
+    {kFileSeparator, "mnusep1", ""},
+    {kExitItem, "mnuexit", "Exit"},
 }};
-constexpr std::array<MenuItemRow, 1> kEditItems = {{{kMnumisc, "mnumisc", "Misc Data"}}};
-constexpr std::array<MenuItemRow, 1> kHelpItems = {{{kMnuabout, "mnuabout", "About"}}};
+constexpr std::array<MenuItemRow, 1> kEditItems = {{{kMiscDataItem, "mnumisc", "Misc Data"}}};
+constexpr std::array<MenuItemRow, 1> kHelpItems = {{{kAboutItem, "mnuabout", "About"}}};
 constexpr std::array<MenuRow, 3> kMainMenus = {{
     {"mnufile", "File", true, kFileItems},
     {"mnuedit", "Edit", false, kEditItems},
@@ -75,13 +75,13 @@ constexpr FormTable kMainForm{"mainfrm", "", 6750, 4395, true, 4515, 3615, kMain
 
 // The buttons come first in the keyboard order; the two options are one stop, at the selected one.
 constexpr std::array<ControlRow, 8> kMiscControls = {{
-    {kMiscCmdsave, "cmdsave", CommandButton, "Save", {2880, 4320, 975, 375}, 0, "", "", ""},
-    {kMiscCmdcancel, "cmdcancel", CommandButton, "Cancel", {4320, 4320, 975, 375}, 1, "", "", ""},
-    {kFrame1, "Frame1", Frame, "Misc Data", {120, 120, 7815, 4095}, -1, "", "", ""},
-    {kLbldebug, "lbldebug", Label, "Debug Menu :", {120, 240, 1095, 255}, -1, "", "", "Frame1"},
-    {kOpdebuge, "opdebuge", OptionButton, "Enabled", {1200, 240, 1215, 195}, 2, "", "", "Frame1"},
-    {kOpdebugd, "opdebugd", OptionButton, "Disabled", {2160, 240, 975, 195}, 3, "", "", "Frame1"},
-    {kText1,
+    {kMiscSaveButton, "cmdsave", CommandButton, "Save", {2880, 4320, 975, 375}, 0, "", "", ""},
+    {kMiscCancelButton, "cmdcancel", CommandButton, "Cancel", {4320, 4320, 975, 375}, 1, "", "", ""},
+    {kMiscFrame, "Frame1", Frame, "Misc Data", {120, 120, 7815, 4095}, -1, "", "", ""},
+    {kDebugMenuLabel, "lbldebug", Label, "Debug Menu :", {120, 240, 1095, 255}, -1, "", "", "Frame1"},
+    {kDebugEnabledOption, "opdebuge", OptionButton, "Enabled", {1200, 240, 1215, 195}, 2, "", "", "Frame1"},
+    {kDebugDisabledOption, "opdebugd", OptionButton, "Disabled", {2160, 240, 975, 195}, 3, "", "", "Frame1"},
+    {kHitCount,
      "Text1",
      TextBox,
      "Text1",
@@ -90,7 +90,15 @@ constexpr std::array<ControlRow, 8> kMiscControls = {{
      "Hits to kill a Grumkin",
      "How many hits a Grumkin takes, a whole number from 0 to 255",
      "Frame1"},
-    {kMiscLabel1, "Label1", Label, "Hits to Kill a Grumkin:", {3480, 240, 1695, 255}, -1, "", "", "Frame1"},
+    {kHitCountLabel,
+     "Label1",
+     Label,
+     "Hits to Kill a Grumkin:",
+     {3480, 240, 1695, 255},
+     -1,
+     "",
+     "",
+     "Frame1"},
 }};
 
 constexpr FormTable kMiscForm{"miscfrm", "Misc Data Editor", 8070, 4755, false, 0, 0, kMiscControls, {}};

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
+#include "ui/forms/FormPresenter.h"
 #include "ui/forms/FormView.h"
+#include "ui/forms/MiscPresenter.h"
 
 namespace thornvale::forms {
 
@@ -21,12 +24,12 @@ class MainView : public FormView {
   [[nodiscard]] virtual std::string programFolder() const = 0;
   // The version the program itself carries, where the platform keeps one; else this build's.
   [[nodiscard]] virtual std::optional<Version> programVersion() const = 0;
-  // Shows the misc data window over this one for `imageName`, and returns when it is closed.
-  virtual void showMiscWindow(const std::string& imageName) = 0;
+  // The misc data window over this one for `imageName`, made but not yet loaded or shown.
+  [[nodiscard]] virtual std::unique_ptr<MiscWindow> makeMiscWindow(const std::string& imageName) = 0;
 };
 
 // The main window's handlers, for every front end: each front end passes its events here.
-class MainPresenter {
+class MainPresenter final : public FormPresenter {
  public:
   MainPresenter(MainView& view, CommandDialogs& dialogs) : view_(view), dialogs_(dialogs) {}
 
@@ -38,6 +41,12 @@ class MainPresenter {
   void mnumisc_Click();
   void mnuabout_Click();
   void mnuexit_Click();
+
+  void handle(int control, ControlEvent event) override;
+  // Nothing: the main window has no cancel button.
+  void escapePressed() override {}
+  // Nothing is asked and nothing is saved: an unsaved edit is lost, as the user chose.
+  [[nodiscard]] bool closeRequested() override { return true; }
 
   // The image name: the one place where the window keeps it, set only by an Open that read it.
   std::string FileName;

@@ -3,14 +3,15 @@
 #include <string>
 
 #include "catalogue/MiscData.h"
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
+#include "ui/forms/FormPresenter.h"
 #include "ui/forms/FormView.h"
 
 namespace thornvale::forms {
 
 // The misc data window's handlers, for every front end. It reads the two bytes when it loads and
 // writes them only on Save.
-class MiscPresenter {
+class MiscPresenter final : public FormPresenter {
  public:
   // `imageName` is the image name as the main window holds it when the window is asked for.
   MiscPresenter(FormView& view, CommandDialogs& dialogs, std::string imageName)
@@ -25,11 +26,28 @@ class MiscPresenter {
   // Closes without writing.
   void cmdcancel_Click();
 
+  void handle(int control, ControlEvent event) override;
+  // Closes like the close box, writing nothing.
+  void escapePressed() override;
+  // Closes, writing nothing.
+  [[nodiscard]] bool closeRequested() override { return true; }
+
  private:
   FormView& view_;
   CommandDialogs& dialogs_;
   std::string imageName_;
   MiscData loaded_;
+};
+
+// The misc data window as the window that asks for it sees it: made, not yet shown.
+class MiscWindow {
+ public:
+  virtual ~MiscWindow() = default;
+
+  [[nodiscard]] virtual MiscPresenter& presenter() = 0;
+  // Shows the window over its owner and returns when it is closed; the owner takes no input
+  // meanwhile.
+  virtual void showModal() = 0;
 };
 
 }  // namespace thornvale::forms

@@ -3,7 +3,7 @@
 #include <functional>
 #include <memory>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 
 namespace thornvale::forms {
 

@@ -67,6 +67,10 @@ class ControlsView : public Interface {
     if (auto* button = qobject_cast<QAbstractButton*>(controls_.value(option))) button->setChecked(checked);
   }
 
+  void focus(int control) override {
+    if (QWidget* widget = controls_.value(control)) widget->setFocus();
+  }
+
  protected:
   explicit ControlsView(QWidget* window) : window_(window) {}
 

@@ -1,6 +1,7 @@
 #include "ui/qt/FormControls.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
@@ -12,6 +13,7 @@
 #include <map>
 
 #include "ui/forms/FontRule.h"
+#include "ui/forms/Keyboard.h"
 #include "ui/qt/CommandButton.h"
 #include "ui/qt/FittedIndicatorStyle.h"
 #include "ui/qt/FrameBox.h"
@@ -24,10 +26,6 @@ namespace {
 
 using forms::ControlKind;
 using forms::ControlRow;
-
-QString qtString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QWidget* make(const ControlRow& control, QWidget* parent, QStyle* fitted) {
   const QString caption = qtString(control.caption);
@@ -82,6 +80,42 @@ void fitCaption(QWidget* control, int room) {
   control->setFont(font);
 }
 
+// Tab reaches a group of option buttons at one of them only; the arrow keys move between them.
+void keepGroupStops(const forms::FormTable& form, const QHash<int, QWidget*>& controls) {
+  const auto checked = [&](int id) {
+    const auto* option = qobject_cast<const QRadioButton*>(controls.value(id));
+    return option != nullptr && option->isChecked();
+  };
+  for (const ControlRow& control : form.controls) {
+    if (control.kind != ControlKind::OptionButton) continue;
+    const bool stop = forms::groupStop(form, control.id, checked) == control.id;
+    controls.value(control.id)->setFocusPolicy(stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+}
+
+// Escape and the close box of a window, for its presenter to decide.
+class WindowEvents final : public QObject {
+ public:
+  WindowEvents(QWidget* window, forms::FormPresenter& presenter) : QObject(window), presenter_(presenter) {
+    window->installEventFilter(this);
+  }
+
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Cancel)) {
+      presenter_.escapePressed();
+      return true;
+    }
+    if (event->type() == QEvent::Close && !presenter_.closeRequested()) {
+      event->ignore();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  forms::FormPresenter& presenter_;
+};
+
 }  // namespace
 
 QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form, const Twips& twips) {
@@ -108,7 +142,36 @@ QHash<int, QWidget*> buildControls(QWidget* client, const forms::FormTable& form
     if (previous != nullptr) QWidget::setTabOrder(previous, widget);
     previous = widget;
   }
+  for (QWidget* widget : std::as_const(controls)) {
+    if (auto* option = qobject_cast<QRadioButton*>(widget)) {
+      QObject::connect(option, &QRadioButton::toggled, client,
+                       [&form, controls] { keepGroupStops(form, controls); });
+    }
+  }
+  keepGroupStops(form, controls);
   return controls;
+}
+
+void connectEvents(QWidget* window, const QHash<int, QWidget*>& controls, const QHash<int, QAction*>& items,
+                   forms::FormPresenter& presenter) {
+  using forms::ControlEvent;
+  new WindowEvents(window, presenter);
+  const auto report = [&presenter](int id, ControlEvent event) {
+    return [&presenter, id, event] { presenter.handle(id, event); };
+  };
+  for (auto control = controls.cbegin(); control != controls.cend(); ++control) {
+    const int id = control.key();
+    if (auto* list = qobject_cast<ListBox*>(control.value())) {
+      QObject::connect(list, &ListBox::lineChosen, window, report(id, ControlEvent::Click));
+    } else if (auto* box = qobject_cast<QLineEdit*>(control.value())) {
+      QObject::connect(box, &QLineEdit::textChanged, window, report(id, ControlEvent::Change));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control.value())) {
+      QObject::connect(button, &QAbstractButton::clicked, window, report(id, ControlEvent::Click));
+    }
+  }
+  for (auto item = items.cbegin(); item != items.cend(); ++item) {
+    QObject::connect(item.value(), &QAction::triggered, window, report(item.key(), ControlEvent::Click));
+  }
 }
 
 QHash<int, QAction*> buildMenus(QMainWindow* window, const forms::FormTable& form) {

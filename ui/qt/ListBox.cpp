@@ -1,6 +1,24 @@
 #include "ui/qt/ListBox.h"
 
+#include <QMouseEvent>
+
 namespace thornvale {
+
+ListBox::ListBox(QWidget* parent) : QListWidget(parent) {
+  connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+    if (!selectedItems().isEmpty()) emit lineChosen();
+  });
+  connect(this, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+    if (row(item) == reclickedRow_) emit lineChosen();
+  });
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+  const int pressed = indexAt(event->position().toPoint()).row();
+  const QList<QListWidgetItem*> selected = selectedItems();
+  reclickedRow_ = pressed >= 0 && !selected.isEmpty() && pressed == row(selected.front()) ? pressed : -1;
+  QListWidget::mousePressEvent(event);
+}
 
 void ListBox::replaceLines(const QStringList& lines) {
   clear();

@@ -13,16 +13,26 @@ class ListBox : public QListWidget {
   Q_OBJECT
 
  public:
-  using QListWidget::QListWidget;
+  explicit ListBox(QWidget* parent);
 
   // The lines of a newly read image: none selected, none current, the top in view.
   void replaceLines(const QStringList& lines);
 
+ signals:
+  // A line was selected, by mouse or keyboard; clicking the selected line again also counts, so
+  // that a click brings back the text as it was read.
+  void lineChosen();
+
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                        const QEvent* event) const override;
   void focusInEvent(QFocusEvent* event) override;
   QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+
+ private:
+  // The line a mouse press found already selected: releasing on it selects it again.
+  int reclickedRow_ = -1;
 };
 
 }  // namespace thornvale

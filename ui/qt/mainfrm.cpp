@@ -2,10 +2,7 @@
 
 #include <QCoreApplication>
 #include <QLayout>
-#include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
@@ -30,7 +27,7 @@ mainfrm::mainfrm(CommandDialogs* answers, QWidget* parent)
       ControlsView(this),
       dialogs(answers, [this] { return std::make_unique<QtDialogs>(this); }),
       presenter(*this, dialogs.get()) {
-  setObjectName(QString::fromLatin1(form().name.data(), static_cast<qsizetype>(form().name.size())));
+  setObjectName(qtString(form().name));
   setWindowIcon(QIcon(QStringLiteral(":/icons/thornvale-32.png")));
   const Twips twips(screen());
   auto* client = new QWidget(this);
@@ -41,7 +38,7 @@ mainfrm::mainfrm(CommandDialogs* answers, QWidget* parent)
   // The menu stays in the window on desktops with a global menu bar: the layout counts on it.
   menuBar()->setNativeMenuBar(false);
   items_ = buildMenus(this, form());
-  connectControls();
+  connectEvents(this, controls_, items_, presenter);
 
   // The size of the client area is fixed, and so the window's with the menu bar above it.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
@@ -49,54 +46,21 @@ mainfrm::mainfrm(CommandDialogs* answers, QWidget* parent)
   // The client area, below the menu bar, starts at the same place of the screen every time.
   setGeometry(QRect(twips.point(form().startLeft, form().startTop) - centralWidget()->pos(), size()));
   keepOnScreen();
-  controls_.value(forms::kTxtlst)->setFocus();
 
   presenter.Form_Load();
 }
 
 mainfrm::~mainfrm() = default;
 
-void mainfrm::connectControls() {
-  auto* txtlst = static_cast<ListBox*>(controls_.value(forms::kTxtlst));
-  // A line is selected by mouse or keyboard; selecting the selected line again also counts, so
-  // that a click brings back the text as it was read.
-  connect(txtlst, &QListWidget::itemSelectionChanged, this, [this] {
-    if (selectedLine(forms::kTxtlst) >= 0) presenter.txtlst_Click();
-  });
-  txtlst->viewport()->installEventFilter(this);
-  connect(txtlst, &QListWidget::itemClicked, this, [this, txtlst](QListWidgetItem* item) {
-    if (txtlst->row(item) == reclickedRow_) presenter.txtlst_Click();
-  });
-  connect(static_cast<QLineEdit*>(controls_.value(forms::kTxtedit)), &QLineEdit::textChanged, this,
-          [this] { presenter.txtedit_Change(); });
-  connect(static_cast<QPushButton*>(controls_.value(forms::kCmdsave)), &QPushButton::clicked, this,
-          [this] { presenter.cmdsave_Click(); });
-  connect(items_.value(forms::kMnuopen), &QAction::triggered, this, [this] { presenter.mnuopen_Click(); });
-  connect(items_.value(forms::kMnuexit), &QAction::triggered, this, [this] { presenter.mnuexit_Click(); });
-  connect(items_.value(forms::kMnumisc), &QAction::triggered, this, [this] { presenter.mnumisc_Click(); });
-  connect(items_.value(forms::kMnuabout), &QAction::triggered, this, [this] { presenter.mnuabout_Click(); });
-}
-
 std::string mainfrm::programFolder() const { return corePath(QCoreApplication::applicationDirPath()); }
 
 std::optional<forms::MainView::Version> mainfrm::programVersion() const { return std::nullopt; }
 
-void mainfrm::showMiscWindow(const std::string& imageName) {
-  miscfrm form(dialogs.get(), imageName, this, dialogs.answersForOpened());
-  if (form.Form_Load()) form.exec();
+std::unique_ptr<forms::MiscWindow> mainfrm::makeMiscWindow(const std::string& imageName) {
+  return std::make_unique<miscfrm>(imageName, this, dialogs.answersForOpened());
 }
 
 void mainfrm::closeWindow() { QMainWindow::close(); }
-
-bool mainfrm::eventFilter(QObject* watched, QEvent* event) {
-  auto* txtlst = static_cast<ListBox*>(controls_.value(forms::kTxtlst));
-  if (watched == txtlst->viewport() && event->type() == QEvent::MouseButtonPress) {
-    const auto* press = static_cast<QMouseEvent*>(event);
-    const int row = txtlst->indexAt(press->position().toPoint()).row();
-    reclickedRow_ = row >= 0 && row == selectedLine(forms::kTxtlst) ? row : -1;
-  }
-  return QMainWindow::eventFilter(watched, event);
-}
 
 void mainfrm::keepOnScreen() {
   const QRect available = screen()->availableGeometry();

@@ -64,8 +64,16 @@ class ControlsView : public Interface {
     SendMessageW(GetDlgItem(viewWindow(), option), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   }
 
+  void focus(int control) override {
+    focus_ = GetDlgItem(viewWindow(), control);
+    if (IsWindowVisible(viewWindow())) SetFocus(focus_);
+  }
+
  protected:
   [[nodiscard]] virtual HWND viewWindow() const = 0;
+
+  // The control to have the focus when the window shows, or is active again.
+  HWND focus_ = nullptr;
 
   // The window's menus, each holding some of its menu items.
   std::vector<HMENU> menus_;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ui/forms/FontRule.h"
+#include "ui/forms/Keyboard.h"
 
 namespace thornvale::win32 {
 namespace {
@@ -37,15 +38,10 @@ Win32Kind win32Kind(ControlKind kind) {
   return {WC_STATICW, 0, 0};
 }
 
-// The keyboard's stops and groups: a run of option buttons is one group and one stop, at its
-// first; WS_GROUP on the control after the run ends the group, in which selecting one option
-// clears the others.
+// The dialog manager moves the stop of a group to its checked option itself.
 DWORD keyboardStyle(const FormTable& form, std::size_t index) {
-  const ControlRow& control = form.controls[index];
-  const bool afterOption = index > 0 && form.controls[index - 1].kind == ControlKind::OptionButton;
-  if (control.kind == ControlKind::OptionButton) return afterOption ? 0 : WS_GROUP | WS_TABSTOP;
-  if (control.tabOrder < 0) return 0;
-  return WS_TABSTOP | (afterOption ? WS_GROUP : 0);
+  const forms::KeyboardPlace place = forms::keyboardPlace(form, index);
+  return (place.stop ? WS_TABSTOP : 0) | (place.startsGroup ? WS_GROUP : 0);
 }
 
 std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 
 namespace thornvale::win32 {
 

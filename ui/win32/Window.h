@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include <optional>
+
+#include "ui/forms/FormPresenter.h"
+#include "ui/forms/FormTable.h"
 #include "ui/win32/Layout.h"
 
 namespace thornvale::win32 {
@@ -34,8 +38,19 @@ class Window {
   void create(DWORD exStyle, const wchar_t* caption, DWORD style, const RECT& frame, HWND owner, HMENU menu,
               bool withIcon) {
     registerClass(withIcon);
-    CreateWindowExW(exStyle, Derived::kClassName, caption, style, frame.left, frame.top, frame.right - frame.left,
-                    frame.bottom - frame.top, owner, menu, instance(), this);
+    CreateWindowExW(exStyle, Derived::kClassName, caption, style, frame.left, frame.top,
+                    frame.right - frame.left, frame.bottom - frame.top, owner, menu, instance(), this);
+  }
+
+  // Passes a WM_COMMAND to the window's presenter: Escape (IDCANCEL, from the dialog manager), or
+  // what the command reports of a control or a menu item.
+  static void passCommand(forms::FormPresenter& presenter, const forms::FormTable& form, WPARAM wParam) {
+    const int id = LOWORD(wParam);
+    if (id == IDCANCEL) {
+      presenter.escapePressed();
+    } else if (const std::optional<forms::ControlEvent> event = eventOf(form, id, HIWORD(wParam))) {
+      presenter.handle(id, *event);
+    }
   }
 
   // Set from WM_NCCREATE until WM_NCDESTROY.
@@ -61,6 +76,22 @@ class Window {
     kind.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     kind.lpszClassName = Derived::kClassName;
     RegisterClassExW(&kind);
+  }
+
+  static std::optional<forms::ControlEvent> eventOf(const forms::FormTable& form, int id, UINT code) {
+    using enum forms::ControlKind;
+    const forms::ControlRow* control = forms::findControl(form, id);
+    // A menu item's command.
+    if (control == nullptr) return forms::ControlEvent::Click;
+    // A list sends LBN_SELCHANGE for every selection by mouse or keyboard, also of the line
+    // already selected.
+    const bool click =
+        (control->kind == ListBox && code == LBN_SELCHANGE) ||
+        ((control->kind == CommandButton || control->kind == OptionButton) && code == BN_CLICKED);
+    const bool change = (control->kind == TextBox || control->kind == LengthBox) && code == EN_CHANGE;
+    if (click) return forms::ControlEvent::Click;
+    if (change) return forms::ControlEvent::Change;
+    return std::nullopt;
   }
 
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -45,17 +45,16 @@ mainfrm::mainfrm(CommandDialogs* answers)
   create(kExStyle, L"", kStyle, frameFor(expected, nullptr), nullptr, buildMenus(), true);
   const UINT dpi = windowDpi(window_);
   buildControls(window_, form(), dpi);
-  txtlst = GetDlgItem(window_, forms::kTxtlst);
-  txtedit = GetDlgItem(window_, forms::kTxtedit);
-  txtindex = GetDlgItem(window_, forms::kTxtindex);
-  cmdsave = GetDlgItem(window_, forms::kCmdsave);
-  Label1 = GetDlgItem(window_, forms::kLabel1);
-  txtlength = GetDlgItem(window_, forms::kTxtlength);
+  txtlst = GetDlgItem(window_, forms::kTextList);
+  txtedit = GetDlgItem(window_, forms::kEditedText);
+  txtindex = GetDlgItem(window_, forms::kStoredLength);
+  cmdsave = GetDlgItem(window_, forms::kSaveButton);
+  Label1 = GetDlgItem(window_, forms::kSaveReminder);
+  txtlength = GetDlgItem(window_, forms::kEditedLength);
   fonts_.apply(window_, form(), dpi, false);
   offerAccessibleNames(window_, form());
   if (dpi != expected) placeWindow(frameFor(dpi, nullptr));
   fitClientArea(window_, twipsToPixels(form().clientWidth, dpi), twipsToPixels(form().clientHeight, dpi));
-  focus_ = txtlst;
   presenter.Form_Load();
 }
 
@@ -116,12 +115,12 @@ void mainfrm::layout(UINT dpi, const POINT* topLeft) {
 void mainfrm::show(int showCommand) {
   ShowWindow(window_, showCommand);
   UpdateWindow(window_);
-  SetFocus(txtlst);
+  SetFocus(focus_);
 }
 
 LRESULT mainfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND: onCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+    case WM_COMMAND: passCommand(presenter, form(), wParam); return 0;
     case WM_ACTIVATE:
       // The focus comes back to the control that had it when the user left the window.
       if (LOWORD(wParam) == WA_INACTIVE) {
@@ -139,33 +138,12 @@ LRESULT mainfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_CLOSE:
-      // Nothing is asked and nothing is saved: an unsaved edit is lost, as the user chose.
-      DestroyWindow(window_);
+      if (presenter.closeRequested()) closeWindow();
       return 0;
     case WM_DESTROY:
       if (quitWhenClosed_) PostQuitMessage(0);
       return 0;
     default: return DefWindowProcW(window_, message, wParam, lParam);
-  }
-}
-
-void mainfrm::onCommand(int id, int code) {
-  switch (id) {
-    case forms::kTxtlst:
-      // Sent for every selection by mouse or keyboard, also of the line already selected.
-      if (code == LBN_SELCHANGE) presenter.txtlst_Click();
-      break;
-    case forms::kTxtedit:
-      if (code == EN_CHANGE) presenter.txtedit_Change();
-      break;
-    case forms::kCmdsave:
-      if (code == BN_CLICKED) presenter.cmdsave_Click();
-      break;
-    case forms::kMnuopen: presenter.mnuopen_Click(); break;
-    case forms::kMnuexit: presenter.mnuexit_Click(); break;
-    case forms::kMnumisc: presenter.mnumisc_Click(); break;
-    case forms::kMnuabout: presenter.mnuabout_Click(); break;
-    default: break;
   }
 }
 
@@ -178,9 +156,8 @@ std::optional<forms::MainView::Version> mainfrm::programVersion() const {
   return Version{version->major, version->minor};
 }
 
-void mainfrm::showMiscWindow(const std::string& imageName) {
-  miscfrm form(window_, dialogs.get(), imageName, dialogs.answersForOpened());
-  if (form.Form_Load()) form.showModal();
+std::unique_ptr<forms::MiscWindow> mainfrm::makeMiscWindow(const std::string& imageName) {
+  return std::make_unique<miscfrm>(window_, imageName, dialogs.answersForOpened());
 }
 
 void mainfrm::closeWindow() { DestroyWindow(window_); }

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 #include "ui/forms/MainPresenter.h"
 #include "ui/forms/WindowDialogs.h"
 #include "ui/win32/ControlsView.h"
@@ -17,7 +17,7 @@
 namespace thornvale::win32 {
 
 // The editor's main window with the Windows API, built from its form table: it passes the events
-// of its controls and menus to its presenter, and shows what the presenter sets.
+// of its controls, menus and window to its presenter, and shows what the presenter sets.
 class mainfrm final : public Window<mainfrm>, private ControlsView<forms::MainView> {
  public:
   // Creates the window, not yet shown, and runs Form_Load. Its dialogs are the platform's, owned
@@ -25,7 +25,7 @@ class mainfrm final : public Window<mainfrm>, private ControlsView<forms::MainVi
   explicit mainfrm(CommandDialogs* answers = nullptr);
   ~mainfrm() { destroy(); }
 
-  // Shows the window at its fixed place, the focus on the list.
+  // Shows the window at its fixed place, the focus where the presenter put it.
   void show(int showCommand = SW_SHOWNORMAL);
   // When the window is gone, the program's message loop ends: for the program, not for tests.
   void quitWhenClosed() { quitWhenClosed_ = true; }
@@ -50,7 +50,6 @@ class mainfrm final : public Window<mainfrm>, private ControlsView<forms::MainVi
  private:
   friend class Window<mainfrm>;
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
-  void onCommand(int id, int code);
   [[nodiscard]] HMENU buildMenus();
   [[nodiscard]] HMENU menu(std::string_view name) const;
   // The window's rectangle at `dpi`: at `topLeft`, or without it at the start position.
@@ -64,13 +63,12 @@ class mainfrm final : public Window<mainfrm>, private ControlsView<forms::MainVi
   [[nodiscard]] HWND viewWindow() const override { return window_; }
   [[nodiscard]] std::string programFolder() const override;
   [[nodiscard]] std::optional<Version> programVersion() const override;
-  void showMiscWindow(const std::string& imageName) override;
+  [[nodiscard]] std::unique_ptr<forms::MiscWindow> makeMiscWindow(const std::string& imageName) override;
   void closeWindow() override;
 
   // The Edit menu is on no menu bar, so nothing destroys it with the window.
   MenuHandle editMenuOwner_;
   FormFonts fonts_;
-  HWND focus_ = nullptr;
   bool quitWhenClosed_ = false;
 };
 

@@ -16,10 +16,9 @@ const forms::FormTable& form() { return forms::miscfrm(); }
 
 }  // namespace
 
-miscfrm::miscfrm(HWND owner, CommandDialogs& ownerDialogs, std::string imageName, CommandDialogs* answers)
-    : ownerDialogs_(ownerDialogs),
-      dialogs_(answers, [this] { return std::make_unique<Win32Dialogs>(window_); }),
-      presenter(*this, dialogs_.get(), std::move(imageName)),
+miscfrm::miscfrm(HWND owner, std::string imageName, CommandDialogs* answers)
+    : dialogs_(answers, [this] { return std::make_unique<Win32Dialogs>(window_); }),
+      presenter_(*this, dialogs_.get(), std::move(imageName)),
       owner_(owner) {
   // The platform chooses where the window first stands; its size is the one it has at the
   // owner's DPI, where it most likely opens.
@@ -31,14 +30,14 @@ miscfrm::miscfrm(HWND owner, CommandDialogs& ownerDialogs, std::string imageName
   create(kExStyle, caption.c_str(), kStyle, frame, owner_, nullptr, false);
   const UINT dpi = windowDpi(window_);
   buildControls(window_, form(), dpi);
-  Frame1 = GetDlgItem(window_, forms::kFrame1);
-  lbldebug = GetDlgItem(window_, forms::kLbldebug);
-  opdebuge = GetDlgItem(window_, forms::kOpdebuge);
-  opdebugd = GetDlgItem(window_, forms::kOpdebugd);
-  Label1 = GetDlgItem(window_, forms::kMiscLabel1);
-  Text1 = GetDlgItem(window_, forms::kText1);
-  cmdsave = GetDlgItem(window_, forms::kMiscCmdsave);
-  cmdcancel = GetDlgItem(window_, forms::kMiscCmdcancel);
+  Frame1 = GetDlgItem(window_, forms::kMiscFrame);
+  lbldebug = GetDlgItem(window_, forms::kDebugMenuLabel);
+  opdebuge = GetDlgItem(window_, forms::kDebugEnabledOption);
+  opdebugd = GetDlgItem(window_, forms::kDebugDisabledOption);
+  Label1 = GetDlgItem(window_, forms::kHitCountLabel);
+  Text1 = GetDlgItem(window_, forms::kHitCount);
+  cmdsave = GetDlgItem(window_, forms::kMiscSaveButton);
+  cmdcancel = GetDlgItem(window_, forms::kMiscCancelButton);
   fonts_.apply(window_, form(), dpi, false);
   offerAccessibleNames(window_, form());
   if (dpi != expected) {
@@ -75,7 +74,7 @@ void miscfrm::showModal() {
   closed_ = false;
   if (owner_ != nullptr) EnableWindow(owner_, FALSE);
   ShowWindow(window_, SW_SHOWNORMAL);
-  SetFocus(cmdsave);
+  SetFocus(focus_);
   MSG message{};
   while (!closed_) {
     const BOOL got = GetMessageW(&message, nullptr, 0, 0);
@@ -95,22 +94,12 @@ void miscfrm::showModal() {
 
 LRESULT miscfrm::handle(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      switch (LOWORD(wParam)) {
-        case forms::kMiscCmdsave:
-          if (HIWORD(wParam) == BN_CLICKED) presenter.cmdsave_Click();
-          return 0;
-        case forms::kMiscCmdcancel:
-          if (HIWORD(wParam) == BN_CLICKED) presenter.cmdcancel_Click();
-          return 0;
-        case IDCANCEL:
-          // Escape closes like the close box, writing nothing; Enter (IDOK) does nothing.
-          closeWindow();
-          return 0;
-        default: return 0;
-      }
+    // Enter (IDOK) presses nothing: neither button is the default.
+    case WM_COMMAND: passCommand(presenter_, form(), wParam); return 0;
     case WM_DPICHANGED: layout(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
-    case WM_CLOSE: closeWindow(); return 0;
+    case WM_CLOSE:
+      if (presenter_.closeRequested()) closeWindow();
+      return 0;
     default: return DefWindowProcW(window_, message, wParam, lParam);
   }
 }

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 #include "ui/forms/MiscPresenter.h"
 #include "ui/forms/WindowDialogs.h"
 #include "ui/win32/ControlsView.h"
@@ -15,20 +15,18 @@
 namespace thornvale::win32 {
 
 // The modal misc data window with the Windows API, built from its form table: it passes the
-// events of its controls to its presenter.
-class miscfrm final : public Window<miscfrm>, private ControlsView<forms::FormView> {
+// events of its controls and of the window to its presenter.
+class miscfrm final : public Window<miscfrm>,
+                      private ControlsView<forms::FormView>,
+                      public forms::MiscWindow {
  public:
-  // Created, not yet shown, over `owner`, whose dialogs are `ownerDialogs`. Its own dialogs are
-  // the platform's, owned by this window; `answers`, where given, answers them instead.
-  miscfrm(HWND owner, CommandDialogs& ownerDialogs, std::string imageName, CommandDialogs* answers = nullptr);
+  // Created, not yet loaded or shown, over `owner`. Its own dialogs are the platform's, owned by
+  // this window; `answers`, where given, answers them instead.
+  miscfrm(HWND owner, std::string imageName, CommandDialogs* answers = nullptr);
   ~miscfrm() { destroy(); }
 
-  // Reads the two bytes into the controls. False after a file failure, which the owner shows; the
-  // window is then not to be shown.
-  [[nodiscard]] bool Form_Load() { return presenter.Form_Load(ownerDialogs_); }
-
-  // Shows the window and returns when it is closed; the owner takes no input meanwhile.
-  void showModal();
+  [[nodiscard]] forms::MiscPresenter& presenter() override { return presenter_; }
+  void showModal() override;
   [[nodiscard]] bool closed() const { return closed_; }
 
   HWND Frame1 = nullptr;
@@ -43,13 +41,6 @@ class miscfrm final : public Window<miscfrm>, private ControlsView<forms::FormVi
   static constexpr const wchar_t* kClassName = L"ThornvaleMiscData";
 
  private:
-  CommandDialogs& ownerDialogs_;
-  forms::WindowDialogs dialogs_;
-
- public:
-  forms::MiscPresenter presenter;
-
- private:
   friend class Window<miscfrm>;
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   // The window's size at `dpi`, as a rectangle at (0, 0).
@@ -60,6 +51,8 @@ class miscfrm final : public Window<miscfrm>, private ControlsView<forms::FormVi
   [[nodiscard]] HWND viewWindow() const override { return window_; }
   void closeWindow() override;
 
+  forms::WindowDialogs dialogs_;
+  forms::MiscPresenter presenter_;
   HWND owner_;
   FormFonts fonts_;
   bool closed_ = false;

@@ -1,4 +1,4 @@
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 
 #include "codec/FileError.h"
 #include "codec/Refusal.h"

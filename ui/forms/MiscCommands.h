@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "catalogue/MiscData.h"
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 
 namespace thornvale {
 

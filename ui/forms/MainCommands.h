@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "ui/commands/CommandDialogs.h"
+#include "ui/forms/CommandDialogs.h"
 
 namespace thornvale {
 

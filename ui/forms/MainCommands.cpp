@@ -1,4 +1,4 @@
-#include "ui/commands/MainCommands.h"
+#include "ui/forms/MainCommands.h"
 
 #include "catalogue/Catalogue.h"
 #include "catalogue/SaveCheck.h"

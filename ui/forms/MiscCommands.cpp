@@ -1,4 +1,4 @@
-#include "ui/commands/MiscCommands.h"
+#include "ui/forms/MiscCommands.h"
 
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
