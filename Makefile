@@ -50,7 +50,7 @@ sanitize:
 # Each libFuzzer target for FUZZ_SECONDS, built with clang in a build of its own.
 fuzz:
 	./scripts/install-deps fuzz
-	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DTHORNVALE_FUZZ=ON \
+	cmake -S . -B $(FUZZ_DIR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DTHORNVALE_FUZZ=ON \
 	  -DTHORNVALE_BUILD_TESTS=OFF -DTHORNVALE_BUILD_BENCH=OFF -DTHORNVALE_BUILD_UI=OFF \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(FUZZ_DIR) -j $(JOBS)

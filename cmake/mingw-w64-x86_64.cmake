@@ -21,12 +21,8 @@ set(ZLIB_USE_STATIC_LIBS ON)
 # of /usr/include on the cross compiler's path, so these stand in for them.
 set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/CLI11)
 set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/nlohmann_json)
-# The other libraries are compiled from Debian's source packages of the releases their -dev
-# packages are on Linux, fetched into the build folder (windows/DebianSource.cmake).
-set(pugixml_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/pugixml)
-set(minizip_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/minizip)
-set(xlsxwriter_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/xlsxwriter)
-set(utf8proc_DIR ${CMAKE_CURRENT_LIST_DIR}/windows/utf8proc)
+# The other libraries are compiled from Debian's source packages, as on Linux (see the project's
+# CMakeLists.txt and debian/DebianSource.cmake).
 
 # Test programs and the sample image's writer run under Wine, in a prefix of the build's own.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run ${CMAKE_BINARY_DIR}/wineprefix)

@@ -1,10 +1,14 @@
-// XLIFF 1.2 through pugixml: the parser builds the tree, and this file walks it. pugixml is told to
-// leave references alone, so that entities are decoded here and anything but XML's five and
-// character references is refused; it never reads a DTD or follows a reference of any kind.
+// XLIFF 1.2 read through pugixml: the parser builds the tree, and this file walks it. pugixml is told
+// to leave references alone, so that entities are decoded here and anything but XML's five and
+// character references is refused; it never reads a DTD or follows a reference of any kind. The
+// export writes its XML itself, as pugixml would save it.
 
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "codec/Format.h"
@@ -363,13 +367,6 @@ class Reader {
   bool usesApproval_ = false;
 };
 
-struct StringWriter : pugi::xml_writer {
-  std::string out;
-  void write(const void* data, std::size_t size) override {
-    out.append(static_cast<const char*>(data), size);
-  }
-};
-
 }  // namespace
 
 ReadResult readXliff(std::string_view text) {
@@ -390,79 +387,173 @@ ReadResult readXliff(std::string_view text) {
 
 namespace {
 
+// The export writes its XML itself, in one pass into one string, exactly as pugixml saves a tree
+// with two-space indentation (as every export before was written): building that tree and saving
+// it took most of an export's time.
+class XmlOut {
+ public:
+  XmlOut() { out_.reserve(std::size_t{1} << 17); }  // a whole export, in one allocation
+
+  void declaration() { out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"; }
+  // `<name`, indented for its depth on a line of its own; attributes follow, then one of the ends.
+  void open(std::string_view name) {
+    if (!out_.empty()) out_ += '\n';
+    out_.append(2 * depth_, ' ');
+    out_ += '<';
+    out_ += name;
+  }
+  void attribute(std::string_view name, std::string_view value) {
+    out_ += ' ';
+    out_ += name;
+    out_ += "=\"";
+    escaped(value, true);
+    out_ += '"';
+  }
+  // Ends the start tag of an element that will hold other elements.
+  void children() {
+    out_ += '>';
+    ++depth_;
+  }
+  // Ends an element that holds only text, on the same line: `>text</name>`.
+  void text(std::string_view name, std::string_view content) {
+    out_ += '>';
+    escaped(content, false);
+    out_ += "</";
+    out_ += name;
+    out_ += '>';
+  }
+  void empty() { out_ += " />"; }
+  void close(std::string_view name) {
+    --depth_;
+    out_ += '\n';
+    out_.append(2 * depth_, ' ');
+    out_ += "</";
+    out_ += name;
+    out_ += '>';
+  }
+  std::string finish() {
+    out_ += '\n';
+    return std::move(out_);
+  }
+
+ private:
+  // As pugixml escapes: &, < and > in text; &, <, " in a (double-quoted) attribute; a control
+  // character as a two-digit reference, but tab, line feed and return in text. A string ends at
+  // its first NUL, as it did there.
+  void escaped(std::string_view text, bool inAttribute) {
+    std::size_t plain = 0;  // where the run of characters that go out as they are began
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto byte = static_cast<unsigned char>(text[i]);
+      if (byte > '>' || (byte >= ' ' && byte != '&' && byte != '<' && byte != '>' && byte != '"')) continue;
+      out_.append(text, plain, i - plain);
+      plain = i + 1;
+      switch (byte) {
+        case '\0': return;
+        case '&': out_ += "&amp;"; break;
+        case '<': out_ += "&lt;"; break;
+        case '>': out_ += inAttribute ? ">" : "&gt;"; break;
+        case '"': out_ += inAttribute ? "&quot;" : "\""; break;
+        default:
+          if (!inAttribute && (byte == '\t' || byte == '\n' || byte == '\r')) {
+            out_ += static_cast<char>(byte);
+          } else {
+            const char reference[] = {'&', '#', static_cast<char>('0' + byte / 10), static_cast<char>('0' + byte % 10), ';'};
+            out_.append(reference, sizeof reference);
+          }
+      }
+    }
+    out_.append(text, plain);
+  }
+
+  std::string out_;
+  std::size_t depth_ = 0;
+};
+
 // One text as a trans-unit: its limits where the tools look for them, its place for import's check,
 // and the note a translator reads.
-void appendUnit(pugi::xml_node body, const TextRow& text, const ExportSettings& settings) {
+void appendUnit(XmlOut& xml, const TextRow& text, const ExportSettings& settings) {
   const CatalogueEntry& e = *text.entry;
   const std::string id = unitId(e);
   const std::string length = std::to_string(e.saveLength);
-  pugi::xml_node unit = body.append_child("trans-unit");
-  unit.append_attribute("id") = id.c_str();
-  unit.append_attribute("resname") = id.c_str();
-  unit.append_attribute("xml:space") = "preserve";
-  unit.append_attribute("size-unit") = "char";
-  unit.append_attribute("maxwidth") = length.c_str();
-  unit.append_attribute("minwidth") = length.c_str();
-  if (settings.weblateFlags) unit.append_attribute("weblate-flags") = weblateFlags(e, settings.tables).c_str();
-  unit.append_child("source").text() = toUtf8(text.source).c_str();
+  xml.open("trans-unit");
+  xml.attribute("id", id);
+  xml.attribute("resname", id);
+  xml.attribute("xml:space", "preserve");
+  xml.attribute("size-unit", "char");
+  xml.attribute("maxwidth", length);
+  xml.attribute("minwidth", length);
+  if (settings.weblateFlags) xml.attribute("weblate-flags", weblateFlags(e, settings.tables));
+  xml.children();
+  xml.open("source");
+  xml.text("source", toUtf8(text.source));
   if (text.target) {
-    pugi::xml_node target = unit.append_child("target");
-    target.append_attribute("state") = "translated";
-    target.text() = toUtf8(*text.target).c_str();
+    xml.open("target");
+    xml.attribute("state", "translated");
+    xml.text("target", toUtf8(*text.target));
   }
-  pugi::xml_node group = unit.append_child("context-group");
-  group.append_attribute("name") = ("place-" + id).c_str();  // unique in the file, as the schema wants
-  group.append_attribute("purpose") = "location";
+  xml.open("context-group");
+  xml.attribute("name", "place-" + id);  // unique in the file, as the schema wants
+  xml.attribute("purpose", "location");
+  xml.children();
   const std::pair<const char*, std::string> contexts[] = {{"x-offset", placeOffset(e)},
                                                           {"x-length", std::to_string(e.length)},
                                                           {"x-save-length", length},
                                                           {"x-table", std::string(e.tableName)}};
   for (const auto& [type, value] : contexts) {
-    pugi::xml_node context = group.append_child("context");
-    context.append_attribute("context-type") = type;
-    context.text() = value.c_str();
+    xml.open("context");
+    xml.attribute("context-type", type);
+    xml.text("context", value);
   }
-  pugi::xml_node note = unit.append_child("note");
-  note.append_attribute("from") = "developer";
-  note.text() = translatorNote(e, settings.tables).c_str();
+  xml.close("context-group");
+  xml.open("note");
+  xml.attribute("from", "developer");
+  xml.text("note", translatorNote(e, settings.tables));
+  xml.close("trans-unit");
 }
 
 }  // namespace
 
 std::string writeXliff(std::span<const TextRow> texts, const ExportSettings& settings) {
-  pugi::xml_document doc;
-  pugi::xml_node declaration = doc.append_child(pugi::node_declaration);
-  declaration.append_attribute("version") = "1.0";
-  declaration.append_attribute("encoding") = "UTF-8";
+  XmlOut xml;
+  xml.declaration();
+  xml.open("xliff");
+  xml.attribute("version", "1.2");
+  xml.attribute("xmlns", kNamespace);
+  xml.children();
 
-  pugi::xml_node xliff = doc.append_child("xliff");
-  xliff.append_attribute("version") = "1.2";
-  xliff.append_attribute("xmlns") = kNamespace;
+  xml.open("file");
+  xml.attribute("original", settings.original);
+  xml.attribute("source-language", settings.sourceLanguage);
+  if (settings.targetLanguage) xml.attribute("target-language", *settings.targetLanguage);
+  xml.attribute("datatype", "plaintext");
+  xml.attribute("tool-id", "thornvale-text");
+  xml.attribute("product-name", "Thornvale");
+  xml.children();
 
-  pugi::xml_node file = xliff.append_child("file");
-  file.append_attribute("original") = settings.original.c_str();
-  file.append_attribute("source-language") = settings.sourceLanguage.c_str();
-  if (settings.targetLanguage) file.append_attribute("target-language") = settings.targetLanguage->c_str();
-  file.append_attribute("datatype") = "plaintext";
-  file.append_attribute("tool-id") = "thornvale-text";
-  file.append_attribute("product-name") = "Thornvale";
-
-  pugi::xml_node header = file.append_child("header");
-  pugi::xml_node tool = header.append_child("tool");
-  tool.append_attribute("tool-id") = "thornvale-text";
-  tool.append_attribute("tool-name") = "thornvale-text";
-  tool.append_attribute("tool-version") = settings.version.c_str();
+  xml.open("header");
+  xml.children();
+  xml.open("tool");
+  xml.attribute("tool-id", "thornvale-text");
+  xml.attribute("tool-name", "thornvale-text");
+  xml.attribute("tool-version", settings.version);
+  xml.empty();
   // Which character tables the limits come from, for import to compare with its own.
-  pugi::xml_node tables = header.append_child("note");
-  tables.append_attribute("from") = std::string(kTablesProperty).c_str();
-  tables.text() = settings.tables.fingerprint().c_str();
+  xml.open("note");
+  xml.attribute("from", kTablesProperty);
+  xml.text("note", settings.tables.fingerprint());
+  xml.close("header");
 
-  pugi::xml_node body = file.append_child("body");
-  for (const TextRow& text : texts) appendUnit(body, text, settings);
-  StringWriter writer;
-  writer.out.reserve(std::size_t{1} << 17);  // a whole export, in one allocation
-  doc.save(writer, "  ", pugi::format_indent, pugi::encoding_utf8);
-  return writer.out;
+  xml.open("body");
+  if (texts.empty()) {
+    xml.empty();
+  } else {
+    xml.children();
+    for (const TextRow& text : texts) appendUnit(xml, text, settings);
+    xml.close("body");
+  }
+  xml.close("file");
+  xml.close("xliff");
+  return xml.finish();
 }
 
 namespace {

@@ -1,5 +1,5 @@
 // The workbook libraries as the exchange code will use them: a workbook libxlsxwriter wrote, read
-// back through minizip. On Windows both are compiled from Debian's source packages, and this is
+// back through minizip. Both are compiled from Debian's source packages, and this is
 // where a wrong definition or a missing piece of them shows.
 #include <gtest/gtest.h>
 #include <unzip.h>

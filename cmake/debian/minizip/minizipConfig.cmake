@@ -1,6 +1,6 @@
-# minizip for the Windows cross build: the release of Debian's libminizip-dev, compiled from
-# Debian's source package (see ../DebianSource.cmake) with the sources of Debian's library, the
-# Windows file functions among them as its Makefile.am adds them for Windows.
+# minizip: the release of Debian's libminizip-dev, compiled from Debian's source package (see
+# ../DebianSource.cmake) with the sources of Debian's library, and for Windows the Windows file
+# functions as its Makefile.am adds them there.
 if(NOT TARGET minizip::minizip)
   include(${CMAKE_CURRENT_LIST_DIR}/../DebianSource.cmake)
   thornvale_debian_source(minizip 1.1 _thornvale_minizip_dir)
@@ -17,19 +17,24 @@ if(NOT TARGET minizip::minizip)
   add_library(thornvale-minizip STATIC)
   target_sources(thornvale-minizip PRIVATE
     ${_thornvale_minizip_dir}/ioapi.c
-    ${_thornvale_minizip_dir}/iowin32.c
     ${_thornvale_minizip_dir}/mztools.c
     ${_thornvale_minizip_dir}/unzip.c
     ${_thornvale_minizip_dir}/zip.c)
+  if(WIN32)
+    target_sources(thornvale-minizip PRIVATE ${_thornvale_minizip_dir}/iowin32.c)
+  endif()
   target_include_directories(thornvale-minizip SYSTEM PUBLIC
     ${_thornvale_minizip_include} ${_thornvale_minizip_include}/minizip)
   target_link_libraries(thornvale-minizip PUBLIC ZLIB::ZLIB)
   # No encryption, as libxlsxwriter builds it (unzip.c leaves decryption out by itself); large
-  # files through mingw-w64's fopen64 and fseeko64, left on. Built as a Windows build of Debian's
-  # sources would be, with the ANSI names, whatever this project's own code asks of <windows.h>;
-  # and quietly: its warnings are not ours to fix.
+  # files through fopen64 and fseeko64, left on.
   target_compile_definitions(thornvale-minizip PRIVATE NOCRYPT)
-  target_compile_options(thornvale-minizip PRIVATE -UUNICODE -U_UNICODE -w)
+  if(WIN32)
+    # Built as a Windows build of Debian's sources would be, with the ANSI names, whatever this
+    # project's own code asks of <windows.h>; and quietly: its warnings are not ours to fix.
+    target_compile_options(thornvale-minizip PRIVATE -UUNICODE -U_UNICODE -w)
+  endif()
+  thornvale_debian_library(thornvale-minizip)
   add_library(minizip::minizip ALIAS thornvale-minizip)
 endif()
 set(minizip_FOUND TRUE)

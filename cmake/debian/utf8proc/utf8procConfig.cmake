@@ -1,5 +1,5 @@
-# utf8proc for the Windows cross build: the release of Debian's libutf8proc-dev, compiled from
-# Debian's source package (see ../DebianSource.cmake) as a static library.
+# utf8proc: the same release as Debian's libutf8proc-dev, compiled from Debian's source package
+# (see ../DebianSource.cmake).
 if(NOT TARGET utf8proc::utf8proc)
   include(${CMAKE_CURRENT_LIST_DIR}/../DebianSource.cmake)
   thornvale_debian_source(utf8proc 2.8.0 _thornvale_utf8proc_dir)
@@ -7,7 +7,7 @@ if(NOT TARGET utf8proc::utf8proc)
   target_include_directories(thornvale-utf8proc SYSTEM PUBLIC ${_thornvale_utf8proc_dir})
   # Without it the header declares the functions as imported from a DLL.
   target_compile_definitions(thornvale-utf8proc PUBLIC UTF8PROC_STATIC)
-  target_compile_options(thornvale-utf8proc PRIVATE -w)
+  thornvale_debian_library(thornvale-utf8proc)
   add_library(utf8proc::utf8proc ALIAS thornvale-utf8proc)
 endif()
 set(utf8proc_FOUND TRUE)
