@@ -109,7 +109,7 @@ ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& 
   report.changed = changed.size();
   if (!report.ok() || dryRun || changed.empty()) return report;
 
-  Replacement replacement(image, Replacement::Target::ExistingImage);
+  Replacement replacement(image, Replacement::Target::ExistingImage, &file);
   replacement.write(bytes);
   replacement.commit();
   report.written = true;

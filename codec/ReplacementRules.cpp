@@ -88,6 +88,14 @@ void refuseFixed(const std::string& path, bool folder, bool immutable, const std
   throw refusal;
 }
 
+void refuseChangedMeanwhile(const std::string& target, bool image) {
+  throw FileError(target, "replacing", std::make_error_code(std::errc::operation_canceled),
+                  image ? "another program changed the image and nothing was written; read it again and "
+                          "repeat the import"
+                        : "another program replaced, moved or made the file meanwhile, and nothing was "
+                          "written; try again");
+}
+
 void refuseDanglingLink(const std::string& target) {
   throw FileError(target, "writing", std::make_error_code(std::errc::no_such_file_or_directory),
                   "a symbolic link to a file that does not exist; it was left as it is");

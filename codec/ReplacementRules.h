@@ -44,6 +44,9 @@ namespace thornvale {
 // A folder, or the file itself, marked so that nothing may be renamed over the file.
 [[noreturn]] void refuseFixed(const std::string& path, bool folder, bool immutable,
                               const std::string& target);
+// The target names another file than the one examined (or read) before: another program replaced,
+// moved or made it meanwhile. Nothing was written; `image` says which words fit.
+[[noreturn]] void refuseChangedMeanwhile(const std::string& target, bool image);
 // An output at a symbolic link that names nothing: the link stays as it is.
 [[noreturn]] void refuseDanglingLink(const std::string& target);
 
