@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -255,6 +256,132 @@ TEST_F(ReliabilityTest, AnImportKilledAtAnyStepLeavesTheOldImageOrTheNewAndNothi
     }
   }
   EXPECT_GE(kills, 5);
+}
+
+// The workbook library writes files; they go into a scratch folder of ours in TMPDIR, which a
+// kill -9 at any of its writes may leave, and the next export removes.
+class ScratchTest : public ReliabilityTest {
+ protected:
+  void SetUp() override {
+    ReliabilityTest::SetUp();
+    fs::create_directory(temporary);
+    const char* old = std::getenv("TMPDIR");
+    saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+    ::setenv("TMPDIR", temporary.c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved) ::setenv("TMPDIR", saved->c_str(), 1);
+    if (!saved) ::unsetenv("TMPDIR");
+  }
+  int exportTo(const std::string& output, std::string* message = nullptr) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int status = cli::runThornvaleText({"export", imagePath, "--format", "xlsx", "-o", output}, in, out, err);
+    if (message != nullptr) *message = err.str();
+    return status;
+  }
+  std::vector<std::string> scratch() const {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(temporary)) names.push_back(item.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string temporary = dir.file("tmp");
+  std::optional<std::string> saved;
+};
+
+TEST_F(ScratchTest, AnExportKilledAtAnyWriteLeavesTheOldFileOrTheNewAndTheNextRunCleansUp) {
+  const std::string output = dir.file("texts.xlsx");
+  test::writeBytes(output, {1, 2, 3});
+  const test::Bytes old = test::readBytes(output);
+  int kills = 0;
+  int left = 0;
+  for (SystemCall call : {SystemCall::Write, SystemCall::Fsync, SystemCall::Linkat, SystemCall::Renameat}) {
+    for (int nth = 1;; ++nth) {
+      test::writeBytes(output, old);
+      if (!killedAt(call, nth, [&] { (void)exportTo(output); })) break;
+      ++kills;
+      const test::Bytes now = test::readBytes(output);
+      EXPECT_TRUE(now == old || (now.size() > 4 && now[0] == 'P' && now[1] == 'K'));
+      left += scratch().empty() ? 0 : 1;
+      ASSERT_EQ(exportTo(output), cli::kExitSuccess);
+      EXPECT_EQ(scratch(), std::vector<std::string>{}) << "call " << static_cast<int>(call) << " #" << nth;
+      EXPECT_EQ(folder(), (std::vector<std::string>{"texts.xlsx", "thornvale.nes", "tmp"}));
+    }
+  }
+  EXPECT_GE(kills, 3);
+
+  // The library's own writes go through the C library's buffers, where no fault reaches: signals
+  // from outside at random moments, of which all but SIGKILL wait until the folder is gone.
+  std::mt19937 random(11);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    for (int round = 0; round < 10; ++round) {
+      test::writeBytes(output, old);
+      test::RunningProcess exporting({THORNVALE_TEXT, "export", imagePath, "--format", "xlsx", "-o", output}, "",
+                                     true);
+      std::this_thread::sleep_for(std::chrono::microseconds(random() % 6000));
+      exporting.signal(signal);
+      (void)exporting.wait();
+      const test::Bytes now = test::readBytes(output);
+      EXPECT_TRUE(now == old || (now.size() > 4 && now[0] == 'P' && now[1] == 'K'));
+      if (signal != SIGKILL) {
+        EXPECT_EQ(scratch(), std::vector<std::string>{}) << signal;
+      }
+      left += scratch().empty() ? 0 : 1;
+    }
+  }
+  ASSERT_EQ(exportTo(output), cli::kExitSuccess);
+  EXPECT_EQ(scratch(), std::vector<std::string>{});
+  RecordProperty("scratch folders left by a kill until the next run", left);
+}
+
+TEST_F(ScratchTest, OnlyScratchFoldersCertainlyOursAndDeadAreRemoved) {
+  const std::string scope = temporaryScope();
+  const std::string dead = temporaryName(scope, 4'000'000);
+  const std::string living = temporaryName(scope, static_cast<std::uint64_t>(::getpid()));
+  const std::string foreign = temporaryName(scope, 4'000'001);
+  const std::string link = temporaryName(scope, 4'000'002);
+  const std::string otherScope = temporaryName("ab", 4'000'003);
+  for (const std::string& name : {dead, living, foreign, otherScope}) fs::create_directory(temporary + "/" + name);
+  test::writeBytes(temporary + "/" + dead + "/tmp.abc", {1});
+  ASSERT_EQ(::chown((temporary + "/" + foreign).c_str(), 1234, 1234), 0);
+  fs::create_directory_symlink(dir.path(), temporary + "/" + link);
+  ASSERT_EQ(exportTo(dir.file("texts.xlsx")), cli::kExitSuccess);
+  std::vector<std::string> expected{living, foreign, link, otherScope};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(scratch(), expected);
+  EXPECT_TRUE(fs::exists(imagePath));  // nothing followed through the link
+}
+
+TEST_F(ScratchTest, ATemporaryFolderOthersCouldSwapOrThatIsMissingIsRefusedNamingIt) {
+  const std::string output = dir.file("texts.xlsx");
+  test::writeBytes(output, {1, 2, 3});
+  struct Case {
+    const char* what;
+    mode_t mode;
+    std::string tmpdir;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"writable by all, not sticky", 0777, temporary, "may be changed by other users"},
+      {"writable by its group, not sticky", 0775, temporary, "may be changed by other users"},
+      {"missing", 0700, dir.file("gone"), "opening the temporary folder (TMPDIR)"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(::chmod(temporary.c_str(), c.mode), 0);
+    ::setenv("TMPDIR", c.tmpdir.c_str(), 1);
+    std::string message;
+    EXPECT_EQ(exportTo(output, &message), cli::kExitRefused) << c.what;
+    EXPECT_NE(message.find(c.says), std::string::npos) << c.what << ": " << message;
+    EXPECT_NE(message.find(c.tmpdir), std::string::npos) << c.what << ": " << message;
+    EXPECT_EQ(test::readBytes(output), (test::Bytes{1, 2, 3})) << c.what;
+    EXPECT_EQ(scratch(), std::vector<std::string>{}) << c.what;
+  }
+  // Sticky, as /tmp is: others may write but not rename ours.
+  ASSERT_EQ(::chmod(temporary.c_str(), 01777), 0);
+  ::setenv("TMPDIR", temporary.c_str(), 1);
+  EXPECT_EQ(exportTo(output), cli::kExitSuccess);
+  EXPECT_EQ(scratch(), std::vector<std::string>{});
 }
 
 TEST_F(ReliabilityTest, SignalsDuringImportsLeaveTheOldImageOrTheNewAndNothingBeside) {

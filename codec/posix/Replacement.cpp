@@ -38,22 +38,7 @@ constexpr const char* kAccessAcl = "system.posix_acl_access";
 // Linux's PID_MAX_LIMIT: no process number is larger.
 constexpr std::uint64_t kMaxPid = 4'194'304;
 
-// The signals a user sends to stop a program; a replacement does not stop between its two steps.
-class SignalsHeld {
- public:
-  SignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&held, s);
-    ::pthread_sigmask(SIG_BLOCK, &held, &saved_);
-  }
-  SignalsHeld(const SignalsHeld&) = delete;
-  SignalsHeld& operator=(const SignalsHeld&) = delete;
-  ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
-
- private:
-  sigset_t saved_;
-};
+using posix::SignalsHeld;
 
 struct Descriptor {
   int fd = -1;
