@@ -115,6 +115,8 @@ class Replacement {
   struct Native;
 
  private:
+  void start(Target kind, const File* read);
+
   std::string target_;
   std::unique_ptr<Native> native_;
 };

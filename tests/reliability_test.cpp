@@ -260,7 +260,7 @@ TEST_F(ReliabilityTest, AnImportKilledAtAnyStepLeavesTheOldImageOrTheNewAndNothi
 
 // The workbook library writes files; they go into a scratch folder of ours in TMPDIR, which a
 // kill -9 at any of its writes may leave, and the next export removes.
-class ScratchTest : public ReliabilityTest {
+class ExportTest : public ReliabilityTest {
  protected:
   void SetUp() override {
     ReliabilityTest::SetUp();
@@ -290,7 +290,7 @@ class ScratchTest : public ReliabilityTest {
   std::optional<std::string> saved;
 };
 
-TEST_F(ScratchTest, AnExportKilledAtAnyWriteLeavesTheOldFileOrTheNewAndTheNextRunCleansUp) {
+TEST_F(ExportTest, AnExportKilledAtAnyWriteLeavesTheOldFileOrTheNewAndTheNextRunCleansUp) {
   const std::string output = dir.file("texts.xlsx");
   test::writeBytes(output, {1, 2, 3});
   const test::Bytes old = test::readBytes(output);
@@ -335,7 +335,7 @@ TEST_F(ScratchTest, AnExportKilledAtAnyWriteLeavesTheOldFileOrTheNewAndTheNextRu
   RecordProperty("scratch folders left by a kill until the next run", left);
 }
 
-TEST_F(ScratchTest, OnlyScratchFoldersCertainlyOursAndDeadAreRemoved) {
+TEST_F(ExportTest, OnlyScratchFoldersCertainlyOursAndDeadAreRemoved) {
   const std::string scope = temporaryScope();
   const std::string dead = temporaryName(scope, 4'000'000);
   const std::string living = temporaryName(scope, static_cast<std::uint64_t>(::getpid()));
@@ -353,7 +353,7 @@ TEST_F(ScratchTest, OnlyScratchFoldersCertainlyOursAndDeadAreRemoved) {
   EXPECT_TRUE(fs::exists(imagePath));  // nothing followed through the link
 }
 
-TEST_F(ScratchTest, ATemporaryFolderOthersCouldSwapOrThatIsMissingIsRefusedNamingIt) {
+TEST_F(ExportTest, ATemporaryFolderOthersCouldSwapOrThatIsMissingIsRefusedNamingIt) {
   const std::string output = dir.file("texts.xlsx");
   test::writeBytes(output, {1, 2, 3});
   struct Case {
@@ -1274,6 +1274,64 @@ TEST_F(ReliabilityTest, TheOwnerRefusalNamesUsersAndGroupsByName) {
             }),
             0);
   EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+
+// `-o FILE` writes what a shell's `>` could, keeps its owner and group or refuses, and never
+// takes an image or splits hard links; each refusal, made by another user than root, leaves FILE
+// byte for byte.
+TEST_F(ExportTest, AnOutputIsReplacedOnlyWhereAShellsRedirectionCouldWriteIt) {
+  ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
+  const std::string output = dir.file("texts.xlsx");
+  ASSERT_EQ(::chmod(temporary.c_str(), 01777), 0);
+  struct Case {
+    const char* what;
+    uid_t owner;
+    mode_t mode;
+    mode_t folderMode;  // the folder belongs to group 4322
+    const char* says;
+  };
+  const Case cases[] = {
+      {"read-only", 4321, 0444, 0777, "Permission denied"},
+      {"another user's in a group-writable folder", 1234, 0644, 0775, "Permission denied"},
+      {"another user's that the group may write", 1234, 0664, 0777, "belongs to user 1234"},
+      {"an NES image", 4321, 0644, 0777, "is an NES image"},
+      {"hard-linked", 4321, 0644, 0777, "2 hard links"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(dir.file("second.xlsx"));
+    test::writeBytes(output, std::string_view(c.what) == "an NES image" ? image : test::Bytes{1, 2, 3});
+    if (std::string_view(c.what) == "hard-linked") fs::create_hard_link(output, dir.file("second.xlsx"));
+    ASSERT_EQ(::chown(dir.path().c_str(), 0, 4322), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), c.folderMode), 0);
+    ASSERT_EQ(::chown(output.c_str(), c.owner, 4322), 0);
+    ASSERT_EQ(::chmod(output.c_str(), c.mode), 0);
+    const FileState before = FileState::of(output);
+    EXPECT_EQ(asGroupMember([&] {
+                std::string message;
+                const int status = exportTo(output, &message);
+                const bool said = message.find(c.says) != std::string::npos && message.find("`set`") == std::string::npos;
+                if (!said) std::fprintf(stderr, "%s\n", message.c_str());
+                return status == cli::kExitRefused && said ? 0 : 2;
+              }),
+              0)
+        << c.what;
+    EXPECT_TRUE(FileState::of(output).sameFileAs(before)) << c.what;
+    EXPECT_EQ(scratch(), std::vector<std::string>{}) << c.what;
+  }
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  fs::remove(dir.file("second.xlsx"));
+
+  // Root may give the new file back to its owner: replaced, the owner, group and mode kept.
+  test::writeBytes(output, {1, 2, 3});
+  ASSERT_EQ(::chown(output.c_str(), 1234, 4321), 0);
+  ASSERT_EQ(::chmod(output.c_str(), 0640), 0);
+  ASSERT_EQ(exportTo(output), cli::kExitSuccess);
+  const FileState after = FileState::of(output);
+  EXPECT_EQ(after.uid, 1234u);
+  EXPECT_EQ(after.gid, 4321u);
+  EXPECT_EQ(after.mode & 07777, 0640u);
+  EXPECT_EQ(after.bytes[0], 'P');
 }
 
 }  // namespace

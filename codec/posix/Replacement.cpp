@@ -246,8 +246,13 @@ void examineOld(Replacement::Native& n, int current, const std::string& target) 
   if (::fstat(current, &n.old) != 0) posix::fail(target, "examining", errno);
   posix::refuseUnlessRegular(target, n.old.st_mode, "replacing");
   n.resolved = followedName(target);
-  if (n.kind == Replacement::Target::ExistingImage && n.old.st_nlink > 1)
-    refuseLinkedFile(target, n.old.st_nlink);
+  if (n.old.st_nlink > 1) refuseLinkedFile(target, n.old.st_nlink);
+  if (n.kind == Replacement::Target::ExistingImage) return;
+  // An output, as a shell's `>` would: only a file we may write into, and never an image.
+  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) posix::fail(target, "writing", errno);
+  std::uint8_t start[4] = {};
+  if (posix::readAllAt(current, target, 0, start) == sizeof start && looksLikeImage(start))
+    refuseImageAsOutput(target);
 }
 
 // A folder or file whose flags forbid renaming over the file would keep the new content's name
@@ -255,7 +260,8 @@ void examineOld(Replacement::Native& n, int current, const std::string& target) 
 void refuseWhereNoReplacementCanLand(const Replacement::Native& n, int current, const std::string& target) {
   constexpr int kFixed = FS_APPEND_FL | FS_IMMUTABLE_FL;
   if (const std::optional<int> flags = inodeFlags(n.folder.fd); flags && (*flags & kFixed) != 0) {
-    refuseFixed(n.folderPath, true, (*flags & FS_IMMUTABLE_FL) != 0, target);
+    refuseFixed(n.folderPath, true, (*flags & FS_IMMUTABLE_FL) != 0, target,
+                n.kind == Replacement::Target::ExistingImage);
   }
   if (current < 0) return;
   if (const std::optional<int> flags = inodeFlags(current); flags && (*flags & kFixed) != 0) {
@@ -302,8 +308,8 @@ void copyAttributes(const Replacement::Native& n, int current, const std::string
 
 // Makes the new file the old one's: owner, group, mode, ACL and extended attributes. Each step may
 // fail where the file system has nothing to set (FAT keeps no owner or permissions); what counts is
-// the outcome, compared afterwards. An image that cannot be matched is refused here, before it is
-// touched; an output file of ours keeps what could be kept.
+// the outcome, compared afterwards. A file whose owner, group or mode cannot be matched is refused
+// here, before it is touched; an output keeps what it could of the rest (its ACL, its attributes).
 void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std::string& target) {
   // The owner only where it is not already ours: giving a file away needs a right that keeping
   // it does not. The group always, whatever a setgid folder gave; and before the mode, since a
@@ -317,7 +323,6 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std:
   // After the ACL, since the mode sets the ACL's mask.
   int modeError = 0;
   if (::fchmod(n.file.fd, n.old.st_mode & 07777) != 0) modeError = errno;
-  if (n.kind != Replacement::Target::ExistingImage) return;
 
   struct stat made {};
   if (::fstat(n.file.fd, &made) != 0) posix::fail(target, "examining the new content of", errno);
@@ -332,7 +337,8 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std:
     const int error = modeError != 0 ? modeError : EPERM;
     refuseAttribute(target, systemCode(error), std::string("its permissions ") + modes, systemWords(error));
   }
-  if (attribute(current, kAccessAcl) != attribute(n.file.fd, kAccessAcl)) {
+  if (n.kind == Replacement::Target::ExistingImage &&
+      attribute(current, kAccessAcl) != attribute(n.file.fd, kAccessAcl)) {
     refuseAttribute(target, systemCode(EPERM), "its ACL", systemWords(EPERM));
   }
 }
@@ -341,6 +347,15 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std:
 
 Replacement::Replacement(std::string target, Target kind, const File* read)
     : target_(std::move(target)), native_(std::make_unique<Native>()) {
+  try {
+    start(kind, read);
+  } catch (const FileError& error) {
+    if (kind == Target::OutputFile) rethrowForOutput(error);
+    throw;
+  }
+}
+
+void Replacement::start(Target kind, const File* read) {
   Native& n = *native_;
   n.kind = kind;
   const bool image = kind == Target::ExistingImage;

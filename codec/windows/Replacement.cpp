@@ -378,8 +378,17 @@ void findTarget(Replacement::Native& n, const std::wstring& wide, const std::str
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(current.get(), &info)) fail(target, "examining", GetLastError());
     n.old = {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
-    if (n.kind == Replacement::Target::ExistingImage && info.nNumberOfLinks > 1) {
-      refuseLinkedFile(target, info.nNumberOfLinks);
+    if (info.nNumberOfLinks > 1) refuseLinkedFile(target, info.nNumberOfLinks);
+    if (n.kind == Replacement::Target::OutputFile) {
+      // An output never replaces an image.
+      KernelHandle reader(CreateFileW(wide.c_str(), GENERIC_READ, windows::kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+      std::uint8_t start[4] = {};
+      DWORD got = 0;
+      if (reader.valid() && ReadFile(reader.get(), start, sizeof start, &got, nullptr) && got == sizeof start &&
+          looksLikeImage(start)) {
+        refuseImageAsOutput(target);
+      }
     }
     return;
   }
@@ -442,6 +451,15 @@ void createNewFile(Replacement::Native& n) {
 
 Replacement::Replacement(std::string target, Target kind, const File* read)
     : target_(std::move(target)), native_(std::make_unique<Native>()) {
+  try {
+    start(kind, read);
+  } catch (const FileError& error) {
+    if (kind == Target::OutputFile) rethrowForOutput(error);
+    throw;
+  }
+}
+
+void Replacement::start(Target kind, const File* read) {
   Native& n = *native_;
   n.kind = kind;
   findTarget(n, windows::widePath(target_, "opening"), target_);
