@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "cli/Commands.h"
+#include "cli/ImageInfo.h"
 #include "cli/Import.h"
 #include "codec/File.h"
 #include "codec/FileAccess.h"
@@ -86,6 +87,17 @@ std::optional<int> requestProblem(const ExportRequest& request, std::ostream& er
   return std::nullopt;
 }
 
+// A file that cannot be the image the texts are catalogued for (no iNES header, too short) gives
+// texts that are garbage: warned about as `info` warns, and refused as `import` refuses it, before
+// anything is made of it. The status it ends the run with.
+std::optional<int> notAnImage(const std::string& image, const char* outcome, std::ostream& err) {
+  const std::vector<Refusal> warnings = imageWarnings(inspectImage(image));
+  if (warnings.empty()) return std::nullopt;
+  for (const Refusal& warning : warnings) err << kProgram << "warning: " << quote(image) << ": " << warning.message << '\n';
+  err << kProgram << quote(image) << " cannot be the image the texts are catalogued for, so " << outcome << '\n';
+  return kExitRefused;
+}
+
 }  // namespace
 
 // libxlsxwriter writes a file: it writes in a folder of our own, and the bytes go on from there like
@@ -108,6 +120,10 @@ std::string workbookBytes(std::span<const exchange::ExportText> texts,
 int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out, std::ostream& err,
                 bool& changed) {
   if (const std::optional<int> status = requestProblem(request, err)) return *status;
+  for (const std::string* image : {&request.image, request.translated ? &*request.translated : nullptr}) {
+    if (image == nullptr) continue;
+    if (const std::optional<int> status = notAnImage(*image, "nothing was exported", err)) return *status;
+  }
   const bool toFile = !request.output.empty() && request.output != "-";
   const std::vector<ScriptRow> sources = readImageRows(request.image);
   const std::vector<ScriptRow> translated =
@@ -218,6 +234,10 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
 }
 
 int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out, std::ostream& err) {
+  if (request.image) {
+    if (const std::optional<int> status = notAnImage(*request.image, "nothing was checked against it", err))
+      return *status;
+  }
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
   const std::vector<ScriptRow> image =
       request.image ? readImageRows(*request.image) : std::vector<ScriptRow>{};

@@ -12,9 +12,12 @@
 #endif
 
 #include <new>
+#include <sstream>
 #include <string>
 
+#include "cli/Commands.h"
 #include "exchange/Exchange.h"
+#include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
 
 namespace thornvale {
@@ -108,6 +111,46 @@ TEST(WorkbookBoundsTest, EveryShapeIsReadWithinAQuarterGibibyte) {
     EXPECT_EQ(WEXITSTATUS(status), 0) << "3: out of memory; 2: no problem found";
   }
 #endif
+}
+
+// A file that is no image of the game gives garbage texts: `export` and `check --image` refuse it
+// with the warnings `info` gives, and write nothing.
+class NotAnImageTest : public test::SampleImageFixture {};
+
+TEST_F(NotAnImageTest, ExportAndCheckRefuseAFileThatCannotBeTheImage) {
+  const std::string notImage = dir.file("notnes.nes");
+  test::Bytes random(100);
+  for (std::size_t i = 0; i < random.size(); ++i) random[i] = static_cast<std::uint8_t>(i * 37 + 11);
+  test::writeBytes(notImage, random);
+  test::Bytes headless(image.begin() + 16, image.end());
+  const std::string noHeader = dir.file("noheader.nes");
+  test::writeBytes(noHeader, headless);
+  const std::string po = dir.file("fr.po");
+  {
+    std::istringstream in;
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::runThornvaleText({"export", imagePath, "--format", "po", "-o", po}, in, out, err), 0);
+  }
+  const test::Bytes poBefore = test::readBytes(po);
+  const struct {
+    std::vector<std::string> args;
+    const char* warning;
+  } cases[] = {
+      {{"export", notImage, "--format", "po", "-o", po}, "too short for every text"},
+      {{"export", noHeader, "--format", "xliff", "-o", po}, "no iNES header"},
+      {{"export", imagePath, "--format", "xlsx", "--translated", notImage, "-o", po}, "too short"},
+      {{"check", po, "--image", notImage}, "too short for every text"},
+      {{"check", po, "--image", noHeader}, "no iNES header"},
+      {{"info", notImage}, "too short for every text"},
+  };
+  for (const auto& c : cases) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::runThornvaleText(c.args, in, out, err), cli::kExitRefused) << c.args[0] << ' ' << c.args[1];
+    EXPECT_NE(err.str().find(c.warning), std::string::npos) << err.str();
+    EXPECT_EQ(test::readBytes(po), poBefore);
+    EXPECT_EQ(test::readBytes(notImage), random);
+  }
 }
 
 }  // namespace
