@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/ImageInfo.h"
 #include "cli/Import.h"
+#include "codec/CapturedMessages.h"
 #include "codec/File.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
@@ -103,14 +104,18 @@ std::optional<int> notAnImage(const std::string& image, const char* outcome, std
 // libxlsxwriter writes a file: it writes in a folder of our own, and the bytes go on from there like
 // any other export's, to a replacement of the output or to standard output.
 std::string workbookBytes(std::span<const exchange::ExportText> texts,
-                          const exchange::ExportSettings& settings) {
+                          const exchange::ExportSettings& settings, const std::string& output) {
   const ScratchFolder scratch;
   const std::filesystem::path path = scratch.path() / "texts.xlsx";
-  try {
-    exchange::writeWorkbook(texts, settings, path, scratch.path());
-  } catch (const std::runtime_error& e) {
-    throw FileError(utf8Path(path), "writing", std::make_error_code(std::errc::io_error),
-                    std::string("the workbook library failed: ") + e.what());
+  {
+    const CapturedMessages messages;
+    try {
+      exchange::writeWorkbook(texts, settings, path, scratch.path());
+    } catch (const std::runtime_error& e) {
+      throw FileError(output, "writing", std::make_error_code(std::errc::io_error),
+                      "the workbook could not be made in the temporary folder (" +
+                          systemReasonIn(messages.text(), e.what()) + "); nothing was written");
+    }
   }
   const File file = File::openExisting(utf8Path(path), File::Access::Read);
   const Bytes bytes = readWhole(file, kMaxScriptSize, "a workbook");
@@ -136,7 +141,8 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   settings.weblateFlags = request.weblateFlags;
   settings.original = utf8Path(fsPath(request.image).filename());
   settings.version = THORNVALE_VERSION;
-  const std::string file = request.format == exchange::Format::Workbook ? workbookBytes(texts, settings)
+  const std::string file = request.format == exchange::Format::Workbook
+                               ? workbookBytes(texts, settings, toFile ? request.output : "standard output")
                            : request.format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings)
                                                                        : exchange::writePo(texts, settings);
   if (!toFile) {

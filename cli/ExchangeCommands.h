@@ -25,9 +25,12 @@ struct ExportRequest {
   std::string output;  // "" or "-": standard output
 };
 
-// The workbook of an export as bytes (libxlsxwriter writes it in a scratch folder of our own).
+// The workbook of an export as bytes (libxlsxwriter writes it in a scratch folder of our own). Its
+// failure is a FileError for `output`, the file the user named, in our words with the system's
+// reason; the library's own messages never reach the terminal.
 [[nodiscard]] std::string workbookBytes(std::span<const exchange::ExportText> texts,
-                                        const exchange::ExportSettings& settings);
+                                        const exchange::ExportSettings& settings,
+                                        const std::string& output = "standard output");
 
 [[nodiscard]] int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out,
                               std::ostream& err, bool& changed);

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <linux/fs.h>
 #include <sched.h>
 #include <sys/ioctl.h>
@@ -1332,6 +1333,48 @@ TEST_F(ExportTest, AnOutputIsReplacedOnlyWhereAShellsRedirectionCouldWriteIt) {
   EXPECT_EQ(after.gid, 4321u);
   EXPECT_EQ(after.mode & 07777, 0640u);
   EXPECT_EQ(after.bytes[0], 'P');
+}
+
+// The workbook library's own "[ERROR]" lines, with a path's control characters raw, never reach
+// the terminal: one line of ours names FILE, escaped, and the system's reason.
+TEST_F(ExportTest, TheWorkbookLibrarysFailuresAreSaidInOneLineOfOurs) {
+  const std::string output = dir.file("out\x1B]0;x\a.xlsx");
+  test::writeBytes(output, {1, 2, 3});
+  const std::string tiny = dir.file("tiny");
+  fs::create_directory(tiny);
+  const bool mounted = ::mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=12k,mode=0700") == 0;
+  struct Case {
+    const char* what;
+    std::string tmpdir;
+    std::uint64_t sizeLimit;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a file-size limit", temporary, 4096, "File too large"},
+      {"a full temporary folder", tiny, 0, "No space left on device"},
+  };
+  for (const Case& c : cases) {
+    if (c.tmpdir == tiny && !mounted) {
+      std::printf("skipped %s: mounting a small tmpfs needs root (%s)\n", c.what, std::strerror(errno));
+      continue;
+    }
+    ::setenv("TMPDIR", c.tmpdir.c_str(), 1);
+    test::ProcessOutcome outcome;
+    {
+      std::optional<test::FileSizeLimit> limit;
+      if (c.sizeLimit != 0) limit.emplace(c.sizeLimit);
+      outcome = test::runProcess({THORNVALE_TEXT, "export", imagePath, "--format", "xlsx", "-o", output});
+    }
+    EXPECT_EQ(outcome.status, cli::kExitRefused) << c.what;
+    EXPECT_EQ(outcome.err,
+              "thornvale-text: Error while writing \"" + dir.file("out\\x1B]0;x\\x07.xlsx") +
+                  "\": the workbook could not be made in the temporary folder (" + c.reason +
+                  "); nothing was written\n")
+        << c.what;
+    EXPECT_EQ(test::readBytes(output), (test::Bytes{1, 2, 3})) << c.what;
+    EXPECT_TRUE(fs::is_empty(c.tmpdir)) << c.what;
+  }
+  if (mounted) ::umount(tiny.c_str());
 }
 
 }  // namespace
