@@ -734,7 +734,7 @@ TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
 
 // ---- Exit statuses that tell the truth -----------------------------------------------------------
 
-TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThree) {
+TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThreeOrFourForAnOutput) {
   const std::string program = THORNVALE_TEXT;
   for (const char* redirect : {">/dev/full", ">&-"}) {
     SCOPED_TRACE(redirect);
@@ -749,6 +749,14 @@ TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThree) {
         partialScript({{1, u"TIGRE"}}));
     EXPECT_EQ(import.status, cli::kExitChangedThenFailed) << import.err;
     EXPECT_EQ(readTextAt(imagePath, 1), "TIGRE");
+
+    // Only an output of ours written, the image untouched: a status of its own.
+    const std::string po = dir.file("fr.po");
+    const test::ProcessOutcome exported = test::runProcess(
+        {"/bin/sh", "-c", "exec \"$0\" export \"$1\" --format po -o \"$2\" " + std::string(redirect), program,
+         imagePath, po});
+    EXPECT_EQ(exported.status, cli::kExitWrittenThenFailed) << exported.err;
+    EXPECT_TRUE(test::readBytes(po).size() > 1000);
 
     // Nothing to change: a failed report is a plain failure.
     const test::ProcessOutcome dump = test::runProcess(
