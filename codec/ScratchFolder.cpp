@@ -71,7 +71,9 @@ constexpr std::uint64_t kMaxPid = 4'194'304;
 void removeFolder(int base, const std::string& name, int fd) {
   struct stat own {};
   if (::fstat(fd, &own) != 0) return;
-  if (const int copy = ::dup(fd); copy >= 0) {
+  // A listing of its own: on btrfs one through a descriptor opened before the files were made
+  // misses them.
+  if (const int copy = ::openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC); copy >= 0) {
     if (DIR* dir = ::fdopendir(copy)) {
       while (const dirent* entry = ::readdir(dir)) {
         struct stat st {};
