@@ -13,6 +13,7 @@
 #include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/Paths.h"
+#include "codec/ReplacementRules.h"
 #include "codec/ScratchFolder.h"
 #include "codec/Utf.h"
 #include "exchange/Exchange.h"
@@ -99,6 +100,16 @@ std::optional<int> notAnImage(const std::string& image, const char* outcome, std
   return kExitRefused;
 }
 
+// An export never replaces an image (another one than IMAGE, which the request refuses already):
+// a FILE whose first bytes are an iNES header is refused before anything is written.
+void refuseAnImageAsOutput(const std::string& output) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(fsPath(output), error)) return;
+  const File existing = File::openExisting(output, File::Access::Read);
+  std::uint8_t start[4] = {};
+  if (existing.readAt(0, start) == sizeof start && looksLikeImage(start)) refuseImageAsOutput(output);
+}
+
 }  // namespace
 
 // libxlsxwriter writes a file: it writes in a folder of our own, and the bytes go on from there like
@@ -149,6 +160,7 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
     data << file;
     return kExitSuccess;
   }
+  refuseAnImageAsOutput(request.output);
   Replacement replacement(request.output, Replacement::Target::OutputFile);
   replacement.write(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
   replacement.commit();

@@ -248,11 +248,8 @@ void examineOld(Replacement::Native& n, int current, const std::string& target) 
   n.resolved = followedName(target);
   if (n.old.st_nlink > 1) refuseLinkedFile(target, n.old.st_nlink);
   if (n.kind == Replacement::Target::ExistingImage) return;
-  // An output, as a shell's `>` would: only a file we may write into, and never an image.
+  // An output, as a shell's `>` would: only a file we may write into.
   if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) posix::fail(target, "writing", errno);
-  std::uint8_t start[4] = {};
-  if (posix::readAllAt(current, target, 0, start) == sizeof start && looksLikeImage(start))
-    refuseImageAsOutput(target);
 }
 
 // A folder or file whose flags forbid renaming over the file would keep the new content's name

@@ -379,17 +379,6 @@ void findTarget(Replacement::Native& n, const std::wstring& wide, const std::str
     if (!GetFileInformationByHandle(current.get(), &info)) fail(target, "examining", GetLastError());
     n.old = {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
     if (info.nNumberOfLinks > 1) refuseLinkedFile(target, info.nNumberOfLinks);
-    if (n.kind == Replacement::Target::OutputFile) {
-      // An output never replaces an image.
-      KernelHandle reader(CreateFileW(wide.c_str(), GENERIC_READ, windows::kShareAll, nullptr, OPEN_EXISTING,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
-      std::uint8_t start[4] = {};
-      DWORD got = 0;
-      if (reader.valid() && ReadFile(reader.get(), start, sizeof start, &got, nullptr) && got == sizeof start &&
-          looksLikeImage(start)) {
-        refuseImageAsOutput(target);
-      }
-    }
     return;
   }
   const DWORD error = GetLastError();
