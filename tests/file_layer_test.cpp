@@ -194,7 +194,9 @@ TEST_F(FileLayerTest, AReplacementLandsAtTheNameAskedForOrNowhere) {
     EXPECT_EQ(test::readBytes(c.pathHoldsTheirs ? path : moved), c.pathHoldsTheirs ? theirs : bytes);
   }
 
-  // An image read under its lock and replaced before the replacement starts is refused at once.
+#ifndef _WIN32
+  // An image read under its lock and replaced before the replacement starts is refused at once
+  // (Windows lets no one rename over a file held open).
   test::writeBytes(path, bytes);
   test::writeBytes(other, theirs);
   File read = File::openExisting(path, File::Access::Write);
@@ -203,6 +205,7 @@ TEST_F(FileLayerTest, AReplacementLandsAtTheNameAskedForOrNowhere) {
   read.close();
   EXPECT_EQ(test::readBytes(path), theirs);
   EXPECT_EQ(namesInFolder(), std::vector<std::string>{"fïle.bin"});
+#endif
 }
 
 std::string processNumber() {

@@ -490,7 +490,12 @@ Bytes Replacement::readBack() const {
 void Replacement::commit() {
   Native& n = *native_;
   if (!FlushFileBuffers(n.file.get())) fail(target_, "flushing the new content of", GetLastError());
-  if (!stillThere(n)) refuseChangedMeanwhile(target_, n.kind == Target::ExistingImage);
+  if (!stillThere(n)) {
+    // The new content goes at once, not when the object does.
+    n.file.reset();
+    DeleteFileW(n.temporary.c_str());
+    refuseChangedMeanwhile(target_, n.kind == Target::ExistingImage);
+  }
   // A mark that stayed would delete the file once it is the image.
   if (!markForDeletion(n.file.get(), false)) fail(target_, "keeping the new content of", GetLastError());
   // From here until the new content has its place, only a crash could leave it behind.
