@@ -81,6 +81,8 @@ struct Run {
   std::ostream& data;
   // Set once the command has changed a file: a failure after that must not say "refused".
   bool changed = false;
+  // What such a failure exits with: the image changed, or only an output of ours written.
+  int changedStatus = kExitChangedThenFailed;
 
   std::ostream& error() { return err << kProgram << ": "; }
 };
@@ -209,6 +211,7 @@ Command exportCommand(CLI::App& app) {
     request->format = exchange::formatNamed(*format);
     if (!target->empty()) request->targetLanguage = *target;
     if (!translated->empty()) request->translated = *translated;
+    run.changedStatus = kExitWrittenThenFailed;
     return exportTexts(*request, run.data, run.out, run.err, run.changed);
   };
 }
@@ -374,6 +377,7 @@ Command patch(CLI::App& app) {
       return kExitRefused;
     }
     run.changed = true;
+    run.changedStatus = kExitWrittenThenFailed;
     run.out << *target << ": " << (*format == PatchFormat::Ips ? "IPS" : "BPS")
             << " patch written and checked\n";
     return kExitSuccess;
@@ -405,7 +409,8 @@ struct CommandKind {
 constexpr CommandKind kCommands[] = {
     {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
     {"import", "Check every text of a file (a dump, a sheet, a workbook, XLIFF or PO) as a save would, then write them all or nothing.", import},
-    {"export", "Write the texts for translators (XLIFF 1.2, PO or a workbook), each with its limits.",
+    {"export", "Write the texts for translators (XLIFF 1.2, PO or an xlsx workbook, made in TMPDIR first), each "
+     "with its limits.",
      exportCommand},
     {"check", "Check a file as import would, with or without an image, writing nothing.", check},
     {"set", "Save one text, with the editor's checks.", set},
@@ -418,7 +423,8 @@ constexpr CommandKind kCommands[] = {
 constexpr const char* kExitStatuses =
     "Exit status: 0 done; 1 refused or failed, the image unchanged; 2 wrong usage, nothing changed; "
     "3 the image was changed, but a later step failed (the report on standard output, closing the "
-    "file, a flush after the change, or a later file of tables).";
+    "file, a flush after the change, or a later file of tables); 4 the output FILE of export or OUT of "
+    "patch was written, the image untouched, but the report on standard output failed.";
 
 // `set IMAGE POSITION TEXT [--tables DIR]`: the text is the user's words, even where it begins
 // with "-", so it never reads as an option or as a request for help.
@@ -481,10 +487,10 @@ std::optional<int> parseAndRun(CLI::App& app, const std::vector<std::string>& ar
     if (e.inPlaceStillWorks())
       run.err << ". `set` or the editor, which write in place, can still change one text at a time";
     run.err << '\n';
-    return run.changed || e.fileChanged() ? kExitChangedThenFailed : kExitRefused;
+    return run.changed ? run.changedStatus : e.fileChanged() ? kExitChangedThenFailed : kExitRefused;
   } catch (const std::exception& e) {
     run.error() << e.what() << '\n';
-    return run.changed ? kExitChangedThenFailed : kExitRefused;
+    return run.changed ? run.changedStatus : kExitRefused;
   }
 }
 
@@ -518,7 +524,7 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
     const int why = errno;
     run.error() << "could not write standard output"
                 << (why != 0 ? std::string(": ") + std::strerror(why) : "") << '\n';
-    return run.changed ? kExitChangedThenFailed : kExitRefused;
+    return run.changed ? run.changedStatus : kExitRefused;
   }
   return status;
 }

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "cli/Commands.h"
+#include "cli/ImageInfo.h"
 #include "cli/Import.h"
 #include "cli/TablesInUse.h"
 #include "codec/File.h"
@@ -11,6 +12,7 @@
 #include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/Paths.h"
+#include "codec/ReplacementRules.h"
 #include "codec/Utf.h"
 #include "exchange/Exchange.h"
 #include "exchange/Judge.h"
@@ -154,12 +156,37 @@ void printImportReport(std::ostream& out, const ImportRequest& request, const Im
   out << (request.dryRun ? "; nothing was written (dry run)" : "") << '\n';
 }
 
+// A file that cannot be the image the texts are catalogued for (no iNES header, too short) gives
+// texts that are garbage: warned about as `info` warns, and refused as `import` refuses it, before
+// anything is made of it. The status it ends the run with.
+std::optional<int> notAnImage(const std::string& image, const char* outcome, std::ostream& err) {
+  const std::vector<Refusal> warnings = imageWarnings(inspectImage(image));
+  if (warnings.empty()) return std::nullopt;
+  for (const Refusal& warning : warnings) err << kProgram << "warning: " << quote(image) << ": " << warning.message << '\n';
+  err << kProgram << quote(image) << " cannot be the image the texts are catalogued for, so " << outcome << '\n';
+  return kExitRefused;
+}
+
+// An export never replaces an image (another one than IMAGE, which the request refuses already):
+// a FILE whose first bytes are an iNES header is refused before anything is written.
+void refuseAnImageAsOutput(const std::string& output) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(fsPath(output), error)) return;
+  const File existing = File::openExisting(output, File::Access::Read);
+  std::uint8_t start[4] = {};
+  if (existing.readAt(0, start) == sizeof start && looksLikeImage(start)) refuseImageAsOutput(output);
+}
+
 }  // namespace
 
 int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out, std::ostream& err,
                 bool& changed) {
   if (const std::optional<int> status = requestProblem(request, err)) return *status;
   const exchange::FormatRecord& format = *orXliff(request.format);
+  for (const std::string* image : {&request.image, request.translated ? &*request.translated : nullptr}) {
+    if (image == nullptr) continue;
+    if (const std::optional<int> status = notAnImage(*image, "nothing was exported", err)) return *status;
+  }
   const bool toFile = !request.output.empty() && request.output != "-";
   const TableSet tables = tablesFor(request.tables, request.image, err);
   const std::vector<exchange::TextRow> sources = exchange::readImageRows(request.image, nullptr, tables);
@@ -178,11 +205,13 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   settings.original = utf8Path(fsPath(request.image).filename());
   settings.version = THORNVALE_VERSION;
   settings.tables = tables;
+  settings.output = toFile ? request.output : "standard output";
   const std::string file = format.write(rows, settings);
   if (!toFile) {
     data << file;
     return kExitSuccess;
   }
+  refuseAnImageAsOutput(request.output);
   Replacement replacement(request.output, Replacement::Target::OutputFile);
   replacement.write(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
   replacement.commit();
@@ -209,6 +238,10 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
 }
 
 int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out, std::ostream& err) {
+  if (request.image) {
+    if (const std::optional<int> status = notAnImage(*request.image, "nothing was checked against it", err))
+      return *status;
+  }
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
   const TableSet tables = tablesFor(request.tables, request.image.value_or(""), err);
   warnOtherTables(err, request.fileName, read, tables);

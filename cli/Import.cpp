@@ -19,7 +19,7 @@ ImportReport importUnits(const std::string& image, const exchange::ReadResult& r
   static_cast<exchange::Judgement&>(report) = exchange::judge(read, std::span<const std::uint8_t>(bytes), rules, tables);
   if (!report.ok() || dryRun || report.changes.empty()) return report;
 
-  Replacement replacement(image, Replacement::Target::ExistingImage);
+  Replacement replacement(image, Replacement::Target::ExistingImage, &file);
   replacement.write(exchange::applyChanges(bytes, report, tables));
   replacement.commit();
   report.written = true;

@@ -11,6 +11,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace thornvale {
@@ -58,6 +59,10 @@ class File {
 
   // Whether the path still names this very file, and not one that replaced it meanwhile.
   [[nodiscard]] bool stillNamedByPath() const;
+  // Which file this is, as the system tells it at the open: equal for two opens of one file only.
+  [[nodiscard]] std::pair<std::uint64_t, std::uint64_t> identity() const noexcept {
+    return {identity_[0], identity_[1]};
+  }
 
  private:
   File(std::string path, Handle handle) noexcept;
@@ -87,7 +92,12 @@ class Replacement {
     OutputFile,
   };
 
-  Replacement(std::string target, Target kind);
+  // `read`, where given, is the open file whose content the new one was made from (an image read
+  // under its lock): should the target name another file by commit() (a program that takes no
+  // locks replaced or moved it), the replacement refuses and writes nothing. Without it, the file
+  // found here is the one that must still be there. Either way the new content lands at the name
+  // asked for (a symbolic link's target, read as names), or nowhere.
+  Replacement(std::string target, Target kind, const File* read = nullptr);
   Replacement(const Replacement&) = delete;
   Replacement& operator=(const Replacement&) = delete;
   ~Replacement();
@@ -105,6 +115,8 @@ class Replacement {
   struct Native;
 
  private:
+  void start(Target kind, const File* read);
+
   std::string target_;
   std::unique_ptr<Native> native_;
 };

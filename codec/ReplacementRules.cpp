@@ -76,16 +76,40 @@ void refuseAttribute(const std::string& target, std::error_code code, const std:
   refuseToReplace(target, code, name + " could not be carried over to a new file (" + systemWords + ")");
 }
 
-void refuseFixed(const std::string& path, bool folder, bool immutable, const std::string& target) {
+void refuseFixed(const std::string& path, bool folder, bool immutable, const std::string& target, bool image) {
   const std::string marked = immutable ? "immutable" : "append-only";
   FileError refusal(path, folder ? "replacing files in" : "replacing",
                     std::make_error_code(std::errc::operation_not_permitted),
-                    folder
-                        ? "the folder is marked " + marked + " and does not allow replacing files, so " +
-                              quote(target) + " was not changed and nothing was written beside it"
-                        : "the file is marked " + marked + ", so it cannot be replaced; nothing was written");
-  if (folder) refusal.markInPlaceStillWorks();
+                    !folder ? "the file is marked " + marked + ", so it cannot be replaced; nothing was written"
+                    : image ? "the folder is marked " + marked + " and does not allow replacing files, so " +
+                                  quote(target) + " was not changed and nothing was written beside it"
+                            : "the folder is marked " + marked + " and does not allow replacing files, so " +
+                                  quote(target) + " was not written");
+  if (folder && image) refusal.markInPlaceStillWorks();
   throw refusal;
+}
+
+bool looksLikeImage(std::span<const std::uint8_t> start) noexcept {
+  return start.size() >= 4 && start[0] == 'N' && start[1] == 'E' && start[2] == 'S' && start[3] == 0x1A;
+}
+
+void refuseImageAsOutput(const std::string& target) {
+  throw FileError(target, "replacing", std::make_error_code(std::errc::file_exists),
+                  "the file is an NES image (its header says so), and an output never replaces an image; "
+                  "nothing was written. Choose another name");
+}
+
+void rethrowForOutput(const FileError& error) {
+  if (!error.inPlaceStillWorks()) throw error;
+  throw FileError(error.path(), error.operation(), error.code(), error.reason());
+}
+
+void refuseChangedMeanwhile(const std::string& target, bool image) {
+  throw FileError(target, "replacing", std::make_error_code(std::errc::operation_canceled),
+                  image ? "another program changed the image and nothing was written; read it again and "
+                          "repeat the import"
+                        : "another program replaced, moved or made the file meanwhile, and nothing was "
+                          "written; try again");
 }
 
 void refuseDanglingLink(const std::string& target) {

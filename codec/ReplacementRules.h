@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -41,9 +42,21 @@ namespace thornvale {
                                      const std::string& owner, const std::string& systemWords);
 [[noreturn]] void refuseAttribute(const std::string& target, std::error_code code, const std::string& name,
                                   const std::string& systemWords);
-// A folder, or the file itself, marked so that nothing may be renamed over the file.
+// A folder, or the file itself, marked so that nothing may be renamed over the file. `image`: the
+// target is an image, which stays as it was; an output is simply not written.
 [[noreturn]] void refuseFixed(const std::string& path, bool folder, bool immutable,
-                              const std::string& target);
+                              const std::string& target, bool image = true);
+
+// ---- Outputs (a workbook, a PO file, a patch, a table file) ----
+// An output replaces only what a shell's `>` could write into, never an image, nor a file of
+// several hard links; these refusals write nothing and name no command that writes in place.
+[[nodiscard]] bool looksLikeImage(std::span<const std::uint8_t> start) noexcept;
+[[noreturn]] void refuseImageAsOutput(const std::string& target);
+// The same refusal as an image's, without the advice of a write in place, which fits no output.
+[[noreturn]] void rethrowForOutput(const class FileError& error);
+// The target names another file than the one examined (or read) before: another program replaced,
+// moved or made it meanwhile. Nothing was written; `image` says which words fit.
+[[noreturn]] void refuseChangedMeanwhile(const std::string& target, bool image);
 // An output at a symbolic link that names nothing: the link stays as it is.
 [[noreturn]] void refuseDanglingLink(const std::string& target);
 

@@ -178,13 +178,13 @@ class RecordReader {
   std::size_t line_ = 1;
 };
 
+}  // namespace
+
 std::string headerName(std::string_view field) {
   std::string_view name = trimmed(field);
   if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
   return asciiLower(trimmed(name));
 }
-
-}  // namespace
 
 bool knownHeader(std::string_view cell) {
   const std::string name = headerName(cell);

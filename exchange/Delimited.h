@@ -24,6 +24,8 @@ inline constexpr std::string_view kTranslationHeader = "translation";
 // Whether a header cell names a column the reader knows (in any case, spaces and quotes around it
 // ignored): the position, a place column of the dump, the text, the source or the translation.
 [[nodiscard]] bool knownHeader(std::string_view cell);
+// The name a header cell gives its column: trimmed, unquoted, in lower case.
+[[nodiscard]] std::string headerName(std::string_view field);
 
 // One row of a sheet, whatever it came from: its line (or row number) and its cells, the first
 // column first.

@@ -93,6 +93,7 @@ struct ExportSettings {
   std::string original;                       // the image's file name, for XLIFF's <file original>
   std::string version;                        // thornvale-text's version
   TableSet tables;                            // the tables in use: each text's characters, the fingerprint
+  std::string output = "standard output";     // where it goes, as a failure to make it names it
 };
 
 // Where each format records the fingerprint of the tables an export was made with.

@@ -9,8 +9,10 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <set>
 #include <stdexcept>
 
+#include "codec/CapturedMessages.h"
 #include "codec/File.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
@@ -583,12 +585,14 @@ class WorkbookReader {
     return rows;
   }
 
-  // Rows as the table reader takes them, each as wide as the header's last column that the reader
-  // knows: a cell far to the right, in any row, costs nothing.
+  // Rows as the table reader takes them, holding only the columns it reads: the first of each name
+  // it knows in the header, side by side. A header cell far to the right (column XFD), or a header
+  // of names it does not know, then costs nothing per row, and every row kept holds at least one
+  // cell of the sheet: memory stays within a few times what the sheet unpacks to.
   static std::vector<TableRow> table(const std::vector<SparseRow>& rows) {
     constexpr std::size_t kUnknownHeaderWidth = 64;
     std::vector<TableRow> out;
-    std::size_t width = 0;
+    std::map<std::size_t, std::size_t> kept;  // sheet column -> field
     bool header = false;
     for (const SparseRow& row : rows) {
       const bool blank = std::all_of(row.cells.begin(), row.cells.end(), [](const auto& cell) {
@@ -596,18 +600,32 @@ class WorkbookReader {
       });
       if (!header && !blank) {
         header = true;
-        std::size_t last = 0;
+        std::set<std::string> names;
         for (const auto& [column, v] : row.cells) {
-          last = std::max(last, column + 1);
-          if (knownHeader(v)) width = std::max(width, column + 1);
+          if (knownHeader(v) && names.insert(headerName(v)).second) kept.emplace(column, 0);
         }
-        if (width == 0) width = std::min(last, kUnknownHeaderWidth);
+        if (kept.empty()) {
+          // Nothing the reader knows: the header alone, for the reader to say what it lacks.
+          TableRow only{row.line, {}};
+          for (const auto& cell : row.cells) {
+            if (only.fields.size() == kUnknownHeaderWidth) break;
+            only.fields.push_back(cell.second);
+          }
+          out.push_back(std::move(only));
+          return out;
+        }
+        std::size_t field = 0;
+        for (auto& [column, at] : kept) at = field++;
       }
-      TableRow full{row.line, std::vector<std::string>(width)};
+      TableRow compact{row.line, std::vector<std::string>(kept.size())};
+      bool any = false;
       for (const auto& [column, v] : row.cells) {
-        if (column < width) full.fields[column] = v;
+        const auto at = kept.find(column);
+        if (at == kept.end()) continue;
+        compact.fields[at->second] = v;
+        any = true;
       }
-      out.push_back(std::move(full));
+      if (any || !header) out.push_back(std::move(compact));
     }
     return out;
   }
@@ -654,11 +672,16 @@ std::optional<std::string> readWorkbookPart(std::string_view bytes, const std::s
 std::string workbookBytes(std::span<const TextRow> texts, const ExportSettings& settings) {
   const ScratchFolder scratch;
   const std::filesystem::path path = scratch.path() / "texts.xlsx";
-  try {
-    writeWorkbook(texts, settings, path, scratch.path());
-  } catch (const std::runtime_error& e) {
-    throw FileError(utf8Path(path), "writing", std::make_error_code(std::errc::io_error),
-                    std::string("the workbook library failed: ") + e.what());
+  {
+    // The library's own lines would reach the terminal raw; its reason goes into our sentence.
+    const CapturedMessages messages;
+    try {
+      writeWorkbook(texts, settings, path, scratch.path());
+    } catch (const std::runtime_error& e) {
+      throw FileError(settings.output, "writing", std::make_error_code(std::errc::io_error),
+                      "the workbook could not be made in the temporary folder (" +
+                          systemReasonIn(messages.text(), e.what()) + "); nothing was written");
+    }
   }
   const File file = File::openExisting(utf8Path(path), File::Access::Read);
   const Bytes bytes = readWhole(file, kMaxScriptSize, "a workbook");

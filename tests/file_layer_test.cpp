@@ -139,6 +139,75 @@ TEST_F(FileLayerTest, AReplacementIsAllOrNothingAndKeepsTheFolderClean) {
   EXPECT_EQ(test::readBytes(output), bytes);
 }
 
+// Another program that takes no locks (an emulator, an editor, a second export) may replace, move
+// or make the file between our look at it and the commit: the new content then lands nowhere, and
+// what that program put at the name stays, with nothing beside it.
+TEST_F(FileLayerTest, AReplacementLandsAtTheNameAskedForOrNowhere) {
+  const test::Bytes theirs{7, 7, 7, 7};
+  const test::Bytes ours{9, 9, 9};
+  const std::string other = dir.file("other.bin");
+  const std::string moved = dir.file("moved.bin");
+  struct Case {
+    const char* what;
+    bool existed;
+    Replacement::Target kind;
+    void (*meanwhile)(const std::string& path, const std::string& other, const std::string& moved);
+    std::vector<std::string> left;  // the folder afterwards
+    bool pathHoldsTheirs;
+  };
+  const auto renameOver = [](const std::string& p, const std::string& o, const std::string&) {
+    fs::rename(test::fsPath(o), test::fsPath(p));
+  };
+  const auto moveAway = [](const std::string& p, const std::string&, const std::string& m) {
+    fs::rename(test::fsPath(p), test::fsPath(m));
+  };
+  const auto makeIt = [](const std::string& p, const std::string& o, const std::string&) {
+    fs::rename(test::fsPath(o), test::fsPath(p));
+  };
+  const std::vector<Case> cases = {
+      {"an image renamed over", true, Replacement::Target::ExistingImage, renameOver, {"fïle.bin"}, true},
+      {"an output renamed over", true, Replacement::Target::OutputFile, renameOver, {"fïle.bin"}, true},
+      {"an image moved away", true, Replacement::Target::ExistingImage, moveAway, {"moved.bin", "other.bin"}, false},
+      {"an output moved away", true, Replacement::Target::OutputFile, moveAway, {"moved.bin", "other.bin"}, false},
+      {"a new output made meanwhile", false, Replacement::Target::OutputFile, makeIt, {"fïle.bin"}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const auto& item : fs::directory_iterator(dir.path())) fs::remove(item.path());
+    if (c.existed) test::writeBytes(path, bytes);
+    test::writeBytes(other, theirs);
+    Replacement replacement(path, c.kind);
+    replacement.write(ours);
+    c.meanwhile(path, other, moved);
+    try {
+      replacement.commit();
+      ADD_FAILURE() << "the commit landed";
+    } catch (const FileError& e) {
+      EXPECT_EQ(e.code(), std::errc::operation_canceled);
+      EXPECT_NE(e.reason().find(c.kind == Replacement::Target::ExistingImage
+                                    ? "another program changed the image and nothing was written"
+                                    : "nothing was written"),
+                std::string::npos)
+          << e.what();
+    }
+    EXPECT_EQ(namesInFolder(), c.left);
+    EXPECT_EQ(test::readBytes(c.pathHoldsTheirs ? path : moved), c.pathHoldsTheirs ? theirs : bytes);
+  }
+
+#ifndef _WIN32
+  // An image read under its lock and replaced before the replacement starts is refused at once
+  // (Windows lets no one rename over a file held open).
+  test::writeBytes(path, bytes);
+  test::writeBytes(other, theirs);
+  File read = File::openExisting(path, File::Access::Write);
+  fs::rename(test::fsPath(other), test::fsPath(path));
+  EXPECT_THROW(Replacement(path, Replacement::Target::ExistingImage, &read), FileError);
+  read.close();
+  EXPECT_EQ(test::readBytes(path), theirs);
+  EXPECT_EQ(namesInFolder(), std::vector<std::string>{"fïle.bin"});
+#endif
+}
+
 std::string processNumber() {
 #ifdef _WIN32
   return std::to_string(GetCurrentProcessId());

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <linux/fs.h>
 #include <sched.h>
 #include <sys/ioctl.h>
@@ -19,6 +20,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -255,6 +257,132 @@ TEST_F(ReliabilityTest, AnImportKilledAtAnyStepLeavesTheOldImageOrTheNewAndNothi
     }
   }
   EXPECT_GE(kills, 5);
+}
+
+// The workbook library writes files; they go into a scratch folder of ours in TMPDIR, which a
+// kill -9 at any of its writes may leave, and the next export removes.
+class ExportTest : public ReliabilityTest {
+ protected:
+  void SetUp() override {
+    ReliabilityTest::SetUp();
+    fs::create_directory(temporary);
+    const char* old = std::getenv("TMPDIR");
+    saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+    ::setenv("TMPDIR", temporary.c_str(), 1);
+  }
+  void TearDown() override {
+    if (saved) ::setenv("TMPDIR", saved->c_str(), 1);
+    if (!saved) ::unsetenv("TMPDIR");
+  }
+  int exportTo(const std::string& output, std::string* message = nullptr) {
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int status = cli::runThornvaleText({"export", imagePath, "--format", "xlsx", "-o", output}, in, out, err);
+    if (message != nullptr) *message = err.str();
+    return status;
+  }
+  std::vector<std::string> scratch() const {
+    std::vector<std::string> names;
+    for (const auto& item : fs::directory_iterator(temporary)) names.push_back(item.path().filename());
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  std::string temporary = dir.file("tmp");
+  std::optional<std::string> saved;
+};
+
+TEST_F(ExportTest, AnExportKilledAtAnyWriteLeavesTheOldFileOrTheNewAndTheNextRunCleansUp) {
+  const std::string output = dir.file("texts.xlsx");
+  test::writeBytes(output, {1, 2, 3});
+  const test::Bytes old = test::readBytes(output);
+  int kills = 0;
+  int left = 0;
+  for (SystemCall call : {SystemCall::Write, SystemCall::Fsync, SystemCall::Linkat, SystemCall::Renameat}) {
+    for (int nth = 1;; ++nth) {
+      test::writeBytes(output, old);
+      if (!killedAt(call, nth, [&] { (void)exportTo(output); })) break;
+      ++kills;
+      const test::Bytes now = test::readBytes(output);
+      EXPECT_TRUE(now == old || (now.size() > 4 && now[0] == 'P' && now[1] == 'K'));
+      left += scratch().empty() ? 0 : 1;
+      ASSERT_EQ(exportTo(output), cli::kExitSuccess);
+      EXPECT_EQ(scratch(), std::vector<std::string>{}) << "call " << static_cast<int>(call) << " #" << nth;
+      EXPECT_EQ(folder(), (std::vector<std::string>{"texts.xlsx", "thornvale.nes", "tmp"}));
+    }
+  }
+  EXPECT_GE(kills, 3);
+
+  // The library's own writes go through the C library's buffers, where no fault reaches: signals
+  // from outside at random moments, of which all but SIGKILL wait until the folder is gone.
+  std::mt19937 random(11);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
+    for (int round = 0; round < 10; ++round) {
+      test::writeBytes(output, old);
+      test::RunningProcess exporting({THORNVALE_TEXT, "export", imagePath, "--format", "xlsx", "-o", output}, "",
+                                     true);
+      std::this_thread::sleep_for(std::chrono::microseconds(random() % 6000));
+      exporting.signal(signal);
+      (void)exporting.wait();
+      const test::Bytes now = test::readBytes(output);
+      EXPECT_TRUE(now == old || (now.size() > 4 && now[0] == 'P' && now[1] == 'K'));
+      if (signal != SIGKILL) {
+        EXPECT_EQ(scratch(), std::vector<std::string>{}) << signal;
+      }
+      left += scratch().empty() ? 0 : 1;
+    }
+  }
+  ASSERT_EQ(exportTo(output), cli::kExitSuccess);
+  EXPECT_EQ(scratch(), std::vector<std::string>{});
+  RecordProperty("scratch folders left by a kill until the next run", left);
+}
+
+TEST_F(ExportTest, OnlyScratchFoldersCertainlyOursAndDeadAreRemoved) {
+  const std::string scope = temporaryScope();
+  const std::string dead = temporaryName(scope, 4'000'000);
+  const std::string living = temporaryName(scope, static_cast<std::uint64_t>(::getpid()));
+  const std::string foreign = temporaryName(scope, 4'000'001);
+  const std::string link = temporaryName(scope, 4'000'002);
+  const std::string otherScope = temporaryName("ab", 4'000'003);
+  for (const std::string& name : {dead, living, foreign, otherScope}) fs::create_directory(temporary + "/" + name);
+  test::writeBytes(temporary + "/" + dead + "/tmp.abc", {1});
+  ASSERT_EQ(::chown((temporary + "/" + foreign).c_str(), 1234, 1234), 0);
+  fs::create_directory_symlink(dir.path(), temporary + "/" + link);
+  ASSERT_EQ(exportTo(dir.file("texts.xlsx")), cli::kExitSuccess);
+  std::vector<std::string> expected{living, foreign, link, otherScope};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(scratch(), expected);
+  EXPECT_TRUE(fs::exists(imagePath));  // nothing followed through the link
+}
+
+TEST_F(ExportTest, ATemporaryFolderOthersCouldSwapOrThatIsMissingIsRefusedNamingIt) {
+  const std::string output = dir.file("texts.xlsx");
+  test::writeBytes(output, {1, 2, 3});
+  struct Case {
+    const char* what;
+    mode_t mode;
+    std::string tmpdir;
+    const char* says;
+  };
+  const Case cases[] = {
+      {"writable by all, not sticky", 0777, temporary, "may be changed by other users"},
+      {"writable by its group, not sticky", 0775, temporary, "may be changed by other users"},
+      {"missing", 0700, dir.file("gone"), "opening the temporary folder (TMPDIR)"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(::chmod(temporary.c_str(), c.mode), 0);
+    ::setenv("TMPDIR", c.tmpdir.c_str(), 1);
+    std::string message;
+    EXPECT_EQ(exportTo(output, &message), cli::kExitRefused) << c.what;
+    EXPECT_NE(message.find(c.says), std::string::npos) << c.what << ": " << message;
+    EXPECT_NE(message.find(c.tmpdir), std::string::npos) << c.what << ": " << message;
+    EXPECT_EQ(test::readBytes(output), (test::Bytes{1, 2, 3})) << c.what;
+    EXPECT_EQ(scratch(), std::vector<std::string>{}) << c.what;
+  }
+  // Sticky, as /tmp is: others may write but not rename ours.
+  ASSERT_EQ(::chmod(temporary.c_str(), 01777), 0);
+  ::setenv("TMPDIR", temporary.c_str(), 1);
+  EXPECT_EQ(exportTo(output), cli::kExitSuccess);
+  EXPECT_EQ(scratch(), std::vector<std::string>{});
 }
 
 TEST_F(ReliabilityTest, SignalsDuringImportsLeaveTheOldImageOrTheNewAndNothingBeside) {
@@ -606,7 +734,7 @@ TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
 
 // ---- Exit statuses that tell the truth -----------------------------------------------------------
 
-TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThree) {
+TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThreeOrFourForAnOutput) {
   const std::string program = THORNVALE_TEXT;
   for (const char* redirect : {">/dev/full", ">&-"}) {
     SCOPED_TRACE(redirect);
@@ -621,6 +749,14 @@ TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThree) {
         partialScript({{1, u"TIGRE"}}));
     EXPECT_EQ(import.status, cli::kExitChangedThenFailed) << import.err;
     EXPECT_EQ(readTextAt(imagePath, 1), "TIGRE");
+
+    // Only an output of ours written, the image untouched: a status of its own.
+    const std::string po = dir.file("fr.po");
+    const test::ProcessOutcome exported = test::runProcess(
+        {"/bin/sh", "-c", "exec \"$0\" export \"$1\" --format po -o \"$2\" " + std::string(redirect), program,
+         imagePath, po});
+    EXPECT_EQ(exported.status, cli::kExitWrittenThenFailed) << exported.err;
+    EXPECT_TRUE(test::readBytes(po).size() > 1000);
 
     // Nothing to change: a failed report is a plain failure.
     const test::ProcessOutcome dump = test::runProcess(
@@ -1147,6 +1283,106 @@ TEST_F(ReliabilityTest, TheOwnerRefusalNamesUsersAndGroupsByName) {
             }),
             0);
   EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
+
+// `-o FILE` writes what a shell's `>` could, keeps its owner and group or refuses, and never
+// takes an image or splits hard links; each refusal, made by another user than root, leaves FILE
+// byte for byte.
+TEST_F(ExportTest, AnOutputIsReplacedOnlyWhereAShellsRedirectionCouldWriteIt) {
+  ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
+  const std::string output = dir.file("texts.xlsx");
+  ASSERT_EQ(::chmod(temporary.c_str(), 01777), 0);
+  struct Case {
+    const char* what;
+    uid_t owner;
+    mode_t mode;
+    mode_t folderMode;  // the folder belongs to group 4322
+    const char* says;
+  };
+  const Case cases[] = {
+      {"read-only", 4321, 0444, 0777, "Permission denied"},
+      {"another user's in a group-writable folder", 1234, 0644, 0775, "Permission denied"},
+      {"another user's that the group may write", 1234, 0664, 0777, "belongs to user 1234"},
+      {"an NES image", 4321, 0644, 0777, "is an NES image"},
+      {"hard-linked", 4321, 0644, 0777, "2 hard links"},
+  };
+  for (const Case& c : cases) {
+    fs::remove(dir.file("second.xlsx"));
+    test::writeBytes(output, std::string_view(c.what) == "an NES image" ? image : test::Bytes{1, 2, 3});
+    if (std::string_view(c.what) == "hard-linked") fs::create_hard_link(output, dir.file("second.xlsx"));
+    ASSERT_EQ(::chown(dir.path().c_str(), 0, 4322), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), c.folderMode), 0);
+    ASSERT_EQ(::chown(output.c_str(), c.owner, 4322), 0);
+    ASSERT_EQ(::chmod(output.c_str(), c.mode), 0);
+    const FileState before = FileState::of(output);
+    EXPECT_EQ(asGroupMember([&] {
+                std::string message;
+                const int status = exportTo(output, &message);
+                const bool said = message.find(c.says) != std::string::npos && message.find("`set`") == std::string::npos;
+                if (!said) std::fprintf(stderr, "%s\n", message.c_str());
+                return status == cli::kExitRefused && said ? 0 : 2;
+              }),
+              0)
+        << c.what;
+    EXPECT_TRUE(FileState::of(output).sameFileAs(before)) << c.what;
+    EXPECT_EQ(scratch(), std::vector<std::string>{}) << c.what;
+  }
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  fs::remove(dir.file("second.xlsx"));
+
+  // Root may give the new file back to its owner: replaced, the owner, group and mode kept.
+  test::writeBytes(output, {1, 2, 3});
+  ASSERT_EQ(::chown(output.c_str(), 1234, 4321), 0);
+  ASSERT_EQ(::chmod(output.c_str(), 0640), 0);
+  ASSERT_EQ(exportTo(output), cli::kExitSuccess);
+  const FileState after = FileState::of(output);
+  EXPECT_EQ(after.uid, 1234u);
+  EXPECT_EQ(after.gid, 4321u);
+  EXPECT_EQ(after.mode & 07777, 0640u);
+  EXPECT_EQ(after.bytes[0], 'P');
+}
+
+// The workbook library's own "[ERROR]" lines, with a path's control characters raw, never reach
+// the terminal: one line of ours names FILE, escaped, and the system's reason.
+TEST_F(ExportTest, TheWorkbookLibrarysFailuresAreSaidInOneLineOfOurs) {
+  const std::string output = dir.file("out\x1B]0;x\a.xlsx");
+  test::writeBytes(output, {1, 2, 3});
+  const std::string tiny = dir.file("tiny");
+  fs::create_directory(tiny);
+  const bool mounted = ::mount("tmpfs", tiny.c_str(), "tmpfs", 0, "size=12k,mode=0700") == 0;
+  struct Case {
+    const char* what;
+    std::string tmpdir;
+    std::uint64_t sizeLimit;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"a file-size limit", temporary, 4096, "File too large"},
+      {"a full temporary folder", tiny, 0, "No space left on device"},
+  };
+  for (const Case& c : cases) {
+    if (c.tmpdir == tiny && !mounted) {
+      std::printf("skipped %s: mounting a small tmpfs needs root (%s)\n", c.what, std::strerror(errno));
+      continue;
+    }
+    ::setenv("TMPDIR", c.tmpdir.c_str(), 1);
+    test::ProcessOutcome outcome;
+    {
+      std::optional<test::FileSizeLimit> limit;
+      if (c.sizeLimit != 0) limit.emplace(c.sizeLimit);
+      outcome = test::runProcess({THORNVALE_TEXT, "export", imagePath, "--format", "xlsx", "-o", output});
+    }
+    EXPECT_EQ(outcome.status, cli::kExitRefused) << c.what;
+    EXPECT_EQ(outcome.err,
+              "thornvale-text: Error while writing \"" + dir.file("out\\x1B]0;x\\x07.xlsx") +
+                  "\": the workbook could not be made in the temporary folder (" + c.reason +
+                  "); nothing was written\n")
+        << c.what;
+    EXPECT_EQ(test::readBytes(output), (test::Bytes{1, 2, 3})) << c.what;
+    EXPECT_TRUE(fs::is_empty(c.tmpdir)) << c.what;
+  }
+  if (mounted) ::umount(tiny.c_str());
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <csignal>
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -30,6 +32,24 @@ int openRetrying(const std::string& path, int flags);
 // What the file layer asks of a file's status. Only these: asking for more (as fstat does) can
 // make the next write's flush write the inode a second time on some file systems.
 inline constexpr unsigned kExamined = STATX_TYPE | STATX_MODE | STATX_INO | STATX_SIZE;
+
+// The signals a user sends to stop a program, held while the object lives and let through after:
+// a replacement does not stop between its two steps, nor a scratch folder before it is removed.
+class SignalsHeld {
+ public:
+  SignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&held, s);
+    ::pthread_sigmask(SIG_BLOCK, &held, &saved_);
+  }
+  SignalsHeld(const SignalsHeld&) = delete;
+  SignalsHeld& operator=(const SignalsHeld&) = delete;
+  ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
+
+ private:
+  sigset_t saved_;
+};
 
 // statx() with kExamined, or a FileError for `path`.
 struct statx examine(int fd, const char* name, int flags, const std::string& path);

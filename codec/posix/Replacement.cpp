@@ -38,22 +38,7 @@ constexpr const char* kAccessAcl = "system.posix_acl_access";
 // Linux's PID_MAX_LIMIT: no process number is larger.
 constexpr std::uint64_t kMaxPid = 4'194'304;
 
-// The signals a user sends to stop a program; a replacement does not stop between its two steps.
-class SignalsHeld {
- public:
-  SignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (int s : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE}) sigaddset(&held, s);
-    ::pthread_sigmask(SIG_BLOCK, &held, &saved_);
-  }
-  SignalsHeld(const SignalsHeld&) = delete;
-  SignalsHeld& operator=(const SignalsHeld&) = delete;
-  ~SignalsHeld() { ::pthread_sigmask(SIG_SETMASK, &saved_, nullptr); }
-
- private:
-  sigset_t saved_;
-};
+using posix::SignalsHeld;
 
 struct Descriptor {
   int fd = -1;
@@ -81,14 +66,20 @@ struct OwnedName {
 
 std::string systemWords(int error) { return std::strerror(error); }
 
-// The path of what `fd` has open, with every link resolved by the system when it opened it.
-std::string openedPath(int fd, const std::string& given) {
-  char link[64];
-  std::snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
-  std::error_code error;
-  const std::filesystem::path resolved = std::filesystem::read_symlink(link, error);
-  if (error) posix::fail(given, "finding the folder of", error.value());
-  return resolved.string();
+// The path of the file `target` names: its own, or where its symbolic links lead, read link by
+// link as names. Never learnt back from a descriptor: a file renamed over or moved since its open
+// has a path there that nobody asked for.
+std::string followedName(const std::string& target) {
+  std::filesystem::path path = target;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path.string();
+    std::error_code error;
+    const std::filesystem::path next = std::filesystem::read_symlink(path, error);
+    if (error) posix::fail(target, "reading the link", error.value());
+    path = next.is_absolute() ? next : path.parent_path() / next;
+  }
+  posix::fail(target, "opening", ELOOP);
 }
 
 std::string userName(uid_t uid) {
@@ -221,6 +212,18 @@ struct Replacement::Native {
 
 namespace {
 
+// Whether `name` in the folder is still the file examined (or, where there was none, still
+// nothing): a program that takes no locks may have replaced or moved it since.
+bool stillThere(const Replacement::Native& n) {
+  struct stat now {};
+  if (::fstatat(n.folder.fd, n.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0) return !n.exists && errno == ENOENT;
+  return n.exists && now.st_dev == n.old.st_dev && now.st_ino == n.old.st_ino;
+}
+
+}  // namespace
+
+namespace {
+
 std::error_code systemCode(int error) { return {error, std::generic_category()}; }
 
 // Opens what the target names, following a link as the system does, so that its protection against
@@ -242,9 +245,11 @@ int openTarget(Replacement::Native& n, const std::string& target) {
 void examineOld(Replacement::Native& n, int current, const std::string& target) {
   if (::fstat(current, &n.old) != 0) posix::fail(target, "examining", errno);
   posix::refuseUnlessRegular(target, n.old.st_mode, "replacing");
-  n.resolved = openedPath(current, target);
-  if (n.kind == Replacement::Target::ExistingImage && n.old.st_nlink > 1)
-    refuseLinkedFile(target, n.old.st_nlink);
+  n.resolved = followedName(target);
+  if (n.old.st_nlink > 1) refuseLinkedFile(target, n.old.st_nlink);
+  if (n.kind == Replacement::Target::ExistingImage) return;
+  // An output, as a shell's `>` would: only a file we may write into.
+  if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) posix::fail(target, "writing", errno);
 }
 
 // A folder or file whose flags forbid renaming over the file would keep the new content's name
@@ -252,7 +257,8 @@ void examineOld(Replacement::Native& n, int current, const std::string& target) 
 void refuseWhereNoReplacementCanLand(const Replacement::Native& n, int current, const std::string& target) {
   constexpr int kFixed = FS_APPEND_FL | FS_IMMUTABLE_FL;
   if (const std::optional<int> flags = inodeFlags(n.folder.fd); flags && (*flags & kFixed) != 0) {
-    refuseFixed(n.folderPath, true, (*flags & FS_IMMUTABLE_FL) != 0, target);
+    refuseFixed(n.folderPath, true, (*flags & FS_IMMUTABLE_FL) != 0, target,
+                n.kind == Replacement::Target::ExistingImage);
   }
   if (current < 0) return;
   if (const std::optional<int> flags = inodeFlags(current); flags && (*flags & kFixed) != 0) {
@@ -299,8 +305,8 @@ void copyAttributes(const Replacement::Native& n, int current, const std::string
 
 // Makes the new file the old one's: owner, group, mode, ACL and extended attributes. Each step may
 // fail where the file system has nothing to set (FAT keeps no owner or permissions); what counts is
-// the outcome, compared afterwards. An image that cannot be matched is refused here, before it is
-// touched; an output file of ours keeps what could be kept.
+// the outcome, compared afterwards. A file whose owner, group or mode cannot be matched is refused
+// here, before it is touched; an output keeps what it could of the rest (its ACL, its attributes).
 void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std::string& target) {
   // The owner only where it is not already ours: giving a file away needs a right that keeping
   // it does not. The group always, whatever a setgid folder gave; and before the mode, since a
@@ -314,7 +320,6 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std:
   // After the ACL, since the mode sets the ACL's mask.
   int modeError = 0;
   if (::fchmod(n.file.fd, n.old.st_mode & 07777) != 0) modeError = errno;
-  if (n.kind != Replacement::Target::ExistingImage) return;
 
   struct stat made {};
   if (::fstat(n.file.fd, &made) != 0) posix::fail(target, "examining the new content of", errno);
@@ -329,25 +334,42 @@ void keepWhatTheOldFileHad(const Replacement::Native& n, int current, const std:
     const int error = modeError != 0 ? modeError : EPERM;
     refuseAttribute(target, systemCode(error), std::string("its permissions ") + modes, systemWords(error));
   }
-  if (attribute(current, kAccessAcl) != attribute(n.file.fd, kAccessAcl)) {
+  if (n.kind == Replacement::Target::ExistingImage &&
+      attribute(current, kAccessAcl) != attribute(n.file.fd, kAccessAcl)) {
     refuseAttribute(target, systemCode(EPERM), "its ACL", systemWords(EPERM));
   }
 }
 
 }  // namespace
 
-Replacement::Replacement(std::string target, Target kind)
+Replacement::Replacement(std::string target, Target kind, const File* read)
     : target_(std::move(target)), native_(std::make_unique<Native>()) {
+  try {
+    start(kind, read);
+  } catch (const FileError& error) {
+    if (kind == Target::OutputFile) rethrowForOutput(error);
+    throw;
+  }
+}
+
+void Replacement::start(Target kind, const File* read) {
   Native& n = *native_;
   n.kind = kind;
+  const bool image = kind == Target::ExistingImage;
   const Descriptor current(openTarget(n, target_));
   if (current.fd >= 0) examineOld(n, current.fd, target_);
+  if (read != nullptr && (!n.exists || read->identity() != std::pair<std::uint64_t, std::uint64_t>(
+                                                             n.old.st_dev, n.old.st_ino))) {
+    refuseChangedMeanwhile(target_, image);
+  }
 
   const std::filesystem::path where(n.resolved);
   n.name = where.filename().string();
   n.folderPath = where.parent_path().empty() ? "." : where.parent_path().string();
   n.folder.fd = ::open(n.folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (n.folder.fd < 0) posix::fail(n.folderPath, "opening the folder", errno);
+  // The name found must be the file opened; a change between the two is a change meanwhile.
+  if (!stillThere(n)) refuseChangedMeanwhile(target_, image);
   refuseWhereNoReplacementCanLand(n, current.fd, target_);
 
   createNewFile(n);
@@ -404,8 +426,25 @@ void Replacement::commit() {
         if (errno != EEXIST || attempt == 99) posix::fail(target_, "naming the new content of", errno);
       }
     }
-    if (::renameat(n.folder.fd, n.named.name.c_str(), n.folder.fd, n.name.c_str()) != 0) {
-      posix::fail(target_, "replacing", errno);  // the name goes with `named`
+    // Only over the file examined, or where there was none, onto no file: the name asked for holds
+    // what another program put there otherwise (the temporary name goes with `named`). Between the
+    // look and the rename, signals held, lie a few microseconds.
+    const unsigned flags = n.exists ? 0 : RENAME_NOREPLACE;
+    int renamed = -1;
+    int error = EEXIST;
+    if (stillThere(n)) {
+      if (flags != 0) renamed = ::renameat2(n.folder.fd, n.named.name.c_str(), n.folder.fd, n.name.c_str(), flags);
+      // A file system that cannot refuse to replace had nothing at the name a moment ago.
+      if (flags == 0 || (renamed != 0 && errno == EINVAL))
+        renamed = ::renameat(n.folder.fd, n.named.name.c_str(), n.folder.fd, n.name.c_str());
+      error = errno;
+    }
+    if (renamed != 0) {
+      // The new content goes at once, not when the object does.
+      ::unlinkat(n.folder.fd, n.named.name.c_str(), 0);
+      n.named.name.clear();
+      if (error == EEXIST) refuseChangedMeanwhile(target_, n.kind == Target::ExistingImage);
+      posix::fail(target_, "replacing", error);
     }
     n.named.name.clear();
   }

@@ -14,6 +14,7 @@
 #include <cwchar>
 #include <filesystem>
 #include <optional>
+#include <utility>
 #include <string_view>
 #include <vector>
 
@@ -262,6 +263,7 @@ struct Replacement::Native {
   std::wstring temporary;  // the new content's own name beside it
   KernelHandle file;
   bool exists = false;
+  std::pair<std::uint64_t, std::uint64_t> old;  // the examined file's volume and index
   bool committed = false;
 };
 
@@ -348,10 +350,11 @@ void putInPlace(Replacement::Native& n, const std::string& target) {
     replaceMovingAside(n, target);
     return;
   }
-  if (!MoveFileExW(n.temporary.c_str(), n.resolved.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  // Onto no file: one that another program made meanwhile stays.
+  if (!MoveFileExW(n.temporary.c_str(), n.resolved.c_str(), MOVEFILE_WRITE_THROUGH)) {
     const DWORD error = GetLastError();
     DeleteFileW(n.temporary.c_str());
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) refuseChangedMeanwhile(target, false);
     fail(target, "replacing", error);
   }
 }
@@ -367,12 +370,15 @@ void findTarget(Replacement::Native& n, const std::wstring& wide, const std::str
   if (current.valid()) {
     windows::refuseUnlessDiskFile(target, current.get(), "replacing");
     n.exists = true;
-    n.resolved = finalPath(current.get(), target);
+    // The name asked for; only a link's target is learnt from the file it opened.
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    n.resolved = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0
+                     ? finalPath(current.get(), target)
+                     : fullPath(wide, target);
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(current.get(), &info)) fail(target, "examining", GetLastError());
-    if (n.kind == Replacement::Target::ExistingImage && info.nNumberOfLinks > 1) {
-      refuseLinkedFile(target, info.nNumberOfLinks);
-    }
+    n.old = {info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    if (info.nNumberOfLinks > 1) refuseLinkedFile(target, info.nNumberOfLinks);
     return;
   }
   const DWORD error = GetLastError();
@@ -383,6 +389,21 @@ void findTarget(Replacement::Native& n, const std::wstring& wide, const std::str
     refuseDanglingLink(target);
   }
   n.resolved = fullPath(wide, target);
+}
+
+// Whether the resolved name still names the file examined (or, where there was none, nothing): a
+// program that takes no locks may have replaced or moved it since.
+bool stillThere(const Replacement::Native& n) {
+  KernelHandle named(CreateFileW(n.resolved.c_str(), 0, windows::kShareAll, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!named.valid()) {
+    const DWORD error = GetLastError();
+    return !n.exists && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND);
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!n.exists || !GetFileInformationByHandle(named.get(), &info)) return false;
+  return n.old == std::pair<std::uint64_t, std::uint64_t>(
+                      info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow);
 }
 
 // The new file beside the target, marked so that the system removes it should the program end
@@ -417,11 +438,22 @@ void createNewFile(Replacement::Native& n) {
 
 }  // namespace
 
-Replacement::Replacement(std::string target, Target kind)
+Replacement::Replacement(std::string target, Target kind, const File* read)
     : target_(std::move(target)), native_(std::make_unique<Native>()) {
+  try {
+    start(kind, read);
+  } catch (const FileError& error) {
+    if (kind == Target::OutputFile) rethrowForOutput(error);
+    throw;
+  }
+}
+
+void Replacement::start(Target kind, const File* read) {
   Native& n = *native_;
   n.kind = kind;
   findTarget(n, windows::widePath(target_, "opening"), target_);
+  if ((read != nullptr && (!n.exists || read->identity() != n.old)) || !stillThere(n))
+    refuseChangedMeanwhile(target_, kind == Target::ExistingImage);
   createNewFile(n);
   if (n.exists) keepWhatTheOldFileHad(n, target_);
 }
@@ -458,6 +490,12 @@ Bytes Replacement::readBack() const {
 void Replacement::commit() {
   Native& n = *native_;
   if (!FlushFileBuffers(n.file.get())) fail(target_, "flushing the new content of", GetLastError());
+  if (!stillThere(n)) {
+    // The new content goes at once, not when the object does.
+    n.file.reset();
+    DeleteFileW(n.temporary.c_str());
+    refuseChangedMeanwhile(target_, n.kind == Target::ExistingImage);
+  }
   // A mark that stayed would delete the file once it is the image.
   if (!markForDeletion(n.file.get(), false)) fail(target_, "keeping the new content of", GetLastError());
   // From here until the new content has its place, only a crash could leave it behind.
