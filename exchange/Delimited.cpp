@@ -249,7 +249,7 @@ class TableReader {
     for (++row; row != rows.end(); ++row) {
       if (!blank(*row)) readRow(*row);
     }
-    resolveUnits(result_, Naming::Position);
+    UnitResolver::finish(result_);
     return std::move(result_);
   }
 
@@ -295,7 +295,7 @@ class TableReader {
       result_.problems.push_back({record.line, "position " + unit.id, *problem, {}});
       return;
     }
-    result_.units.push_back(std::move(unit));
+    resolver_.add(std::move(unit), result_);
   }
 
   // The target (and, beside a translation, the source) of a row.
@@ -314,6 +314,7 @@ class TableReader {
   }
 
   ReadResult result_;
+  UnitResolver resolver_{Naming::Position};
   Columns columns_;
   std::size_t position_ = 0;
   std::optional<std::size_t> translation_;

@@ -238,42 +238,48 @@ std::vector<std::uint8_t> applyChanges(std::span<const std::uint8_t> image, cons
   return bytes;
 }
 
-void resolveUnits(ReadResult& result, Naming naming) {
-  std::map<const CatalogueEntry*, std::size_t> seen;
-  std::vector<Unit> kept;
-  for (Unit& unit : result.units) {
-    if (unit.entry == nullptr) {
-      if (naming == Naming::Id) {
-        unit.entry = entryForId(unit.id);
-      } else if (const std::optional<int> position = parsePosition(unit.id)) {
-        unit.entry = catalogueEntry(*position);
-      }
+void UnitResolver::add(Unit&& unit, ReadResult& result) {
+  if (unit.entry == nullptr) {
+    if (naming_ == Naming::Id) {
+      unit.entry = entryForId(unit.id);
+    } else if (const std::optional<int> position = parsePosition(unit.id)) {
+      unit.entry = catalogueEntry(*position);
     }
-    if (unit.entry == nullptr) {
-      result.problems.push_back({unit.line, "",
-                                 "no text is named " + quote(unit.id) +
-                                     ": texts are named by their position, 0 to " +
-                                     std::to_string(kCatalogueSize - 1) + ", or by their id, " +
-                                     unitId(catalogue().front()) + " to " + unitId(catalogue().back()),
-                                 {}});
-      continue;
-    }
-    if (naming == Naming::Position) unit.id = "position " + std::to_string(unit.entry->position);
-    if (std::optional<std::string> mismatch = placeMismatch(*unit.entry, unit.place)) {
-      result.problems.push_back({unit.place.line ? unit.place.line : unit.line, unit.id, std::move(*mismatch), {}});
-      continue;
-    }
-    const auto [where, fresh] = seen.emplace(unit.entry, unit.line);
-    if (!fresh) {
-      result.problems.push_back(
-          {unit.line, unit.id, "the text appears again (first on line " + std::to_string(where->second) + ")", {}});
-      continue;
-    }
-    kept.push_back(std::move(unit));
   }
-  result.units = std::move(kept);
+  if (unit.entry == nullptr) {
+    result.problems.push_back({unit.line, "",
+                               "no text is named " + quote(unit.id) +
+                                   ": texts are named by their position, 0 to " +
+                                   std::to_string(kCatalogueSize - 1) + ", or by their id, " +
+                                   unitId(catalogue().front()) + " to " + unitId(catalogue().back()),
+                               {}});
+    return;
+  }
+  if (naming_ == Naming::Position) unit.id = "position " + std::to_string(unit.entry->position);
+  if (std::optional<std::string> mismatch = placeMismatch(*unit.entry, unit.place)) {
+    result.problems.push_back({unit.place.line ? unit.place.line : unit.line, unit.id, std::move(*mismatch), {}});
+    return;
+  }
+  const auto [where, fresh] = seen_.emplace(unit.entry, unit.line);
+  if (!fresh) {
+    result.problems.push_back(
+        {unit.line, unit.id, "the text appears again (first on line " + std::to_string(where->second) + ")", {}});
+    return;
+  }
+  result.units.push_back(std::move(unit));
+}
+
+void UnitResolver::finish(ReadResult& result) {
   std::stable_sort(result.problems.begin(), result.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
+}
+
+void resolveUnits(ReadResult& result, Naming naming) {
+  std::vector<Unit> units = std::move(result.units);
+  result.units.clear();
+  UnitResolver resolver(naming);
+  for (Unit& unit : units) resolver.add(std::move(unit), result);
+  UnitResolver::finish(result);
 }
 
 }  // namespace thornvale::exchange

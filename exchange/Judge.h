@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <span>
 #include <string>
@@ -89,5 +90,18 @@ enum class Naming { Position, Id };
 // place the file records compared with ours, and a text named twice refused; units that fail are
 // dropped and their problems added, in line order.
 void resolveUnits(ReadResult& result, Naming naming);
+
+// The same step a unit at a time, for a reader of many rows: a unit refused leaves only its problem
+// behind, never the unit. `finish` puts the problems in line order.
+class UnitResolver {
+ public:
+  explicit UnitResolver(Naming naming) : naming_(naming) {}
+  void add(Unit&& unit, ReadResult& result);
+  static void finish(ReadResult& result);
+
+ private:
+  Naming naming_;
+  std::map<const CatalogueEntry*, std::size_t> seen_;  // each text's first line
+};
 
 }  // namespace thornvale::exchange

@@ -21,9 +21,10 @@
 namespace thornvale::fuzz {
 namespace {
 
-// The sample image in a file of its own, made once for the whole run.
+// The sample image in a file of its own, made once for the whole run. The name is never destroyed:
+// the handler that removes the file at exit runs after the destructors of statics made before it.
 const std::string& sampleImageFile() {
-  static const std::string path = [] {
+  static const std::string& path = *new std::string([] {
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("thornvale-fuzz-" + std::to_string(::getpid()) + ".nes");
     const std::vector<std::uint8_t> bytes = buildSampleImage();
@@ -31,7 +32,7 @@ const std::string& sampleImageFile() {
                                                 static_cast<std::streamsize>(bytes.size()));
     std::atexit([] { std::filesystem::remove(sampleImageFile()); });
     return file.string();
-  }();
+  }());
   return path;
 }
 

@@ -530,7 +530,7 @@ TEST_F(MainWindowTest, OpensAnImageWithItsTablesAndSavesANewLetter) {
   QString text = sample(34);
   text[2] = QChar(0x00E9);
   retype(text);
-  EXPECT_EQ(length(), QString::number(text.size()));
+  EXPECT_EQ(editedLength(), QString::number(text.size()));
   clickSave();
   EXPECT_TRUE(dialogs.messages.empty());
   EXPECT_EQ(test::readBytes(french)[0x3013E + 2], 0x7B);

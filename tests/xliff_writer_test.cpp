@@ -56,14 +56,14 @@ class XliffWriter : public testing::TestWithParam<WriterCase> {};
 
 TEST_P(XliffWriter, WritesWhatPugixmlWouldSave) {
   const WriterCase& c = GetParam();
-  std::vector<ScriptRow> rows, translated;
+  std::vector<TextRow> rows, translated;
   for (const CatalogueEntry& e : catalogue()) {
-    rows.push_back({0, &e, sampleText(e.position).substr(0, static_cast<std::size_t>(e.saveLength))});
+    rows.push_back({&e, sampleText(e.position).substr(0, static_cast<std::size_t>(e.saveLength)), {}});
     translated.push_back(rows.back());
   }
-  translated[3].text = u"";                                        // an empty target
-  translated[40].text = u" <&'\">\t" + translated[40].text.substr(7);  // what must be escaped
-  std::vector<ExportText> texts = exportTexts(rows, c.translated ? translated : rows);
+  translated[3].source = u"";                                          // an empty target
+  translated[40].source = u" <&'\">\t" + translated[40].source.substr(7);  // what must be escaped
+  std::vector<TextRow> texts = exportRows(rows, c.translated ? translated : rows);
   if (c.noTexts) texts.clear();
   ExportSettings settings;
   settings.original = c.original;
