@@ -35,6 +35,7 @@ struct ImportRequest {
   bool dryRun = false;
   bool includeUnfinished = false;
   bool acceptConversions = false;  // take texts that look like a spreadsheet's conversion
+  bool acceptChangedSources = false;  // take translations of texts the image no longer holds
 };
 
 // `content` is the file, already read within the 1 MiB bound.
@@ -47,6 +48,7 @@ struct CheckRequest {
   std::optional<std::string> image;
   bool includeUnfinished = false;
   bool acceptConversions = false;
+  bool acceptChangedSources = false;
 };
 
 // `content` as for importFile.
