@@ -178,6 +178,8 @@ Command import(CLI::App& app) {
   app.add_flag("--dry-run", request->dryRun, "Check and report, write nothing");
   app.add_flag("--accept-conversions", request->acceptConversions,
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
+  app.add_flag("--accept-changed-sources", request->acceptChangedSources,
+               "Take translations whose source is not the image's text (a file made from another revision)");
   app.add_flag("--include-unfinished", request->includeUnfinished,
                "Also take the targets the file calls unfinished (PO fuzzy, XLIFF needs-* states)");
   app.add_option("--tables", request->tables, kTablesHelp);
@@ -230,6 +232,8 @@ Command check(CLI::App& app) {
   app.add_flag("--accept-conversions", request->acceptConversions,
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
   app.add_option("--tables", request->tables, kTablesHelp);
+  app.add_flag("--accept-changed-sources", request->acceptChangedSources,
+               "Take translations whose source is not the image's text (a file made from another revision)");
   return [=](Run& run) {
     request->fileName = *file == "-" ? "standard input" : *file;
     request->format = exchange::formatNamed(*format);

@@ -101,8 +101,19 @@ std::optional<int> requestProblem(const ExportRequest& request, std::ostream& er
   return std::nullopt;
 }
 
-exchange::JudgeRules rulesOf(bool includeUnfinished, bool acceptConversions) {
-  return {.includeUnfinished = includeUnfinished, .leaveUnchanged = true, .refuseConversions = !acceptConversions};
+template <typename Request>
+exchange::JudgeRules rulesOf(const Request& request) {
+  return {.includeUnfinished = request.includeUnfinished,
+          .leaveUnchanged = true,
+          .refuseConversions = !request.acceptConversions,
+          .refuseChangedSources = !request.acceptChangedSources};
+}
+
+// ", 2 of them made from another revision of the image", where there are such.
+std::string changedSourcesNote(const exchange::Judgement& judgement) {
+  if (judgement.changedSources == 0) return "";
+  return ", " + std::to_string(judgement.changedSources) +
+         " of them made from another revision of the image (--accept-changed-sources takes them)";
 }
 
 // A file refused as a whole says so, and no image is read for it.
@@ -120,7 +131,7 @@ int refuseImport(std::ostream& err, const ImportRequest& request, const exchange
     err << "nothing of the file was read\n";
   } else {
     const std::string_view word = read.format ? read.format->unitWord : "row";
-    err << plural(judgement.problems.size(), word) << " refused\n";
+    err << plural(judgement.problems.size(), word) << " refused" << changedSourcesNote(judgement) << '\n';
   }
   return kExitRefused;
 }
@@ -230,7 +241,7 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
   const TableSet tables = tablesFor(request.tables, request.image, err);
   warnOtherTables(err, request.fileName, read, tables);
   const ImportReport report = importUnits(request.image, read, request.dryRun,
-                                          rulesOf(request.includeUnfinished, request.acceptConversions), tables);
+                                          rulesOf(request), tables);
   changed = report.written;
   if (!report.ok()) return refuseImport(err, request, read, report);
   printImportReport(out, request, report);
@@ -252,14 +263,14 @@ int checkFile(const CheckRequest& request, const std::string& content, std::ostr
   }
   const exchange::Judgement report =
       exchange::judge(read, image ? std::optional<std::span<const std::uint8_t>>(*image) : std::nullopt,
-                      rulesOf(request.includeUnfinished, request.acceptConversions), tables);
+                      rulesOf(request), tables);
   for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
   for (const exchange::Problem& warning : report.warnings)
     printProblem(err, request.fileName, warning, "warning: ");
   out << request.fileName << ": " << exchange::formatName(report.format) << ", "
       << std::to_string(report.finished) << " finished, " << std::to_string(report.leftUnfinished)
       << " unfinished, " << std::to_string(report.empty) << " empty, " << std::to_string(report.refused)
-      << " refused";
+      << " refused" << changedSourcesNote(report);
   if (!report.warnings.empty()) out << ", " << plural(report.warnings.size(), "warning");
   out << (report.ok() ? ": every finished text would be accepted\n" : "\n");
   return report.ok() ? kExitSuccess : kExitRefused;

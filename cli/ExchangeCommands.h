@@ -37,6 +37,7 @@ struct ImportRequest {
   bool includeUnfinished = false;
   bool acceptConversions = false;  // take texts that look like a spreadsheet's conversion
   std::string tables;              // --tables DIR; empty: the folder beside the image
+  bool acceptChangedSources = false;  // take translations of texts the image no longer holds
 };
 
 // `content` is the file, already read within the 1 MiB bound.
@@ -50,6 +51,7 @@ struct CheckRequest {
   bool includeUnfinished = false;
   bool acceptConversions = false;
   std::string tables;  // --tables DIR; empty: the folder beside the image, if there is one
+  bool acceptChangedSources = false;
 };
 
 // `content` as for importFile.

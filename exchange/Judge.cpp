@@ -15,6 +15,8 @@
 namespace thornvale::exchange {
 namespace {
 
+constexpr std::string_view kChangedSource = "the file was made from another revision of the image";
+
 // One text a unit asks to write, with what the image (or its stand-in) holds there.
 struct Candidate {
   const Unit* unit = nullptr;
@@ -65,6 +67,12 @@ std::optional<Problem> refusal(const Candidate& c, std::optional<std::span<const
   };
   if (std::optional<std::string> control = controlCharacter(c.text))
     return problem("the text holds the control character " + *control + ", which no text can store");
+  if (rules.refuseChangedSources && image && unit.source && c.stored && *unit.source != *c.stored) {
+    return problem(std::string(kChangedSource) + ": its source " +
+                   quote(toUtf8(*unit.source)) + " is not the image's text " + quote(toUtf8(*c.stored)) +
+                   ", so the translation may write an old text back; translate the image's text, or pass "
+                   "--accept-changed-sources if the change is meant");
+  }
   if (rules.refuseConversions && unit.typedCell) {
     return problem(*unit.typedCell + "; the spreadsheet stored no text there: " + std::string(kConversionAdvice));
   }
@@ -182,6 +190,7 @@ Judgement judge(const ReadResult& read, std::optional<std::span<const std::uint8
       continue;
     }
     if (std::optional<Problem> problem = refusal(c, image, rules, tables)) {
+      if (problem->message.starts_with(kChangedSource)) ++judgement.changedSources;
       judgement.problems.push_back(std::move(*problem));
       ++judgement.refused;
       continue;
@@ -200,7 +209,10 @@ Judgement judge(const ReadResult& read, std::optional<std::span<const std::uint8
   for (const Unit& unit : read.units) {
     if (!image || !unit.source) continue;
     const std::u16string text = entryText(*image, *unit.entry, std::nullopt, tables);
-    if (*unit.source != text) {
+    const bool refused = std::any_of(judgement.problems.begin(), judgement.problems.end(), [&](const Problem& p) {
+      return p.id == unit.id && p.message.starts_with(kChangedSource);
+    });
+    if (*unit.source != text && !refused) {
       judgement.warnings.push_back({unit.line, unit.id,
                                     "the source " + quote(toUtf8(*unit.source)) +
                                         " differs from the image's text " + quote(toUtf8(text)) +

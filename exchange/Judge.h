@@ -28,6 +28,10 @@ struct JudgeRules {
   // Refuse a text that is exactly what a spreadsheet's number or date conversion (or an editor's
   // trimming) makes of the image's, and a cell that held a number or a date instead of text.
   bool refuseConversions = true;
+  // Refuse a translation whose source is not the image's text (the file was made from another
+  // revision of the image), unless it already equals the image's text: it would write an old text
+  // back over a newer one.
+  bool refuseChangedSources = true;
 };
 
 // A text the judge accepts: where it came from and what it changes.
@@ -50,6 +54,7 @@ struct Judgement {
   std::size_t leftUnfinished = 0;  // of those, the ones left alone
   std::size_t empty = 0;           // units without a translation
   std::size_t refused = 0;         // units refused, for the file's own faults too
+  std::size_t changedSources = 0;  // of those, the ones made from another revision of the image
   std::vector<Problem> problems;   // the file's own and each text's, in line order
   std::vector<Problem> warnings;   // sources that differ from the image's texts
 

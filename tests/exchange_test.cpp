@@ -422,7 +422,7 @@ TEST_F(ExchangeCommandsTest, CheckAndImportReachOneVerdictWithTheSameProblems) {
       {"a PO whose msgid and msgstr lost the trailing space",
        "msgctxt \"text-40\"\nmsgid \"If you find a blue feather, bring it to the tower.\"\nmsgstr \"If you find a "
        "blue feather, bring it to the tower.\"\n",
-       false, {":3: text-40: the new text is what a spreadsheet's conversion makes"}},
+       false, {":3: text-40: the file was made from another revision of the image"}},
       {"a sheet with a bad position beside a bad text", "position,text\n99,X\n5,TOO LONG TEXT\n", false,
        {":2: no text is named \"99\"", ":3: position 5: Cannot save Text"}},
       {"a good PO", "msgctxt \"text-05\"\nmsgid \"" + t5 + "\"\nmsgstr \"WONDERER\"\n", true, {}},
