@@ -228,6 +228,32 @@ TEST(ExchangePo, ReadsWhatGettextWrites) {
   EXPECT_EQ(read.units[3].target, std::nullopt);
 }
 
+// Line ends of every kind, and a place comment wrapped as Babel wraps at 20 columns: the place is
+// still compared with ours.
+TEST(ExchangePo, ReadsCrLineEndsAndWrappedPlaceComments) {
+  const std::string entry =
+      "#. Exactly 8\n#. characters.\n#. place: offset\n#. 0x14129, length 8,\n#. save length 8, table\n#. "
+      "TABLE\nmsgctxt \"text-05\"\nmsgid \"WANDERER\"\nmsgstr \"WONDERER\"\n\n#. place: offset 0x1, length "
+      "1, save length 1, table Table1\n#. a note after the place\nmsgctxt \"text-06\"\nmsgid \"X\"\nmsgstr "
+      "\"\"\n";
+  for (const std::string end : {"\n", "\r\n", "\r"}) {
+    std::string file;
+    for (char c : entry) file += c == '\n' ? end : std::string(1, c);
+    const std::string ours = std::regex_replace(file, std::regex("TABLE"), "Table2");
+    const ReadResult read = readUnits(ours, Format::Po);
+    EXPECT_EQ(read.units.size(), 1u) << messages(read);
+    ASSERT_EQ(read.problems.size(), 1u) << messages(read);
+    EXPECT_EQ(read.problems[0].id, "text-06");  // a place read whole, the note after it left out
+    EXPECT_EQ(read.problems[0].line, 11u);
+    ASSERT_FALSE(read.units.empty());
+    EXPECT_EQ(read.units[0].target, u"WONDERER");
+    const ReadResult other = readUnits(std::regex_replace(file, std::regex("TABLE"), "Table3"), Format::Po);
+    EXPECT_NE(messages(other).find("3: text-05: this file was made for another game or version"),
+              std::string::npos)
+        << messages(other);
+  }
+}
+
 TEST(ExchangePo, RefusesPluralsStrangersAndBrokenFiles) {
   const auto refused = [](const std::string& file, const std::string& needle) {
     SCOPED_TRACE(needle);
