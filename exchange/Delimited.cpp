@@ -284,12 +284,22 @@ class TableReader {
 
   void readRow(const TableRow& record) {
     const std::string shown = record.fields.size() > position_ ? record.fields[position_] : "";
-    const std::optional<int> position = parsePosition(trimmed(shown));
+    const std::string_view number = trimmed(shown);
+    // pandas writes a column that held a blank as floats ("7.0"): a zero fraction is the same place.
+    const std::size_t point = number.find('.');
+    const std::string_view whole = number.substr(0, point);
+    const bool fraction = point != std::string_view::npos && parsePosition(whole) &&
+                          number.substr(point + 1).find_first_not_of("0123456789") == std::string_view::npos &&
+                          point + 1 < number.size();
+    const bool zeroFraction = fraction && number.find_first_not_of('0', point + 1) == std::string_view::npos;
+    const std::optional<int> position = parsePosition(zeroFraction ? whole : number);
     const CatalogueEntry* entry = position ? catalogueEntry(*position) : nullptr;
     if (entry == nullptr) {
-      result_.problems.push_back({record.line, "",
-                                  "position " + quote(shown) + " names no text; positions run from 0 to " +
-                                      std::to_string(kCatalogueSize - 1)});
+      result_.problems.push_back(
+          {record.line, "",
+           "position " + quote(shown) +
+               (fraction && !zeroFraction ? " is not a whole number, so it names no text" : " names no text") +
+               "; positions run from 0 to " + std::to_string(kCatalogueSize - 1)});
       return;
     }
     Unit unit;

@@ -62,6 +62,9 @@ TEST(DelimitedRead, ReadsWhatSpreadsheetsAndEditorsSave) {
       {"a valid dump keeps its quotes literally",
        std::string(kScriptHeader) + "\n6\t0x14134\t3\t3\tTable2\t\"A\"\n",
        {{6, u"\"A\""}}},
+      {"positions as pandas writes them after a blank row",
+       "position,text,translation\n5.0,WANDERER,WONDERER\n6.00,OAT,ACE\n",
+       {{5, u"WONDERER"}, {6, u"ACE"}}},
       {"dump --json",
        "[\n  {\"position\": 5, \"offset\": \"0x14129\", \"length\": 8, \"save_length\": 8, "
        "\"table\": \"Table2\", \"text\": \"WONDERER\"}\n]\n",
@@ -97,6 +100,8 @@ TEST(DelimitedRead, RefusesAFileOnceSayingWhatItIs) {
       {"no text column", "position,note\n5,x\n", 1, "no text column"},
       {"unclosed quote", "position,text\n5,\"WAND\n6,OAT\n", 2, "never closed"},
       {"unknown position", "position,text\n70,X\n", 2, "positions run from 0 to 69"},
+      {"a position with a fraction", "position,text\n5.5,X\n", 2, "\"5.5\" is not a whole number"},
+      {"a position with a point only", "position,text\n5.,X\n", 2, "\"5.\" names no text"},
       {"place of another game", "position,offset,text\n5,0x1404B,WONDERER\n", 2, "another game or version"},
       {"repeated position", "position,text\n5,A\n5,B\n", 3, "appears again (first on line 2)"},
       {"JSON without text", "[{\"position\": 5}]", 1, "a string \"text\""},
