@@ -26,18 +26,11 @@ bool sameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(fsPath(a), fsPath(b), error) && !error;
 }
 
-// "FILE:LINE: ID: message", the form compilers use; control characters of a foreign id shown as
-// escapes, so that a message stays one line.
+// "FILE:LINE: ID: message", the form compilers use; control and format characters of a foreign id
+// shown as escapes, so that a message stays one line and reads as written.
 void printProblem(std::ostream& err, const std::string& file, const exchange::Problem& problem,
                   const char* kind = "") {
-  std::string id;
-  for (char c : problem.id) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-      id += "\\x" + formatHex(static_cast<unsigned char>(c), 2);
-    } else {
-      id += c;
-    }
-  }
+  const std::string id = escapeControls(problem.id);
   err << file << ':' << problem.line << ": ";
   if (!id.empty()) err << id << ": ";
   err << kind << problem.message << '\n';

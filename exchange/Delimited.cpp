@@ -288,9 +288,10 @@ class TableReader {
     // pandas writes a column that held a blank as floats ("7.0"): a zero fraction is the same place.
     const std::size_t point = number.find('.');
     const std::string_view whole = number.substr(0, point);
-    const bool fraction = point != std::string_view::npos && parsePosition(whole) &&
-                          number.substr(point + 1).find_first_not_of("0123456789") == std::string_view::npos &&
-                          point + 1 < number.size();
+    const bool fraction =
+        point != std::string_view::npos && parsePosition(whole) &&
+        number.substr(point + 1).find_first_not_of("0123456789") == std::string_view::npos &&
+        point + 1 < number.size();
     const bool zeroFraction = fraction && number.find_first_not_of('0', point + 1) == std::string_view::npos;
     const std::optional<int> position = parsePosition(zeroFraction ? whole : number);
     const CatalogueEntry* entry = position ? catalogueEntry(*position) : nullptr;
@@ -298,7 +299,8 @@ class TableReader {
       result_.problems.push_back(
           {record.line, "",
            "position " + quote(shown) +
-               (fraction && !zeroFraction ? " is not a whole number, so it names no text" : " names no text") +
+               (fraction && !zeroFraction ? " is not a whole number, so it names no text"
+                                          : " names no text") +
                "; positions run from 0 to " + std::to_string(kCatalogueSize - 1)});
       return;
     }
