@@ -3,10 +3,13 @@
 #include <pugixml.hpp>
 #include <unzip.h>
 #include <xlsxwriter.h>
+#include <zip.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -126,6 +129,23 @@ void fitColumns(lxw_worksheet* sheet, std::span<const ExportText> texts) {
   }
 }
 
+bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// A text as a cell holds it: Office Open XML reads "_x" and four hex digits and "_" as a character
+// (_x000D_), so a text that holds one literally ("_xface_") has its "_" written as _x005F_.
+std::string cellText(const std::u16string& text) {
+  std::string utf8 = toUtf8(text);
+  for (std::size_t at = utf8.find("_x"); at != std::string::npos; at = utf8.find("_x", at + 1)) {
+    if (at + 6 < utf8.size() && utf8[at + 6] == '_' &&
+        std::all_of(utf8.begin() + static_cast<std::ptrdiff_t>(at + 2),
+                    utf8.begin() + static_cast<std::ptrdiff_t>(at + 6), isHex)) {
+      utf8.replace(at, 1, "_x005F_");
+      at += 6;
+    }
+  }
+  return utf8;
+}
+
 void writeRow(lxw_worksheet* sheet, lxw_row_t row, const ExportText& text, const Formats& f) {
   const CatalogueEntry& e = *text.entry;
   const char* what = "a row of the sheet";
@@ -134,9 +154,9 @@ void writeRow(lxw_worksheet* sheet, lxw_row_t row, const ExportText& text, const
   check(worksheet_write_number(sheet, row, 2, e.saveLength, f.number), what);
   check(worksheet_write_string(sheet, row, 3, std::string(e.tableName).c_str(), f.text), what);
   check(worksheet_write_string(sheet, row, 4, storableWords(e).c_str(), f.text), what);
-  check(worksheet_write_string(sheet, row, 5, toUtf8(text.source).c_str(), f.text), what);
+  check(worksheet_write_string(sheet, row, 5, cellText(text.source).c_str(), f.text), what);
   if (text.target && !text.target->empty()) {
-    check(worksheet_write_string(sheet, row, 6, toUtf8(*text.target).c_str(), f.translation), what);
+    check(worksheet_write_string(sheet, row, 6, cellText(*text.target).c_str(), f.translation), what);
   } else {
     check(worksheet_write_blank(sheet, row, 6, f.translation), what);
   }
@@ -148,6 +168,11 @@ void writeRow(lxw_worksheet* sheet, lxw_row_t row, const ExportText& text, const
 }
 
 }  // namespace
+
+// Rewrites the workbook at `path` with its styles' cell protection saying hidden="0" beside
+// locked="0": libxlsxwriter leaves the attribute out, and Gnumeric then takes the translation cells
+// for hidden ones and saves them so.
+void unhideUnlockedCells(const std::filesystem::path& path);
 
 void writeWorkbook(std::span<const ExportText> texts, const ExportSettings& settings,
                    const std::filesystem::path& path, const std::filesystem::path& scratch) {
@@ -203,6 +228,7 @@ void writeWorkbook(std::span<const ExportText> texts, const ExportSettings& sett
   worksheet_activate(sheet);
 
   check(workbook_close(book.release()), "writing the workbook");
+  unhideUnlockedCells(path);
 }
 
 bool looksLikeZip(std::string_view bytes) noexcept {
@@ -249,6 +275,33 @@ long ZCALLBACK seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
 
 int ZCALLBACK closeMemory(voidpf, voidpf) { return 0; }
 int ZCALLBACK errorMemory(voidpf, voidpf) { return 0; }
+
+// minizip's zip writer into memory: it writes forward, and seeks back to finish each local header.
+struct Output {
+  std::string bytes;
+  ZPOS64_T at = 0;
+};
+
+uLong ZCALLBACK writeOutput(voidpf, voidpf stream, const void* buffer, uLong size) {
+  Output& output = *static_cast<Output*>(stream);
+  if (output.bytes.size() < output.at + size) output.bytes.resize(output.at + size);
+  std::memcpy(output.bytes.data() + output.at, buffer, size);
+  output.at += size;
+  return size;
+}
+
+uLong ZCALLBACK readOutput(voidpf, voidpf, void*, uLong) { return 0; }
+
+ZPOS64_T ZCALLBACK tellOutput(voidpf, voidpf stream) { return static_cast<Output*>(stream)->at; }
+
+long ZCALLBACK seekOutput(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  Output& output = *static_cast<Output*>(stream);
+  const ZPOS64_T base = origin == ZLIB_FILEFUNC_SEEK_CUR   ? output.at
+                        : origin == ZLIB_FILEFUNC_SEEK_END ? output.bytes.size()
+                                                           : 0;
+  output.at = base + offset;
+  return 0;
+}
 
 struct ZipClose {
   void operator()(void* zip) const noexcept { unzClose(zip); }
@@ -608,6 +661,59 @@ class WorkbookReader {
 }  // namespace
 
 ReadResult readWorkbook(std::string_view bytes) { return WorkbookReader(bytes).read(); }
+
+void unhideUnlockedCells(const std::filesystem::path& path) {
+  std::string packed;
+  {
+    std::ifstream in(path, std::ios::binary);
+    packed.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) throw std::runtime_error("the workbook written cannot be read back");
+  }
+  Memory memory{packed};
+  zlib_filefunc64_def reading{openMemory, readMemory,  writeMemory, tellMemory,
+                              seekMemory, closeMemory, errorMemory, &memory};
+  const std::unique_ptr<void, ZipClose> source(unzOpen2_64("", &reading));
+  Output output;
+  zlib_filefunc64_def writing{openMemory, readOutput,  writeOutput, tellOutput,
+                              seekOutput, closeMemory, errorMemory, &output};
+  zipFile target = zipOpen2_64("", APPEND_STATUS_CREATE, nullptr, &writing);
+  if (!source || !target || unzGoToFirstFile(source.get()) != UNZ_OK) {
+    if (target != nullptr) zipClose(target, nullptr);
+    throw std::runtime_error("the workbook written is no zip archive");
+  }
+  bool ok = true;
+  do {
+    char name[256] = {};
+    unz_file_info64 info{};
+    ok = unzGetCurrentFileInfo64(source.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK &&
+         unzOpenCurrentFile(source.get()) == UNZ_OK;
+    std::string part;
+    char buffer[1 << 14];
+    for (int n = 0; ok && (n = unzReadCurrentFile(source.get(), buffer, sizeof buffer)) != 0;) {
+      ok = n > 0;
+      if (ok) part.append(buffer, static_cast<std::size_t>(n));
+    }
+    ok = unzCloseCurrentFile(source.get()) == UNZ_OK && ok;
+    if (ok && std::string_view(name) == "xl/styles.xml") {
+      const std::string_view unlocked = "<protection locked=\"0\"/>";
+      for (std::size_t at = part.find(unlocked); at != std::string::npos; at = part.find(unlocked, at + 1))
+        part.replace(at, unlocked.size(), "<protection locked=\"0\" hidden=\"0\"/>");
+    }
+    zip_fileinfo time{};
+    time.dosDate = info.dosDate;
+    ok = ok &&
+         zipOpenNewFileInZip64(target, name, &time, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                               Z_DEFAULT_COMPRESSION, 0) == ZIP_OK &&
+         zipWriteInFileInZip(target, part.data(), static_cast<unsigned>(part.size())) == ZIP_OK &&
+         zipCloseFileInZip(target) == ZIP_OK;
+  } while (ok && unzGoToNextFile(source.get()) == UNZ_OK);
+  ok = zipClose(target, nullptr) == ZIP_OK && ok;
+  if (!ok) throw std::runtime_error("the workbook written could not be packed again");
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(output.bytes.data(), static_cast<std::streamsize>(output.bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("the workbook could not be written again");
+}
 
 std::optional<std::string> readWorkbookPart(std::string_view bytes, const std::string& name) {
   WorkbookReader reader(bytes);

@@ -141,7 +141,9 @@ TEST_F(WorkbookTest, TheExportHoldsEachTranslationToItsLengthInTheSpreadsheetIts
   const std::optional<std::string> styles = exchange::readWorkbookPart(book, "xl/styles.xml");
   ASSERT_TRUE(styles);
   EXPECT_NE(styles->find("numFmtId=\"49\""), std::string::npos);
-  EXPECT_NE(styles->find("<protection locked=\"0\"/>"), std::string::npos);
+  // hidden="0" said outright: Gnumeric takes a protection without it for hidden cells.
+  EXPECT_NE(styles->find("<protection locked=\"0\" hidden=\"0\"/>"), std::string::npos);
+  EXPECT_EQ(styles->find("<protection locked=\"0\"/>"), std::string::npos);
 }
 
 TEST_F(WorkbookTest, AnExportReadsBackAsTheImagesTextsAndItsTranslations) {
@@ -179,6 +181,42 @@ TEST_F(WorkbookTest, AnExportReadsBackAsTheImagesTextsAndItsTranslations) {
             "position 5: \"WANDERER\" -> \"WONDERER\"\nposition 23: \"000000007\" -> \"000000042\"\n" +
                 imagePath + ": 2 texts written, 0 unchanged, 68 rows without a translation\n");
   EXPECT_EQ(test::readBytes(imagePath), test::readBytes(translated));
+}
+
+// Every text of every table, with what Office Open XML would read as an escape (_xBEEF_) where the
+// table can store it: exported as sources and as translations, it reads back as it was.
+TEST_F(WorkbookTest, EveryStorableTextComesBackThroughTheWorkbookAsItWas) {
+  const std::map<std::string_view, std::u16string> patterns{
+      {"Table1", u"_xface__xBEEF_ ok, It's _xCAFE_. Yes!? _x_ "},
+      {"Table2", u"ACDEGILMNOPRTUWZ "},
+      {"Table3", u"0123456789 AZ _XBEEF_"},
+      {"Table4", u"ACDEGLORSTUY !"}};
+  const std::string translated = dir.file("translated.nes");
+  test::writeBytes(translated, image);
+  std::map<int, std::u16string> wanted;
+  for (const CatalogueEntry& e : catalogue()) {
+    std::u16string pattern = patterns.at(e.tableName);
+    std::erase_if(pattern, [&](char16_t c) { return e.tableName == "Table3" && c == u'_'; });
+    std::u16string text;
+    for (std::size_t i = 0; text.size() < static_cast<std::size_t>(e.saveLength); ++i)
+      text += pattern[(i + static_cast<std::size_t>(e.position)) % pattern.size()];
+    ASSERT_EQ(run({"set", translated, std::to_string(e.position), toUtf8(text)}).status, cli::kExitSuccess)
+        << e.position;
+  }
+  const std::string viaTranslated = dir.file("via-translated.xlsx");
+  ASSERT_EQ(
+      run({"export", imagePath, "--format", "xlsx", "-o", viaTranslated, "--translated", translated}).status,
+      cli::kExitSuccess);
+  const Outcome imported = run({"import", imagePath, viaTranslated});
+  EXPECT_EQ(imported.status, cli::kExitSuccess) << imported.err;
+  EXPECT_EQ(test::readBytes(imagePath), test::readBytes(translated));
+  // The same texts as sources: the reader sees the image's own texts, and check no other revision.
+  const std::string asSources = dir.file("as-sources.xlsx");
+  ASSERT_EQ(run({"export", translated, "--format", "xlsx", "-o", asSources}).status, cli::kExitSuccess);
+  const Outcome checked = run({"check", asSources, "--image", translated});
+  EXPECT_EQ(checked.status, cli::kExitSuccess) << checked.err;
+  EXPECT_EQ(checked.err, "");
+  EXPECT_NE(test::readBytes(imagePath), image);
 }
 
 TEST_F(WorkbookTest, ReadsWorkbooksAsOtherSpreadsheetsWriteThem) {
@@ -232,7 +270,8 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
   Parts notUtf8 = foreignWorkbook();
   notUtf8[3].second = sheet(
       R"(<row><c t="inlineStr"><is><t>position</t></is></c><c t="inlineStr"><is><t>text</t></is></c></row>)"
-      "<row><c><v>5</v></c><c t=\"inlineStr\"><is><t>WON\xFF" "DERER</t></is></c></row>");
+      "<row><c><v>5</v></c><c t=\"inlineStr\"><is><t>WON\xFF"
+      "DERER</t></is></c></row>");
   Parts broken = foreignWorkbook();
   broken[3].second = sheet("<row><c><v>1</c></row>");
   const std::string real = exported();
