@@ -118,7 +118,7 @@ class RecordReader {
 
   bool next(TableRow& record) {
     if (at_ >= text_.size()) return false;
-    record = {line_, {std::string()}};
+    record = {line_, {std::string()}, {}};
     bool quoted = false;
     bool started = false;
     const std::size_t opened = line_;
@@ -334,6 +334,10 @@ class TableReader {
     if (column >= record.fields.size() && !translation_) {
       return "the row has " + std::to_string(record.fields.size()) + " columns; its text would be column " +
              std::to_string(column + 1);
+    }
+    if (column < record.notes.size() && record.notes[column]) {
+      if (record.notes[column]->unreadable) return record.notes[column]->description;
+      unit.typedCell = record.notes[column]->description;
     }
     unit.target = fromUtf8(column < record.fields.size() ? record.fields[column] : std::string());
     // A translation row is one whatever its source cell holds: an empty translation is no text.

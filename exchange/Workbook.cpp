@@ -14,8 +14,10 @@
 #include <memory>
 #include <stdexcept>
 
+#include "codec/Format.h"
 #include "codec/Paths.h"
 #include "codec/Utf.h"
+#include "exchange/CellFormat.h"
 #include "exchange/Delimited.h"
 #include "exchange/Limits.h"
 
@@ -392,10 +394,32 @@ constexpr std::size_t kMaxParts = 10'000;
 constexpr std::size_t kMaxColumns = 16'384;
 constexpr std::size_t kMaxRows = 1'048'576;
 
+struct SparseCell {
+  std::size_t column = 0;
+  std::string value;
+  std::optional<CellNote> note;
+};
+
 struct SparseRow {
   std::size_t line = 0;
-  std::vector<std::pair<std::size_t, std::string>> cells;
+  std::vector<SparseCell> cells;
 };
+
+// "C12" for column 2 (0-based) of row 12.
+std::string cellName(std::size_t column, std::size_t row) {
+  std::string letters;
+  for (std::size_t n = column + 1; n > 0; n = (n - 1) / 26)
+    letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+  return letters + std::to_string(row);
+}
+
+bool attributeTrue(const pugi::xml_node& node, const char* name) {
+  const std::string_view value = node.attribute(name).value();
+  return value == "1" || value == "true";
+}
+
+// What a spreadsheet that wrote a formula without working it out needs done.
+constexpr std::string_view kRecalculate = "open and save it in a spreadsheet first";
 
 class WorkbookReader {
  public:
@@ -411,6 +435,8 @@ class WorkbookReader {
     const std::optional<std::string> sheet = firstSheetPart();
     if (!sheet) return std::move(result_);
     readSharedStrings();
+    if (!result_.ok()) return std::move(result_);
+    readStyles();
     if (!result_.ok()) return std::move(result_);
     std::vector<SparseRow> rows = readSheet(*sheet);
     if (!result_.ok()) return std::move(result_);
@@ -529,6 +555,7 @@ class WorkbookReader {
       target = target.starts_with('/') ? target.substr(1) : "xl/" + target;
       targets[r.attribute("Id").value()] = target;
       if (type.ends_with("/sharedStrings")) sharedStringsPart_ = target;
+      if (type.ends_with("/styles")) stylesPart_ = target;
     }
     return targets;
   }
@@ -545,6 +572,9 @@ class WorkbookReader {
     }
     pugi::xml_document doc;
     if (!parse(doc, name, *text)) return std::nullopt;
+    // A writer that leaves formulas to be worked out on opening (xlsxwriter) says so here.
+    recalculate_ = attributeTrue(child(doc.document_element(), "calcPr"), "fullCalcOnLoad");
+    date1904_ = attributeTrue(child(doc.document_element(), "workbookPr"), "date1904");
     const pugi::xml_node sheet = child(child(doc.document_element(), "sheets"), "sheet");
     std::string id;
     for (pugi::xml_attribute a : sheet.attributes()) {
@@ -564,24 +594,92 @@ class WorkbookReader {
     const std::optional<std::string> text = part(sharedStringsPart_);
     pugi::xml_document doc;
     if (!text || !parse(doc, sharedStringsPart_, *text)) return;
+    hasSharedStrings_ = true;
     for (pugi::xml_node item : doc.document_element().children()) {
       if (item.type() == pugi::node_element && localName(item) == "si") strings_.push_back(itemText(item));
     }
   }
 
-  // A cell's value as the spreadsheet stored it: a number as its digits, a string as its text.
-  std::string value(const pugi::xml_node& cell) const {
+  // The number formats of the cell styles, by style index: each style's format code, "" for General.
+  void readStyles() {
+    if (stylesPart_.empty()) stylesPart_ = "xl/styles.xml";
+    const std::optional<std::string> text = part(stylesPart_);
+    pugi::xml_document doc;
+    if (!text || !parse(doc, stylesPart_, *text)) return;
+    std::map<long long, std::string> custom;
+    for (pugi::xml_node format : child(doc.document_element(), "numFmts").children()) {
+      if (format.type() == pugi::node_element && localName(format) == "numFmt")
+        custom[format.attribute("numFmtId").as_llong(-1)] = format.attribute("formatCode").value();
+    }
+    for (pugi::xml_node xf : child(doc.document_element(), "cellXfs").children()) {
+      if (xf.type() != pugi::node_element || localName(xf) != "xf") continue;
+      const long long id = xf.attribute("numFmtId").as_llong(0);
+      const auto found = custom.find(id);
+      const std::optional<std::string_view> builtIn =
+          id >= 0 && id < 1000 ? builtInNumberFormat(static_cast<int>(id)) : std::nullopt;
+      formats_.push_back(found != custom.end() ? found->second : std::string(builtIn.value_or("")));
+    }
+  }
+
+  // A cell as the reader takes it: what the spreadsheet shows, and a note where that is no text.
+  // nullopt, with the problem, where it names a shared string the workbook lacks.
+  std::optional<SparseCell> value(const pugi::xml_node& cell, std::size_t column, std::size_t line) {
+    SparseCell out{column, {}, std::nullopt};
     const std::string_view type = cell.attribute("t").value();
-    if (type == "inlineStr") return itemText(child(cell, "is"));
-    const std::string v = child(cell, "v").text().get();
-    if (type == "s") {
+    const pugi::xml_node formula = child(cell, "f");
+    const pugi::xml_node cached = child(cell, "v");
+    const std::string v = cached.text().get();
+    const std::string name = cellName(column, line);
+    const auto note = [&](std::string description, bool unreadable = false) {
+      out.note = CellNote{name + ": " + std::move(description), unreadable};
+    };
+    if (formula && v.empty() && type != "inlineStr") {
+      note("a formula with no value stored in the file: " + std::string(kRecalculate), true);
+      return out;
+    }
+    if (formula && recalculate_) {
+      note(
+          "a formula in a workbook marked to be recalculated when it is opened, so the value stored is "
+          "not the one it shows: " +
+              std::string(kRecalculate),
+          true);
+      return out;
+    }
+    if (type == "inlineStr") {
+      out.value = itemText(child(cell, "is"));
+    } else if (type == "s") {
       std::size_t index = 0;
       const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), index);
-      const bool number = error == std::errc() && end == v.data() + v.size() && !v.empty();
-      return number && index < strings_.size() ? strings_[index] : std::string();
+      if (error != std::errc() || end != v.data() + v.size() || v.empty() || index >= strings_.size()) {
+        problem("the workbook is damaged: its cell " + name + " names shared string " + quote(v) +
+                ", and it " +
+                (hasSharedStrings_ ? "has " + std::to_string(strings_.size()) : std::string("has none")) +
+                "; nothing of it was read: open and save it in a spreadsheet again, or save it as CSV");
+        return std::nullopt;
+      }
+      out.value = strings_[index];
+    } else if (type == "str") {
+      out.value = unescaped(v);
+    } else if (type == "b") {
+      out.value = v == "1" ? "TRUE" : "FALSE";
+      note("a boolean cell (shown " + out.value + ", stored " + v + ")");
+    } else if (type == "e") {
+      out.value = v;
+      note("an error cell (shown " + v + ")");
+    } else if (type == "d") {
+      out.value = v;
+      note("a date cell (shown " + v + ", stored " + v + ")");
+    } else if (!v.empty()) {
+      const std::size_t style = cell.attribute("s").as_ullong(0);
+      const std::string_view code = style < formats_.size() ? std::string_view(formats_[style]) : "";
+      double number = 0;
+      const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), number);
+      out.value =
+          error == std::errc() && end == v.data() + v.size() ? formatCellValue(number, code, date1904_) : v;
+      note(std::string(isDateFormat(code) ? "a date" : "a number") + " cell (shown " + out.value +
+           ", stored " + v + ")");
     }
-    if (type == "b") return v == "1" ? "TRUE" : "FALSE";
-    return type == "str" ? unescaped(v) : v;
+    return out;
   }
 
   std::vector<SparseRow> readSheet(const std::string& name) {
@@ -606,14 +704,15 @@ class WorkbookReader {
         if (cell.type() != pugi::node_element || localName(cell) != "c") continue;
         const auto reference = cellReference(cell.attribute("r").value());
         column = reference ? reference->first : column;
-        std::string v = value(cell);
-        cellBytes += v.size();
+        std::optional<SparseCell> v = value(cell, column, line);
+        if (!v) return {};
+        cellBytes += v->value.size();
         if (cellBytes > kMaxInflatedBytes) {
           problem("the first sheet's cells hold more than " + std::to_string(kMaxInflatedBytes >> 20) +
                   " MiB of text; no sheet of texts does, and it was not read");
           return {};
         }
-        if (column < kMaxColumns && !v.empty()) sparse.cells.emplace_back(column, std::move(v));
+        if (column < kMaxColumns && (!v->value.empty() || v->note)) sparse.cells.push_back(std::move(*v));
         ++column;
       }
       if (!sparse.cells.empty()) rows.push_back(std::move(sparse));
@@ -629,21 +728,26 @@ class WorkbookReader {
     std::size_t width = 0;
     bool header = false;
     for (const SparseRow& row : rows) {
-      const bool blank = std::all_of(row.cells.begin(), row.cells.end(), [](const auto& cell) {
-        return cell.second.find_first_not_of(" \t") == std::string::npos;
+      const bool blank = std::all_of(row.cells.begin(), row.cells.end(), [](const SparseCell& cell) {
+        return cell.value.find_first_not_of(" \t") == std::string::npos && !cell.note;
       });
       if (!header && !blank) {
         header = true;
         std::size_t last = 0;
-        for (const auto& [column, v] : row.cells) {
-          last = std::max(last, column + 1);
-          if (knownHeader(v)) width = std::max(width, column + 1);
+        for (const SparseCell& cell : row.cells) {
+          last = std::max(last, cell.column + 1);
+          if (knownHeader(cell.value)) width = std::max(width, cell.column + 1);
         }
         if (width == 0) width = std::min(last, kUnknownHeaderWidth);
       }
-      TableRow full{row.line, std::vector<std::string>(width)};
-      for (const auto& [column, v] : row.cells) {
-        if (column < width) full.fields[column] = v;
+      TableRow full{row.line, std::vector<std::string>(width), {}};
+      for (const SparseCell& cell : row.cells) {
+        if (cell.column >= width) continue;
+        full.fields[cell.column] = cell.value;
+        if (cell.note) {
+          full.notes.resize(width);
+          full.notes[cell.column] = cell.note;
+        }
       }
       out.push_back(std::move(full));
     }
@@ -656,6 +760,11 @@ class WorkbookReader {
   std::uint64_t inflated_ = 0;
   std::string sharedStringsPart_;
   std::vector<std::string> strings_;
+  bool hasSharedStrings_ = false;
+  std::string stylesPart_;
+  std::vector<std::string> formats_;  // each cell style's number format code, "" for General
+  bool recalculate_ = false;          // formulas are worked out on opening: their values are stale
+  bool date1904_ = false;
 };
 
 }  // namespace

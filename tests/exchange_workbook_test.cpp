@@ -10,6 +10,7 @@
 #include "catalogue/Catalogue.h"
 #include "cli/Commands.h"
 #include "codec/Utf.h"
+#include "exchange/CellFormat.h"
 #include "exchange/Exchange.h"
 #include "exchange/Workbook.h"
 #include "tests/support/SampleImageFixture.h"
@@ -308,6 +309,110 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
         << c.name << ": " << read.problems[0].message;
     EXPECT_TRUE(read.units.empty()) << c.name;
   }
+}
+
+TEST(CellFormat, ShowsAValueAsItsNumberFormatDoes) {
+  const std::tuple<double, std::string_view, std::string_view> cases[] = {
+      {46023, "", "46023"},
+      {100, "General", "100"},
+      {1e20, "General", "1E+20"},
+      {0.1 + 0.2, "General", "0.3"},
+      {-1.5, "", "-1.5"},
+      {46023, "yyyy/mm/dd", "2026/01/01"},
+      {46023, "yyyy-mm-dd h:mm:ss", "2026-01-01 0:00:00"},
+      {46023.75, "m/d/yy h:mm AM/PM", "1/1/26 6:00 PM"},
+      {46023, "d-mmm", "1-Jan"},
+      {46023, "dddd, mmmm d", "Thursday, January 1"},
+      {46023.5, "[$-409]hh:mm;@", "12:00"},
+      {1, "yyyy-mm-dd", "1900-01-01"},
+      {61, "yyyy-mm-dd", "1900-03-01"},
+      {7, "0.0", "7.0"},
+      {1234.5, "#,##0.00", "1,234.50"},
+      {-1234.5, "#,##0.00;(#,##0.00)", "(1,234.50)"},
+      {0, "0;-0;\"zero\"", "zero"},
+      {0.25, "0%", "25%"},
+      {12345, "0.00E+00", "1.23E+04"},
+      {7, "000", "007"},
+      {7, "\"No. \"0", "No. 7"},
+      {0.5, "# ?/?", "0.5"},
+  };
+  for (const auto& [value, code, shown] : cases)
+    EXPECT_EQ(exchange::formatCellValue(value, code), shown) << code;
+  EXPECT_EQ(exchange::formatCellValue(0, "yyyy-mm-dd", true), "1904-01-01");
+  EXPECT_EQ(exchange::builtInNumberFormat(14), "m/d/yyyy");
+  EXPECT_TRUE(exchange::isDateFormat("[$-409]d\\-mmm"));
+  EXPECT_FALSE(exchange::isDateFormat("\"day\" 0.00E+00"));
+}
+
+// Cells that hold no text, as spreadsheets and libraries write them: each is read as what it shows,
+// named with what it stored; a formula whose value the file does not hold is refused, and so is the
+// whole workbook where a cell names a shared string it lacks.
+TEST_F(WorkbookTest, ACellThatHeldNoTextIsNamedWithWhatItShowedAndStored) {
+  const std::string header =
+      R"(<row r="1"><c r="A1" t="inlineStr"><is><t>position</t></is></c><c r="C1" t="inlineStr"><is><t>translation</t></is></c></row>)";
+  const std::string styles =
+      R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><numFmts count="1">)"
+      R"(<numFmt numFmtId="164" formatCode="yyyy/mm/dd"/></numFmts><cellXfs count="3"><xf numFmtId="0"/>)"
+      R"(<xf numFmtId="164"/><xf numFmtId="2"/></cellXfs></styleSheet>)";
+  struct Case {
+    const char* name;
+    std::string cell;
+    std::string workbook = kWorkbookXml;
+    std::optional<std::u16string> target;
+    std::optional<std::string> typed;
+    std::string problem;
+  };
+  const std::string recalculating =
+      std::string(kWorkbookXml)
+          .insert(std::string(kWorkbookXml).size() - 11, R"(<calcPr fullCalcOnLoad="1"/>)");
+  const Case cases[] = {
+      {"a date", R"(<c r="C12" s="1"><v>46023</v></c>)", kWorkbookXml, u"2026/01/01",
+       "C12: a date cell (shown 2026/01/01, stored 46023)", ""},
+      {"a number", R"(<c r="C12"><v>1E2</v></c>)", kWorkbookXml, u"100",
+       "C12: a number cell (shown 100, stored 1E2)", ""},
+      {"a number with two decimals", R"(<c r="C12" s="2"><v>7</v></c>)", kWorkbookXml, u"7.00",
+       "C12: a number cell (shown 7.00, stored 7)", ""},
+      {"a boolean", R"(<c r="C12" t="b"><v>1</v></c>)", kWorkbookXml, u"TRUE",
+       "C12: a boolean cell (shown TRUE, stored 1)", ""},
+      {"an error", R"(<c r="C12" t="e"><v>#DIV/0!</v></c>)", kWorkbookXml, u"#DIV/0!",
+       "C12: an error cell (shown #DIV/0!)", ""},
+      {"a formula with its text", R"(<c r="C12" t="str"><f>A1</f><v>CAT</v></c>)", kWorkbookXml, u"CAT",
+       std::nullopt, ""},
+      {"a formula without a value", R"(<c r="C12"><f>A1</f><v></v></c>)", kWorkbookXml, std::nullopt,
+       std::nullopt,
+       "C12: a formula with no value stored in the file: open and save it in a spreadsheet first"},
+      {"a formula to be recalculated", R"(<c r="C12"><f>1+1</f><v>0</v></c>)", recalculating, std::nullopt,
+       std::nullopt, "C12: a formula in a workbook marked to be recalculated"},
+      {"a shared string past the end", R"(<c r="C12" t="s"><v>99999</v></c>)", kWorkbookXml, std::nullopt,
+       std::nullopt, "its cell C12 names shared string \"99999\", and it has 4;"},
+      {"a shared string that is no number", R"(<c r="C12" t="s"><v>x</v></c>)", kWorkbookXml, std::nullopt,
+       std::nullopt, "names shared string \"x\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Parts parts = foreignWorkbook();
+    parts[0].second = c.workbook;
+    parts[3].second = sheet(header + R"(<row r="12"><c r="A12"><v>5</v></c>)" + c.cell + "</row>");
+    parts.push_back({"xl/styles.xml", styles});
+    const exchange::ReadResult read = exchange::readUnits(zip(parts));
+    if (c.problem.empty()) {
+      ASSERT_TRUE(read.ok()) << read.problems[0].message;
+      ASSERT_EQ(read.units.size(), 1u);
+      EXPECT_EQ(read.units[0].target, c.target);
+      EXPECT_EQ(read.units[0].typedCell, c.typed);
+    } else {
+      ASSERT_EQ(read.problems.size(), 1u);
+      EXPECT_NE(read.problems[0].message.find(c.problem), std::string::npos) << read.problems[0].message;
+      EXPECT_TRUE(read.units.empty());
+    }
+  }
+  // Without its shared strings, a workbook whose header names them is damaged, not headerless.
+  Parts lost = foreignWorkbook();
+  lost.erase(lost.begin() + 2);
+  const exchange::ReadResult read = exchange::readUnits(zip(lost));
+  ASSERT_EQ(read.problems.size(), 1u);
+  EXPECT_NE(read.problems[0].message.find("names shared string \"0\", and it has none"), std::string::npos)
+      << read.problems[0].message;
 }
 
 TEST_F(WorkbookTest, ANumberASpreadsheetMadeOfATextIsRefusedAsAConversion) {
