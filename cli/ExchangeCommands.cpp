@@ -13,6 +13,7 @@
 #include "codec/Paths.h"
 #include "codec/ScratchFolder.h"
 #include "codec/Utf.h"
+#include "exchange/Delimited.h"
 #include "exchange/Exchange.h"
 #include "exchange/Workbook.h"
 
@@ -145,17 +146,24 @@ int refuseImport(std::ostream& err, const ImportRequest& request,
   return kExitRefused;
 }
 
-// Every text the import changes, one line each, so that nothing changes unseen.
-void printChanges(std::ostream& out, const ImportReport& report) {
+// Every text the import changes, one line each, so that nothing changes unseen; a translation taken
+// from a number or date cell (under --accept-conversions) says so.
+void printChanges(std::ostream& out, const ImportReport& report,
+                  const std::map<int, const exchange::Unit*>& units) {
   for (const ImportChange& change : report.changes) {
     out << "position " << change.entry->position << ": " << quote(toUtf8(change.before)) << " -> "
-        << quote(toUtf8(change.after)) << '\n';
+        << quote(toUtf8(change.after));
+    const auto unit = units.find(change.entry->position);
+    if (unit != units.end() && unit->second->typedCell)
+      out << " (a conversion accepted: " << escapeControls(*unit->second->typedCell) << ")";
+    out << '\n';
   }
 }
 
 void printImportReport(std::ostream& out, const ImportRequest& request, const ImportReport& report,
-                       const exchange::Selection& selection, bool tsv) {
-  printChanges(out, report);
+                       const exchange::Selection& selection, bool tsv,
+                       const std::map<int, const exchange::Unit*>& units) {
+  printChanges(out, report, units);
   out << request.image << ": ";
   if (report.changed == 0) {
     out << "nothing to write";
@@ -185,28 +193,38 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
   const bool tsv = read.format != exchange::Format::Xliff && read.format != exchange::Format::Po;
   if (!read.ok()) return refuseImport(err, request, read.problems, tsv, read.units.empty());
   const exchange::Selection selection = exchange::selectTexts(read, request.includeUnfinished);
-  std::map<int, std::string> ids;
-  for (const exchange::Unit& unit : read.units) ids[unit.entry->position] = unit.id;
+  std::map<int, const exchange::Unit*> units;
+  for (const exchange::Unit& unit : read.units) units[unit.entry->position] = &unit;
+  const auto id = [&](int position) { return position >= 0 ? units[position]->id : std::string(); };
 
   // A control character is named as one, before the Save check would call it unstorable.
   std::vector<exchange::Problem> problems;
   for (const ScriptRow& row : selection.rows) {
     if (const std::optional<std::string> control = exchange::controlCharacter(row.text)) {
-      problems.push_back({row.line, ids[row.entry->position],
+      problems.push_back({row.line, id(row.entry->position),
                           "the text holds the control character " + *control + ", which no text can store"});
     }
   }
   ImportReport report;
   if (problems.empty()) {
-    report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions);
+    // A translation that was a number or a date cell is refused where it would change a text.
+    const RowRule typed = [&](const ScriptRow& row) -> std::optional<std::string> {
+      const exchange::Unit& unit = *units[row.entry->position];
+      if (!unit.typedCell || request.acceptConversions) return std::nullopt;
+      return exchange::typedCellProblem(*unit.typedCell);
+    };
+    report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions, typed);
     changed = report.written;
     for (const LineRefusal& failure : report.failures) {
+      const exchange::Unit* unit = failure.position >= 0 ? units[failure.position] : nullptr;
+      const bool detail = unit && unit->typedCell && request.acceptConversions;
       problems.push_back(
-          {failure.line, failure.position >= 0 ? ids[failure.position] : "", failure.refusal.message});
+          {failure.line, id(failure.position),
+           failure.refusal.message + (detail ? exchange::typedCellDetail(*unit->typedCell) : "")});
     }
   }
   if (!problems.empty()) return refuseImport(err, request, problems, tsv);
-  printImportReport(out, request, report, selection, tsv);
+  printImportReport(out, request, report, selection, tsv, units);
   return kExitSuccess;
 }
 

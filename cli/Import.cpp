@@ -75,7 +75,7 @@ ImportReport importScript(const std::string& image, std::string_view script, boo
 }
 
 ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows, bool dryRun,
-                        bool refuseConversions) {
+                        bool refuseConversions, const RowRule& refuse) {
   ImportReport report;
 
   // The lock is held from the read to the replacement, so no write of ours falls in between.
@@ -91,6 +91,10 @@ ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& 
     std::u16string stored = entryText(bytes, e);
     if (row.text == stored) {
       ++report.unchanged;
+      continue;
+    }
+    if (std::optional<std::string> refused = refuse ? refuse(row) : std::nullopt) {
+      report.failures.push_back({row.line, e.position, Refusal{std::move(*refused)}});
       continue;
     }
     if (std::optional<Refusal> refusal = rowRefusal(row, stored, bytes.size(), refuseConversions)) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,8 +39,11 @@ struct ImportReport {
 
 // The same for rows read from any exchange format: each row's `line` names it in the messages.
 // With `refuseConversions`, a text that is exactly what a spreadsheet's number or date conversion
-// (or an editor's trimming) makes of the image's is refused, naming the conversion.
+// (or an editor's trimming) makes of the image's is refused, naming the conversion. `refuse`, where
+// given, is asked first about each row that would change the image, under the same lock.
+using RowRule = std::function<std::optional<std::string>(const ScriptRow&)>;
 [[nodiscard]] ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows,
-                                      bool dryRun, bool refuseConversions = false);
+                                      bool dryRun, bool refuseConversions = false,
+                                      const RowRule& refuse = {});
 
 }  // namespace thornvale::cli

@@ -141,4 +141,14 @@ std::optional<std::string> conversionProblem(std::u16string_view before, std::u1
          "): " + std::string(kConversionAdvice);
 }
 
+std::string typedCellProblem(std::string_view typedCell) {
+  return std::string(typedCell) +
+         "; format the column as text and type it again, or pass --accept-conversions to take what the "
+         "spreadsheet shows";
+}
+
+std::string typedCellDetail(std::string_view typedCell) {
+  return " (read from " + std::string(typedCell) + ")";
+}
+
 }  // namespace thornvale::exchange

@@ -409,12 +409,18 @@ CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span
 
   std::vector<const ScriptRow*> good;  // written rows that pass, for the shared bytes
   for (const ScriptRow& row : selection.rows) {
-    const std::string id = units[row.entry]->id;
+    const Unit& unit = *units[row.entry];
     const std::optional<std::u16string> before = stored(row);
-    std::optional<std::string> problem = refuseConversions && before && row.text != *before
-                                             ? conversionProblem(*before, row.text)
-                                             : std::nullopt;
-    if (!problem) problem = textProblem(*row.entry, row.text, before);
+    const bool changes = !before || row.text != *before;
+    // A cell that held no text is refused as a whole, whatever it shows, unless conversions are accepted.
+    std::optional<std::string> problem;
+    if (refuseConversions && changes && unit.typedCell) problem = typedCellProblem(*unit.typedCell);
+    if (!problem && refuseConversions && changes && before) problem = conversionProblem(*before, row.text);
+    if (!problem) {
+      problem = textProblem(*row.entry, row.text, before);
+      if (problem && unit.typedCell) *problem += typedCellDetail(*unit.typedCell);
+    }
+    const std::string& id = unit.id;
     if (problem) {
       report.problems.push_back({row.line, id, std::move(*problem)});
       ++report.refused;

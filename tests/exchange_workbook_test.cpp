@@ -415,28 +415,51 @@ TEST_F(WorkbookTest, ACellThatHeldNoTextIsNamedWithWhatItShowedAndStored) {
       << read.problems[0].message;
 }
 
-TEST_F(WorkbookTest, ANumberASpreadsheetMadeOfATextIsRefusedAsAConversion) {
-  Parts parts = foreignWorkbook();
-  parts[3].second = sheet(
-      R"(<row><c t="inlineStr"><is><t>position</t></is></c><c t="inlineStr"><is><t>text</t></is></c></row>)"
-      R"(<row><c><v>23</v></c><c><v>7</v></c></row>)");
+// A number cell is no text the translator typed: refused by check and import alike, the image
+// unchanged, unless conversions are accepted; then what the cell shows is taken, and the listing
+// says it was a conversion. A length refusal shows the value read.
+TEST_F(WorkbookTest, ANumberCellIsRefusedUnlessConversionsAreAccepted) {
   ASSERT_EQ(run({"set", imagePath, "23", "000000007"}).status, cli::kExitSuccess);
   const test::Bytes before = test::readBytes(imagePath);
-  const std::string file = dir.file("converted.xlsx");
-  const std::string bytes = zip(parts);
-  test::writeBytes(file, test::Bytes(bytes.begin(), bytes.end()));
-  const Outcome refused = run({"import", imagePath, file});
-  EXPECT_EQ(refused.status, cli::kExitRefused);
-  EXPECT_NE(
-      refused.err.find(file + ":2: position 23: the new text is what a spreadsheet's conversion makes of "
-                              "the old one (leading zeros dropped)"),
-      std::string::npos)
-      << refused.err;
+  const auto workbook = [&](const std::string& value) {
+    Parts parts = foreignWorkbook();
+    parts[3].second = sheet(
+        R"(<row><c t="inlineStr"><is><t>position</t></is></c><c t="inlineStr"><is><t>text</t></is></c></row>)"
+        R"(<row><c><v>23</v></c><c><v>)" +
+        value + "</v></c></row>");
+    const std::string file = dir.file("number" + value + ".xlsx");
+    const std::string bytes = zip(parts);
+    test::writeBytes(file, test::Bytes(bytes.begin(), bytes.end()));
+    return file;
+  };
+  const std::string seven = workbook("7");
+  const std::string typedSeven = "B2: a number cell (shown 7, stored 7)";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"import", imagePath, seven}, {"check", seven, "--image", imagePath}}) {
+    const Outcome refused = run(args);
+    EXPECT_EQ(refused.status, cli::kExitRefused);
+    EXPECT_NE(refused.err.find(seven + ":2: position 23: " + typedSeven +
+                               "; format the column as text and type it again, or pass --accept-conversions"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(test::readBytes(imagePath), before);
+  }
+  const Outcome wrongLength = run({"import", imagePath, seven, "--accept-conversions"});
+  EXPECT_EQ(wrongLength.status, cli::kExitRefused);
+  EXPECT_NE(wrongLength.err.find("needs 9 (spaces count) (read from " + typedSeven + ")"), std::string::npos)
+      << wrongLength.err;
   EXPECT_EQ(test::readBytes(imagePath), before);
-  // And `check` says the same of the file against the image.
-  const Outcome checked = run({"check", file, "--image", imagePath});
-  EXPECT_EQ(checked.status, cli::kExitRefused);
-  EXPECT_NE(checked.err.find("(leading zeros dropped)"), std::string::npos) << checked.err;
+
+  const std::string nine = workbook("123456789");
+  const Outcome accepted = run({"import", imagePath, nine, "--accept-conversions"});
+  EXPECT_EQ(accepted.status, cli::kExitSuccess) << accepted.err;
+  EXPECT_EQ(accepted.out.substr(0, accepted.out.find('\n')),
+            "position 23: \"000000007\" -> \"123456789\" (a conversion accepted: B2: a number cell (shown "
+            "123456789, stored 123456789))");
+  const std::string expected = dir.file("expected.nes");
+  test::writeBytes(expected, before);
+  ASSERT_EQ(run({"set", expected, "23", "123456789"}).status, cli::kExitSuccess);
+  EXPECT_EQ(test::readBytes(imagePath), test::readBytes(expected));
 }
 
 }  // namespace
