@@ -142,6 +142,8 @@ Command import(CLI::App& app) {
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
   app.add_flag("--include-unfinished", request->includeUnfinished,
                "Also take the targets the file calls unfinished (PO fuzzy, XLIFF needs-* states)");
+  app.add_flag("--accept-changed-sources", request->acceptChangedSources,
+               "Take translations whose source is not the image's text (a file made from another revision)");
   return [=](Run& run) {
     request->fileName = *script == "-" ? "standard input" : *script;
     return importFile(*request, readScript(*script, run.in), run.out, run.err, run.changed);
@@ -189,9 +191,12 @@ Command check(CLI::App& app) {
       ->required();
   addFormat(app, request->format, "tsv, csv, json, xlsx, xliff or po; by default told by the content");
   app.add_option("--image", *image,
-                 "Also compare the sources with this image's texts, and warn where they differ");
+                 "Also compare the sources with this image's texts: a translation of another source is "
+                 "refused, and an untranslated one warned about");
   app.add_flag("--include-unfinished", request->includeUnfinished,
                "Also check the targets the file calls unfinished");
+  app.add_flag("--accept-changed-sources", request->acceptChangedSources,
+               "With --image: take translations whose source is not the image's text");
   app.add_flag("--accept-conversions", request->acceptConversions,
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
   return [=](Run& run) {

@@ -135,14 +135,20 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
 
 // Every problem, then what they mean for the image.
 int refuseImport(std::ostream& err, const ImportRequest& request,
-                 const std::vector<exchange::Problem>& problems, bool tsv, bool fileRefused = false) {
+                 const std::vector<exchange::Problem>& problems, bool tsv, bool fileRefused = false,
+                 std::size_t changedSources = 0) {
   for (const exchange::Problem& problem : problems) printProblem(err, request.fileName, problem);
   if (problems.size() == 1 && problems[0].id.empty() && problems[0].line == 1 && fileRefused) {
     err << kProgram << quote(request.image) << " was not changed: nothing of the file was read\n";
     return kExitRefused;
   }
   err << kProgram << quote(request.image) << " was not changed: " << problems.size()
-      << (problems.size() == 1 ? (tsv ? " row" : " unit") : (tsv ? " rows" : " units")) << " refused\n";
+      << (problems.size() == 1 ? (tsv ? " row" : " unit") : (tsv ? " rows" : " units")) << " refused";
+  if (changedSources > 0) {
+    err << ", " << plural(changedSources, "translation", "translations")
+        << " of a source that is not the image's text (made from another revision of the image)";
+  }
+  err << '\n';
   return kExitRefused;
 }
 
@@ -206,14 +212,21 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
     }
   }
   ImportReport report;
+  std::size_t changedSources = 0;
   if (problems.empty()) {
     // A translation that was a number or a date cell is refused where it would change a text.
-    const RowRule typed = [&](const ScriptRow& row) -> std::optional<std::string> {
+    // So is one whose unit's source is not the image's text: the file was made from another revision.
+    const RowRule rule = [&](const ScriptRow& row,
+                             const std::u16string& stored) -> std::optional<std::string> {
       const exchange::Unit& unit = *units[row.entry->position];
+      if (unit.source && !unit.source->empty() && *unit.source != stored) {
+        ++changedSources;
+        if (!request.acceptChangedSources) return exchange::changedSourceProblem(*unit.source, stored);
+      }
       if (!unit.typedCell || request.acceptConversions) return std::nullopt;
       return exchange::typedCellProblem(*unit.typedCell);
     };
-    report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions, typed);
+    report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions, rule);
     changed = report.written;
     for (const LineRefusal& failure : report.failures) {
       const exchange::Unit* unit = failure.position >= 0 ? units[failure.position] : nullptr;
@@ -223,8 +236,12 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
            failure.refusal.message + (detail ? exchange::typedCellDetail(*unit->typedCell) : "")});
     }
   }
-  if (!problems.empty()) return refuseImport(err, request, problems, tsv);
+  if (!problems.empty()) return refuseImport(err, request, problems, tsv, false, changedSources);
   printImportReport(out, request, report, selection, tsv, units);
+  if (changedSources > 0) {
+    out << request.image << ": " << plural(changedSources, "of them was", "of them were")
+        << " made from another revision of the image (--accept-changed-sources)\n";
+  }
   return kExitSuccess;
 }
 
@@ -232,8 +249,8 @@ int checkFile(const CheckRequest& request, const std::string& content, std::ostr
   const exchange::ReadResult read = exchange::readUnits(content, request.format);
   const std::vector<ScriptRow> image =
       request.image ? readImageRows(*request.image) : std::vector<ScriptRow>{};
-  const exchange::CheckReport report =
-      exchange::checkUnits(read, request.includeUnfinished, image, !request.acceptConversions);
+  const exchange::CheckReport report = exchange::checkUnits(
+      read, request.includeUnfinished, image, !request.acceptConversions, request.acceptChangedSources);
   for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
   for (const exchange::Problem& warning : report.warnings)
     printProblem(err, request.fileName, warning, "warning: ");
@@ -241,6 +258,10 @@ int checkFile(const CheckRequest& request, const std::string& content, std::ostr
       << plural(report.finished, "finished", "finished") << ", "
       << plural(report.unfinished, "unfinished", "unfinished") << ", "
       << plural(report.empty, "empty", "empty") << ", " << plural(report.refused, "refused", "refused");
+  if (report.changedSources > 0) {
+    out << ", " << plural(report.changedSources, "translation", "translations")
+        << " made from another revision of the image" << (request.acceptChangedSources ? " (accepted)" : "");
+  }
   if (!report.warnings.empty()) out << ", " << plural(report.warnings.size(), "warning", "warnings");
   out << (report.ok() ? ": every finished text would be accepted\n" : "\n");
   return report.ok() ? kExitSuccess : kExitRefused;

@@ -38,7 +38,8 @@ struct ImportRequest {
   std::optional<exchange::Format> format;  // none: told by the content
   bool dryRun = false;
   bool includeUnfinished = false;
-  bool acceptConversions = false;  // take texts that look like a spreadsheet's conversion
+  bool acceptConversions = false;     // take texts that look like a spreadsheet's conversion
+  bool acceptChangedSources = false;  // take units whose source is not the image's text
 };
 
 // `content` is the file, already read within the 1 MiB bound.
@@ -51,6 +52,7 @@ struct CheckRequest {
   std::optional<std::string> image;
   bool includeUnfinished = false;
   bool acceptConversions = false;
+  bool acceptChangedSources = false;
 };
 
 [[nodiscard]] int checkFile(const CheckRequest& request, const std::string& content, std::ostream& out,

@@ -93,7 +93,7 @@ ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& 
       ++report.unchanged;
       continue;
     }
-    if (std::optional<std::string> refused = refuse ? refuse(row) : std::nullopt) {
+    if (std::optional<std::string> refused = refuse ? refuse(row, stored) : std::nullopt) {
       report.failures.push_back({row.line, e.position, Refusal{std::move(*refused)}});
       continue;
     }

@@ -40,8 +40,9 @@ struct ImportReport {
 // The same for rows read from any exchange format: each row's `line` names it in the messages.
 // With `refuseConversions`, a text that is exactly what a spreadsheet's number or date conversion
 // (or an editor's trimming) makes of the image's is refused, naming the conversion. `refuse`, where
-// given, is asked first about each row that would change the image, under the same lock.
-using RowRule = std::function<std::optional<std::string>(const ScriptRow&)>;
+// given, is asked first about each row that would change the image (and the image's text there),
+// under the same lock.
+using RowRule = std::function<std::optional<std::string>(const ScriptRow&, const std::u16string& stored)>;
 [[nodiscard]] ImportReport importRows(const std::string& image, const std::vector<ScriptRow>& rows,
                                       bool dryRun, bool refuseConversions = false,
                                       const RowRule& refuse = {});

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "codec/Format.h"
 #include "codec/Utf.h"
 #include "exchange/Delimited.h"
 
@@ -149,6 +150,13 @@ std::string typedCellProblem(std::string_view typedCell) {
 
 std::string typedCellDetail(std::string_view typedCell) {
   return " (read from " + std::string(typedCell) + ")";
+}
+
+std::string changedSourceProblem(std::u16string_view source, std::u16string_view current) {
+  return "its source " + quote(toUtf8(std::u16string(source))) + " is not the image's text " +
+         quote(toUtf8(std::u16string(current))) +
+         ": the file was made from another revision of the image; translate the new text, or pass "
+         "--accept-changed-sources to write this translation over it";
 }
 
 }  // namespace thornvale::exchange

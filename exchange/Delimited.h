@@ -76,6 +76,10 @@ struct TableRow {
 // read is seen: " (read from C12: a number cell (shown 7, stored 7))".
 [[nodiscard]] std::string typedCellDetail(std::string_view typedCell);
 
+// The refusal of a translation whose unit's source is not the image's current text: the file was
+// made from another revision of the image.
+[[nodiscard]] std::string changedSourceProblem(std::u16string_view source, std::u16string_view current);
+
 // How to keep a spreadsheet from converting texts, for the refusal's message.
 inline constexpr std::string_view kConversionAdvice =
     "format the text column as text before typing or pasting (or use the workbook export), or pass "

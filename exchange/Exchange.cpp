@@ -367,10 +367,21 @@ void checkSharedBytes(const std::vector<const ScriptRow*>& good, const Selection
   }
 }
 
-// With an image: the units whose source is not the image's text, made from another revision.
-void warnAboutSources(const ReadResult& read, std::span<const ScriptRow> image, CheckReport& report) {
+// A unit's source that is not the image's text: the file was made from another revision. An empty
+// source is none (a sheet without a source column).
+bool sourceChanged(const Unit& unit, std::span<const ScriptRow> image) {
+  return !image.empty() && unit.source && !unit.source->empty() &&
+         *unit.source != image[static_cast<std::size_t>(unit.entry->position)].text;
+}
+
+// With an image: the units whose source is not the image's text, made from another revision, that
+// were not refused for it.
+void warnAboutSources(const ReadResult& read, std::span<const ScriptRow> image,
+                      const std::vector<const Unit*>& refused, CheckReport& report) {
   for (const Unit& unit : read.units) {
-    if (!unit.source) continue;
+    if (!unit.source || unit.source->empty() ||
+        std::find(refused.begin(), refused.end(), &unit) != refused.end())
+      continue;
     const std::u16string& text = image[static_cast<std::size_t>(unit.entry->position)].text;
     if (*unit.source != text) {
       report.warnings.push_back({unit.line, unit.id,
@@ -384,7 +395,7 @@ void warnAboutSources(const ReadResult& read, std::span<const ScriptRow> image, 
 }  // namespace
 
 CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span<const ScriptRow> image,
-                       bool refuseConversions) {
+                       bool refuseConversions, bool acceptChangedSources) {
   CheckReport report;
   report.format = read.format;
   report.problems = read.problems;
@@ -408,13 +419,23 @@ CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span
   };
 
   std::vector<const ScriptRow*> good;  // written rows that pass, for the shared bytes
+  std::vector<const Unit*> changedRefused;
   for (const ScriptRow& row : selection.rows) {
     const Unit& unit = *units[row.entry];
     const std::optional<std::u16string> before = stored(row);
     const bool changes = !before || row.text != *before;
-    // A cell that held no text is refused as a whole, whatever it shows, unless conversions are accepted.
+    // A translation of another revision's source, and a cell that held no text, are refused whatever
+    // they hold, unless the user accepts them.
     std::optional<std::string> problem;
-    if (refuseConversions && changes && unit.typedCell) problem = typedCellProblem(*unit.typedCell);
+    if (changes && sourceChanged(unit, image)) {
+      ++report.changedSources;
+      if (!acceptChangedSources) {
+        problem = changedSourceProblem(*unit.source, *before);
+        changedRefused.push_back(&unit);
+      }
+    }
+    if (!problem && refuseConversions && changes && unit.typedCell)
+      problem = typedCellProblem(*unit.typedCell);
     if (!problem && refuseConversions && changes && before) problem = conversionProblem(*before, row.text);
     if (!problem) {
       problem = textProblem(*row.entry, row.text, before);
@@ -429,7 +450,7 @@ CheckReport checkUnits(const ReadResult& read, bool includeUnfinished, std::span
     }
   }
   checkSharedBytes(good, selection, units, report);
-  if (!image.empty()) warnAboutSources(read, image, report);
+  if (!image.empty()) warnAboutSources(read, image, changedRefused, report);
   std::stable_sort(report.problems.begin(), report.problems.end(),
                    [](const Problem& a, const Problem& b) { return a.line < b.line; });
   // Problems of the file itself (an unknown id, a malformed part) count too.

@@ -98,9 +98,10 @@ struct CheckReport {
   std::size_t finished = 0;
   std::size_t unfinished = 0;  // left alone
   std::size_t empty = 0;
-  std::size_t refused = 0;        // units refused (their own problems, or the file's for them)
-  std::vector<Problem> problems;  // in line order
-  std::vector<Problem> warnings;  // sources that differ from the image's texts
+  std::size_t refused = 0;         // units refused (their own problems, or the file's for them)
+  std::vector<Problem> problems;   // in line order
+  std::vector<Problem> warnings;   // sources that differ from the image's texts
+  std::size_t changedSources = 0;  // translations of a source that is not the image's text
 
   [[nodiscard]] bool ok() const noexcept { return problems.empty(); }
 };
@@ -109,7 +110,10 @@ struct CheckReport {
 // image's texts in catalogue order where there is one.
 // With `refuseConversions`, a text that is a spreadsheet's conversion of the image's (or, without
 // an image, of its unit's source) is refused as an import refuses it.
+// With an image, a translation whose unit's source is not the image's text is refused (unless
+// `acceptChangedSources`, or the translation is the image's text already) and counted.
 [[nodiscard]] CheckReport checkUnits(const ReadResult& read, bool includeUnfinished,
-                                     std::span<const ScriptRow> image, bool refuseConversions = false);
+                                     std::span<const ScriptRow> image, bool refuseConversions = false,
+                                     bool acceptChangedSources = false);
 
 }  // namespace thornvale::exchange

@@ -376,7 +376,7 @@ TEST_F(ExchangeCommandsTest, ImportOfAnotherFormatWritesAllOrNothing) {
                          "written (dry run)\n");
   EXPECT_EQ(test::readBytes(imagePath), image);
 
-  const std::string bad = good + "\nmsgctxt \"text-07\"\nmsgid \"S\"\nmsgstr \"SHORT\"\n";
+  const std::string bad = good + "\nmsgctxt \"text-07\"\nmsgid \"A COLD PLAIN TO ROAM\"\nmsgstr \"SHORT\"\n";
   test::writeBytes(po, test::Bytes(bad.begin(), bad.end()));
   const Outcome refused = run({"import", imagePath, po});
   EXPECT_EQ(refused.status, cli::kExitRefused);
@@ -393,6 +393,40 @@ TEST_F(ExchangeCommandsTest, ImportOfAnotherFormatWritesAllOrNothing) {
       u"WONDERER");
 }
 
+// A PO made from an older revision of the image, its old texts left as their translations: the
+// import would write them back over the texts changed since. Refused, naming both texts, unless
+// taken; a translation that is the image's text already is no change and passes.
+TEST_F(ExchangeCommandsTest, AFileMadeFromAnotherRevisionDoesNotWriteOverNewerTexts) {
+  const std::string po = dir.file("old.po");
+  const std::string text =
+      "msgctxt \"text-00\"\nmsgid \"MAPLE\"\nmsgstr \"MAPLE\"\n\n"
+      "msgctxt \"text-05\"\nmsgid \"WANDERER\"\nmsgstr \"WONDERER\"\n\n"
+      "msgctxt \"text-06\"\nmsgid \"OAT\"\nmsgstr \"ACE\"\n";
+  test::writeBytes(po, test::Bytes(text.begin(), text.end()));
+  ASSERT_EQ(run({"set", imagePath, "0", "CAMEL"}).status, cli::kExitSuccess);
+  ASSERT_EQ(run({"set", imagePath, "6", "ACE"}).status, cli::kExitSuccess);
+  const test::Bytes newer = test::readBytes(imagePath);
+  for (const char* dryRun : {"--dry-run", ""}) {
+    std::vector<std::string> args{"import", imagePath, po};
+    if (*dryRun) args.emplace_back(dryRun);
+    const Outcome refused = run(args);
+    EXPECT_EQ(refused.status, cli::kExitRefused);
+    EXPECT_EQ(refused.err, po + ":3: text-00: its source \"MAPLE\" is not the image's text \"CAMEL\": the file was "
+                                "made from another revision of the image; translate the new text, or pass "
+                                "--accept-changed-sources to write this translation over it\n"
+                                "thornvale-text: \"" + imagePath + "\" was not changed: 1 unit refused, 1 translation "
+                                "of a source that is not the image's text (made from another revision of the "
+                                "image)\n");
+    EXPECT_EQ(test::readBytes(imagePath), newer);
+  }
+  const Outcome taken = run({"import", imagePath, po, "--accept-changed-sources"});
+  EXPECT_EQ(taken.status, cli::kExitSuccess) << taken.err;
+  EXPECT_EQ(taken.out, "position 0: \"CAMEL\" -> \"MAPLE\"\nposition 5: \"WANDERER\" -> \"WONDERER\"\n" +
+                           imagePath + ": 2 texts written, 1 unchanged, 0 units without a translation\n" +
+                           imagePath +
+                           ": 1 of them was made from another revision of the image (--accept-changed-sources)\n");
+}
+
 TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
   const std::string dump = dir.file("texts.tsv");
   const std::string script = cli::formatScript(cli::readImageRows(imagePath));
@@ -407,7 +441,15 @@ TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
   const std::string po = dir.file("fr.po");
   const std::string text = "msgctxt \"text-05\"\nmsgid \"WANDERES\"\nmsgstr \"WANDERE\"\n";
   test::writeBytes(po, test::Bytes(text.begin(), text.end()));
-  const Outcome bad = run({"check", po, "--image", imagePath});
+  // A translation of a source the image no longer holds is refused, unless taken, and then checked.
+  const Outcome changed = run({"check", po, "--image", imagePath});
+  EXPECT_EQ(changed.status, cli::kExitRefused);
+  EXPECT_EQ(changed.err, po + ":3: text-05: its source \"WANDERES\" is not the image's text \"WANDERER\": the "
+                              "file was made from another revision of the image; translate the new text, or "
+                              "pass --accept-changed-sources to write this translation over it\n");
+  EXPECT_EQ(changed.out, po + ": PO, 1 finished, 0 unfinished, 0 empty, 1 refused, 1 translation made from "
+                              "another revision of the image\n");
+  const Outcome bad = run({"check", po, "--image", imagePath, "--accept-changed-sources"});
   EXPECT_EQ(bad.status, cli::kExitRefused);
   EXPECT_TRUE(bad.err.starts_with(po + ":3: text-05: Cannot save Text")) << bad.err;
   EXPECT_NE(bad.err.find(po + ":1: text-05: warning: the source \"WANDERES\" differs from the image's text"),
