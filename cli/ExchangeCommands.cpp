@@ -1,5 +1,6 @@
 #include "cli/ExchangeCommands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <ostream>
@@ -133,6 +134,19 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   return kExitSuccess;
 }
 
+// An XLIFF in which no unit has a translation has most likely been through a tool that keeps its
+// translations elsewhere: said in one sentence, since nothing else would show it.
+void warnIfUntranslatedXliff(std::ostream& err, const std::string& fileName, const exchange::ReadResult& read) {
+  const bool untranslated = std::all_of(read.units.begin(), read.units.end(), [](const exchange::Unit& unit) {
+    return !unit.target || unit.target->empty();
+  });
+  if (read.format != exchange::Format::Xliff || read.units.empty() || !untranslated) return;
+  err << escapeControls(fileName)
+      << ": warning: no unit of this XLIFF holds a translation; if it came back from a translation tool, the tool "
+         "did not write its translations into it (OmegaT 3.6 translates only the <target> elements a file already "
+         "has: translate the PO export there instead)\n";
+}
+
 // Every problem, then what they mean for the image.
 int refuseImport(std::ostream& err, const ImportRequest& request,
                  const std::vector<exchange::Problem>& problems, bool tsv, bool fileRefused = false,
@@ -238,6 +252,7 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
   }
   if (!problems.empty()) return refuseImport(err, request, problems, tsv, false, changedSources);
   printImportReport(out, request, report, selection, tsv, units);
+  warnIfUntranslatedXliff(err, request.fileName, read);
   if (changedSources > 0) {
     out << request.image << ": " << plural(changedSources, "of them was", "of them were")
         << " made from another revision of the image (--accept-changed-sources)\n";
@@ -254,6 +269,7 @@ int checkFile(const CheckRequest& request, const std::string& content, std::ostr
   for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
   for (const exchange::Problem& warning : report.warnings)
     printProblem(err, request.fileName, warning, "warning: ");
+  warnIfUntranslatedXliff(err, request.fileName, read);
   out << request.fileName << ": " << exchange::formatName(report.format) << ", "
       << plural(report.finished, "finished", "finished") << ", "
       << plural(report.unfinished, "unfinished", "unfinished") << ", "

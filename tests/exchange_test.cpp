@@ -427,6 +427,28 @@ TEST_F(ExchangeCommandsTest, AFileMadeFromAnotherRevisionDoesNotWriteOverNewerTe
                            ": 1 of them was made from another revision of the image (--accept-changed-sources)\n");
 }
 
+// An XLIFF that comes back with no translation at all says so, and why that is likely, once.
+TEST_F(ExchangeCommandsTest, AnXliffWithNoTranslationAtAllSaysSo) {
+  const std::string xlf = dir.file("fr.xlf");
+  ASSERT_EQ(run({"export", imagePath, "--format", "xliff", "--target-language", "fr", "-o", xlf}).status,
+            cli::kExitSuccess);
+  const std::string warning = xlf + ": warning: no unit of this XLIFF holds a translation; if it came back from a "
+                                    "translation tool, the tool did not write its translations into it (OmegaT 3.6 "
+                                    "translates only the <target> elements a file already has: translate the PO "
+                                    "export there instead)\n";
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"import", imagePath, xlf},
+                                                std::vector<std::string>{"check", xlf, "--image", imagePath}}) {
+    const Outcome outcome = run(args);
+    EXPECT_EQ(outcome.status, cli::kExitSuccess);
+    EXPECT_EQ(outcome.err, warning);
+    EXPECT_EQ(test::readBytes(imagePath), image);
+  }
+  const std::string po = dir.file("fr.po");
+  ASSERT_EQ(run({"export", imagePath, "--format", "po", "--target-language", "fr", "-o", po}).status,
+            cli::kExitSuccess);
+  EXPECT_EQ(run({"import", imagePath, po}).err, "");
+}
+
 TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
   const std::string dump = dir.file("texts.tsv");
   const std::string script = cli::formatScript(cli::readImageRows(imagePath));
