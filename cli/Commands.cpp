@@ -25,6 +25,7 @@
 #include "codec/GetTexts.h"
 #include "codec/Utf.h"
 #include "exchange/Units.h"
+#include "exchange/Workbook.h"
 
 namespace thornvale::cli {
 namespace {
@@ -103,6 +104,18 @@ Command dump(CLI::App& app) {
 std::string readScript(const std::string& path, std::istream& in) {
   if (path != "-") {
     const File file = File::openExisting(path, File::Access::Read);
+    if (file.size() > kMaxScriptSize) {
+      // A workbook that large holds more than a sheet of texts: say what to save instead.
+      Bytes start(4);
+      start.resize(file.readAt(0, start));
+      if (exchange::looksLikeZip(std::string_view(reinterpret_cast<const char*>(start.data()), start.size()))) {
+        throw FileError(path, "reading", std::make_error_code(std::errc::file_too_large),
+                        "the workbook has " + std::to_string(file.size()) +
+                            " bytes, more than the 1 MiB a file to import may have (an export of ours has "
+                            "some 12 KiB); it was not read: keep only the sheet of texts, without pictures or "
+                            "other sheets, or save it as CSV");
+      }
+    }
     const Bytes bytes = readWhole(file, kMaxScriptSize, "a script");
     return std::string(bytes.begin(), bytes.end());
   }

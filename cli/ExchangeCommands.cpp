@@ -152,7 +152,9 @@ int refuseImport(std::ostream& err, const ImportRequest& request,
                  const std::vector<exchange::Problem>& problems, bool tsv, bool fileRefused = false,
                  std::size_t changedSources = 0) {
   for (const exchange::Problem& problem : problems) printProblem(err, request.fileName, problem);
-  if (problems.size() == 1 && problems[0].id.empty() && problems[0].line == 1 && fileRefused) {
+  // A file refused whole says so once, wherever its one problem lies.
+  if (problems.size() == 1 && problems[0].id.empty() && fileRefused &&
+      (problems[0].line == 1 || problems[0].message.find("nothing of") != std::string::npos)) {
     err << kProgram << quote(request.image) << " was not changed: nothing of the file was read\n";
     return kExitRefused;
   }

@@ -75,6 +75,12 @@ std::optional<std::string> decodeText(std::string_view bytes, Problem& problem) 
         "file, which is not read: save it as .xlsx (Excel 2007-365) without a password, or as CSV in UTF-8"};
     return std::nullopt;
   }
+  if (bytes.starts_with("\x1F\x8B")) {
+    problem = {1, "",
+               "this is a compressed (gzip) file, such as Gnumeric's own .gnumeric, which is not read: save it as "
+               ".xlsx (Excel 2007-365) or as CSV in UTF-8"};
+    return std::nullopt;
+  }
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   const bool le = bytes.starts_with("\xFF\xFE");
   if (le || bytes.starts_with("\xFE\xFF")) {

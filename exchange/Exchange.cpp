@@ -180,6 +180,12 @@ ReadResult readUnits(std::string_view bytes, std::optional<Format> format) {
     result.problems.push_back({1, "", "the file is UTF-16; only UTF-8 is read: save it as UTF-8"});
     return result;
   }
+  if (bytes.find('\0') != std::string_view::npos) {
+    result.problems.push_back({1, "",
+                               "the file holds NUL bytes: it looks like UTF-16 without a byte-order mark; only "
+                               "UTF-8 is read: save it as UTF-8"});
+    return result;
+  }
   if (const std::size_t line = firstInvalidUtf8Line(bytes)) {
     result.problems.push_back({line, "", "not valid UTF-8; nothing of the file was read"});
     return result;

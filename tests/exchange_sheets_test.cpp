@@ -91,6 +91,9 @@ TEST(DelimitedRead, RefusesAFileOnceSayingWhatItIs) {
   const BadFile cases[] = {
       {"Windows-1252", "position,text\n5,WANDERER\n6,CAF\xC9\n", 3, "0xC9 is not valid UTF-8"},
       {"UTF-16 without a mark", std::string("p\0o\0", 4), 1, "UTF-16 without a byte-order mark"},
+      {"gzip, as a .gnumeric file", std::string("\x1F\x8B\x08\0\0\0", 6), 1, "compressed (gzip) file"},
+      {"UTF-16 XLIFF without a mark", std::string("<\0x\0l\0i\0f\0f\0", 12), 1,
+       "UTF-16 without a byte-order mark; only UTF-8 is read"},
       {"tabs turned into spaces",
        "position  offset  length  save_length  table  text\n5  0x14129  8  8  Table2  WANDERER\n6  x\n", 1,
        "an editor turned the tabs into spaces"},

@@ -449,6 +449,27 @@ TEST_F(ExchangeCommandsTest, AnXliffWithNoTranslationAtAllSaysSo) {
   EXPECT_EQ(run({"import", imagePath, po}).err, "");
 }
 
+// Files refused whole say so once, and what to do, with the image unchanged.
+TEST_F(ExchangeCommandsTest, AFileRefusedWholeSaysSoOnce) {
+  const std::string po = dir.file("bad.po");
+  const std::string text = "msgctxt \"text-00\"\nmsgid \"MAPLE\"\nmsgstr \"\xFF\"\n";
+  test::writeBytes(po, test::Bytes(text.begin(), text.end()));
+  const Outcome refused = run({"import", imagePath, po});
+  EXPECT_EQ(refused.err, po + ":3: not valid UTF-8; nothing of the file was read\nthornvale-text: \"" + imagePath +
+                             "\" was not changed: nothing of the file was read\n");
+  const std::string book = dir.file("big.xlsx");
+  test::Bytes big(std::size_t{1} << 21, 'x');
+  std::copy_n("PK\x03\x04", 4, big.begin());
+  test::writeBytes(book, big);
+  const Outcome large = run({"import", imagePath, book});
+  EXPECT_EQ(large.status, cli::kExitRefused);
+  EXPECT_NE(large.err.find("more than the 1 MiB a file to import may have (an export of ours has some 12 KiB); it "
+                           "was not read: keep only the sheet of texts"),
+            std::string::npos)
+      << large.err;
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
 TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
   const std::string dump = dir.file("texts.tsv");
   const std::string script = cli::formatScript(cli::readImageRows(imagePath));
