@@ -1,6 +1,8 @@
 #include "cli/ExchangeCommands.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <map>
 #include <ostream>
@@ -83,6 +85,30 @@ std::optional<int> requestProblem(const ExportRequest& request, std::ostream& er
 
 }  // namespace
 
+namespace {
+
+// A translated PO's revision date: now, in UTC, or SOURCE_DATE_EPOCH's time where that is set, so
+// that a build can make the same file twice. A template keeps xgettext's placeholder.
+std::string revisionDate() {
+  std::time_t now = std::time(nullptr);
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
+    char* end = nullptr;
+    const long long seconds = std::strtoll(epoch, &end, 10);
+    if (*end == '\0' && seconds >= 0) now = static_cast<std::time_t>(seconds);
+  }
+  std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &now);
+#else
+  gmtime_r(&now, &utc);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M+0000", &utc);
+  return text;
+}
+
+}  // namespace
+
 // libxlsxwriter writes a file: it writes in a folder of our own, and the bytes go on from there like
 // any other export's, to a replacement of the output or to standard output.
 std::string workbookBytes(std::span<const exchange::ExportText> texts,
@@ -115,6 +141,7 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   settings.weblateFlags = request.weblateFlags;
   settings.original = utf8Path(fsPath(request.image).filename());
   settings.version = THORNVALE_VERSION;
+  if (settings.targetLanguage) settings.revisionDate = revisionDate();
   const std::string file = request.format == exchange::Format::Workbook ? workbookBytes(texts, settings)
                            : request.format == exchange::Format::Xliff ? exchange::writeXliff(texts, settings)
                                                                        : exchange::writePo(texts, settings);

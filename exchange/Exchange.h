@@ -77,6 +77,9 @@ struct ExportSettings {
   bool weblateFlags = false;                  // XLIFF only: Weblate's weblate-flags attribute
   std::string original;                       // the image's file name, for XLIFF's <file original>
   std::string version;                        // thornvale-text's version
+  // A PO's PO-Revision-Date ("2026-12-08 01:40+0000"); empty: xgettext's placeholder
+  // "YEAR-MO-DA HO:MI+ZONE", as a template has it.
+  std::string revisionDate;
 };
 
 [[nodiscard]] std::string writeXliff(std::span<const ExportText> texts, const ExportSettings& settings);

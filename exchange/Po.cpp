@@ -371,13 +371,15 @@ std::string writePo(std::span<const ExportText> texts, const ExportSettings& set
   out += "# Each text must keep its exact length: see the notes and flags of each entry.\n";
   out += "msgid \"\"\nmsgstr \"\"\n";
   out += "\"Project-Id-Version: Thornvale (thornvale-text " + settings.version + ")\\n\"\n";
-  // xgettext's placeholder, not an empty field: Babel (and pybabel) refuse a PO without a date.
-  out += "\"PO-Revision-Date: YEAR-MO-DA HO:MI+ZONE\\n\"\n";
+  // A date or xgettext's placeholder, never an empty field: Babel (and pybabel) refuse a PO without one.
+  out += "\"PO-Revision-Date: " +
+         (settings.revisionDate.empty() ? std::string("YEAR-MO-DA HO:MI+ZONE") : settings.revisionDate) +
+         "\\n\"\n";
   out += "\"Last-Translator: \\n\"\n";
   out += "\"Language-Team: \\n\"\n";
-  // A template has no language yet, as xgettext writes it: msginit or the tool fills it in.
-  out +=
-      "\"Language: " + (settings.targetLanguage ? gettextLanguage(*settings.targetLanguage) : "") + "\\n\"\n";
+  // A template has no language yet: msginit or the tool adds it. xgettext writes an empty field,
+  // which Babel refuses (it parses the empty name as a locale), so a template leaves it out.
+  if (settings.targetLanguage) out += "\"Language: " + gettextLanguage(*settings.targetLanguage) + "\\n\"\n";
   out += "\"MIME-Version: 1.0\\n\"\n";
   out += "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
   out += "\"Content-Transfer-Encoding: 8bit\\n\"\n";

@@ -62,8 +62,8 @@ TEST(DelimitedRead, ReadsWhatSpreadsheetsAndEditorsSave) {
       {"a valid dump keeps its quotes literally",
        std::string(kScriptHeader) + "\n6\t0x14134\t3\t3\tTable2\t\"A\"\n",
        {{6, u"\"A\""}}},
-      {"positions as pandas writes them after a blank row",
-       "position,text,translation\n5.0,WANDERER,WONDERER\n6.00,OAT,ACE\n",
+      {"positions and lengths as pandas writes them after a blank row",
+       "position,save_length,text,translation\n5.0,8.0,WANDERER,WONDERER\n6.00,3.000,OAT,ACE\n",
        {{5, u"WONDERER"}, {6, u"ACE"}}},
       {"dump --json",
        "[\n  {\"position\": 5, \"offset\": \"0x14129\", \"length\": 8, \"save_length\": 8, "
