@@ -115,6 +115,13 @@ class Reader {
       if (text.empty()) break;
     }
     finish();
+    // Nothing but a header, or nothing read at all: no file of this game's texts, and check must not
+    // call it one whose every text is accepted.
+    if (result_.units.empty() && result_.problems.empty()) {
+      result_.problems.push_back({1, "",
+                                  "the file holds no entry with a msgctxt (text-00 to text-69): it is no PO of "
+                                  "this game's texts"});
+    }
     // Comments of an entry and no entry after them: the file was cut short.
     if (comments_.pending) {
       result_.problems.push_back({comments_.line, "",

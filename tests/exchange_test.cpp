@@ -270,6 +270,7 @@ TEST(ExchangePo, RefusesPluralsStrangersAndBrokenFiles) {
   refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"B\"\n\n#. note\n#, max-length:3\n", "truncated");
   refused("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n", "only UTF-8 is read");
   refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"\\303(\"\n", "not valid UTF-8 once unescaped");
+  refused("# a comment\nmsgid \"\"\nmsgstr \"Language: fr\\n\"\n", "1: : the file holds no entry with a msgctxt");
   refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"\xC3(\"\n", "3: : not valid UTF-8");
   refused(
       "#. place: offset 0x14129, length 8, save length 8, table Table3\nmsgctxt \"text-05\"\nmsgid "
