@@ -630,8 +630,9 @@ class WorkbookReader {
     const pugi::xml_node cached = child(cell, "v");
     const std::string v = cached.text().get();
     const std::string name = cellName(column, line);
-    const auto note = [&](std::string description, bool unreadable = false) {
-      out.note = CellNote{name + ": " + std::move(description), unreadable};
+    // The values in a note come from the file: shown escaped, as every message shows them.
+    const auto note = [&](const std::string& description, bool unreadable = false) {
+      out.note = CellNote{name + ": " + escapeControls(description), unreadable};
     };
     if (formula && v.empty() && type != "inlineStr") {
       note("a formula with no value stored in the file: " + std::string(kRecalculate), true);
