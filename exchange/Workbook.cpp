@@ -648,10 +648,10 @@ class WorkbookReader {
     }
     if (type == "inlineStr") {
       out.value = itemText(child(cell, "is"));
-    } else if (type == "s") {
+    } else if (type == "s" && !v.empty()) {
       std::size_t index = 0;
       const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), index);
-      if (error != std::errc() || end != v.data() + v.size() || v.empty() || index >= strings_.size()) {
+      if (error != std::errc() || end != v.data() + v.size() || index >= strings_.size()) {
         problem("the workbook is damaged: its cell " + name + " names shared string " + quote(v) +
                 ", and it " +
                 (hasSharedStrings_ ? "has " + std::to_string(strings_.size()) : std::string("has none")) +

@@ -383,6 +383,7 @@ TEST_F(WorkbookTest, ACellThatHeldNoTextIsNamedWithWhatItShowedAndStored) {
        "C12: a formula with no value stored in the file: open and save it in a spreadsheet first"},
       {"a formula to be recalculated", R"(<c r="C12"><f>1+1</f><v>0</v></c>)", recalculating, std::nullopt,
        std::nullopt, "C12: a formula in a workbook marked to be recalculated"},
+      {"a shared-string cell left blank", R"(<c r="C12" t="s"/>)", kWorkbookXml, u"", std::nullopt, ""},
       {"a shared string past the end", R"(<c r="C12" t="s"><v>99999</v></c>)", kWorkbookXml, std::nullopt,
        std::nullopt, "its cell C12 names shared string \"99999\", and it has 4;"},
       {"a shared string that is no number", R"(<c r="C12" t="s"><v>x</v></c>)", kWorkbookXml, std::nullopt,
