@@ -244,7 +244,10 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
   const exchange::Selection selection = exchange::selectTexts(read, request.includeUnfinished);
   std::map<int, const exchange::Unit*> units;
   for (const exchange::Unit& unit : read.units) units[unit.entry->position] = &unit;
-  const auto id = [&](int position) { return position >= 0 ? units[position]->id : std::string(); };
+  const auto id = [&](int position) {
+    const auto unit = units.find(position);
+    return unit != units.end() ? unit->second->id : std::string();
+  };
 
   // A control character is named as one, before the Save check would call it unstorable.
   std::vector<exchange::Problem> problems;
@@ -272,7 +275,8 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
     report = importRows(request.image, selection.rows, request.dryRun, !request.acceptConversions, rule);
     changed = report.written;
     for (const LineRefusal& failure : report.failures) {
-      const exchange::Unit* unit = failure.position >= 0 ? units[failure.position] : nullptr;
+      const auto found = units.find(failure.position);
+      const exchange::Unit* unit = found != units.end() ? found->second : nullptr;
       const bool detail = unit && unit->typedCell && request.acceptConversions;
       problems.push_back(
           {failure.line, id(failure.position),
