@@ -29,6 +29,7 @@
 #include "exchange/Exchange.h"
 #include "exchange/Judge.h"
 #include "exchange/Units.h"
+#include "exchange/Workbook.h"
 
 namespace thornvale::cli {
 namespace {
@@ -129,6 +130,18 @@ Command dump(CLI::App& app) {
 std::string readScript(const std::string& path, std::istream& in) {
   if (path != "-") {
     const File file = File::openExisting(path, File::Access::Read);
+    if (file.size() > kMaxScriptSize) {
+      // A workbook that large holds more than a sheet of texts: say what to save instead.
+      Bytes start(4);
+      start.resize(file.readAt(0, start));
+      if (exchange::looksLikeZip(std::string_view(reinterpret_cast<const char*>(start.data()), start.size()))) {
+        throw FileError(path, "reading", std::make_error_code(std::errc::file_too_large),
+                        "the workbook has " + std::to_string(file.size()) +
+                            " bytes, more than the 1 MiB a file to import may have (an export of ours has "
+                            "some 12 KiB); it was not read: keep only the sheet of texts, without pictures or "
+                            "other sheets, or save it as CSV");
+      }
+    }
     const Bytes bytes = readWhole(file, kMaxScriptSize, "a script");
     return std::string(bytes.begin(), bytes.end());
   }
@@ -226,14 +239,15 @@ Command check(CLI::App& app) {
   auto format = std::make_shared<std::string>();
   addFormat(app, *format, exchange::readable, "Its format, where its content does not tell");
   app.add_option("--image", *image,
-                 "Also compare the sources with this image's texts, and warn where they differ");
+                 "Also compare the sources with this image's texts: a translation of another source is "
+                 "refused, and an untranslated one warned about");
   app.add_flag("--include-unfinished", request->includeUnfinished,
                "Also check the targets the file calls unfinished");
+  app.add_flag("--accept-changed-sources", request->acceptChangedSources,
+               "With --image: take translations whose source is not the image's text");
   app.add_flag("--accept-conversions", request->acceptConversions,
                "Take texts that look like a spreadsheet's number or date conversion of the image's");
   app.add_option("--tables", request->tables, kTablesHelp);
-  app.add_flag("--accept-changed-sources", request->acceptChangedSources,
-               "Take translations whose source is not the image's text (a file made from another revision)");
   return [=](Run& run) {
     request->fileName = *file == "-" ? "standard input" : *file;
     request->format = exchange::formatNamed(*format);

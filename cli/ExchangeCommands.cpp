@@ -1,5 +1,8 @@
 #include "cli/ExchangeCommands.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <ostream>
 
@@ -14,6 +17,7 @@
 #include "codec/Paths.h"
 #include "codec/ReplacementRules.h"
 #include "codec/Utf.h"
+#include "exchange/Delimited.h"
 #include "exchange/Exchange.h"
 #include "exchange/Judge.h"
 
@@ -27,18 +31,11 @@ bool sameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(fsPath(a), fsPath(b), error) && !error;
 }
 
-// "FILE:LINE: ID: message", the form compilers use; control characters of a foreign id shown as
-// escapes, so that a message stays one line.
+// "FILE:LINE: ID: message", the form compilers use; control and format characters of a foreign id
+// shown as escapes, so that a message stays one line and reads as written.
 void printProblem(std::ostream& err, const std::string& file, const exchange::Problem& problem,
                   const char* kind = "") {
-  std::string id;
-  for (char c : problem.id) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-      id += "\\x" + formatHex(static_cast<unsigned char>(c), 2);
-    } else {
-      id += c;
-    }
-  }
+  const std::string id = escapeControls(problem.id);
   err << file << ':' << problem.line << ": ";
   if (!id.empty()) err << id << ": ";
   err << kind << problem.message << problem.detail << '\n';
@@ -109,17 +106,30 @@ exchange::JudgeRules rulesOf(const Request& request) {
           .refuseChangedSources = !request.acceptChangedSources};
 }
 
-// ", 2 of them made from another revision of the image", where there are such.
-std::string changedSourcesNote(const exchange::Judgement& judgement) {
+// ", 2 translations made from another revision of the image", where there are such.
+std::string changedSourcesNote(const exchange::Judgement& judgement, bool accepted) {
   if (judgement.changedSources == 0) return "";
-  return ", " + std::to_string(judgement.changedSources) +
-         " of them made from another revision of the image (--accept-changed-sources takes them)";
+  return ", " + plural(judgement.changedSources, "translation") + " made from another revision of the image" +
+         (accepted ? " (accepted)" : "");
+}
+
+// An XLIFF in which no unit has a translation has most likely been through a tool that keeps its
+// translations elsewhere: said in one sentence, since nothing else would show it.
+void warnIfUntranslatedXliff(std::ostream& err, const std::string& fileName, const exchange::ReadResult& read) {
+  const bool untranslated = std::all_of(read.units.begin(), read.units.end(), [](const exchange::Unit& unit) {
+    return !unit.target || unit.target->empty();
+  });
+  if (read.format != exchange::formatNamed("xliff") || read.units.empty() || !untranslated) return;
+  err << escapeControls(fileName)
+      << ": warning: no unit of this XLIFF holds a translation; if it came back from a translation tool, the tool "
+         "did not write its translations into it (OmegaT 3.6 translates only the <target> elements a file already "
+         "has: translate the PO export there instead)\n";
 }
 
 // A file refused as a whole says so, and no image is read for it.
 bool refusedWhole(const exchange::ReadResult& read) {
   return read.units.empty() && read.problems.size() == 1 && read.problems[0].id.empty() &&
-         read.problems[0].line == 1;
+         (read.problems[0].line == 1 || read.problems[0].message.find("nothing of") != std::string::npos);
 }
 
 // Every problem, then what they mean for the image.
@@ -131,7 +141,12 @@ int refuseImport(std::ostream& err, const ImportRequest& request, const exchange
     err << "nothing of the file was read\n";
   } else {
     const std::string_view word = read.format ? read.format->unitWord : "row";
-    err << plural(judgement.problems.size(), word) << " refused" << changedSourcesNote(judgement) << '\n';
+    err << plural(judgement.problems.size(), word) << " refused";
+    if (judgement.changedSources > 0) {
+      err << ", " << plural(judgement.changedSources, "translation")
+          << " of a source that is not the image's text (made from another revision of the image)";
+    }
+    err << '\n';
   }
   return kExitRefused;
 }
@@ -141,7 +156,7 @@ void printImportReport(std::ostream& out, const ImportRequest& request, const Im
   for (const exchange::Change& change : report.changes) {
     out << "position " << change.entry->position << ": " << quote(toUtf8(change.before.value_or(u""))) << " -> "
         << quote(toUtf8(change.after));
-    if (change.conversion) out << " (taken as shown: " << *change.conversion << ')';
+    if (change.conversion) out << " (a conversion accepted: " << escapeControls(*change.conversion) << ')';
     if (change.composed) out << " (composed: the file has it decomposed)";
     out << '\n';
   }
@@ -190,6 +205,30 @@ void refuseAnImageAsOutput(const std::string& output) {
 
 }  // namespace
 
+namespace {
+
+// A translated PO's revision date: now, in UTC, or SOURCE_DATE_EPOCH's time where that is set, so
+// that a build can make the same file twice. A template keeps xgettext's placeholder.
+std::string revisionDate() {
+  std::time_t now = std::time(nullptr);
+  if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch != nullptr && *epoch != '\0') {
+    char* end = nullptr;
+    const long long seconds = std::strtoll(epoch, &end, 10);
+    if (*end == '\0' && seconds >= 0) now = static_cast<std::time_t>(seconds);
+  }
+  std::tm utc{};
+#ifdef _WIN32
+  gmtime_s(&utc, &now);
+#else
+  gmtime_r(&now, &utc);
+#endif
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%d %H:%M+0000", &utc);
+  return text;
+}
+
+}  // namespace
+
 int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& out, std::ostream& err,
                 bool& changed) {
   if (const std::optional<int> status = requestProblem(request, err)) return *status;
@@ -217,6 +256,7 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
   settings.version = THORNVALE_VERSION;
   settings.tables = tables;
   settings.output = toFile ? request.output : "standard output";
+  if (settings.targetLanguage) settings.revisionDate = revisionDate();
   const std::string file = format.write(rows, settings);
   if (!toFile) {
     data << file;
@@ -245,6 +285,11 @@ int importFile(const ImportRequest& request, const std::string& content, std::os
   changed = report.written;
   if (!report.ok()) return refuseImport(err, request, read, report);
   printImportReport(out, request, report);
+  warnIfUntranslatedXliff(err, request.fileName, read);
+  if (report.changedSources > 0) {
+    out << request.image << ": " << report.changedSources << (report.changedSources == 1 ? " of them was" : " of them were")
+        << " made from another revision of the image (--accept-changed-sources)\n";
+  }
   return kExitSuccess;
 }
 
@@ -267,10 +312,11 @@ int checkFile(const CheckRequest& request, const std::string& content, std::ostr
   for (const exchange::Problem& problem : report.problems) printProblem(err, request.fileName, problem);
   for (const exchange::Problem& warning : report.warnings)
     printProblem(err, request.fileName, warning, "warning: ");
+  warnIfUntranslatedXliff(err, request.fileName, read);
   out << request.fileName << ": " << exchange::formatName(report.format) << ", "
       << std::to_string(report.finished) << " finished, " << std::to_string(report.leftUnfinished)
       << " unfinished, " << std::to_string(report.empty) << " empty, " << std::to_string(report.refused)
-      << " refused" << changedSourcesNote(report);
+      << " refused" << changedSourcesNote(report, request.acceptChangedSources);
   if (!report.warnings.empty()) out << ", " << plural(report.warnings.size(), "warning");
   out << (report.ok() ? ": every finished text would be accepted\n" : "\n");
   return report.ok() ? kExitSuccess : kExitRefused;

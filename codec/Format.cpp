@@ -1,5 +1,9 @@
 #include "codec/Format.h"
 
+#include <algorithm>
+#include <array>
+#include <utility>
+
 namespace thornvale {
 
 std::string formatHex(std::uint64_t value, int digits) {
@@ -44,6 +48,24 @@ std::size_t sequenceLength(std::string_view text, char32_t& point) {
   return length;
 }
 
+// Unicode's format characters (category Cf, Unicode 15.1), first and last of each run: invisible,
+// they can reorder a line (the bidirectional controls), hide a break (U+200B) or stand unseen in
+// a value (a stray U+FEFF), so a message shows them as escapes like the controls.
+constexpr std::array<std::pair<char32_t, char32_t>, 21> kFormatCharacters{{
+    {0xAD, 0xAD},       {0x600, 0x605},     {0x61C, 0x61C},     {0x6DD, 0x6DD},     {0x70F, 0x70F},
+    {0x890, 0x891},     {0x8E2, 0x8E2},     {0x180E, 0x180E},   {0x200B, 0x200F},   {0x202A, 0x202E},
+    {0x2060, 0x2064},   {0x2066, 0x206F},   {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD},
+    {0x110CD, 0x110CD}, {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
+}};
+static_assert(std::is_sorted(kFormatCharacters.begin(), kFormatCharacters.end()));
+
+bool isFormatCharacter(char32_t point) {
+  const auto run = std::upper_bound(kFormatCharacters.begin(), kFormatCharacters.end(), point,
+                                    [](char32_t p, const auto& r) { return p < r.first; });
+  return run != kFormatCharacters.begin() && point <= std::prev(run)->second;
+}
+
 }  // namespace
 
 std::string escapeControls(std::string_view text, bool keepLineBreaks) {
@@ -67,8 +89,8 @@ std::string escapeControls(std::string_view text, bool keepLineBreaks) {
       out += "\\n";
     } else if (point < 0x20 || point == 0x7F) {
       out += "\\x" + formatHex(point, 2);
-    } else if (point >= 0x80 && point <= 0x9F) {
-      out += "\\u" + formatHex(point, 4);
+    } else if ((point >= 0x80 && point <= 0x9F) || isFormatCharacter(point)) {
+      out += point > 0xFFFF ? "\\U" + formatHex(point, 8) : "\\u" + formatHex(point, 4);
     } else {
       out.append(text.substr(0, length));
     }

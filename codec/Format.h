@@ -14,10 +14,11 @@ namespace thornvale {
   return "0x" + formatHex(value, digits);
 }
 
-// The text as a terminal or a message box may show it: every control character (C0, DEL, C1) and
-// every byte that is not well-formed UTF-8 written as an escape ("\t", "\x1B", "\u0085", "\xFF"),
-// so that nothing read from a file, a name or an argument can move the cursor, set a title, clear
-// the screen or hide a line. Line breaks stay where `keepLineBreaks` says so.
+// The text as a terminal or a message box may show it: every control character (C0, DEL, C1), every
+// format character (Unicode's Cf: U+FEFF, U+200B, the bidirectional controls) and every byte that is
+// not well-formed UTF-8 written as an escape ("\t", "\x1B", "\u0085", "\u202E", "\U000E0041",
+// "\xFF"), so that nothing read from a file, a name or an argument can move the cursor, set a
+// title, clear the screen, reorder or hide a line. Line breaks stay where `keepLineBreaks` says so.
 [[nodiscard]] std::string escapeControls(std::string_view text, bool keepLineBreaks = false);
 
 // The text in double quotes, as paths and values stand in messages, its control characters

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "codec/Format.h"
 #include "codec/Utf.h"
 #include "exchange/Delimited.h"
 
@@ -139,6 +140,23 @@ std::optional<std::string> conversionProblem(std::u16string_view before, std::u1
   if (!conversion) return std::nullopt;
   return "the new text is what a spreadsheet's conversion makes of the old one (" + *conversion +
          "): " + std::string(kConversionAdvice);
+}
+
+std::string typedCellProblem(std::string_view typedCell) {
+  return std::string(typedCell) +
+         "; format the column as text and type it again, or pass --accept-conversions to take what the "
+         "spreadsheet shows";
+}
+
+std::string typedCellDetail(std::string_view typedCell) {
+  return " (read from " + std::string(typedCell) + ")";
+}
+
+std::string changedSourceProblem(std::u16string_view source, std::u16string_view current) {
+  return "its source " + quote(toUtf8(std::u16string(source))) + " is not the image's text " +
+         quote(toUtf8(std::u16string(current))) +
+         ": the file was made from another revision of the image; translate the new text, or pass "
+         "--accept-changed-sources to write this translation over it";
 }
 
 }  // namespace thornvale::exchange

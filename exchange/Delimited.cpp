@@ -77,6 +77,12 @@ std::optional<std::string> textOfFile(std::string_view bytes, Problem& problem) 
         "file, which is not read: save it as .xlsx (Excel 2007-365) without a password, or as CSV in UTF-8"};
     return std::nullopt;
   }
+  if (bytes.starts_with("\x1F\x8B")) {
+    problem = {1, "",
+               "this is a compressed (gzip) file, such as Gnumeric's own .gnumeric, which is not read: save it as "
+               ".xlsx (Excel 2007-365) or as CSV in UTF-8"};
+    return std::nullopt;
+  }
   if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   const bool le = bytes.starts_with("\xFF\xFE");
   if (le || bytes.starts_with("\xFE\xFF")) {
@@ -120,7 +126,7 @@ class RecordReader {
 
   bool next(TableRow& record) {
     if (at_ >= text_.size()) return false;
-    record = {line_, {std::string()}};
+    record = {line_, {std::string()}, {}};
     bool quoted = false;
     bool started = false;
     const std::size_t opened = line_;
@@ -289,6 +295,17 @@ class TableReader {
     Unit unit;
     unit.line = unit.targetLine = record.line;
     unit.id = std::string(trimmed(record.fields.size() > position_ ? record.fields[position_] : ""));
+    // pandas writes a column that held a blank as floats ("7.0"): a zero fraction is the same place.
+    const std::size_t point = unit.id.find('.');
+    if (point != std::string::npos && point + 1 < unit.id.size() && parsePosition(unit.id.substr(0, point)) &&
+        unit.id.find_first_not_of("0123456789", point + 1) == std::string::npos) {
+      if (unit.id.find_first_not_of('0', point + 1) != std::string::npos) {
+        result_.problems.push_back(
+            {record.line, "", "position " + quote(unit.id) + " is not a whole number, so it names no text", {}});
+        return;
+      }
+      unit.id.resize(point);
+    }
     unit.place = {cell(record, "offset"), cell(record, "length"), cell(record, "save_length"),
                   cell(record, "table"), record.line};
     if (const std::optional<std::string> problem = texts(record, unit)) {
@@ -304,6 +321,10 @@ class TableReader {
     if (column >= record.fields.size() && !translation_) {
       return "the row has " + std::to_string(record.fields.size()) + " columns; its text would be column " +
              std::to_string(column + 1);
+    }
+    if (column < record.notes.size() && record.notes[column]) {
+      if (record.notes[column]->unreadable) return record.notes[column]->description;
+      unit.typedCell = record.notes[column]->description;
     }
     unit.target = fromUtf8(column < record.fields.size() ? record.fields[column] : std::string());
     // A translation row is one whatever its source cell holds: an empty translation is no text.

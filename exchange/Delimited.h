@@ -27,11 +27,20 @@ inline constexpr std::string_view kTranslationHeader = "translation";
 // The name a header cell gives its column: trimmed, unquoted, in lower case.
 [[nodiscard]] std::string headerName(std::string_view field);
 
+// A workbook's cell that held no text: a number, date, boolean or error, its field then holding
+// what the spreadsheet shows (`description`: "C12: a date cell (shown 2026/01/01, stored 46023)"),
+// or a formula whose value the file does not tell (`unreadable`, `description` saying why).
+struct CellNote {
+  std::string description;
+  bool unreadable = false;
+};
+
 // One row of a sheet, whatever it came from: its line (or row number) and its cells, the first
-// column first.
+// column first; `notes`, where not empty, as many as the fields (CSV has none).
 struct TableRow {
   std::size_t line = 0;
   std::vector<std::string> fields;
+  std::vector<std::optional<CellNote>> notes;
 };
 
 // A sheet's rows as units: the first row that is not blank is the header, and the columns are
@@ -61,6 +70,18 @@ struct TableRow {
 // The refusal of a text that is such a conversion of `before`, or nullopt for any other text.
 [[nodiscard]] std::optional<std::string> conversionProblem(std::u16string_view before,
                                                            std::u16string_view after);
+
+// The refusal of a translation that was no text in its workbook (Unit::typedCell): "C12: a date
+// cell (shown 2026/01/01, stored 46023); format the column as text and type it again ...".
+[[nodiscard]] std::string typedCellProblem(std::string_view typedCell);
+
+// What a refusal of such a translation for another reason (its length) adds, so that the value
+// read is seen: " (read from C12: a number cell (shown 7, stored 7))".
+[[nodiscard]] std::string typedCellDetail(std::string_view typedCell);
+
+// The refusal of a translation whose unit's source is not the image's current text: the file was
+// made from another revision of the image.
+[[nodiscard]] std::string changedSourceProblem(std::u16string_view source, std::u16string_view current);
 
 // How to keep a spreadsheet from converting texts, for the refusal's message.
 inline constexpr std::string_view kConversionAdvice =

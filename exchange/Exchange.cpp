@@ -24,6 +24,12 @@ std::size_t firstInvalidUtf8Line(std::string_view bytes) {
 std::optional<Problem> utf8OnlyProblem(std::string_view bytes) {
   if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
     return Problem{1, "", "the file is UTF-16; only UTF-8 is read: save it as UTF-8", {}};
+  if (bytes.find('\0') != std::string_view::npos) {
+    return Problem{1, "",
+                   "the file holds NUL bytes: it looks like UTF-16 without a byte-order mark; only UTF-8 is read: "
+                   "save it as UTF-8",
+                   {}};
+  }
   if (const std::size_t line = firstInvalidUtf8Line(bytes))
     return Problem{line, "", "not valid UTF-8; nothing of the file was read", {}};
   return std::nullopt;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "catalogue/EntryText.h"
 #include "catalogue/SaveCheck.h"
@@ -15,7 +16,6 @@
 namespace thornvale::exchange {
 namespace {
 
-constexpr std::string_view kChangedSource = "the file was made from another revision of the image";
 
 // One text a unit asks to write, with what the image (or its stand-in) holds there.
 struct Candidate {
@@ -57,6 +57,13 @@ bool overlap(const CatalogueEntry& a, const CatalogueEntry& b) {
   return a.offset < b.offset + b.saveLength && b.offset < a.offset + a.saveLength;
 }
 
+// A translation of a source that is not the image's text: the file was made from another revision
+// of the image. An empty source is none (a sheet without a source column).
+bool changedSource(const Candidate& c, std::optional<std::span<const std::uint8_t>> image) {
+  const Unit& unit = *c.unit;
+  return image && unit.source && !unit.source->empty() && c.stored && *unit.source != *c.stored;
+}
+
 // Why one text may not be written, or nothing.
 std::optional<Problem> refusal(const Candidate& c, std::optional<std::span<const std::uint8_t>> image,
                                const JudgeRules& rules, const TableSet& tables) {
@@ -67,22 +74,18 @@ std::optional<Problem> refusal(const Candidate& c, std::optional<std::span<const
   };
   if (std::optional<std::string> control = controlCharacter(c.text))
     return problem("the text holds the control character " + *control + ", which no text can store");
-  if (rules.refuseChangedSources && image && unit.source && c.stored && *unit.source != *c.stored) {
-    return problem(std::string(kChangedSource) + ": its source " +
-                   quote(toUtf8(*unit.source)) + " is not the image's text " + quote(toUtf8(*c.stored)) +
-                   ", so the translation may write an old text back; translate the image's text, or pass "
-                   "--accept-changed-sources if the change is meant");
-  }
-  if (rules.refuseConversions && unit.typedCell) {
-    return problem(*unit.typedCell + "; the spreadsheet stored no text there: " + std::string(kConversionAdvice));
-  }
+  if (rules.refuseChangedSources && changedSource(c, image))
+    return problem(changedSourceProblem(*unit.source, *c.stored));
+  if (rules.refuseConversions && unit.typedCell) return problem(typedCellProblem(*unit.typedCell));
   if (rules.refuseConversions && c.stored) {
     if (std::optional<std::string> conversion = conversionProblem(*c.stored, c.text))
       return problem(std::move(*conversion));
   }
   if (std::optional<Refusal> refused = checkSave(e, c.text, tables)) {
-    return problem(std::move(refused->message),
-                   lengthDetail(e, c.text, c.stored ? std::optional<std::u16string_view>(*c.stored) : std::nullopt));
+    // A cell that held a number shows what was read of it ("7" for "007").
+    return problem(refused->message,
+                   lengthDetail(e, c.text, c.stored ? std::optional<std::u16string_view>(*c.stored) : std::nullopt) +
+                       (unit.typedCell ? typedCellDetail(*unit.typedCell) : ""));
   }
   if (image && static_cast<std::size_t>(e.offset) + static_cast<std::size_t>(e.saveLength) > image->size()) {
     return problem(fileEndsBefore(static_cast<std::int64_t>(image->size()), "the end of this text's place"));
@@ -164,6 +167,7 @@ Judgement judge(const ReadResult& read, std::optional<std::span<const std::uint8
   judgement.refused = read.problems.size();
 
   std::vector<Candidate> accepted;
+  std::set<const Unit*> refusedForSource;  // warned about in their refusal already
   for (const Unit& unit : read.units) {
     // A unit with a source is a translation, and an empty one is no text; a unit without is a
     // text, each row of a dump one to write.
@@ -189,8 +193,10 @@ Judgement judge(const ReadResult& read, std::optional<std::span<const std::uint8
       accepted.push_back(std::move(c));
       continue;
     }
+    const bool changed = changedSource(c, image);
+    judgement.changedSources += changed ? 1 : 0;
     if (std::optional<Problem> problem = refusal(c, image, rules, tables)) {
-      if (problem->message.starts_with(kChangedSource)) ++judgement.changedSources;
+      if (changed && rules.refuseChangedSources) refusedForSource.insert(&unit);
       judgement.problems.push_back(std::move(*problem));
       ++judgement.refused;
       continue;
@@ -209,10 +215,8 @@ Judgement judge(const ReadResult& read, std::optional<std::span<const std::uint8
   for (const Unit& unit : read.units) {
     if (!image || !unit.source) continue;
     const std::u16string text = entryText(*image, *unit.entry, std::nullopt, tables);
-    const bool refused = std::any_of(judgement.problems.begin(), judgement.problems.end(), [&](const Problem& p) {
-      return p.id == unit.id && p.message.starts_with(kChangedSource);
-    });
-    if (*unit.source != text && !refused) {
+    if (unit.source->empty() || refusedForSource.contains(&unit)) continue;
+    if (*unit.source != text) {
       judgement.warnings.push_back({unit.line, unit.id,
                                     "the source " + quote(toUtf8(*unit.source)) +
                                         " differs from the image's text " + quote(toUtf8(text)) +

@@ -184,6 +184,11 @@ std::optional<std::string> placeMismatch(const CatalogueEntry& entry, const Reco
       if (digits.size() < 3 || digits[0] != '0' || (digits[1] != 'x' && digits[1] != 'X')) return false;
       digits.remove_prefix(2);
     }
+    // A count written with a zero fraction (61.0, as pandas writes a column that held a blank).
+    if (const std::size_t point = digits.find('.'); base == 10 && point != std::string_view::npos &&
+                                                    point + 1 < digits.size() &&
+                                                    digits.find_first_not_of('0', point + 1) == std::string_view::npos)
+      digits = digits.substr(0, point);
     if (digits.empty() || digits.size() > 12) return false;
     long long value = 0;
     for (char c : digits) {

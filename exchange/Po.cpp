@@ -1,7 +1,8 @@
 // gettext PO, read and written here: no C++ library for it builds for both systems. The reader
 // takes what gettext's tools, polib and translate-toolkit write: strings wrapped over several
-// lines, every escape of gettext, CRLF, a byte-order mark, #~ obsolete entries (ignored), #|
-// previous strings (ignored), and flags on the #, line (fuzzy read, the rest ignored).
+// lines, every escape of gettext, CRLF and CR, a byte-order mark, #~ obsolete entries (ignored), #|
+// previous strings (ignored), flags on the #, line (fuzzy read, the rest ignored), and #. comments
+// wrapped at any width.
 
 #include <algorithm>
 #include <cctype>
@@ -106,16 +107,24 @@ class Reader {
     result_.format = &kPoFormat;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::size_t number = 0;
+    // LF, CRLF and a lone CR (old Mac editors; msgfmt takes it) all end a line.
     while (!text.empty() || number == 0) {
       ++number;
-      const std::size_t newline = text.find('\n');
-      std::string_view line = text.substr(0, newline);
-      text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
-      if (line.ends_with('\r')) line.remove_suffix(1);
+      const std::size_t end = text.find_first_of("\r\n");
+      const std::string_view line = text.substr(0, end);
+      const bool crlf = end != std::string_view::npos && text.substr(end).starts_with("\r\n");
+      text.remove_prefix(end == std::string_view::npos ? text.size() : end + (crlf ? 2 : 1));
       readLine(line, number);
       if (text.empty()) break;
     }
     finish();
+    // Nothing but a header, or nothing read at all: no file of this game's texts, and check must not
+    // call it one whose every text is accepted.
+    if (result_.units.empty() && result_.problems.empty()) {
+      result_.problems.push_back({1, "",
+                                  "the file holds no entry with a msgctxt (text-00 to text-69): it is no PO of "
+                                  "this game's texts"});
+    }
     // Comments of an entry and no entry after them: the file was cut short.
     if (comments_.pending) {
       result_.problems.push_back({comments_.line, "",
@@ -134,6 +143,7 @@ class Reader {
   bool started() const { return entry_.context || entry_.id; }
 
   void readLine(std::string_view line, std::size_t number) {
+    if (!line.starts_with("#.")) placeText_.clear();
     if (skipping_) {  // after a syntax error, up to the next blank line
       if (!trim(line).empty()) return;
       skipping_ = false;
@@ -160,12 +170,8 @@ class Reader {
           if (trim(flags.substr(0, comma)) == "fuzzy") comments_.fuzzy = true;
           flags.remove_prefix(comma == std::string_view::npos ? flags.size() : comma + 1);
         }
-      } else if (line.starts_with("#.")) {
-        if (std::optional<RecordedPlace> place = parsePlaceLine(trim(line.substr(2)))) {
-          comments_.place = *place;
-          comments_.place.line = number;
-        }
       }
+      readExtractedComment(line, number);
       return;
     }
     if (line.front() == '"') {
@@ -217,6 +223,29 @@ class Reader {
       if (!entry_.strLine) entry_.strLine = number;
     } else {
       syntax(number, "a line that is neither a comment, a keyword (msgctxt, msgid, msgstr) nor a string");
+    }
+  }
+
+  // A "#. place: ..." line, also when a tool wrapped it over several "#." lines (Babel does at its
+  // width): the lines after it are joined with the space the wrapping took, and the longest join
+  // that reads as a place is the place.
+  void readExtractedComment(std::string_view line, std::size_t number) {
+    if (!line.starts_with("#.")) return;
+    const std::string_view comment = trim(line.substr(2));
+    const bool complete = comments_.place.offset && comments_.place.length && comments_.place.saveLength &&
+                          comments_.place.table && comments_.place.line == placeLine_;
+    if (comment.starts_with("place:")) {
+      placeText_ = comment;
+      placeLine_ = number;
+    } else if (!placeText_.empty() && !complete && placeText_.size() < 4096) {
+      placeText_ += ' ';
+      placeText_ += comment;
+    } else {
+      return;
+    }
+    if (std::optional<RecordedPlace> place = parsePlaceLine(placeText_)) {
+      comments_.place = *place;
+      comments_.place.line = placeLine_;
     }
   }
 
@@ -304,6 +333,8 @@ class Reader {
   Entry comments_;  // what the comments before the next entry said
   Field field_ = Field::None;
   bool skipping_ = false;
+  std::string placeText_;  // the "#. place:" comment read so far, wrapped lines joined
+  std::size_t placeLine_ = 0;
 };
 
 // A PO string, with every character that needs it escaped.
@@ -364,12 +395,15 @@ std::string writePo(std::span<const TextRow> texts, const ExportSettings& settin
   out += "# Each text must keep its exact length: see the notes and flags of each entry.\n";
   out += "msgid \"\"\nmsgstr \"\"\n";
   out += "\"Project-Id-Version: Thornvale (thornvale-text " + settings.version + ")\\n\"\n";
-  out += "\"PO-Revision-Date: \\n\"\n";
+  // A date or xgettext's placeholder, never an empty field: Babel (and pybabel) refuse a PO without one.
+  out += "\"PO-Revision-Date: " +
+         (settings.revisionDate.empty() ? std::string("YEAR-MO-DA HO:MI+ZONE") : settings.revisionDate) +
+         "\\n\"\n";
   out += "\"Last-Translator: \\n\"\n";
   out += "\"Language-Team: \\n\"\n";
-  // A template has no language yet, as xgettext writes it: msginit or the tool fills it in.
-  out +=
-      "\"Language: " + (settings.targetLanguage ? gettextLanguage(*settings.targetLanguage) : "") + "\\n\"\n";
+  // A template has no language yet: msginit or the tool adds it. xgettext writes an empty field,
+  // which Babel refuses (it parses the empty name as a locale), so a template leaves it out.
+  if (settings.targetLanguage) out += "\"Language: " + gettextLanguage(*settings.targetLanguage) + "\\n\"\n";
   out += "\"MIME-Version: 1.0\\n\"\n";
   out += "\"Content-Type: text/plain; charset=UTF-8\\n\"\n";
   out += "\"Content-Transfer-Encoding: 8bit\\n\"\n";

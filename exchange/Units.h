@@ -94,6 +94,9 @@ struct ExportSettings {
   std::string version;                        // thornvale-text's version
   TableSet tables;                            // the tables in use: each text's characters, the fingerprint
   std::string output = "standard output";     // where it goes, as a failure to make it names it
+  // A PO's PO-Revision-Date ("2026-12-08 01:40+0000"); empty: xgettext's placeholder
+  // "YEAR-MO-DA HO:MI+ZONE", as a template has it.
+  std::string revisionDate;
 };
 
 // Where each format records the fingerprint of the tables an export was made with.

@@ -3,10 +3,13 @@
 #include <pugixml.hpp>
 #include <unzip.h>
 #include <xlsxwriter.h>
+#include <zip.h>
 
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <set>
@@ -16,9 +19,11 @@
 #include "codec/File.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
+#include "codec/Format.h"
 #include "codec/Paths.h"
 #include "codec/ScratchFolder.h"
 #include "codec/Utf.h"
+#include "exchange/CellFormat.h"
 #include "exchange/Delimited.h"
 #include "exchange/Formats.h"
 #include "exchange/Limits.h"
@@ -137,6 +142,23 @@ void fitColumns(lxw_worksheet* sheet, std::span<const TextRow> texts, const Tabl
   }
 }
 
+bool isHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
+
+// A text as a cell holds it: Office Open XML reads "_x" and four hex digits and "_" as a character
+// (_x000D_), so a text that holds one literally ("_xface_") has its "_" written as _x005F_.
+std::string cellText(const std::u16string& text) {
+  std::string utf8 = toUtf8(text);
+  for (std::size_t at = utf8.find("_x"); at != std::string::npos; at = utf8.find("_x", at + 1)) {
+    if (at + 6 < utf8.size() && utf8[at + 6] == '_' &&
+        std::all_of(utf8.begin() + static_cast<std::ptrdiff_t>(at + 2),
+                    utf8.begin() + static_cast<std::ptrdiff_t>(at + 6), isHex)) {
+      utf8.replace(at, 1, "_x005F_");
+      at += 6;
+    }
+  }
+  return utf8;
+}
+
 void writeRow(lxw_worksheet* sheet, lxw_row_t row, const TextRow& text, const Formats& f,
               const TableSet& tables) {
   const CatalogueEntry& e = *text.entry;
@@ -146,9 +168,9 @@ void writeRow(lxw_worksheet* sheet, lxw_row_t row, const TextRow& text, const Fo
   check(worksheet_write_number(sheet, row, 2, e.saveLength, f.number), what);
   check(worksheet_write_string(sheet, row, 3, std::string(e.tableName).c_str(), f.text), what);
   check(worksheet_write_string(sheet, row, 4, storableWords(e, tables).c_str(), f.text), what);
-  check(worksheet_write_string(sheet, row, 5, toUtf8(text.source).c_str(), f.text), what);
+  check(worksheet_write_string(sheet, row, 5, cellText(text.source).c_str(), f.text), what);
   if (text.target && !text.target->empty()) {
-    check(worksheet_write_string(sheet, row, 6, toUtf8(*text.target).c_str(), f.translation), what);
+    check(worksheet_write_string(sheet, row, 6, cellText(*text.target).c_str(), f.translation), what);
   } else {
     check(worksheet_write_blank(sheet, row, 6, f.translation), what);
   }
@@ -160,6 +182,11 @@ void writeRow(lxw_worksheet* sheet, lxw_row_t row, const TextRow& text, const Fo
 }
 
 }  // namespace
+
+// Rewrites the workbook at `path` with its styles' cell protection saying hidden="0" beside
+// locked="0": libxlsxwriter leaves the attribute out, and Gnumeric then takes the translation cells
+// for hidden ones and saves them so.
+void unhideUnlockedCells(const std::filesystem::path& path);
 
 void writeWorkbook(std::span<const TextRow> texts, const ExportSettings& settings,
                    const std::filesystem::path& path, const std::filesystem::path& scratch) {
@@ -220,6 +247,7 @@ void writeWorkbook(std::span<const TextRow> texts, const ExportSettings& setting
   worksheet_activate(sheet);
 
   check(workbook_close(book.release()), "writing the workbook");
+  unhideUnlockedCells(path);
 }
 
 bool looksLikeZip(std::string_view bytes) noexcept {
@@ -266,6 +294,33 @@ long ZCALLBACK seekMemory(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
 
 int ZCALLBACK closeMemory(voidpf, voidpf) { return 0; }
 int ZCALLBACK errorMemory(voidpf, voidpf) { return 0; }
+
+// minizip's zip writer into memory: it writes forward, and seeks back to finish each local header.
+struct Output {
+  std::string bytes;
+  ZPOS64_T at = 0;
+};
+
+uLong ZCALLBACK writeOutput(voidpf, voidpf stream, const void* buffer, uLong size) {
+  Output& output = *static_cast<Output*>(stream);
+  if (output.bytes.size() < output.at + size) output.bytes.resize(output.at + size);
+  std::memcpy(output.bytes.data() + output.at, buffer, size);
+  output.at += size;
+  return size;
+}
+
+uLong ZCALLBACK readOutput(voidpf, voidpf, void*, uLong) { return 0; }
+
+ZPOS64_T ZCALLBACK tellOutput(voidpf, voidpf stream) { return static_cast<Output*>(stream)->at; }
+
+long ZCALLBACK seekOutput(voidpf, voidpf stream, ZPOS64_T offset, int origin) {
+  Output& output = *static_cast<Output*>(stream);
+  const ZPOS64_T base = origin == ZLIB_FILEFUNC_SEEK_CUR   ? output.at
+                        : origin == ZLIB_FILEFUNC_SEEK_END ? output.bytes.size()
+                                                           : 0;
+  output.at = base + offset;
+  return 0;
+}
 
 struct ZipClose {
   void operator()(void* zip) const noexcept { unzClose(zip); }
@@ -356,10 +411,32 @@ constexpr std::size_t kMaxParts = 10'000;
 constexpr std::size_t kMaxColumns = 16'384;
 constexpr std::size_t kMaxRows = 1'048'576;
 
+struct SparseCell {
+  std::size_t column = 0;
+  std::string value;
+  std::optional<CellNote> note;
+};
+
 struct SparseRow {
   std::size_t line = 0;
-  std::vector<std::pair<std::size_t, std::string>> cells;
+  std::vector<SparseCell> cells;
 };
+
+// "C12" for column 2 (0-based) of row 12.
+std::string cellName(std::size_t column, std::size_t row) {
+  std::string letters;
+  for (std::size_t n = column + 1; n > 0; n = (n - 1) / 26)
+    letters.insert(letters.begin(), static_cast<char>('A' + (n - 1) % 26));
+  return letters + std::to_string(row);
+}
+
+bool attributeTrue(const pugi::xml_node& node, const char* name) {
+  const std::string_view value = node.attribute(name).value();
+  return value == "1" || value == "true";
+}
+
+// What a spreadsheet that wrote a formula without working it out needs done.
+constexpr std::string_view kRecalculate = "open and save it in a spreadsheet first";
 
 class WorkbookReader {
  public:
@@ -375,6 +452,8 @@ class WorkbookReader {
     const std::optional<std::string> sheet = firstSheetPart();
     if (!sheet) return std::move(result_);
     readSharedStrings();
+    if (!result_.ok()) return std::move(result_);
+    readStyles();
     if (!result_.ok()) return std::move(result_);
     std::vector<SparseRow> rows = readSheet(*sheet);
     if (!result_.ok()) return std::move(result_);
@@ -493,6 +572,7 @@ class WorkbookReader {
       target = target.starts_with('/') ? target.substr(1) : "xl/" + target;
       targets[r.attribute("Id").value()] = target;
       if (type.ends_with("/sharedStrings")) sharedStringsPart_ = target;
+      if (type.ends_with("/styles")) stylesPart_ = target;
     }
     return targets;
   }
@@ -509,6 +589,9 @@ class WorkbookReader {
     }
     pugi::xml_document doc;
     if (!parse(doc, name, *text)) return std::nullopt;
+    // A writer that leaves formulas to be worked out on opening (xlsxwriter) says so here.
+    recalculate_ = attributeTrue(child(doc.document_element(), "calcPr"), "fullCalcOnLoad");
+    date1904_ = attributeTrue(child(doc.document_element(), "workbookPr"), "date1904");
     const pugi::xml_node sheet = child(child(doc.document_element(), "sheets"), "sheet");
     std::string id;
     for (pugi::xml_attribute a : sheet.attributes()) {
@@ -528,24 +611,93 @@ class WorkbookReader {
     const std::optional<std::string> text = part(sharedStringsPart_);
     pugi::xml_document doc;
     if (!text || !parse(doc, sharedStringsPart_, *text)) return;
+    hasSharedStrings_ = true;
     for (pugi::xml_node item : doc.document_element().children()) {
       if (item.type() == pugi::node_element && localName(item) == "si") strings_.push_back(itemText(item));
     }
   }
 
-  // A cell's value as the spreadsheet stored it: a number as its digits, a string as its text.
-  std::string value(const pugi::xml_node& cell) const {
+  // The number formats of the cell styles, by style index: each style's format code, "" for General.
+  void readStyles() {
+    if (stylesPart_.empty()) stylesPart_ = "xl/styles.xml";
+    const std::optional<std::string> text = part(stylesPart_);
+    pugi::xml_document doc;
+    if (!text || !parse(doc, stylesPart_, *text)) return;
+    std::map<long long, std::string> custom;
+    for (pugi::xml_node format : child(doc.document_element(), "numFmts").children()) {
+      if (format.type() == pugi::node_element && localName(format) == "numFmt")
+        custom[format.attribute("numFmtId").as_llong(-1)] = format.attribute("formatCode").value();
+    }
+    for (pugi::xml_node xf : child(doc.document_element(), "cellXfs").children()) {
+      if (xf.type() != pugi::node_element || localName(xf) != "xf") continue;
+      const long long id = xf.attribute("numFmtId").as_llong(0);
+      const auto found = custom.find(id);
+      const std::optional<std::string_view> builtIn =
+          id >= 0 && id < 1000 ? builtInNumberFormat(static_cast<int>(id)) : std::nullopt;
+      formats_.push_back(found != custom.end() ? found->second : std::string(builtIn.value_or("")));
+    }
+  }
+
+  // A cell as the reader takes it: what the spreadsheet shows, and a note where that is no text.
+  // nullopt, with the problem, where it names a shared string the workbook lacks.
+  std::optional<SparseCell> value(const pugi::xml_node& cell, std::size_t column, std::size_t line) {
+    SparseCell out{column, {}, std::nullopt};
     const std::string_view type = cell.attribute("t").value();
-    if (type == "inlineStr") return itemText(child(cell, "is"));
-    const std::string v = child(cell, "v").text().get();
-    if (type == "s") {
+    const pugi::xml_node formula = child(cell, "f");
+    const pugi::xml_node cached = child(cell, "v");
+    const std::string v = cached.text().get();
+    const std::string name = cellName(column, line);
+    // The values in a note come from the file: shown escaped, as every message shows them.
+    const auto note = [&](const std::string& description, bool unreadable = false) {
+      out.note = CellNote{name + ": " + escapeControls(description), unreadable};
+    };
+    if (formula && v.empty() && type != "inlineStr") {
+      note("a formula with no value stored in the file: " + std::string(kRecalculate), true);
+      return out;
+    }
+    if (formula && recalculate_) {
+      note(
+          "a formula in a workbook marked to be recalculated when it is opened, so the value stored is "
+          "not the one it shows: " +
+              std::string(kRecalculate),
+          true);
+      return out;
+    }
+    if (type == "inlineStr") {
+      out.value = itemText(child(cell, "is"));
+    } else if (type == "s" && !v.empty()) {
       std::size_t index = 0;
       const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), index);
-      const bool number = error == std::errc() && end == v.data() + v.size() && !v.empty();
-      return number && index < strings_.size() ? strings_[index] : std::string();
+      if (error != std::errc() || end != v.data() + v.size() || index >= strings_.size()) {
+        problem("the workbook is damaged: its cell " + name + " names shared string " + quote(v) +
+                ", and it " +
+                (hasSharedStrings_ ? "has " + std::to_string(strings_.size()) : std::string("has none")) +
+                "; nothing of it was read: open and save it in a spreadsheet again, or save it as CSV");
+        return std::nullopt;
+      }
+      out.value = strings_[index];
+    } else if (type == "str") {
+      out.value = unescaped(v);
+    } else if (type == "b") {
+      out.value = v == "1" ? "TRUE" : "FALSE";
+      note("a boolean cell (shown " + out.value + ", stored " + v + ")");
+    } else if (type == "e") {
+      out.value = v;
+      note("an error cell (shown " + v + ")");
+    } else if (type == "d") {
+      out.value = v;
+      note("a date cell (shown " + v + ", stored " + v + ")");
+    } else if (!v.empty()) {
+      const std::size_t style = cell.attribute("s").as_ullong(0);
+      const std::string_view code = style < formats_.size() ? std::string_view(formats_[style]) : "";
+      double number = 0;
+      const auto [end, error] = std::from_chars(v.data(), v.data() + v.size(), number);
+      out.value =
+          error == std::errc() && end == v.data() + v.size() ? formatCellValue(number, code, date1904_) : v;
+      note(std::string(isDateFormat(code) ? "a date" : "a number") + " cell (shown " + out.value +
+           ", stored " + v + ")");
     }
-    if (type == "b") return v == "1" ? "TRUE" : "FALSE";
-    return type == "str" ? unescaped(v) : v;
+    return out;
   }
 
   std::vector<SparseRow> readSheet(const std::string& name) {
@@ -570,14 +722,15 @@ class WorkbookReader {
         if (cell.type() != pugi::node_element || localName(cell) != "c") continue;
         const auto reference = cellReference(cell.attribute("r").value());
         column = reference ? reference->first : column;
-        std::string v = value(cell);
-        cellBytes += v.size();
+        std::optional<SparseCell> v = value(cell, column, line);
+        if (!v) return {};
+        cellBytes += v->value.size();
         if (cellBytes > kMaxInflatedBytes) {
           problem("the first sheet's cells hold more than " + std::to_string(kMaxInflatedBytes >> 20) +
                   " MiB of text; no sheet of texts does, and it was not read");
           return {};
         }
-        if (column < kMaxColumns && !v.empty()) sparse.cells.emplace_back(column, std::move(v));
+        if (column < kMaxColumns && (!v->value.empty() || v->note)) sparse.cells.push_back(std::move(*v));
         ++column;
       }
       if (!sparse.cells.empty()) rows.push_back(std::move(sparse));
@@ -595,21 +748,21 @@ class WorkbookReader {
     std::map<std::size_t, std::size_t> kept;  // sheet column -> field
     bool header = false;
     for (const SparseRow& row : rows) {
-      const bool blank = std::all_of(row.cells.begin(), row.cells.end(), [](const auto& cell) {
-        return cell.second.find_first_not_of(" \t") == std::string::npos;
+      const bool blank = std::all_of(row.cells.begin(), row.cells.end(), [](const SparseCell& cell) {
+        return cell.value.find_first_not_of(" \t") == std::string::npos && !cell.note;
       });
       if (!header && !blank) {
         header = true;
         std::set<std::string> names;
-        for (const auto& [column, v] : row.cells) {
-          if (knownHeader(v) && names.insert(headerName(v)).second) kept.emplace(column, 0);
+        for (const SparseCell& cell : row.cells) {
+          if (knownHeader(cell.value) && names.insert(headerName(cell.value)).second) kept.emplace(cell.column, 0);
         }
         if (kept.empty()) {
           // Nothing the reader knows: the header alone, for the reader to say what it lacks.
-          TableRow only{row.line, {}};
-          for (const auto& cell : row.cells) {
+          TableRow only{row.line, {}, {}};
+          for (const SparseCell& cell : row.cells) {
             if (only.fields.size() == kUnknownHeaderWidth) break;
-            only.fields.push_back(cell.second);
+            only.fields.push_back(cell.value);
           }
           out.push_back(std::move(only));
           return out;
@@ -617,12 +770,16 @@ class WorkbookReader {
         std::size_t field = 0;
         for (auto& [column, at] : kept) at = field++;
       }
-      TableRow compact{row.line, std::vector<std::string>(kept.size())};
+      TableRow compact{row.line, std::vector<std::string>(kept.size()), {}};
       bool any = false;
-      for (const auto& [column, v] : row.cells) {
-        const auto at = kept.find(column);
+      for (const SparseCell& cell : row.cells) {
+        const auto at = kept.find(cell.column);
         if (at == kept.end()) continue;
-        compact.fields[at->second] = v;
+        compact.fields[at->second] = cell.value;
+        if (cell.note) {
+          compact.notes.resize(kept.size());
+          compact.notes[at->second] = cell.note;
+        }
         any = true;
       }
       if (any || !header) out.push_back(std::move(compact));
@@ -636,6 +793,11 @@ class WorkbookReader {
   std::uint64_t inflated_ = 0;
   std::string sharedStringsPart_;
   std::vector<std::string> strings_;
+  bool hasSharedStrings_ = false;
+  std::string stylesPart_;
+  std::vector<std::string> formats_;  // each cell style's number format code, "" for General
+  bool recalculate_ = false;          // formulas are worked out on opening: their values are stale
+  bool date1904_ = false;
 };
 
 }  // namespace
@@ -660,6 +822,59 @@ ReadResult readWorkbook(std::string_view bytes) {
   ReadResult result = WorkbookReader(bytes).read();
   if (result.ok()) result.tables = customProperty(bytes, kTablesProperty);
   return result;
+}
+
+void unhideUnlockedCells(const std::filesystem::path& path) {
+  std::string packed;
+  {
+    std::ifstream in(path, std::ios::binary);
+    packed.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (!in && !in.eof()) throw std::runtime_error("the workbook written cannot be read back");
+  }
+  Memory memory{packed};
+  zlib_filefunc64_def reading{openMemory, readMemory,  writeMemory, tellMemory,
+                              seekMemory, closeMemory, errorMemory, &memory};
+  const std::unique_ptr<void, ZipClose> source(unzOpen2_64("", &reading));
+  Output output;
+  zlib_filefunc64_def writing{openMemory, readOutput,  writeOutput, tellOutput,
+                              seekOutput, closeMemory, errorMemory, &output};
+  zipFile target = zipOpen2_64("", APPEND_STATUS_CREATE, nullptr, &writing);
+  if (!source || !target || unzGoToFirstFile(source.get()) != UNZ_OK) {
+    if (target != nullptr) zipClose(target, nullptr);
+    throw std::runtime_error("the workbook written is no zip archive");
+  }
+  bool ok = true;
+  do {
+    char name[256] = {};
+    unz_file_info64 info{};
+    ok = unzGetCurrentFileInfo64(source.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK &&
+         unzOpenCurrentFile(source.get()) == UNZ_OK;
+    std::string part;
+    char buffer[1 << 14];
+    for (int n = 0; ok && (n = unzReadCurrentFile(source.get(), buffer, sizeof buffer)) != 0;) {
+      ok = n > 0;
+      if (ok) part.append(buffer, static_cast<std::size_t>(n));
+    }
+    ok = unzCloseCurrentFile(source.get()) == UNZ_OK && ok;
+    if (ok && std::string_view(name) == "xl/styles.xml") {
+      const std::string_view unlocked = "<protection locked=\"0\"/>";
+      for (std::size_t at = part.find(unlocked); at != std::string::npos; at = part.find(unlocked, at + 1))
+        part.replace(at, unlocked.size(), "<protection locked=\"0\" hidden=\"0\"/>");
+    }
+    zip_fileinfo time{};
+    time.dosDate = info.dosDate;
+    ok = ok &&
+         zipOpenNewFileInZip64(target, name, &time, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                               Z_DEFAULT_COMPRESSION, 0) == ZIP_OK &&
+         zipWriteInFileInZip(target, part.data(), static_cast<unsigned>(part.size())) == ZIP_OK &&
+         zipCloseFileInZip(target) == ZIP_OK;
+  } while (ok && unzGoToNextFile(source.get()) == UNZ_OK);
+  ok = zipClose(target, nullptr) == ZIP_OK && ok;
+  if (!ok) throw std::runtime_error("the workbook written could not be packed again");
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(output.bytes.data(), static_cast<std::streamsize>(output.bytes.size()));
+  out.close();
+  if (!out) throw std::runtime_error("the workbook could not be written again");
 }
 
 std::optional<std::string> readWorkbookPart(std::string_view bytes, const std::string& name) {

@@ -62,6 +62,9 @@ TEST(DelimitedRead, ReadsWhatSpreadsheetsAndEditorsSave) {
       {"a valid dump keeps its quotes literally",
        std::string(kScriptHeader) + "\n6\t0x14134\t3\t3\tTable2\t\"A\"\n",
        {{6, u"\"A\""}}},
+      {"positions and lengths as pandas writes them after a blank row",
+       "position,save_length,text,translation\n5.0,8.0,WANDERER,WONDERER\n6.00,3.000,OAT,ACE\n",
+       {{5, u"WONDERER"}, {6, u"ACE"}}},
       {"dump --json",
        "[\n  {\"position\": 5, \"offset\": \"0x14129\", \"length\": 8, \"save_length\": 8, "
        "\"table\": \"Table2\", \"text\": \"WONDERER\"}\n]\n",
@@ -88,6 +91,9 @@ TEST(DelimitedRead, RefusesAFileOnceSayingWhatItIs) {
   const BadFile cases[] = {
       {"Windows-1252", "position,text\n5,WANDERER\n6,CAF\xC9\n", 3, "0xC9 is not valid UTF-8"},
       {"UTF-16 without a mark", std::string("p\0o\0", 4), 1, "UTF-16 without a byte-order mark"},
+      {"gzip, as a .gnumeric file", std::string("\x1F\x8B\x08\0\0\0", 6), 1, "compressed (gzip) file"},
+      {"UTF-16 XLIFF without a mark", std::string("<\0x\0l\0i\0f\0f\0", 12), 1,
+       "UTF-16 without a byte-order mark; only UTF-8 is read"},
       {"tabs turned into spaces",
        "position  offset  length  save_length  table  text\n5  0x14129  8  8  Table2  WANDERER\n6  x\n", 1,
        "an editor turned the tabs into spaces"},
@@ -97,6 +103,8 @@ TEST(DelimitedRead, RefusesAFileOnceSayingWhatItIs) {
       {"no text column", "position,note\n5,x\n", 1, "no text column"},
       {"unclosed quote", "position,text\n5,\"WAND\n6,OAT\n", 2, "never closed"},
       {"unknown position", "position,text\n70,X\n", 2, "no text is named \"70\""},
+      {"a position with a fraction", "position,text\n5.5,X\n", 2, "\"5.5\" is not a whole number"},
+      {"a position with a point only", "position,text\n5.,X\n", 2, "no text is named \"5.\""},
       {"place of another game", "position,offset,text\n5,0x1404B,WONDERER\n", 2, "another game or version"},
       {"repeated position", "position,text\n5,A\n5,B\n", 3, "appears again (first on line 2)"},
       {"JSON without text", "[{\"position\": 5}]", 1, "a string \"text\""},

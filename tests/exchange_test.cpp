@@ -232,6 +232,32 @@ TEST(ExchangePo, ReadsWhatGettextWrites) {
   EXPECT_EQ(read.units[3].target, std::nullopt);
 }
 
+// Line ends of every kind, and a place comment wrapped as Babel wraps at 20 columns: the place is
+// still compared with ours.
+TEST(ExchangePo, ReadsCrLineEndsAndWrappedPlaceComments) {
+  const std::string entry =
+      "#. Exactly 8\n#. characters.\n#. place: offset\n#. 0x14129, length 8,\n#. save length 8, table\n#. "
+      "TABLE\nmsgctxt \"text-05\"\nmsgid \"WANDERER\"\nmsgstr \"WONDERER\"\n\n#. place: offset 0x1, length "
+      "1, save length 1, table Table1\n#. a note after the place\nmsgctxt \"text-06\"\nmsgid \"X\"\nmsgstr "
+      "\"\"\n";
+  for (const std::string end : {"\n", "\r\n", "\r"}) {
+    std::string file;
+    for (char c : entry) file += c == '\n' ? end : std::string(1, c);
+    const std::string ours = std::regex_replace(file, std::regex("TABLE"), "Table2");
+    const ReadResult read = readUnits(ours, formatNamed("po"));
+    EXPECT_EQ(read.units.size(), 1u) << messages(read);
+    ASSERT_EQ(read.problems.size(), 1u) << messages(read);
+    EXPECT_EQ(read.problems[0].id, "text-06");  // a place read whole, the note after it left out
+    EXPECT_EQ(read.problems[0].line, 11u);
+    ASSERT_FALSE(read.units.empty());
+    EXPECT_EQ(read.units[0].target, u"WONDERER");
+    const ReadResult other = readUnits(std::regex_replace(file, std::regex("TABLE"), "Table3"), formatNamed("po"));
+    EXPECT_NE(messages(other).find("3: text-05: this file was made for another game or version"),
+              std::string::npos)
+        << messages(other);
+  }
+}
+
 TEST(ExchangePo, RefusesPluralsStrangersAndBrokenFiles) {
   const auto refused = [](const std::string& file, const std::string& needle) {
     SCOPED_TRACE(needle);
@@ -248,6 +274,7 @@ TEST(ExchangePo, RefusesPluralsStrangersAndBrokenFiles) {
   refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"B\"\n\n#. note\n#, max-length:3\n", "truncated");
   refused("msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n", "only UTF-8 is read");
   refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"\\303(\"\n", "not valid UTF-8 once unescaped");
+  refused("# a comment\nmsgid \"\"\nmsgstr \"Language: fr\\n\"\n", "1: : the file holds no entry with a msgctxt");
   refused("msgctxt \"text-05\"\nmsgid \"A\"\nmsgstr \"\xC3(\"\n", "3: : not valid UTF-8");
   refused(
       "#. place: offset 0x14129, length 8, save length 8, table Table3\nmsgctxt \"text-05\"\nmsgid "
@@ -354,7 +381,7 @@ TEST_F(ExchangeCommandsTest, ImportOfAnotherFormatWritesAllOrNothing) {
                          "written (dry run)\n");
   EXPECT_EQ(test::readBytes(imagePath), image);
 
-  const std::string bad = good + "\nmsgctxt \"text-07\"\nmsgid \"S\"\nmsgstr \"SHORT\"\n";
+  const std::string bad = good + "\nmsgctxt \"text-07\"\nmsgid \"A COLD PLAIN TO ROAM\"\nmsgstr \"SHORT\"\n";
   test::writeBytes(po, test::Bytes(bad.begin(), bad.end()));
   const Outcome refused = run({"import", imagePath, po});
   EXPECT_EQ(refused.status, cli::kExitRefused);
@@ -371,6 +398,83 @@ TEST_F(ExchangeCommandsTest, ImportOfAnotherFormatWritesAllOrNothing) {
       u"WONDERER");
 }
 
+// A PO made from an older revision of the image, its old texts left as their translations: the
+// import would write them back over the texts changed since. Refused, naming both texts, unless
+// taken; a translation that is the image's text already is no change and passes.
+TEST_F(ExchangeCommandsTest, AFileMadeFromAnotherRevisionDoesNotWriteOverNewerTexts) {
+  const std::string po = dir.file("old.po");
+  const std::string text =
+      "msgctxt \"text-00\"\nmsgid \"MAPLE\"\nmsgstr \"MAPLE\"\n\n"
+      "msgctxt \"text-05\"\nmsgid \"WANDERER\"\nmsgstr \"WONDERER\"\n\n"
+      "msgctxt \"text-06\"\nmsgid \"OAT\"\nmsgstr \"ACE\"\n";
+  test::writeBytes(po, test::Bytes(text.begin(), text.end()));
+  ASSERT_EQ(run({"set", imagePath, "0", "CAMEL"}).status, cli::kExitSuccess);
+  ASSERT_EQ(run({"set", imagePath, "6", "ACE"}).status, cli::kExitSuccess);
+  const test::Bytes newer = test::readBytes(imagePath);
+  for (const char* dryRun : {"--dry-run", ""}) {
+    std::vector<std::string> args{"import", imagePath, po};
+    if (*dryRun) args.emplace_back(dryRun);
+    const Outcome refused = run(args);
+    EXPECT_EQ(refused.status, cli::kExitRefused);
+    EXPECT_EQ(refused.err, po + ":3: text-00: its source \"MAPLE\" is not the image's text \"CAMEL\": the file was "
+                                "made from another revision of the image; translate the new text, or pass "
+                                "--accept-changed-sources to write this translation over it\n"
+                                "thornvale-text: \"" + imagePath + "\" was not changed: 1 unit refused, 1 translation "
+                                "of a source that is not the image's text (made from another revision of the "
+                                "image)\n");
+    EXPECT_EQ(test::readBytes(imagePath), newer);
+  }
+  const Outcome taken = run({"import", imagePath, po, "--accept-changed-sources"});
+  EXPECT_EQ(taken.status, cli::kExitSuccess) << taken.err;
+  EXPECT_EQ(taken.out, "position 0: \"CAMEL\" -> \"MAPLE\"\nposition 5: \"WANDERER\" -> \"WONDERER\"\n" +
+                           imagePath + ": 2 texts written, 1 unchanged, 0 units without a translation\n" +
+                           imagePath +
+                           ": 1 of them was made from another revision of the image (--accept-changed-sources)\n");
+}
+
+// An XLIFF that comes back with no translation at all says so, and why that is likely, once.
+TEST_F(ExchangeCommandsTest, AnXliffWithNoTranslationAtAllSaysSo) {
+  const std::string xlf = dir.file("fr.xlf");
+  ASSERT_EQ(run({"export", imagePath, "--format", "xliff", "--target-language", "fr", "-o", xlf}).status,
+            cli::kExitSuccess);
+  const std::string warning = xlf + ": warning: no unit of this XLIFF holds a translation; if it came back from a "
+                                    "translation tool, the tool did not write its translations into it (OmegaT 3.6 "
+                                    "translates only the <target> elements a file already has: translate the PO "
+                                    "export there instead)\n";
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"import", imagePath, xlf},
+                                                std::vector<std::string>{"check", xlf, "--image", imagePath}}) {
+    const Outcome outcome = run(args);
+    EXPECT_EQ(outcome.status, cli::kExitSuccess);
+    EXPECT_EQ(outcome.err, warning);
+    EXPECT_EQ(test::readBytes(imagePath), image);
+  }
+  const std::string po = dir.file("fr.po");
+  ASSERT_EQ(run({"export", imagePath, "--format", "po", "--target-language", "fr", "-o", po}).status,
+            cli::kExitSuccess);
+  EXPECT_EQ(run({"import", imagePath, po}).err, "");
+}
+
+// Files refused whole say so once, and what to do, with the image unchanged.
+TEST_F(ExchangeCommandsTest, AFileRefusedWholeSaysSoOnce) {
+  const std::string po = dir.file("bad.po");
+  const std::string text = "msgctxt \"text-00\"\nmsgid \"MAPLE\"\nmsgstr \"\xFF\"\n";
+  test::writeBytes(po, test::Bytes(text.begin(), text.end()));
+  const Outcome refused = run({"import", imagePath, po});
+  EXPECT_EQ(refused.err, po + ":3: not valid UTF-8; nothing of the file was read\nthornvale-text: \"" + imagePath +
+                             "\" was not changed: nothing of the file was read\n");
+  const std::string book = dir.file("big.xlsx");
+  test::Bytes big(std::size_t{1} << 21, 'x');
+  std::copy_n("PK\x03\x04", 4, big.begin());
+  test::writeBytes(book, big);
+  const Outcome large = run({"import", imagePath, book});
+  EXPECT_EQ(large.status, cli::kExitRefused);
+  EXPECT_NE(large.err.find("more than the 1 MiB a file to import may have (an export of ours has some 12 KiB); it "
+                           "was not read: keep only the sheet of texts"),
+            std::string::npos)
+      << large.err;
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
 TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
   const std::string dump = dir.file("texts.tsv");
   const std::string script = cli::formatScript(cli::readImageRows(imagePath));
@@ -385,7 +489,15 @@ TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
   const std::string po = dir.file("fr.po");
   const std::string text = "msgctxt \"text-05\"\nmsgid \"WANDERES\"\nmsgstr \"WANDERE\"\n";
   test::writeBytes(po, test::Bytes(text.begin(), text.end()));
-  const Outcome bad = run({"check", po, "--image", imagePath});
+  // A translation of a source the image no longer holds is refused, unless taken, and then checked.
+  const Outcome changed = run({"check", po, "--image", imagePath});
+  EXPECT_EQ(changed.status, cli::kExitRefused);
+  EXPECT_EQ(changed.err, po + ":3: text-05: its source \"WANDERES\" is not the image's text \"WANDERER\": the "
+                              "file was made from another revision of the image; translate the new text, or "
+                              "pass --accept-changed-sources to write this translation over it\n");
+  EXPECT_EQ(changed.out, po + ": PO, 1 finished, 0 unfinished, 0 empty, 1 refused, 1 translation made from "
+                              "another revision of the image\n");
+  const Outcome bad = run({"check", po, "--image", imagePath, "--accept-changed-sources"});
   EXPECT_EQ(bad.status, cli::kExitRefused);
   EXPECT_TRUE(bad.err.starts_with(po + ":3: text-05: Cannot save Text")) << bad.err;
   EXPECT_NE(bad.err.find(po + ":1: text-05: warning: the source \"WANDERES\" differs from the image's text"),
@@ -422,7 +534,7 @@ TEST_F(ExchangeCommandsTest, CheckAndImportReachOneVerdictWithTheSameProblems) {
       {"a PO whose msgid and msgstr lost the trailing space",
        "msgctxt \"text-40\"\nmsgid \"If you find a blue feather, bring it to the tower.\"\nmsgstr \"If you find a "
        "blue feather, bring it to the tower.\"\n",
-       false, {":3: text-40: the file was made from another revision of the image"}},
+       false, {":3: text-40: its source \"If you find a blue feather, bring it to the tower.\" is not the image's text"}},
       {"a sheet with a bad position beside a bad text", "position,text\n99,X\n5,TOO LONG TEXT\n", false,
        {":2: no text is named \"99\"", ":3: position 5: Cannot save Text"}},
       {"a good PO", "msgctxt \"text-05\"\nmsgid \"" + t5 + "\"\nmsgstr \"WONDERER\"\n", true, {}},

@@ -10,6 +10,7 @@
 #include "catalogue/Catalogue.h"
 #include "cli/Commands.h"
 #include "codec/Utf.h"
+#include "exchange/CellFormat.h"
 #include "exchange/Exchange.h"
 #include "exchange/Judge.h"
 #include "exchange/Workbook.h"
@@ -142,7 +143,9 @@ TEST_F(WorkbookTest, TheExportHoldsEachTranslationToItsLengthInTheSpreadsheetIts
   const std::optional<std::string> styles = exchange::readWorkbookPart(book, "xl/styles.xml");
   ASSERT_TRUE(styles);
   EXPECT_NE(styles->find("numFmtId=\"49\""), std::string::npos);
-  EXPECT_NE(styles->find("<protection locked=\"0\"/>"), std::string::npos);
+  // hidden="0" said outright: Gnumeric takes a protection without it for hidden cells.
+  EXPECT_NE(styles->find("<protection locked=\"0\" hidden=\"0\"/>"), std::string::npos);
+  EXPECT_EQ(styles->find("<protection locked=\"0\"/>"), std::string::npos);
 }
 
 TEST_F(WorkbookTest, AnExportReadsBackAsTheImagesTextsAndItsTranslations) {
@@ -180,6 +183,42 @@ TEST_F(WorkbookTest, AnExportReadsBackAsTheImagesTextsAndItsTranslations) {
             "position 5: \"WANDERER\" -> \"WONDERER\"\nposition 23: \"000000007\" -> \"000000042\"\n" +
                 imagePath + ": 2 texts written, 0 unchanged, 68 rows without a translation\n");
   EXPECT_EQ(test::readBytes(imagePath), test::readBytes(translated));
+}
+
+// Every text of every table, with what Office Open XML would read as an escape (_xBEEF_) where the
+// table can store it: exported as sources and as translations, it reads back as it was.
+TEST_F(WorkbookTest, EveryStorableTextComesBackThroughTheWorkbookAsItWas) {
+  const std::map<std::string_view, std::u16string> patterns{
+      {"Table1", u"_xface__xBEEF_ ok, It's _xCAFE_. Yes!? _x_ "},
+      {"Table2", u"ACDEGILMNOPRTUWZ "},
+      {"Table3", u"0123456789 AZ _XBEEF_"},
+      {"Table4", u"ACDEGLORSTUY !"}};
+  const std::string translated = dir.file("translated.nes");
+  test::writeBytes(translated, image);
+  std::map<int, std::u16string> wanted;
+  for (const CatalogueEntry& e : catalogue()) {
+    std::u16string pattern = patterns.at(e.tableName);
+    std::erase_if(pattern, [&](char16_t c) { return e.tableName == "Table3" && c == u'_'; });
+    std::u16string text;
+    for (std::size_t i = 0; text.size() < static_cast<std::size_t>(e.saveLength); ++i)
+      text += pattern[(i + static_cast<std::size_t>(e.position)) % pattern.size()];
+    ASSERT_EQ(run({"set", translated, std::to_string(e.position), toUtf8(text)}).status, cli::kExitSuccess)
+        << e.position;
+  }
+  const std::string viaTranslated = dir.file("via-translated.xlsx");
+  ASSERT_EQ(
+      run({"export", imagePath, "--format", "xlsx", "-o", viaTranslated, "--translated", translated}).status,
+      cli::kExitSuccess);
+  const Outcome imported = run({"import", imagePath, viaTranslated});
+  EXPECT_EQ(imported.status, cli::kExitSuccess) << imported.err;
+  EXPECT_EQ(test::readBytes(imagePath), test::readBytes(translated));
+  // The same texts as sources: the reader sees the image's own texts, and check no other revision.
+  const std::string asSources = dir.file("as-sources.xlsx");
+  ASSERT_EQ(run({"export", translated, "--format", "xlsx", "-o", asSources}).status, cli::kExitSuccess);
+  const Outcome checked = run({"check", asSources, "--image", translated});
+  EXPECT_EQ(checked.status, cli::kExitSuccess) << checked.err;
+  EXPECT_EQ(checked.err, "");
+  EXPECT_NE(test::readBytes(imagePath), image);
 }
 
 TEST_F(WorkbookTest, ReadsWorkbooksAsOtherSpreadsheetsWriteThem) {
@@ -233,7 +272,8 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
   Parts notUtf8 = foreignWorkbook();
   notUtf8[3].second = sheet(
       R"(<row><c t="inlineStr"><is><t>position</t></is></c><c t="inlineStr"><is><t>text</t></is></c></row>)"
-      "<row><c><v>5</v></c><c t=\"inlineStr\"><is><t>WON\xFF" "DERER</t></is></c></row>");
+      "<row><c><v>5</v></c><c t=\"inlineStr\"><is><t>WON\xFF"
+      "DERER</t></is></c></row>");
   Parts broken = foreignWorkbook();
   broken[3].second = sheet("<row><c><v>1</c></row>");
   const std::string real = exported();
@@ -272,28 +312,156 @@ TEST_F(WorkbookTest, RefusesWhatIsNoWorkbookOrTooMuchToUnpackSayingWhat) {
   }
 }
 
-TEST_F(WorkbookTest, ANumberASpreadsheetMadeOfATextIsRefusedAsAConversion) {
-  Parts parts = foreignWorkbook();
-  parts[3].second = sheet(
-      R"(<row><c t="inlineStr"><is><t>position</t></is></c><c t="inlineStr"><is><t>text</t></is></c></row>)"
-      R"(<row><c><v>23</v></c><c><v>7</v></c></row>)");
+TEST(CellFormat, ShowsAValueAsItsNumberFormatDoes) {
+  const std::tuple<double, std::string_view, std::string_view> cases[] = {
+      {46023, "", "46023"},
+      {100, "General", "100"},
+      {1e20, "General", "1E+20"},
+      {0.1 + 0.2, "General", "0.3"},
+      {-1.5, "", "-1.5"},
+      {46023, "yyyy/mm/dd", "2026/01/01"},
+      {46023, "yyyy-mm-dd h:mm:ss", "2026-01-01 0:00:00"},
+      {46023.75, "m/d/yy h:mm AM/PM", "1/1/26 6:00 PM"},
+      {46023, "d-mmm", "1-Jan"},
+      {46023, "dddd, mmmm d", "Thursday, January 1"},
+      {46023.5, "[$-409]hh:mm;@", "12:00"},
+      {1, "yyyy-mm-dd", "1900-01-01"},
+      {61, "yyyy-mm-dd", "1900-03-01"},
+      {7, "0.0", "7.0"},
+      {1234.5, "#,##0.00", "1,234.50"},
+      {-1234.5, "#,##0.00;(#,##0.00)", "(1,234.50)"},
+      {0, "0;-0;\"zero\"", "zero"},
+      {0.25, "0%", "25%"},
+      {12345, "0.00E+00", "1.23E+04"},
+      {7, "000", "007"},
+      {7, "\"No. \"0", "No. 7"},
+      {0.5, "# ?/?", "0.5"},
+  };
+  for (const auto& [value, code, shown] : cases)
+    EXPECT_EQ(exchange::formatCellValue(value, code), shown) << code;
+  EXPECT_EQ(exchange::formatCellValue(0, "yyyy-mm-dd", true), "1904-01-01");
+  EXPECT_EQ(exchange::builtInNumberFormat(14), "m/d/yyyy");
+  EXPECT_TRUE(exchange::isDateFormat("[$-409]d\\-mmm"));
+  EXPECT_FALSE(exchange::isDateFormat("\"day\" 0.00E+00"));
+}
+
+// Cells that hold no text, as spreadsheets and libraries write them: each is read as what it shows,
+// named with what it stored; a formula whose value the file does not hold is refused, and so is the
+// whole workbook where a cell names a shared string it lacks.
+TEST_F(WorkbookTest, ACellThatHeldNoTextIsNamedWithWhatItShowedAndStored) {
+  const std::string header =
+      R"(<row r="1"><c r="A1" t="inlineStr"><is><t>position</t></is></c><c r="C1" t="inlineStr"><is><t>translation</t></is></c></row>)";
+  const std::string styles =
+      R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><numFmts count="1">)"
+      R"(<numFmt numFmtId="164" formatCode="yyyy/mm/dd"/></numFmts><cellXfs count="3"><xf numFmtId="0"/>)"
+      R"(<xf numFmtId="164"/><xf numFmtId="2"/></cellXfs></styleSheet>)";
+  struct Case {
+    const char* name;
+    std::string cell;
+    std::string workbook = kWorkbookXml;
+    std::optional<std::u16string> target;
+    std::optional<std::string> typed;
+    std::string problem;
+  };
+  const std::string recalculating =
+      std::string(kWorkbookXml)
+          .insert(std::string(kWorkbookXml).size() - 11, R"(<calcPr fullCalcOnLoad="1"/>)");
+  const Case cases[] = {
+      {"a date", R"(<c r="C12" s="1"><v>46023</v></c>)", kWorkbookXml, u"2026/01/01",
+       "C12: a date cell (shown 2026/01/01, stored 46023)", ""},
+      {"a number", R"(<c r="C12"><v>1E2</v></c>)", kWorkbookXml, u"100",
+       "C12: a number cell (shown 100, stored 1E2)", ""},
+      {"a number with two decimals", R"(<c r="C12" s="2"><v>7</v></c>)", kWorkbookXml, u"7.00",
+       "C12: a number cell (shown 7.00, stored 7)", ""},
+      {"a boolean", R"(<c r="C12" t="b"><v>1</v></c>)", kWorkbookXml, u"TRUE",
+       "C12: a boolean cell (shown TRUE, stored 1)", ""},
+      {"an error", R"(<c r="C12" t="e"><v>#DIV/0!</v></c>)", kWorkbookXml, u"#DIV/0!",
+       "C12: an error cell (shown #DIV/0!)", ""},
+      {"a formula with its text", R"(<c r="C12" t="str"><f>A1</f><v>CAT</v></c>)", kWorkbookXml, u"CAT",
+       std::nullopt, ""},
+      {"a formula without a value", R"(<c r="C12"><f>A1</f><v></v></c>)", kWorkbookXml, std::nullopt,
+       std::nullopt,
+       "C12: a formula with no value stored in the file: open and save it in a spreadsheet first"},
+      {"a formula to be recalculated", R"(<c r="C12"><f>1+1</f><v>0</v></c>)", recalculating, std::nullopt,
+       std::nullopt, "C12: a formula in a workbook marked to be recalculated"},
+      {"a shared-string cell left blank", R"(<c r="C12" t="s"/>)", kWorkbookXml, u"", std::nullopt, ""},
+      {"a shared string past the end", R"(<c r="C12" t="s"><v>99999</v></c>)", kWorkbookXml, std::nullopt,
+       std::nullopt, "its cell C12 names shared string \"99999\", and it has 4;"},
+      {"a shared string that is no number", R"(<c r="C12" t="s"><v>x</v></c>)", kWorkbookXml, std::nullopt,
+       std::nullopt, "names shared string \"x\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Parts parts = foreignWorkbook();
+    parts[0].second = c.workbook;
+    parts[3].second = sheet(header + R"(<row r="12"><c r="A12"><v>5</v></c>)" + c.cell + "</row>");
+    parts.push_back({"xl/styles.xml", styles});
+    const exchange::ReadResult read = exchange::readUnits(zip(parts));
+    if (c.problem.empty()) {
+      ASSERT_TRUE(read.ok()) << read.problems[0].message;
+      ASSERT_EQ(read.units.size(), 1u);
+      EXPECT_EQ(read.units[0].target, c.target);
+      EXPECT_EQ(read.units[0].typedCell, c.typed);
+    } else {
+      ASSERT_EQ(read.problems.size(), 1u);
+      EXPECT_NE(read.problems[0].message.find(c.problem), std::string::npos) << read.problems[0].message;
+      EXPECT_TRUE(read.units.empty());
+    }
+  }
+  // Without its shared strings, a workbook whose header names them is damaged, not headerless.
+  Parts lost = foreignWorkbook();
+  lost.erase(lost.begin() + 2);
+  const exchange::ReadResult read = exchange::readUnits(zip(lost));
+  ASSERT_EQ(read.problems.size(), 1u);
+  EXPECT_NE(read.problems[0].message.find("names shared string \"0\", and it has none"), std::string::npos)
+      << read.problems[0].message;
+}
+
+// A number cell is no text the translator typed: refused by check and import alike, the image
+// unchanged, unless conversions are accepted; then what the cell shows is taken, and the listing
+// says it was a conversion. A length refusal shows the value read.
+TEST_F(WorkbookTest, ANumberCellIsRefusedUnlessConversionsAreAccepted) {
   ASSERT_EQ(run({"set", imagePath, "23", "000000007"}).status, cli::kExitSuccess);
   const test::Bytes before = test::readBytes(imagePath);
-  const std::string file = dir.file("converted.xlsx");
-  const std::string bytes = zip(parts);
-  test::writeBytes(file, test::Bytes(bytes.begin(), bytes.end()));
-  const Outcome refused = run({"import", imagePath, file});
-  EXPECT_EQ(refused.status, cli::kExitRefused);
-  EXPECT_NE(
-      refused.err.find(file + ":2: position 23: the new text is what a spreadsheet's conversion makes of "
-                              "the old one (leading zeros dropped)"),
-      std::string::npos)
-      << refused.err;
+  const auto workbook = [&](const std::string& value) {
+    Parts parts = foreignWorkbook();
+    parts[3].second = sheet(
+        R"(<row><c t="inlineStr"><is><t>position</t></is></c><c t="inlineStr"><is><t>text</t></is></c></row>)"
+        R"(<row><c><v>23</v></c><c><v>)" +
+        value + "</v></c></row>");
+    const std::string file = dir.file("number" + value + ".xlsx");
+    const std::string bytes = zip(parts);
+    test::writeBytes(file, test::Bytes(bytes.begin(), bytes.end()));
+    return file;
+  };
+  const std::string seven = workbook("7");
+  const std::string typedSeven = "B2: a number cell (shown 7, stored 7)";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"import", imagePath, seven}, {"check", seven, "--image", imagePath}}) {
+    const Outcome refused = run(args);
+    EXPECT_EQ(refused.status, cli::kExitRefused);
+    EXPECT_NE(refused.err.find(seven + ":2: position 23: " + typedSeven +
+                               "; format the column as text and type it again, or pass --accept-conversions"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(test::readBytes(imagePath), before);
+  }
+  const Outcome wrongLength = run({"import", imagePath, seven, "--accept-conversions"});
+  EXPECT_EQ(wrongLength.status, cli::kExitRefused);
+  EXPECT_NE(wrongLength.err.find("needs 9 (spaces count) (read from " + typedSeven + ")"), std::string::npos)
+      << wrongLength.err;
   EXPECT_EQ(test::readBytes(imagePath), before);
-  // And `check` says the same of the file against the image.
-  const Outcome checked = run({"check", file, "--image", imagePath});
-  EXPECT_EQ(checked.status, cli::kExitRefused);
-  EXPECT_NE(checked.err.find("(leading zeros dropped)"), std::string::npos) << checked.err;
+
+  const std::string nine = workbook("123456789");
+  const Outcome accepted = run({"import", imagePath, nine, "--accept-conversions"});
+  EXPECT_EQ(accepted.status, cli::kExitSuccess) << accepted.err;
+  EXPECT_EQ(accepted.out.substr(0, accepted.out.find('\n')),
+            "position 23: \"000000007\" -> \"123456789\" (a conversion accepted: B2: a number cell (shown "
+            "123456789, stored 123456789))");
+  const std::string expected = dir.file("expected.nes");
+  test::writeBytes(expected, before);
+  ASSERT_EQ(run({"set", expected, "23", "123456789"}).status, cli::kExitSuccess);
+  EXPECT_EQ(test::readBytes(imagePath), test::readBytes(expected));
 }
 
 }  // namespace
