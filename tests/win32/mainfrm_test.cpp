@@ -367,7 +367,7 @@ TEST_F(MainWindowTest, OpensAnImageWithItsTablesAndSavesANewLetter) {
   open(french);
   EXPECT_EQ(linesOf(window.txtlst)[34], text);
 
-  chooseMenuItem(window.hwnd(), kMnuabout);
+  chooseMenuItem(window.hwnd(), kAboutItem);
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_NE(dialogs.messages[0].text.find("\nCharacter tables of your own, from \"" + tables + "\"."), std::string::npos)
       << dialogs.messages[0].text;
