@@ -73,8 +73,9 @@ void refuseLargerThan(const File& file, std::int64_t limit, const char* what) {
 }
 
 Bytes readWhole(const File& file, std::int64_t limit, const char* what) {
-  refuseLargerThan(file, limit, what);
-  Bytes bytes(static_cast<std::size_t>(file.size()));
+  const std::int64_t size = file.size();
+  if (size > limit) refuseLargerThan(file, limit, what);
+  Bytes bytes(static_cast<std::size_t>(size));
   bytes.resize(file.readAt(0, bytes));
   return bytes;
 }

@@ -1,8 +1,10 @@
 #include "codec/TableSet.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
+#include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/Paths.h"
 #include "codec/TableFile.h"
@@ -62,8 +64,16 @@ TableSet TableSet::fromFolder(const std::string& folder) {
   const auto named = characterTables();
   for (std::size_t i = 0; i < named.size(); ++i) {
     const std::string path = tableFilePath(folder, named[i].name);
-    if (!present(path)) continue;
-    TableFile file = readTableFile(path);
+    // Opened without a look first: the folder's missing files are the rare case, and what is
+    // there but cannot be opened (a dangling link) is reported in the system's words.
+    std::optional<TableFile> read;
+    try {
+      read = readTableFile(path);
+    } catch (const FileError&) {
+      if (present(path)) throw;
+      continue;
+    }
+    TableFile& file = *read;
     Replaced replaced{std::string(named[i].name), path, {}};
     for (std::size_t b = 0; b < file.table.size(); ++b) {
       if (file.table[b] != (*named[i].table)[b]) replaced.differs.push_back(static_cast<std::uint8_t>(b));
