@@ -26,3 +26,17 @@ function(thornvale_debian_library target)
     target_compile_options(${target} PRIVATE -w -ffile-prefix-map=${CMAKE_BINARY_DIR}/debian-source/=)
   endif()
 endfunction()
+
+# Sets OUT_VAR to NAME=COPYRIGHT for each source package fetched into the build folder: the notices
+# that go along with the programs that carry them.
+function(thornvale_debian_notices out_var)
+  file(GLOB sources LIST_DIRECTORIES true ${CMAKE_BINARY_DIR}/debian-source/*)
+  set(notices)
+  foreach(source IN LISTS sources)
+    if(EXISTS ${source}/debian/copyright)
+      get_filename_component(name ${source} NAME)
+      list(APPEND notices "${name}=${source}/debian/copyright")
+    endif()
+  endforeach()
+  set(${out_var} ${notices} PARENT_SCOPE)
+endfunction()
