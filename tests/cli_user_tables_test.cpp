@@ -12,6 +12,7 @@
 #include "codec/TableSet.h"
 #include "codec/Utf.h"
 #include "sample/SampleImage.h"
+#include "tests/support/CommandRun.h"
 #include "tests/support/SampleImageFixture.h"
 #include "tests/support/TestFiles.h"
 
@@ -20,23 +21,10 @@ namespace {
 
 using test::Bytes;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = test::CommandOutcome;
+using test::readText;
 
-Outcome run(const std::vector<std::string>& args) {
-  std::istringstream in;
-  std::ostringstream out, err;
-  const int status = runThornvaleText(args, in, out, err);
-  return {status, out.str(), err.str()};
-}
-
-std::string readText(const std::string& path) {
-  const Bytes bytes = test::readBytes(path);
-  return {bytes.begin(), bytes.end()};
-}
+Outcome run(const std::vector<std::string>& args) { return test::runCommand(args); }
 
 void appendText(const std::string& path, const std::string& text) {
   test::writeBytes(path, [&] {
