@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/DumpFormat.h"
 #include "exchange/Formats.h"
-#include "exchange/ScriptFormat.h"
 #include "exchange/Units.h"
 
 namespace thornvale::exchange {
