@@ -426,7 +426,7 @@ struct CommandKind {
 };
 
 constexpr CommandKind kCommands[] = {
-    {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
+    {"dump", "Print every text in catalogue order: tab-separated UTF-8, or JSON with --json.", dump},
     {"import", "Check every text of a file (a dump, a sheet, a workbook, XLIFF or PO) as a save would, then write them all or nothing.", import},
     {"export", "Write the texts for translators (XLIFF 1.2, PO or an xlsx workbook, made in TMPDIR first), each "
      "with its limits.",
@@ -522,7 +522,7 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
   Run run{in, escapedOut, escapedErr, out};
   int status = kExitSuccess;
   CLI::App app(
-      "Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
+      "Reads, checks and writes the texts of a Thornvale image: dumps, files for translators, patches.",
       kProgram);
   addCommands(app, run, status);
 

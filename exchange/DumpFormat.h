@@ -1,5 +1,9 @@
 #pragma once
 
+// The dump: every text of an image in catalogue order, as `dump` prints it and `import` reads it
+// back, one tab-separated UTF-8 row per entry under a header line. Also the rows of an image's
+// texts that the dump and every export are made from, read from the image in memory or its file.
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
