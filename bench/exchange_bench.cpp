@@ -3,7 +3,7 @@
 // file's bytes in memory), and as XLIFF against pugixml building and saving a document of the same
 // elements, attributes and text (a 50 KB document cannot cost what a 3 KB dump does); and
 // importing a file that changes all 70 texts in each format against importing the same changes
-// as a TSV script (each read, checked, and written into the image by a replacement, flushed).
+// as a TSV dump (each read, checked, and written into the image by a replacement, flushed).
 
 #include <pugixml.hpp>
 
@@ -53,8 +53,8 @@ void makeFiles() {
     }
     changed.push_back({&e, text, std::nullopt});
   }
-  files[0][0] = exchange::formatScript(changed);
-  files[0][1] = exchange::formatScript(original);
+  files[0][0] = exchange::formatDump(changed);
+  files[0][1] = exchange::formatDump(original);
   const std::vector<exchange::TextRow> there = exchange::exportRows(original, changed);
   const std::vector<exchange::TextRow> back = exchange::exportRows(changed, original);
   files[1][0] = exchange::writeXliff(there, settings());
@@ -66,7 +66,7 @@ void makeFiles() {
 }
 
 void BM_DumpTsv(benchmark::State& state) {
-  for (auto _ : state) benchmark::DoNotOptimize(exchange::formatScript(exchange::readImageRows(imagePath)));
+  for (auto _ : state) benchmark::DoNotOptimize(exchange::formatDump(exchange::readImageRows(imagePath)));
 }
 
 void exportAs(benchmark::State& state, exchange::Format format) {

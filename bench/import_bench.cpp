@@ -10,8 +10,8 @@
 
 #include "bench/RatioReporter.h"
 #include "catalogue/Catalogue.h"
+#include "cli/DumpFormat.h"
 #include "cli/Import.h"
-#include "cli/ScriptFormat.h"
 #include "codec/CharacterTables.h"
 #include "sample/SampleImage.h"
 #include "tests/support/TestFiles.h"
@@ -22,11 +22,11 @@ using namespace thornvale;
 
 test::TempDir* folder;
 std::string imagePath;
-std::string scripts[2];
+std::string dumps[2];
 
 // Every text with one character changed (the second, so entries 64 and 65 keep their shared
 // byte), and the sample's own texts: importing them in turn changes all 70 each time.
-void makeScripts() {
+void makeDumps() {
   std::vector<exchange::TextRow> changed, original;
   for (const CatalogueEntry& e : catalogue()) {
     std::u16string text = sampleText(e.position).substr(0, static_cast<std::size_t>(e.saveLength));
@@ -41,16 +41,16 @@ void makeScripts() {
     }
     changed.push_back({&e, text, std::nullopt});
   }
-  scripts[0] = cli::formatScript(changed);
-  scripts[1] = cli::formatScript(original);
+  dumps[0] = cli::formatDump(changed);
+  dumps[1] = cli::formatDump(original);
 }
 
-// Which script comes next, across repetitions: each import changes every text the last one wrote.
+// Which dump comes next, across repetitions: each import changes every text the last one wrote.
 int turn = 1;
 
 void BM_Import(benchmark::State& state) {
   for (auto _ : state) {
-    const cli::ImportReport report = cli::importScript(imagePath, scripts[turn ^= 1], false);
+    const cli::ImportReport report = cli::importDump(imagePath, dumps[turn ^= 1], false);
     if (report.changes.size() != kCatalogueSize) {
       state.SkipWithError(report.ok() ? "not every text changed" : report.problems.front().message.c_str());
     }
@@ -82,6 +82,6 @@ int main(int argc, char** argv) {
   folder = &dir;
   imagePath = dir.file("image.nes");
   test::writeSampleImage(imagePath);
-  makeScripts();
+  makeDumps();
   return bench::runWithRatios(argc, argv, {{"BM_Import", "BM_FloorReplaceImage", 1.5}});
 }

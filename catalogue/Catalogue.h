@@ -31,9 +31,9 @@ inline constexpr std::size_t kCatalogueSize = 70;
 // nullptr for any position outside 0 .. 69, such as -1 for "no line selected".
 [[nodiscard]] const CatalogueEntry* catalogueEntry(int position) noexcept;
 
-// A list position as a user writes it, on the command line or in a script: plain decimal digits,
-// leading zeros allowed, nothing else. Nothing for any other text; a number too large for an int
-// comes back as INT_MAX, which names no entry.
+// A list position as a user writes it, on the command line or in a file to import: plain decimal
+// digits, leading zeros allowed, nothing else. Nothing for any other text; a number too large for
+// an int comes back as INT_MAX, which names no entry.
 [[nodiscard]] std::optional<int> parsePosition(std::string_view text) noexcept;
 
 }  // namespace thornvale

@@ -14,11 +14,11 @@
 #include "catalogue/MiscData.h"
 #include "catalogue/SaveCheck.h"
 #include "cli/CharacterTableFiles.h"
+#include "cli/DumpFormat.h"
 #include "cli/ExchangeCommands.h"
 #include "cli/ImageInfo.h"
 #include "cli/Import.h"
 #include "cli/PatchFile.h"
-#include "cli/ScriptFormat.h"
 #include "cli/TablesInUse.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
@@ -38,7 +38,7 @@ constexpr const char* kProgram = "thornvale-text";
 constexpr const char* kVersion = THORNVALE_VERSION;
 
 // Passes text on to `target` a line at a time, with every control character and every byte that is
-// not UTF-8 escaped: no byte of a path, a script or an argument reaches a terminal raw. A failure
+// not UTF-8 escaped: no byte of a path, a file read or an argument reaches a terminal raw. A failure
 // of the target (a closed pipe, a full disk) shows as this stream's failure.
 class EscapingBuffer : public std::streambuf {
  public:
@@ -126,11 +126,12 @@ Command dump(CLI::App& app) {
   };
 }
 
-// A script from a file or, for "-", standard input; both bounded, since a script is read whole.
-std::string readScript(const std::string& path, std::istream& in) {
+// A file to import or check from its path or, for "-", standard input; both bounded, since it is
+// read whole.
+std::string readExchangeFile(const std::string& path, std::istream& in) {
   if (path != "-") {
     const File file = File::openExisting(path, File::Access::Read);
-    if (file.size() > kMaxScriptSize) {
+    if (file.size() > kMaxExchangeFileSize) {
       // A workbook that large holds more than a sheet of texts: say what to save instead.
       Bytes start(4);
       start.resize(file.readAt(0, start));
@@ -142,15 +143,15 @@ std::string readScript(const std::string& path, std::istream& in) {
                             "other sheets, or save it as CSV");
       }
     }
-    const Bytes bytes = readWhole(file, kMaxScriptSize, "a script");
+    const Bytes bytes = readWhole(file, kMaxExchangeFileSize, "a file to import");
     return std::string(bytes.begin(), bytes.end());
   }
-  std::string text(static_cast<std::size_t>(kMaxScriptSize) + 1, '\0');
+  std::string text(static_cast<std::size_t>(kMaxExchangeFileSize) + 1, '\0');
   in.read(text.data(), static_cast<std::streamsize>(text.size()));
   text.resize(static_cast<std::size_t>(in.gcount()));
-  if (text.size() > static_cast<std::size_t>(kMaxScriptSize)) {
+  if (text.size() > static_cast<std::size_t>(kMaxExchangeFileSize)) {
     throw FileError("standard input", "reading", std::make_error_code(std::errc::file_too_large),
-                    "more than the 1 MiB that a script may have; it was not read");
+                    "more than the 1 MiB that a file to import may have; it was not read");
   }
   return text;
 }
@@ -183,9 +184,9 @@ std::string readableFiles() {
 
 Command import(CLI::App& app) {
   auto request = std::make_shared<ImportRequest>();
-  auto script = std::make_shared<std::string>();
+  auto file = std::make_shared<std::string>();
   app.add_option("IMAGE", request->image, "The image to change")->required();
-  app.add_option("FILE", *script, "The file: " + readableFiles() + "; - reads standard input")->required();
+  app.add_option("FILE", *file, "The file: " + readableFiles() + "; - reads standard input")->required();
   auto format = std::make_shared<std::string>();
   addFormat(app, *format, exchange::readable, "Its format, where its content does not tell");
   app.add_flag("--dry-run", request->dryRun, "Check and report, write nothing");
@@ -197,9 +198,9 @@ Command import(CLI::App& app) {
                "Also take the targets the file calls unfinished (PO fuzzy, XLIFF needs-* states)");
   app.add_option("--tables", request->tables, kTablesHelp);
   return [=](Run& run) {
-    request->fileName = *script == "-" ? "standard input" : *script;
+    request->fileName = *file == "-" ? "standard input" : *file;
     request->format = exchange::formatNamed(*format);
-    return importFile(*request, readScript(*script, run.in), run.out, run.err, run.changed);
+    return importFile(*request, readExchangeFile(*file, run.in), run.out, run.err, run.changed);
   };
 }
 
@@ -252,7 +253,7 @@ Command check(CLI::App& app) {
     request->fileName = *file == "-" ? "standard input" : *file;
     request->format = exchange::formatNamed(*format);
     if (!image->empty()) request->image = *image;
-    return checkFile(*request, readScript(*file, run.in), run.out, run.err);
+    return checkFile(*request, readExchangeFile(*file, run.in), run.out, run.err);
   };
 }
 
@@ -425,7 +426,7 @@ struct CommandKind {
 };
 
 constexpr CommandKind kCommands[] = {
-    {"dump", "Print every text in catalogue order, tab-separated UTF-8.", dump},
+    {"dump", "Print every text in catalogue order: tab-separated UTF-8, or JSON with --json.", dump},
     {"import", "Check every text of a file (a dump, a sheet, a workbook, XLIFF or PO) as a save would, then write them all or nothing.", import},
     {"export", "Write the texts for translators (XLIFF 1.2, PO or an xlsx workbook, made in TMPDIR first), each "
      "with its limits.",
@@ -521,7 +522,7 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
   Run run{in, escapedOut, escapedErr, out};
   int status = kExitSuccess;
   CLI::App app(
-      "Reads, checks and writes the texts of a Thornvale image, for translators' scripts and patches.",
+      "Reads, checks and writes the texts of a Thornvale image: dumps, files for translators, patches.",
       kProgram);
   addCommands(app, run, status);
 

@@ -16,7 +16,7 @@ inline constexpr int kExitChangedThenFailed = 3;  // a file was changed, then a 
 inline constexpr int kExitWrittenThenFailed = 4;
 
 // Runs thornvale-text with `args` (the program name left out) and returns its exit status.
-// `in` is the script that "-" names.
+// `in` is the standard input that "-" names, for a file to import or check.
 [[nodiscard]] int runThornvaleText(const std::vector<std::string>& args, std::istream& in, std::ostream& out,
                                    std::ostream& err);
 

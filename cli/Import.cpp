@@ -1,7 +1,7 @@
 #include "cli/Import.h"
 
 #include "codec/FileAccess.h"
-#include "exchange/ScriptFormat.h"
+#include "exchange/DumpFormat.h"
 
 namespace thornvale::cli {
 
@@ -28,9 +28,9 @@ ImportReport importUnits(const std::string& image, const exchange::ReadResult& r
   return report;
 }
 
-ImportReport importScript(const std::string& image, std::string_view script, bool dryRun,
-                          const TableSet& tables) {
-  return importUnits(image, exchange::readDump(script), dryRun, {.refuseConversions = false}, tables);
+ImportReport importDump(const std::string& image, std::string_view dump, bool dryRun,
+                        const TableSet& tables) {
+  return importUnits(image, exchange::readDump(dump), dryRun, {.refuseConversions = false}, tables);
 }
 
 }  // namespace thornvale::cli

@@ -23,7 +23,7 @@ struct ImportReport : exchange::Judgement {
                                        const TableSet& tables = TableSet::builtIn());
 
 // The same for a dump's text.
-[[nodiscard]] ImportReport importScript(const std::string& image, std::string_view script, bool dryRun,
-                                        const TableSet& tables = TableSet::builtIn());
+[[nodiscard]] ImportReport importDump(const std::string& image, std::string_view dump, bool dryRun,
+                                      const TableSet& tables = TableSet::builtIn());
 
 }  // namespace thornvale::cli

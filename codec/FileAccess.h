@@ -16,10 +16,11 @@ namespace thornvale {
 // How long a reader or writer waits for another program of ours before it refuses.
 inline constexpr std::chrono::milliseconds kLockWait{10'000};
 
-// The largest inputs read whole: far above any image of the game (256 KiB) or a full script
-// (about 5 KiB), far below what would strain memory.
+// The largest inputs read whole: far above any image of the game (256 KiB) or any file of its
+// texts to import (a dump of about 5 KiB, a workbook of some 12 KiB), far below what would strain
+// memory.
 inline constexpr std::int64_t kMaxImageSize = 16 << 20;
-inline constexpr std::int64_t kMaxScriptSize = 1 << 20;
+inline constexpr std::int64_t kMaxExchangeFileSize = 1 << 20;
 
 // Opens an existing image for one operation and locks it: shared to read, exclusive to write.
 // Once a writer holds the lock it makes sure the path still names the file it locked (a
@@ -30,14 +31,14 @@ inline constexpr std::int64_t kMaxScriptSize = 1 << 20;
                              std::chrono::milliseconds wait = kLockWait);
 
 // Refuses (FileError, naming the limit) a file larger than `limit` bytes; `what` names its role
-// in that message ("an image", "a script").
+// in that message ("an image", "a file to import").
 void refuseLargerThan(const File& file, std::int64_t limit, const char* what);
 
 // Bytes at or past the end of the file read as 0x00.
 void readPadded(const File& file, std::int64_t offset, std::span<std::uint8_t> out);
 
 // The whole file; one larger than `limit` is refused (FileError, naming the limit) before any of
-// it is read. `what` names the file's role in that message ("an image", "a script").
+// it is read. `what` names the file's role in that message ("an image", "a file to import").
 [[nodiscard]] Bytes readWhole(const File& file, std::int64_t limit, const char* what);
 
 // One run of bytes to write at an offset.

@@ -10,7 +10,7 @@ namespace thornvale {
 // with it, and why. That includes what the core refuses to do to a file on its own: a text too
 // long for its place, a file that ends before it, an image larger than any image may be, a
 // replacement that could not keep the file the user's. Refusals of the input itself (a text of
-// the wrong length, a character no table stores, a malformed script) are no exceptions; they are
+// the wrong length, a character no table stores, a malformed file to import) are no exceptions; they are
 // Refusal values, checked before any file is touched.
 class FileError : public std::runtime_error {
  public:

@@ -40,7 +40,7 @@ ScratchFolder::ScratchFolder() {
         base / ("thornvale-" + std::to_string(random()) + "-" + std::to_string(GetCurrentProcessId()));
     if (CreateDirectoryW(candidate.c_str(), nullptr)) {
       // Some libraries open files through the ANSI code page: the short name keeps a folder under a
-      // user name of any script reachable for them.
+      // user name in any writing system reachable for them.
       std::wstring shortName(MAX_PATH, L'\0');
       const DWORD length = GetShortPathNameW(candidate.c_str(), shortName.data(), MAX_PATH);
       shortName.resize(length > 0 && length < MAX_PATH ? length : 0);

@@ -1,7 +1,9 @@
 #pragma once
 
-// Delimited text as spreadsheets and editors save it becomes the same units as the dump. A spreadsheet's conversions of a text (a number or a date read into
-// a cell and written back another way) are told apart from edits.
+// Sheets: delimited text as spreadsheets and editors save it (CSV, TSV), and the rows the workbook
+// reader finds, become the same units as the dump, their columns found by their header. A
+// spreadsheet's conversions of a text (a number or a date read into a cell and written back
+// another way) are told apart from edits.
 
 #include <optional>
 #include <span>

@@ -1,10 +1,11 @@
 #pragma once
 
 // The exchange formats as one library: the dump (TSV and JSON), delimited text as spreadsheets
-// save it, workbooks (.xlsx), XLIFF 1.2 and gettext PO. A file becomes a list of units and
-// problems, which the judge (exchange/Judge.h) weighs against an image; rows of texts become a
-// file. Each format is one record (exchange/Formats.h). The library reads no file but images,
-// and writes none but the workbook's own scratch copy.
+// save it (CSV, TSV), workbooks (.xlsx), XLIFF 1.2 and gettext PO. A file becomes a list of units
+// and problems, which the one judge (exchange/Judge.h) weighs against an image; rows of texts
+// become a file. Each format is one record (exchange/Formats.h). The library's only file access:
+// the image reads of the dump (exchange/DumpFormat.h), and the scratch folder in which the
+// workbook is made and read back (exchange/Workbook.h).
 
 #include <optional>
 #include <span>
@@ -12,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/DumpFormat.h"
 #include "exchange/Formats.h"
-#include "exchange/ScriptFormat.h"
 #include "exchange/Units.h"
 
 namespace thornvale::exchange {

@@ -36,7 +36,7 @@ struct TextRow;
 struct FormatRecord {
   std::string_view name;                    // as messages name it: "TSV", "XLIFF", "workbook"
   std::span<const std::string_view> names;  // its --format names, the first the one help shows
-  std::string_view description;             // a few words for --help: "XLIFF 1.2"
+  std::string_view description;             // a few words for --help: "an XLIFF 1.2 file"
   // Whether content is of this format; the list asks each record in order and takes the first yes.
   bool (*recognise)(const Sniff& sniff) = nullptr;
   ReadResult (*read)(std::string_view bytes) = nullptr;
@@ -64,7 +64,7 @@ struct FormatRecord {
 // The format the content shows, or nullptr where it shows none. `text` as in Sniff.
 [[nodiscard]] Format recogniseFormat(std::string_view bytes, const std::string* text) noexcept;
 
-// "tsv, csv, json, xlsx, xliff or po": the --format names of the formats `pick` takes, for help.
+// "tsv, json, xlsx, xliff, po or csv": the --format names of the formats `pick` takes, for help.
 [[nodiscard]] std::string formatNames(bool (*pick)(const FormatRecord&));
 
 // The formats an export for translators can be written in, and the ones a file can be read in.

@@ -1,7 +1,8 @@
 #pragma once
 
 // The one shape of the exchange library: a file becomes a list of units or a list of problems, and
-// a list of texts becomes a file. No toolkit, no file access: bytes in, bytes out.
+// a list of texts becomes a file. No toolkit: bytes in, bytes out (only the workbook's writer goes
+// through a file, in a scratch folder of its own).
 
 #include <cstddef>
 #include <optional>
@@ -18,7 +19,7 @@ namespace thornvale::exchange {
 struct FormatRecord;
 using Format = const FormatRecord*;
 
-// "TSV", "XLIFF", "PO", "delimited text", "JSON", "workbook": how messages name a format.
+// "TSV", "JSON", "delimited text", "workbook", "XLIFF", "PO": how messages name a format.
 [[nodiscard]] std::string_view formatName(Format format) noexcept;
 
 // Every unit's id, the same in XLIFF (trans-unit id and resname) and PO (msgctxt) and in every

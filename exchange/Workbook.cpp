@@ -899,7 +899,7 @@ std::string workbookBytes(std::span<const TextRow> texts, const ExportSettings& 
     }
   }
   const File file = File::openExisting(utf8Path(path), File::Access::Read);
-  const Bytes bytes = readWhole(file, kMaxScriptSize, "a workbook");
+  const Bytes bytes = readWhole(file, kMaxExchangeFileSize, "a workbook");
   return std::string(bytes.begin(), bytes.end());
 }
 

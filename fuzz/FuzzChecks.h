@@ -9,7 +9,7 @@ namespace thornvale::fuzz {
 // line on stderr, when the part breaks a promise. The fuzzers call them; so do the ordinary
 // tests, over the seed corpus and every input that ever failed.
 void checkCodec(const std::uint8_t* data, std::size_t size);
-void checkScript(const std::uint8_t* data, std::size_t size);
+void checkDump(const std::uint8_t* data, std::size_t size);
 void checkPatch(const std::uint8_t* data, std::size_t size);
 void checkXliff(const std::uint8_t* data, std::size_t size);
 void checkPo(const std::uint8_t* data, std::size_t size);

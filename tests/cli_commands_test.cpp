@@ -7,7 +7,7 @@
 #include "catalogue/Catalogue.h"
 #include "catalogue/MiscData.h"
 #include "cli/Commands.h"
-#include "cli/ScriptFormat.h"
+#include "cli/DumpFormat.h"
 #include "codec/GetTexts.h"
 #include "sample/SampleImage.h"
 #include "tests/support/Process.h"
@@ -68,7 +68,7 @@ TEST_F(CommandsTest, RefusalsAndUsageErrorsChangeNothing) {
        "--hits \"256\": Cannot save, \"Hits to Kill a Grumkin:\" must be a whole number from 0 to 255"},
       {{"misc", imagePath, "--debug-menu", "on", "--hits", "-1"}, kExitRefused, "Nothing was saved"},
       {{"import", imagePath, dir.file("none.tsv")}, kExitRefused, "none.tsv"},
-      {{"import", imagePath, "-"}, kExitRefused, "standard input:1: the script is empty"},
+      {{"import", imagePath, "-"}, kExitRefused, "standard input:1: the file is empty"},
       {{"patch", imagePath, missing, dir.file("p.ips")}, kExitRefused, "missing.nes"},
   };
   for (const Case& c : cases) {
@@ -102,19 +102,19 @@ TEST_F(CommandsTest, ASlashBeginsAPathOrATextNeverAnOption) {
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
-// A position reads alike on the command line and in a script: decimal digits, leading zeros or not.
+// A position reads alike on the command line and in a dump: decimal digits, leading zeros or not.
 TEST_F(CommandsTest, APositionHasOneRuleEverywhere) {
   for (const char* position : {"27", "027", "00027", "0000000000000027"}) {
     test::writeBytes(imagePath, image);
     EXPECT_EQ(runInProcess({"set", imagePath, position, "Z"}).status, kExitSuccess) << position;
     EXPECT_EQ(test::readBytes(imagePath)[0x33067], 0xFF) << position;
-    const std::string script = std::string(kScriptHeader) + "\n" + position + "\t0x33067\t2\t1\tTable3\tZ\n";
-    EXPECT_TRUE(exchange::readDump(script).problems.empty()) << position;
+    const std::string dump = std::string(kDumpHeader) + "\n" + position + "\t0x33067\t2\t1\tTable3\tZ\n";
+    EXPECT_TRUE(exchange::readDump(dump).problems.empty()) << position;
   }
   for (const char* position : {"+27", "27 ", "2_7", "", "99999999999999999999"}) {
     EXPECT_EQ(runInProcess({"set", imagePath, position, "Z"}).status, kExitUsage) << position;
-    const std::string script = std::string(kScriptHeader) + "\n" + position + "\t0x33067\t2\t1\tTable3\tZ\n";
-    EXPECT_FALSE(exchange::readDump(script).problems.empty()) << position;
+    const std::string dump = std::string(kDumpHeader) + "\n" + position + "\t0x33067\t2\t1\tTable3\tZ\n";
+    EXPECT_FALSE(exchange::readDump(dump).problems.empty()) << position;
   }
 }
 
@@ -157,7 +157,7 @@ TEST_F(CommandsTest, ProgramDumpsAndImportsThroughAPipe) {
   const Outcome dumped = runProgram({"dump", imagePath});
   EXPECT_EQ(dumped.status, kExitSuccess);
   EXPECT_EQ(dumped.err, "");
-  EXPECT_EQ(dumped.out, formatScript(readImageRows(imagePath)));
+  EXPECT_EQ(dumped.out, formatDump(readImageRows(imagePath)));
 
   const Outcome unchanged = runProgram({"import", imagePath, "-"}, dumped.out);
   EXPECT_EQ(unchanged.status, kExitSuccess) << unchanged.err;
@@ -244,7 +244,7 @@ TEST_F(CommandsTest, ProgramWorksInAFolderWithANonAsciiName) {
 
   const Outcome dumped = runProgram({"dump", target});
   EXPECT_EQ(dumped.status, kExitSuccess) << dumped.err;
-  EXPECT_EQ(dumped.out, formatScript(readImageRows(target)));
+  EXPECT_EQ(dumped.out, formatDump(readImageRows(target)));
 
   const Outcome set = runProgram({"set", edited, "5", "MAD CROW"});
   EXPECT_EQ(set.status, kExitSuccess) << set.err;
@@ -264,11 +264,11 @@ TEST_F(CommandsTest, ProgramWorksInAFolderWithANonAsciiName) {
   EXPECT_TRUE(std::filesystem::is_regular_file(test::fsPath(tables) / "Table1.tbl"));
   EXPECT_NE(tabled.out.find(tables), std::string::npos) << tabled.out;
 
-  std::string script = dumped.out;
-  script.replace(script.find("MAPLE"), 5, "MOPLE");
-  const std::string scriptPath = test::utf8Path(test::fsPath(folder) / test::fsPath("scrïpt.tsv"));
-  test::writeBytes(scriptPath, test::Bytes(script.begin(), script.end()));
-  const Outcome imported = runProgram({"import", target, scriptPath});
+  std::string dump = dumped.out;
+  dump.replace(dump.find("MAPLE"), 5, "MOPLE");
+  const std::string dumpPath = test::utf8Path(test::fsPath(folder) / test::fsPath("dümp.tsv"));
+  test::writeBytes(dumpPath, test::Bytes(dump.begin(), dump.end()));
+  const Outcome imported = runProgram({"import", target, dumpPath});
   EXPECT_EQ(imported.status, kExitSuccess) << imported.err;
   EXPECT_EQ(ReadText(catalogue()[0].offset, target, 5, "Table2"), u"MOPLE");
 }

@@ -4,8 +4,8 @@
 #include <filesystem>
 
 #include "catalogue/Catalogue.h"
+#include "cli/DumpFormat.h"
 #include "cli/Import.h"
-#include "cli/ScriptFormat.h"
 #include "codec/CharacterTables.h"
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
@@ -24,7 +24,7 @@ class ImportTest : public test::SampleImageFixture {
   std::string editedDump(const std::vector<std::pair<int, std::u16string>>& edits) {
     std::vector<exchange::TextRow> rows = readImageRows(imagePath);
     for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].source = text;
-    return formatScript(rows);
+    return formatDump(rows);
   }
 
   // Only what the folder held before: the image, no temporary files.
@@ -39,7 +39,7 @@ TEST_F(ImportTest, UnchangedDumpChangesNoByteAndDoesNotRewriteTheFile) {
   struct stat before {};
   ::stat(imagePath.c_str(), &before);
 
-  const ImportReport report = importScript(imagePath, formatScript(readImageRows(imagePath)), false);
+  const ImportReport report = importDump(imagePath, formatDump(readImageRows(imagePath)), false);
   EXPECT_TRUE(report.ok());
   EXPECT_EQ(report.unchanged, kCatalogueSize);
   EXPECT_EQ(report.changes.size(), 0u);
@@ -58,7 +58,7 @@ TEST_F(ImportTest, EditedRowsChangeExactlyTheirBytes) {
   const std::vector<std::pair<int, std::u16string>> all = {
       {5, u"WONDERER"}, {27, u"Z"}, {31, u"GREAT CLASSES!"}, {40, row40}};
 
-  const ImportReport report = importScript(imagePath, editedDump(all), false);
+  const ImportReport report = importDump(imagePath, editedDump(all), false);
   ASSERT_TRUE(report.ok()) << report.problems.front().message;
   EXPECT_EQ(report.changes.size(), 4u);
   EXPECT_TRUE(report.written);
@@ -95,7 +95,7 @@ TEST_F(ImportTest, OneBadRowWritesNothingAndIsReported) {
   for (const Case& c : cases) {
     // A good edit beside the bad one must not be written either.
     for (bool dryRun : {false, true}) {
-      const ImportReport report = importScript(imagePath, editedDump({{0, u"MOPLE"}, {5, c.text}}), dryRun);
+      const ImportReport report = importDump(imagePath, editedDump({{0, u"MOPLE"}, {5, c.text}}), dryRun);
       ASSERT_EQ(report.problems.size(), 1u);
       EXPECT_EQ(report.problems[0].line, 7u);
       EXPECT_EQ(report.problems[0].id, "position 5");
@@ -105,14 +105,14 @@ TEST_F(ImportTest, OneBadRowWritesNothingAndIsReported) {
       EXPECT_EQ(test::readBytes(imagePath), image);
     }
   }
-  const ImportReport parseFailure = importScript(imagePath, "position\ttext\n0\tMOPLE\n", false);
+  const ImportReport parseFailure = importDump(imagePath, "position\ttext\n0\tMOPLE\n", false);
   EXPECT_EQ(parseFailure.problems.size(), 2u);
   EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
 }
 
 TEST_F(ImportTest, DryRunChecksButWritesNothing) {
-  const ImportReport report = importScript(imagePath, editedDump({{0, u"MOPLE"}}), true);
+  const ImportReport report = importDump(imagePath, editedDump({{0, u"MOPLE"}}), true);
   EXPECT_TRUE(report.ok());
   EXPECT_EQ(report.changes.size(), 1u);
   EXPECT_FALSE(report.written);
@@ -126,7 +126,7 @@ TEST_F(ImportTest, RowsThatShareAByteMustAgreeOnIt) {
   std::u16string row65 = readImageRows(imagePath)[65].source;
   row64.back() = u'!';
 
-  const ImportReport contradicting = importScript(imagePath, editedDump({{64, row64}}), false);
+  const ImportReport contradicting = importDump(imagePath, editedDump({{64, row64}}), false);
   ASSERT_EQ(contradicting.problems.size(), 1u);
   EXPECT_EQ(contradicting.problems[0].id, "position 65");
   EXPECT_NE(contradicting.problems[0].message.find("0x36471"), std::string::npos);
@@ -134,11 +134,11 @@ TEST_F(ImportTest, RowsThatShareAByteMustAgreeOnIt) {
 
   std::u16string other65 = row65;
   other65.front() = u'?';
-  EXPECT_FALSE(importScript(imagePath, editedDump({{64, row64}, {65, other65}}), false).ok());
+  EXPECT_FALSE(importDump(imagePath, editedDump({{64, row64}, {65, other65}}), false).ok());
   EXPECT_EQ(test::readBytes(imagePath), image);
 
   row65.front() = u'!';
-  const ImportReport agreeing = importScript(imagePath, editedDump({{64, row64}, {65, row65}}), false);
+  const ImportReport agreeing = importDump(imagePath, editedDump({{64, row64}, {65, row65}}), false);
   EXPECT_TRUE(agreeing.ok());
   EXPECT_EQ(ReadText(0x36471, imagePath, 28, "Table1"), row65);
 }
@@ -151,7 +151,7 @@ TEST_F(ImportTest, KeepsPermissionBitsAndSymbolicLinks) {
   const std::string link = dir.file("link.nes");
   fs::create_symlink("thornvale.nes", link);
 
-  ASSERT_TRUE(importScript(link, editedDump({{0, u"MOPLE"}}), false).ok());
+  ASSERT_TRUE(importDump(link, editedDump({{0, u"MOPLE"}}), false).ok());
   EXPECT_TRUE(fs::is_symlink(link));
   EXPECT_EQ(ReadText(catalogue()[0].offset, imagePath, 5, "Table2"), u"MOPLE");
   EXPECT_EQ(fs::status(imagePath).permissions(),
@@ -159,13 +159,13 @@ TEST_F(ImportTest, KeepsPermissionBitsAndSymbolicLinks) {
 }
 
 TEST_F(ImportTest, AFailedWriteLeavesTheImageIntact) {
-  const std::string script = editedDump({{0, u"MOPLE"}});
+  const std::string dump = editedDump({{0, u"MOPLE"}});
 #ifndef _WIN32  // a read-only folder on Windows still takes new files
   {
     // No temporary file can be made in a read-only folder.
     test::ObeyPermissions obey;
     fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_THROW((void)importScript(imagePath, script, false), FileError);
+    EXPECT_THROW((void)importDump(imagePath, dump, false), FileError);
     fs::permissions(dir.path(), fs::perms::owner_all);
   }
   EXPECT_EQ(test::readBytes(imagePath), image);
@@ -175,19 +175,19 @@ TEST_F(ImportTest, AFailedWriteLeavesTheImageIntact) {
   {
     // The copy runs out of disk halfway.
     test::FileSizeLimit full(image.size() / 2);
-    EXPECT_THROW((void)importScript(imagePath, script, false), FileError);
+    EXPECT_THROW((void)importDump(imagePath, dump, false), FileError);
   }
   EXPECT_EQ(test::readBytes(imagePath), image);
   expectOnlyTheImage();
 }
 
 TEST_F(ImportTest, RefusesAnImageThatASaveCouldNotWriteEither) {
-  const std::string script = editedDump({{0, u"MOPLE"}});
+  const std::string dump = editedDump({{0, u"MOPLE"}});
   {
     // A writable folder would let a rename replace a read-only image.
     test::ObeyPermissions obey;
     fs::permissions(imagePath, fs::perms::owner_read);
-    EXPECT_THROW((void)importScript(imagePath, script, false), FileError);
+    EXPECT_THROW((void)importDump(imagePath, dump, false), FileError);
     fs::permissions(imagePath, fs::perms::owner_read | fs::perms::owner_write);
   }
   EXPECT_EQ(test::readBytes(imagePath), image);
@@ -195,16 +195,16 @@ TEST_F(ImportTest, RefusesAnImageThatASaveCouldNotWriteEither) {
 
   const std::string other = dir.file("other-name.nes");
   fs::create_hard_link(imagePath, other);
-  EXPECT_THROW((void)importScript(imagePath, script, false), FileError);
+  EXPECT_THROW((void)importDump(imagePath, dump, false), FileError);
   EXPECT_EQ(test::readBytes(imagePath), image);
   EXPECT_TRUE(fs::equivalent(imagePath, other));
 }
 
 TEST_F(ImportTest, AShortImageIsRefusedWhereATextWouldLieOutsideIt) {
-  const std::string script = editedDump({{32, u"GOLD OLD ROADS"}});
+  const std::string dump = editedDump({{32, u"GOLD OLD ROADS"}});
   const test::Bytes shortImage(image.begin(), image.begin() + 0x3C370);
   test::writeBytes(imagePath, shortImage);
-  const ImportReport report = importScript(imagePath, script, false);
+  const ImportReport report = importDump(imagePath, dump, false);
   ASSERT_EQ(report.problems.size(), 1u);
   EXPECT_EQ(report.problems[0].id, "position 32");
   EXPECT_EQ(test::readBytes(imagePath), shortImage);

@@ -16,7 +16,7 @@
 namespace thornvale {
 namespace {
 
-using exchange::kScriptHeader;
+using exchange::kDumpHeader;
 
 std::string utf16(std::string_view ascii, bool bigEndian) {
   std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
@@ -51,7 +51,7 @@ TEST(DelimitedRead, ReadsWhatSpreadsheetsAndEditorsSave) {
       {"UTF-16 LE", utf16("position\ttext\r\n5\tWONDERER\r\n", false), {{5, u"WONDERER"}}},
       {"UTF-16 BE", utf16("position,text\n5,WONDERER\n", true), {{5, u"WONDERER"}}},
       {"the dump with a seventh column",
-       std::string(kScriptHeader) + "\tnote\n" + dumpRow + "\tx\n",
+       std::string(kDumpHeader) + "\tnote\n" + dumpRow + "\tx\n",
        {{5, u"WONDERER"}}},
       {"the dump saved with quotes",
        "position,offset,length,save_length,table,text\n5,0x14129,8,8,Table2,\"WONDERER\"\n",
@@ -60,7 +60,7 @@ TEST(DelimitedRead, ReadsWhatSpreadsheetsAndEditorsSave) {
        "position,text,translation\n5,WANDERER,\n6,OAT,ACE\n",
        {{6, u"ACE"}}},
       {"a valid dump keeps its quotes literally",
-       std::string(kScriptHeader) + "\n6\t0x14134\t3\t3\tTable2\t\"A\"\n",
+       std::string(kDumpHeader) + "\n6\t0x14134\t3\t3\tTable2\t\"A\"\n",
        {{6, u"\"A\""}}},
       {"positions and lengths as pandas writes them after a blank row",
        "position,save_length,text,translation\n5.0,8.0,WANDERER,WONDERER\n6.00,3.000,OAT,ACE\n",
@@ -98,8 +98,8 @@ TEST(DelimitedRead, RefusesAFileOnceSayingWhatItIs) {
        "position  offset  length  save_length  table  text\n5  0x14129  8  8  Table2  WANDERER\n6  x\n", 1,
        "an editor turned the tabs into spaces"},
       {"rows with their tabs turned into spaces",
-       std::string(kScriptHeader) + "\n5  0x14129  8  8  Table2  WANDERER\n6  0x14134  3  3  Table2  OAT\n",
-       2, "2 rows, from this one on, hold no tab"},
+       std::string(kDumpHeader) + "\n5  0x14129  8  8  Table2  WANDERER\n6  0x14134  3  3  Table2  OAT\n", 2,
+       "2 rows, from this one on, hold no tab"},
       {"no text column", "position,note\n5,x\n", 1, "no text column"},
       {"unclosed quote", "position,text\n5,\"WAND\n6,OAT\n", 2, "never closed"},
       {"unknown position", "position,text\n70,X\n", 2, "no text is named \"70\""},

@@ -13,7 +13,7 @@
 
 #include "catalogue/Catalogue.h"
 #include "cli/Commands.h"
-#include "cli/ScriptFormat.h"
+#include "cli/DumpFormat.h"
 #include "codec/Utf.h"
 #include "exchange/Limits.h"
 #include "sample/SampleImage.h"
@@ -88,7 +88,7 @@ TEST(ExchangeLimits, NoteAndPlaceSayTheLengthTheCharactersAndThePlace) {
 TEST(ExchangeFormat, IsToldByContent) {
   const auto told = [](const std::string& text) { return recogniseFormat(text, &text); };
   EXPECT_EQ(told("\xEF\xBB\xBF  <?xml version=\"1.0\"?><xliff/>"), formatNamed("xliff"));
-  EXPECT_EQ(told(std::string(kScriptHeader) + "\n"), formatNamed("tsv"));
+  EXPECT_EQ(told(std::string(kDumpHeader) + "\n"), formatNamed("tsv"));
   EXPECT_EQ(told("# comment\nmsgid \"\"\n"), formatNamed("po"));
   EXPECT_EQ(told("msgctxt \"text-00\"\n"), formatNamed("po"));
   EXPECT_EQ(told("hello"), nullptr);
@@ -310,7 +310,7 @@ TEST(ExchangeCheck, TextsSharingAByteMustAgreeOnIt) {
   t64.back() = u'Q';
   t65.front() = u'R';
   std::vector<TextRow> rows = {{catalogueEntry(64), t64, std::nullopt}, {catalogueEntry(65), t65, std::nullopt}};
-  const Judgement report = judge(readUnits(formatScript(rows)), std::nullopt);
+  const Judgement report = judge(readUnits(formatDump(rows)), std::nullopt);
   ASSERT_EQ(report.problems.size(), 1u);
   EXPECT_NE(report.problems[0].message.find("shares the byte at 0x36471 with position 65"), std::string::npos)
       << report.problems[0].message;
@@ -477,8 +477,8 @@ TEST_F(ExchangeCommandsTest, AFileRefusedWholeSaysSoOnce) {
 
 TEST_F(ExchangeCommandsTest, CheckExitsZeroOnlyWhenEveryFinishedTextFits) {
   const std::string dump = dir.file("texts.tsv");
-  const std::string script = cli::formatScript(cli::readImageRows(imagePath));
-  test::writeBytes(dump, test::Bytes(script.begin(), script.end()));
+  const std::string contents = cli::formatDump(cli::readImageRows(imagePath));
+  test::writeBytes(dump, test::Bytes(contents.begin(), contents.end()));
   const Outcome clean = run({"check", dump});
   EXPECT_EQ(clean.status, cli::kExitSuccess) << clean.err;
   EXPECT_EQ(clean.out,
@@ -528,7 +528,7 @@ TEST_F(ExchangeCommandsTest, CheckAndImportReachOneVerdictWithTheSameProblems) {
       {"a dump with 64 edited, which changes 65", [&] {
          std::vector<exchange::TextRow> rows = cli::readImageRows(imagePath);
          rows[64].source = t64;
-         return exchange::formatScript(std::vector<exchange::TextRow>(rows.begin() + 64, rows.begin() + 66));
+         return exchange::formatDump(std::vector<exchange::TextRow>(rows.begin() + 64, rows.begin() + 66));
        }(),
        false, {":3: position 65: it would read"}},
       {"a PO whose msgid and msgstr lost the trailing space",

@@ -31,7 +31,7 @@ void runAll(const std::string& target, Check check) {
 }
 
 TEST(FuzzCorpus, Codec) { runAll("codec", fuzz::checkCodec); }
-TEST(FuzzCorpus, Script) { runAll("script", fuzz::checkScript); }
+TEST(FuzzCorpus, Dump) { runAll("dump", fuzz::checkDump); }
 TEST(FuzzCorpus, Patch) { runAll("patch", fuzz::checkPatch); }
 TEST(FuzzCorpus, Xliff) { runAll("xliff", fuzz::checkXliff); }
 TEST(FuzzCorpus, Po) { runAll("po", fuzz::checkPo); }
@@ -42,7 +42,7 @@ TEST(FuzzCorpus, Table) { runAll("table", fuzz::checkTable); }
 // Every file the fuzzers and the tests keep, whatever it was made for, goes through check --image
 // and import --dry-run to the same verdict.
 TEST(FuzzCorpus, CheckAndImportJudgeEveryFileAlike) {
-  for (const char* target : {"codec", "script", "patch", "xliff", "po", "delimited", "workbook"}) {
+  for (const char* target : {"codec", "dump", "patch", "xliff", "po", "delimited", "workbook"}) {
     runAll(target, fuzz::checkDoorsAgree);
   }
 }

@@ -1,5 +1,5 @@
 // The README tells users which characters each table can store and which texts use it; a
-// translator plans a whole script on that table, so it must say what the tables hold.
+// translator plans a whole translation on that table, so it must say what the tables hold.
 
 #include <gtest/gtest.h>
 

@@ -34,9 +34,9 @@
 #include "catalogue/MiscData.h"
 #include "cli/CharacterTableFiles.h"
 #include "cli/Commands.h"
+#include "cli/DumpFormat.h"
 #include "cli/Import.h"
 #include "cli/PatchFile.h"
-#include "cli/ScriptFormat.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
@@ -81,14 +81,14 @@ struct FileState {
 std::string editedDump(const std::string& image, const std::vector<std::pair<int, std::u16string>>& edits) {
   std::vector<exchange::TextRow> rows = cli::readImageRows(image);
   for (const auto& [position, text] : edits) rows[static_cast<std::size_t>(position)].source = text;
-  return cli::formatScript(rows);
+  return cli::formatDump(rows);
 }
 
-// A script of only the given rows, as a translator's partial script would be.
-std::string partialScript(const std::vector<std::pair<int, std::u16string>>& edits) {
+// A dump of only the given rows, as a translator's partial dump would be.
+std::string partialDump(const std::vector<std::pair<int, std::u16string>>& edits) {
   std::vector<exchange::TextRow> rows;
   for (const auto& [position, text] : edits) rows.push_back({catalogueEntry(position), text, std::nullopt});
-  return cli::formatScript(rows);
+  return cli::formatDump(rows);
 }
 
 std::string readTextAt(const std::string& image, int position) {
@@ -157,7 +157,7 @@ TEST_F(ReliabilityTest, AFailingSaveOrMiscWritePutsBackWhatItWrote) {
 }
 
 TEST_F(ReliabilityTest, AFailingImportOrPatchChangesNothingAndLeavesNothing) {
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
   const std::string patch = dir.file("out.ips");
   test::writeBytes(patch, {'o', 'l', 'd'});
   const std::string edited = dir.file("edited.nes");
@@ -178,7 +178,7 @@ TEST_F(ReliabilityTest, AFailingImportOrPatchChangesNothingAndLeavesNothing) {
     SCOPED_TRACE(c.name);
     {
       const Fault fault(c.call, c.nth, c.kind, c.error);
-      EXPECT_THROW((void)cli::importScript(imagePath, script, false), FileError);
+      EXPECT_THROW((void)cli::importDump(imagePath, dump, false), FileError);
     }
     EXPECT_TRUE(FileState::of(imagePath).sameFileAs(imageState));
     {
@@ -193,11 +193,11 @@ TEST_F(ReliabilityTest, AFailingImportOrPatchChangesNothingAndLeavesNothing) {
 // Whatever close fails during an import, a change made is reported as made: by the report, or by
 // an error that says the file changed.
 TEST_F(ReliabilityTest, AFailingCloseNeverHidesAMadeChange) {
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
   int closes = 0;
   {
     const CallCounter counter(SystemCall::Close);
-    ASSERT_TRUE(cli::importScript(imagePath, script, false).written);
+    ASSERT_TRUE(cli::importDump(imagePath, dump, false).written);
     closes = counter.calls();
   }
   ASSERT_GT(closes, 0);
@@ -207,7 +207,7 @@ TEST_F(ReliabilityTest, AFailingCloseNeverHidesAMadeChange) {
     bool reported = false;
     try {
       const Fault fault(SystemCall::Close, nth, Fault::Kind::Error, EIO);
-      reported = cli::importScript(imagePath, script, false).written;
+      reported = cli::importDump(imagePath, dump, false).written;
     } catch (const FileError& e) {
       reported = e.fileChanged();
     }
@@ -234,10 +234,10 @@ bool killedAt(SystemCall call, int nth, const std::function<void()>& work) {
 }
 
 TEST_F(ReliabilityTest, AnImportKilledAtAnyStepLeavesTheOldImageOrTheNewAndNothingBeside) {
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}, {66, std::u16string(87, u'z')}});
-  const auto import = [&] { (void)cli::importScript(imagePath, script, false); };
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}, {66, std::u16string(87, u'z')}});
+  const auto import = [&] { (void)cli::importDump(imagePath, dump, false); };
   test::writeBytes(dir.file("scratch.nes"), image);
-  (void)cli::importScript(dir.file("scratch.nes"), script, false);
+  (void)cli::importDump(dir.file("scratch.nes"), dump, false);
   const test::Bytes edited = test::readBytes(dir.file("scratch.nes"));
   fs::remove(dir.file("scratch.nes"));
 
@@ -251,7 +251,7 @@ TEST_F(ReliabilityTest, AnImportKilledAtAnyStepLeavesTheOldImageOrTheNewAndNothi
       EXPECT_TRUE(now == image || now == edited) << "call " << static_cast<int>(call) << " #" << nth;
       // A kill between naming the new image and renaming it may leave that name; the next
       // replacement in the folder removes it, which this import shows.
-      ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{1, u"TIGRE"}}), false).ok());
+      ASSERT_TRUE(cli::importDump(imagePath, editedDump(imagePath, {{1, u"TIGRE"}}), false).ok());
       EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"})
           << "call " << static_cast<int>(call) << " #" << nth;
     }
@@ -386,9 +386,9 @@ TEST_F(ExportTest, ATemporaryFolderOthersCouldSwapOrThatIsMissingIsRefusedNaming
 }
 
 TEST_F(ReliabilityTest, SignalsDuringImportsLeaveTheOldImageOrTheNewAndNothingBeside) {
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
   test::writeBytes(dir.file("scratch.nes"), image);
-  (void)cli::importScript(dir.file("scratch.nes"), script, false);
+  (void)cli::importDump(dir.file("scratch.nes"), dump, false);
   const test::Bytes edited = test::readBytes(dir.file("scratch.nes"));
   fs::remove(dir.file("scratch.nes"));
 
@@ -396,7 +396,7 @@ TEST_F(ReliabilityTest, SignalsDuringImportsLeaveTheOldImageOrTheNewAndNothingBe
   for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
     for (int round = 0; round < 8; ++round) {
       test::writeBytes(imagePath, image);
-      test::RunningProcess import({THORNVALE_TEXT, "import", imagePath, "-"}, script, true);
+      test::RunningProcess import({THORNVALE_TEXT, "import", imagePath, "-"}, dump, true);
       std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
       import.signal(signal);
       const test::ProcessOutcome outcome = import.wait();
@@ -417,8 +417,8 @@ TEST_F(ReliabilityTest, SignalsDuringImportsLeaveTheOldImageOrTheNewAndNothingBe
 TEST_F(ReliabilityTest, TwoImportsStartedTogetherBothLand) {
   for (int round = 0; round < 10; ++round) {
     test::writeBytes(imagePath, image);
-    const std::string first = partialScript({{0, u"MOPLE"}});
-    const std::string partial = partialScript({{1, u"TIGRE"}});
+    const std::string first = partialDump({{0, u"MOPLE"}});
+    const std::string partial = partialDump({{1, u"TIGRE"}});
     test::RunningProcess a({THORNVALE_TEXT, "import", imagePath, "-"}, first, true);
     test::RunningProcess b({THORNVALE_TEXT, "import", imagePath, "-"}, partial, true);
     EXPECT_EQ(a.wait().status, 0);
@@ -431,10 +431,10 @@ TEST_F(ReliabilityTest, TwoImportsStartedTogetherBothLand) {
 
 TEST_F(ReliabilityTest, ASetDuringAnImportComesBeforeOrAfterItNeverLost) {
   std::mt19937 random(11);
-  const std::string script = partialScript({{66, std::u16string(87, u'z')}});
+  const std::string dump = partialDump({{66, std::u16string(87, u'z')}});
   for (int round = 0; round < 15; ++round) {
     test::writeBytes(imagePath, image);
-    test::RunningProcess import({THORNVALE_TEXT, "import", imagePath, "-"}, script, true);
+    test::RunningProcess import({THORNVALE_TEXT, "import", imagePath, "-"}, dump, true);
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
     test::RunningProcess set({THORNVALE_TEXT, "set", imagePath, "0", "MOPLE"}, {}, true);
     EXPECT_EQ(set.wait().status, 0);
@@ -554,7 +554,7 @@ TEST_F(ReliabilityTest, AnImportKeepsOwnerGroupModeAclAndExtendedAttributes) {
   aclBefore.resize(static_cast<std::size_t>(
       std::max<ssize_t>(0, ::getxattr(imagePath.c_str(), "system.posix_acl_access", aclBefore.data(), 256))));
 
-  ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{0, u"MOPLE"}}), false).ok());
+  ASSERT_TRUE(cli::importDump(imagePath, editedDump(imagePath, {{0, u"MOPLE"}}), false).ok());
   struct stat after {};
   ::stat(imagePath.c_str(), &after);
   EXPECT_EQ(after.st_uid, 4321u);
@@ -592,11 +592,11 @@ TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
   ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
   giveImageToUser1234OfGroup4322();
   const FileState before = FileState::of(imagePath);
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
 
   EXPECT_EQ(asGroupMember([&] {
               try {
-                (void)cli::importScript(imagePath, script, false);
+                (void)cli::importDump(imagePath, dump, false);
                 return 1;
               } catch (const FileError& e) {
                 const std::string what = e.what();
@@ -607,7 +607,7 @@ TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
             0);
   // The command line says what can still change such an image.
   EXPECT_EQ(asGroupMember([&] {
-              std::istringstream in(script);
+              std::istringstream in(dump);
               std::ostringstream out, err;
               const int status = cli::runThornvaleText({"import", imagePath, "-"}, in, out, err);
               return status == cli::kExitRefused && err.str().find("`set` or the editor") != std::string::npos
@@ -633,7 +633,7 @@ TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
 TEST_F(ReliabilityTest, AnyNameTheFileSystemAllowsWorks) {
   const std::string name = dir.file(std::string(250, 'n') + ".nes");
   fs::rename(imagePath, name);
-  ASSERT_TRUE(cli::importScript(name, editedDump(name, {{0, u"MOPLE"}}), false).ok());
+  ASSERT_TRUE(cli::importDump(name, editedDump(name, {{0, u"MOPLE"}}), false).ok());
   EXPECT_EQ(readTextAt(name, 0), "MOPLE");
   EXPECT_EQ(folder().size(), 1u);
 }
@@ -697,9 +697,9 @@ TEST_F(ReliabilityTest, OutputsFollowLinksThroughTheSystemAndRefuseDanglingOnes)
 
 // ---- Bounded input -------------------------------------------------------------------------------
 
-TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
-  const std::string bigScript = dir.file("big.tsv");
-  test::writeBytes(bigScript, test::Bytes((1 << 20) + 1, 'a'));
+TEST_F(ReliabilityTest, OversizedExchangeFilesAndImagesAreRefusedBeforeTheyAreRead) {
+  const std::string bigFile = dir.file("big.tsv");
+  test::writeBytes(bigFile, test::Bytes((1 << 20) + 1, 'a'));
   const std::string bigImage = dir.file("big.nes");
   test::Bytes big = image;
   big.resize((16 << 20) + 1);
@@ -711,7 +711,7 @@ TEST_F(ReliabilityTest, OversizedScriptsAndImagesAreRefusedBeforeTheyAreRead) {
     std::string says;
   };
   const Case cases[] = {
-      {{"import", imagePath, bigScript}, {}, "1 MiB"},
+      {{"import", imagePath, bigFile}, {}, "1 MiB"},
       {{"import", imagePath, "-"}, std::string((1 << 20) + 1, 'a'), "1 MiB"},
       {{"dump", bigImage}, {}, "16 MiB"},
       {{"patch", bigImage, imagePath, dir.file("p.bps"), "--format", "bps"}, {}, "16 MiB"},
@@ -746,7 +746,7 @@ TEST_F(ReliabilityTest, AChangeWhoseReportCannotBeWrittenExitsThreeOrFourForAnOu
 
     const test::ProcessOutcome import = test::runProcess(
         {"/bin/sh", "-c", "exec \"$0\" import \"$1\" - " + std::string(redirect), program, imagePath},
-        partialScript({{1, u"TIGRE"}}));
+        partialDump({{1, u"TIGRE"}}));
     EXPECT_EQ(import.status, cli::kExitChangedThenFailed) << import.err;
     EXPECT_EQ(readTextAt(imagePath, 1), "TIGRE");
 
@@ -788,7 +788,7 @@ TEST_F(ReliabilityTest, NoFailureLeavesADescriptorOpen) {
   test::writeBytes(linked, image);
   fs::create_hard_link(linked, dir.file("second-name.nes"));
   const std::string folder = dir.path().string();
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
   const std::vector<std::pair<const char*, std::function<void()>>> failures = {
       {"read a folder", [&] { (void)ReadText(0, folder, 1, "Table1"); }},
       {"write a folder", [&] { WriteText(0, folder, u"A", 1, "Table1"); }},
@@ -800,11 +800,11 @@ TEST_F(ReliabilityTest, NoFailureLeavesADescriptorOpen) {
          const Fault fault(SystemCall::Pwrite, 1, Fault::Kind::Error, ENOSPC);
          WriteText(0x5337, imagePath, u"A", 1, "Table1");
        }},
-      {"a hard-linked import", [&] { (void)cli::importScript(linked, script, false); }},
+      {"a hard-linked import", [&] { (void)cli::importDump(linked, dump, false); }},
       {"a failing import",
        [&] {
          const Fault fault(SystemCall::Renameat, 1, Fault::Kind::Error, EIO);
-         (void)cli::importScript(imagePath, script, false);
+         (void)cli::importDump(imagePath, dump, false);
        }},
       {"the lock",
        [&] {
@@ -854,10 +854,10 @@ TEST_F(ReliabilityTest, AnImportInASetgidFolderKeepsTheImagesOwnGroup) {
   ASSERT_EQ(::chmod(dir.path().c_str(), 02775), 0);
   ASSERT_EQ(::chown(imagePath.c_str(), 4321, 4321), 0);
   ASSERT_EQ(::chmod(imagePath.c_str(), 0640), 0);
-  std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
   const auto import = [&] {
     try {
-      return cli::importScript(imagePath, script, false).written ? 0 : 1;
+      return cli::importDump(imagePath, dump, false).written ? 0 : 1;
     } catch (const FileError& e) {
       std::fprintf(stderr, "%s\n", e.what());
       return std::string(e.what()).find("group 4500") != std::string::npos ? 2 : 3;
@@ -872,7 +872,7 @@ TEST_F(ReliabilityTest, AnImportInASetgidFolderKeepsTheImagesOwnGroup) {
 
   // A group the owner is no member of: the new file cannot have it.
   ASSERT_EQ(::chown(imagePath.c_str(), 4321, 4500), 0);
-  script = editedDump(imagePath, {{1, u"TIGRE"}});
+  dump = editedDump(imagePath, {{1, u"TIGRE"}});
   const FileState before = FileState::of(imagePath);
   EXPECT_EQ(asUser(4321, 4321, {4321, 4400}, import), 2);
   EXPECT_TRUE(FileState::of(imagePath).sameFileAs(before));
@@ -893,10 +893,9 @@ TEST_F(ReliabilityTest, AnImportInAFolderWithADefaultAclKeepsTheImagesOwnAcl) {
   ASSERT_EQ(::chown(imagePath.c_str(), 4321, 4321), 0);
   ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
   ASSERT_FALSE(accessAcl(imagePath));
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
   EXPECT_EQ(
-      asUser(4321, 4321, {4321}, [&] { return cli::importScript(imagePath, script, false).written ? 0 : 1; }),
-      0);
+      asUser(4321, 4321, {4321}, [&] { return cli::importDump(imagePath, dump, false).written ? 0 : 1; }), 0);
   EXPECT_FALSE(accessAcl(imagePath)) << "the folder's default ACL came with the new file";
   EXPECT_EQ(FileState::of(imagePath).mode & 07777, 0664u);
   EXPECT_EQ(FileState::of(imagePath).gid, 4321u);
@@ -905,7 +904,7 @@ TEST_F(ReliabilityTest, AnImportInAFolderWithADefaultAclKeepsTheImagesOwnAcl) {
       {{kUserObj, 6, kNoId}, {kUser, 6, 1001}, {kGroupObj, 4, kNoId}, {kMask, 6, kNoId}, {kOther, 0, kNoId}});
   ASSERT_EQ(::setxattr(imagePath.c_str(), "system.posix_acl_access", own.data(), own.size(), 0), 0);
   const mode_t mode = FileState::of(imagePath).mode;
-  ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{1, u"TIGRE"}}), false).ok());
+  ASSERT_TRUE(cli::importDump(imagePath, editedDump(imagePath, {{1, u"TIGRE"}}), false).ok());
   EXPECT_EQ(accessAcl(imagePath), own);
   EXPECT_EQ(FileState::of(imagePath).mode, mode);
   EXPECT_EQ(readTextAt(imagePath, 1), "TIGRE");
@@ -918,11 +917,11 @@ TEST_F(ReliabilityTest, WithoutUnnamedFilesNothingIsLeftBesideTheImage) {
   ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
   giveImageToUser1234OfGroup4322();
   const FileState before = FileState::of(imagePath);
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
   const auto importWithoutUnnamedFiles = [&] {
     const Fault fault(SystemCall::UnnamedOpen, 1, Fault::Kind::Error, EOPNOTSUPP);
     try {
-      (void)cli::importScript(imagePath, script, false);
+      (void)cli::importDump(imagePath, dump, false);
       return fault.calls() == 1 ? 0 : 1;
     } catch (const FileError& e) {
       return fault.calls() == 1 && std::string(e.what()).find("belongs to user 1234") != std::string::npos
@@ -962,7 +961,7 @@ TEST_F(ReliabilityTest, AnAppendOnlyFolderIsRefusedBeforeAnythingIsWritten) {
   } unmark{folderFd, flags};
 
   std::ostringstream out, err;
-  std::istringstream in(partialScript({{0, u"MOPLE"}}));
+  std::istringstream in(partialDump({{0, u"MOPLE"}}));
   EXPECT_EQ(cli::runThornvaleText({"import", imagePath, "-"}, in, out, err), cli::kExitRefused);
   EXPECT_NE(err.str().find("does not allow replacing files"), std::string::npos) << err.str();
   EXPECT_EQ(test::readBytes(imagePath), image);
@@ -994,7 +993,7 @@ TEST_F(ReliabilityTest, ReplacementsWorkOnAFatFileSystem) {
 
   const std::string fatImage = mount + "/game.nes";
   test::writeBytes(fatImage, image);
-  std::istringstream in(partialScript({{0, u"MOPLE"}}));
+  std::istringstream in(partialDump({{0, u"MOPLE"}}));
   std::ostringstream out, err;
   EXPECT_EQ(cli::runThornvaleText({"import", fatImage, "-"}, in, out, err), cli::kExitSuccess) << err.str();
   EXPECT_EQ(readTextAt(fatImage, 0), "MOPLE");
@@ -1055,7 +1054,7 @@ TEST_F(ReliabilityTest, TheCleanUpLeavesNamesOfOtherNamespacesUsersAndKinds) {
   ASSERT_EQ(::chown(dir.file(ofAnotherUser).c_str(), 4321, 4321), 0);
   fs::create_symlink(dir.file(dead), dir.file(aLink));
 
-  ASSERT_TRUE(cli::importScript(imagePath, editedDump(imagePath, {{0, u"MOPLE"}}), false).ok());
+  ASSERT_TRUE(cli::importDump(imagePath, editedDump(imagePath, {{0, u"MOPLE"}}), false).ok());
   std::vector<std::string> expected = {ofContainer, ofAnotherUser, aLink, "thornvale.nes"};
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(folder(), expected);
@@ -1154,11 +1153,11 @@ test::ProcessOutcome runUntamed(const std::vector<std::string>& args, bool close
 }
 
 TEST_F(ReliabilityTest, AReaderGoneAfterTheChangeIsAFailedReportNotASignal) {
-  const std::string script = dir.file("edit.tsv");
-  const std::string text = partialScript({{1, u"TIGRE"}});
-  test::writeBytes(script, test::Bytes(text.begin(), text.end()));
+  const std::string dumpFile = dir.file("edit.tsv");
+  const std::string text = partialDump({{1, u"TIGRE"}});
+  test::writeBytes(dumpFile, test::Bytes(text.begin(), text.end()));
   for (const std::vector<std::string>& args : {std::vector<std::string>{"set", imagePath, "0", "MOPLE"},
-                                               std::vector<std::string>{"import", imagePath, script},
+                                               std::vector<std::string>{"import", imagePath, dumpFile},
                                                std::vector<std::string>{"misc", imagePath, "--hits", "9"}}) {
     SCOPED_TRACE(args[0]);
     test::writeBytes(imagePath, image);
@@ -1172,13 +1171,13 @@ TEST_F(ReliabilityTest, AReaderGoneAfterTheChangeIsAFailedReportNotASignal) {
 
 TEST_F(ReliabilityTest, AFileSizeLimitIsARefusalWithTheSystemsReason) {
   const test::TempDir elsewhere;
-  const std::string script = elsewhere.file("edit.tsv");
-  const std::string text = partialScript({{1, u"TIGRE"}});
-  test::writeBytes(script, test::Bytes(text.begin(), text.end()));
+  const std::string dumpFile = elsewhere.file("edit.tsv");
+  const std::string text = partialDump({{1, u"TIGRE"}});
+  test::writeBytes(dumpFile, test::Bytes(text.begin(), text.end()));
   // Every write of these lies past 8 KiB: the import's whole new image, the text at 0x1404B and
   // the hit count at 0x319A.
   for (const std::vector<std::string>& args : {std::vector<std::string>{"set", imagePath, "0", "MOPLE"},
-                                               std::vector<std::string>{"import", imagePath, script},
+                                               std::vector<std::string>{"import", imagePath, dumpFile},
                                                std::vector<std::string>{"misc", imagePath, "--hits", "9"}}) {
     SCOPED_TRACE(args[0]);
     const test::ProcessOutcome outcome = runUntamed(args, false, 8 << 10);
@@ -1201,16 +1200,16 @@ TEST_F(ReliabilityTest, TablesThatFailPartWayExitThreeNamingWhatWasWritten) {
   EXPECT_TRUE(fs::is_regular_file(tables + "/Table2.tbl"));
 }
 
-// ---- Nothing a script holds reaches the terminal raw ---------------------------------------------
+// ---- Nothing the input holds reaches the terminal raw --------------------------------------------
 
 TEST_F(ReliabilityTest, NoControlCharacterOfTheInputReachesTheOutputRaw) {
   const std::string titled = "\x1B]0;owned\x07\x1B[2J";
   const std::string oddImage = dir.file("odd\x1B[2J\x9B.nes");
   test::writeBytes(oddImage, image);
-  std::u16string utf16Script =
+  std::u16string utf16Dump =
       u"\uFEFFposition\toffset\tlength\tsave_length\ttable\ttext\n0\t0x1404B\t5\t5\tTable2\tMOPLE\n";
   std::string utf16Bytes;
-  for (char16_t c : utf16Script) utf16Bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  for (char16_t c : utf16Dump) utf16Bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
   struct Case {
     std::vector<std::string> args;
     std::string input;
@@ -1230,7 +1229,7 @@ TEST_F(ReliabilityTest, NoControlCharacterOfTheInputReachesTheOutputRaw) {
       {{"import", imagePath, "-"}, header + "0\t" + titled + "\t5\t5\tTable2\tMOPLE\n"},
       {{"import", imagePath, "-"}, header + "0\t0x1404B\t5\t5\t\xFF" + titled + "\tMOPLE\n"},
       {{"import", imagePath, "-"}, utf16Bytes},
-      {{"import", oddImage, "-"}, partialScript({{0, u"MOPLE"}})},
+      {{"import", oddImage, "-"}, partialDump({{0, u"MOPLE"}})},
       {{"dump", dir.file("missing\x1B[2J.nes")}, ""},
   };
   for (const Case& c : cases) {
@@ -1270,10 +1269,10 @@ TEST_F(ReliabilityTest, TheOwnerRefusalNamesUsersAndGroupsByName) {
   ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
   ASSERT_EQ(::chown(imagePath.c_str(), 0, 4322), 0);
   ASSERT_EQ(::chmod(imagePath.c_str(), 0664), 0);
-  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  const std::string dump = editedDump(imagePath, {{0, u"MOPLE"}});
   EXPECT_EQ(asGroupMember([&] {
               try {
-                (void)cli::importScript(imagePath, script, false);
+                (void)cli::importDump(imagePath, dump, false);
                 return 1;
               } catch (const FileError& e) {
                 return std::string(e.what()).find("belongs to user root and group 4322") != std::string::npos

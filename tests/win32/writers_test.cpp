@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "catalogue/Catalogue.h"
-#include "cli/ScriptFormat.h"
+#include "cli/DumpFormat.h"
 #include "codec/FileAccess.h"
 #include "codec/FileError.h"
 #include "codec/GetTexts.h"
@@ -21,11 +21,11 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// A script of only the given rows, as a translator's partial script would be.
-std::string partialScript(const std::vector<std::pair<int, std::u16string>>& edits) {
+// A dump of only the given rows, as a translator's partial dump would be.
+std::string partialDump(const std::vector<std::pair<int, std::u16string>>& edits) {
   std::vector<exchange::TextRow> rows;
   for (const auto& [position, text] : edits) rows.push_back({catalogueEntry(position), text, std::nullopt});
-  return cli::formatScript(rows);
+  return cli::formatDump(rows);
 }
 
 std::u16string textAt(const std::string& image, int position) {
@@ -37,8 +37,8 @@ class WritersTest : public test::SampleImageFixture {};
 
 TEST_F(WritersTest, TwoImportsAndASetStartedTogetherAllLand) {
   std::mt19937 random(7);
-  const std::string first = partialScript({{0, u"MOPLE"}});
-  const std::string second = partialScript({{66, std::u16string(87, u'z')}});
+  const std::string first = partialDump({{0, u"MOPLE"}});
+  const std::string second = partialDump({{66, std::u16string(87, u'z')}});
   for (int round = 0; round < 5; ++round) {
     SCOPED_TRACE(round);
     test::writeBytes(imagePath, image);

@@ -8,6 +8,8 @@
 
 #include <string>
 
+#include "ui/win32/WindowHandles.h"
+
 namespace thornvale::win32 {
 namespace {
 
@@ -35,8 +37,6 @@ const Ole& ole() {
   }();
   return functions;
 }
-
-std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
 LRESULT CALLBACK askedFor(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                           DWORD_PTR data) {
@@ -81,7 +81,7 @@ HRESULT annotateAccessibleNames(HWND window, const forms::FormTable& form) {
     for (const auto& [property, text] : {std::pair{PROPID_ACC_NAME, control.accessibleName},
                                          std::pair{PROPID_ACC_DESCRIPTION, control.accessibleDescription}}) {
       const HRESULT set = services->SetHwndPropStr(child, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
-                                                   property, wide(text).c_str());
+                                                   property, asciiWide(text).c_str());
       if (FAILED(set) && SUCCEEDED(result)) result = set;
     }
   }

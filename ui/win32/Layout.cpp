@@ -44,8 +44,6 @@ DWORD keyboardStyle(const FormTable& form, std::size_t index) {
   return (place.stop ? WS_TABSTOP : 0) | (place.startsGroup ? WS_GROUP : 0);
 }
 
-std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 // Room that a control's own decoration takes from its caption: a button's edges, an option
 // button's circle, a frame's corners.
 int decorationWidth(ControlKind kind, UINT dpi) {
@@ -84,7 +82,7 @@ void buildControls(HWND window, const FormTable& form, UINT dpi) {
     const Win32Kind kind = win32Kind(control.kind);
     const RECT box = placeOf(form, control, dpi);
     HWND created =
-        CreateWindowExW(kind.exStyle, kind.className, wide(control.caption).c_str(),
+        CreateWindowExW(kind.exStyle, kind.className, asciiWide(control.caption).c_str(),
                         WS_CHILD | WS_VISIBLE | kind.style | keyboardStyle(form, i), box.left, box.top,
                         box.right - box.left, box.bottom - box.top, window,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)), instance(), nullptr);
@@ -118,7 +116,7 @@ void FormFonts::apply(HWND window, const FormTable& form, UINT dpi, bool redraw)
   for (const ControlRow& control : form.controls) {
     LONG height = messageHeight;
     if (forms::hasCaption(control.kind)) {
-      const std::wstring caption = wide(control.caption);
+      const std::wstring caption = asciiWide(control.caption);
       const int room =
           twipsToPixels(forms::captionRoom(form, control), dpi) - decorationWidth(control.kind, dpi);
       const double message = pointsOf(messageHeight, dpi);

@@ -8,7 +8,8 @@
 namespace thornvale::win32 {
 namespace {
 
-std::wstring wide(const std::string& text) { return windows::widen(text).value_or(std::wstring()); }
+// The UTF-16 form of one of the commands' UTF-8 strings; empty for one that is not UTF-8.
+std::wstring widenOrEmpty(const std::string& utf8) { return windows::widen(utf8).value_or(std::wstring()); }
 
 // comdlg32 brings shell32 and ole32 with it, which cost the editor a third of its start-up under
 // Wine; it is loaded when the Open dialog is first asked for, and stays.
@@ -28,13 +29,13 @@ GetOpenFileNameFunction getOpenFileName() {
 void Win32Dialogs::message(const std::string& title, const std::string& text, Icon icon) {
   // Style 16 is MB_OK | MB_ICONSTOP; the About box has no icon.
   const UINT style = MB_OK | (icon == Icon::Stop ? MB_ICONSTOP : 0);
-  MessageBoxW(owner_, wide(text).c_str(), wide(title).c_str(), style);
+  MessageBoxW(owner_, widenOrEmpty(text).c_str(), widenOrEmpty(title).c_str(), style);
 }
 
 std::string Win32Dialogs::openFile(const OpenRequest& request) {
-  const std::wstring title = wide(request.title);
+  const std::wstring title = widenOrEmpty(request.title);
   const std::wstring filter = openFilter(request.types);
-  const std::wstring folder = wide(request.initialFolder);
+  const std::wstring folder = widenOrEmpty(request.initialFolder);
   // Room for a long path; a path that does not fit is an error of the dialog, read as a cancel.
   std::wstring path(32768, L'\0');
   OPENFILENAMEW dialog{};
@@ -57,7 +58,8 @@ std::string Win32Dialogs::openFile(const OpenRequest& request) {
 std::wstring openFilter(const std::vector<CommandDialogs::FileType>& types) {
   std::wstring filter;
   for (const CommandDialogs::FileType& type : types) {
-    filter += wide(std::string(type.description)) + L'\0' + wide(std::string(type.pattern)) + L'\0';
+    filter +=
+        widenOrEmpty(std::string(type.description)) + L'\0' + widenOrEmpty(std::string(type.pattern)) + L'\0';
   }
   return filter + L'\0';
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 #include "codec/OwnedHandle.h"
 #include "codec/Utf.h"
@@ -29,6 +30,11 @@ inline void setControlText(HWND control, std::u16string_view text) {
 // For the commands' UTF-8 strings.
 inline void setControlText(HWND control, const std::string& utf8) {
   setControlText(control, fromUtf8(utf8).value_or(std::u16string()));
+}
+
+// The form tables' captions and names, which are ASCII: each byte is its own UTF-16 code unit.
+[[nodiscard]] inline std::wstring asciiWide(std::string_view ascii) {
+  return std::wstring(ascii.begin(), ascii.end());
 }
 
 }  // namespace thornvale::win32

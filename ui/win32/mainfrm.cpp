@@ -30,8 +30,6 @@ RECT keptOnScreen(const RECT& window) {
   return {kept.left, kept.top, kept.left + kept.width, kept.top + kept.height};
 }
 
-std::wstring wide(std::string_view ascii) { return std::wstring(ascii.begin(), ascii.end()); }
-
 }  // namespace
 
 mainfrm::mainfrm(CommandDialogs* answers)
@@ -67,12 +65,12 @@ HMENU mainfrm::buildMenus() {
       if (item.caption.empty()) {
         AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
       } else {
-        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(item.id), wide(item.caption).c_str());
+        AppendMenuW(popup, MF_STRING, static_cast<UINT_PTR>(item.id), asciiWide(item.caption).c_str());
       }
     }
     menus_.push_back(popup);
     if (menuRow.visible) {
-      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wide(menuRow.caption).c_str());
+      AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), asciiWide(menuRow.caption).c_str());
     } else {
       // A Windows menu bar cannot hide an entry: a hidden menu stays off the bar, its items still
       // the window's for the commands that switch them.

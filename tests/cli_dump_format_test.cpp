@@ -2,7 +2,7 @@
 #include <nlohmann/json.hpp>
 
 #include "catalogue/Catalogue.h"
-#include "cli/ScriptFormat.h"
+#include "cli/DumpFormat.h"
 #include "exchange/Formats.h"
 #include "codec/Format.h"
 #include "codec/Utf.h"
@@ -13,17 +13,17 @@
 namespace thornvale::cli {
 namespace {
 
-using ScriptFormatTest = test::SampleImageFixture;
+using DumpFormatTest = test::SampleImageFixture;
 
-TEST_F(ScriptFormatTest, DumpShowsEveryEntryAsTheEditorListsIt) {
+TEST_F(DumpFormatTest, DumpShowsEveryEntryAsTheEditorListsIt) {
   const std::vector<exchange::TextRow> rows = readImageRows(imagePath);
-  const std::string script = formatScript(rows);
-  EXPECT_TRUE(script.starts_with("position\toffset\tlength\tsave_length\ttable\ttext\n"));
-  EXPECT_NE(script.find("\n27\t0x33067\t2\t1\tTable3\tQ2\n"), std::string::npos);
-  EXPECT_NE(script.find("\n67\t0x5337\t57\t57\tTable1\t"), std::string::npos);
+  const std::string dump = formatDump(rows);
+  EXPECT_TRUE(dump.starts_with("position\toffset\tlength\tsave_length\ttable\ttext\n"));
+  EXPECT_NE(dump.find("\n27\t0x33067\t2\t1\tTable3\tQ2\n"), std::string::npos);
+  EXPECT_NE(dump.find("\n67\t0x5337\t57\t57\tTable1\t"), std::string::npos);
 
   // Parsing the dump gives back every entry and every text, trailing spaces included.
-  const exchange::ReadResult parsed = exchange::readDump(script);
+  const exchange::ReadResult parsed = exchange::readDump(dump);
   ASSERT_TRUE(parsed.problems.empty());
   ASSERT_EQ(parsed.units.size(), kCatalogueSize);
   for (std::size_t i = 0; i < kCatalogueSize; ++i) {
@@ -33,7 +33,7 @@ TEST_F(ScriptFormatTest, DumpShowsEveryEntryAsTheEditorListsIt) {
   }
 }
 
-TEST_F(ScriptFormatTest, JsonHasTheSameFields) {
+TEST_F(DumpFormatTest, JsonHasTheSameFields) {
   const std::vector<exchange::TextRow> rows = readImageRows(imagePath);
   const auto json = nlohmann::json::parse(exchange::formatNamed("json")->write(rows, {}));
   ASSERT_EQ(json.size(), kCatalogueSize);
@@ -49,30 +49,30 @@ TEST_F(ScriptFormatTest, JsonHasTheSameFields) {
   }
 }
 
-TEST(ScriptParse, AcceptsWhatEditorsDoToAFile) {
-  const std::string header(kScriptHeader);
+TEST(DumpParse, AcceptsWhatEditorsDoToAFile) {
+  const std::string header(kDumpHeader);
   const std::pair<std::string, std::u16string> cases[] = {
       {header + "\r\n5\t0x14129\t8\t8\tTable2\tWANDERER\r\n", u"WANDERER"},
       {"\xEF\xBB\xBF" + header + "\n\n5\t0x14129\t8\t8\tTable2\tWANDERER", u"WANDERER"},
       {header + "\n5\t0X14129\t8\t8\tTable2\t WAN  ER \n", u" WAN  ER "},
   };
-  for (const auto& [script, text] : cases) {
-    const exchange::ReadResult parsed = exchange::readDump(script);
-    EXPECT_TRUE(parsed.problems.empty()) << script;
-    ASSERT_EQ(parsed.units.size(), 1u) << script;
+  for (const auto& [dump, text] : cases) {
+    const exchange::ReadResult parsed = exchange::readDump(dump);
+    EXPECT_TRUE(parsed.problems.empty()) << dump;
+    ASSERT_EQ(parsed.units.size(), 1u) << dump;
     EXPECT_EQ(parsed.units[0].target, text);
   }
 }
 
-struct BadScript {
+struct BadDump {
   std::string name;
   std::string body;  // after the header line
   std::size_t line;
   std::string message;
 };
 
-TEST(ScriptParse, RefusesMalformedRowsWithTheirLineNumbers) {
-  const BadScript cases[] = {
+TEST(DumpParse, RefusesMalformedRowsWithTheirLineNumbers) {
+  const BadDump cases[] = {
       {"five columns", "5\t0x14129\t8\t8\tWANDERER\n", 2, "expected 6 tab-separated columns, found 5"},
       {"tab in text", "5\t0x14129\t8\t8\tTable2\tWAND\tERER\n", 2, "found 7"},
       {"position not a number", "five\t0x14129\t8\t8\tTable2\tWANDERER\n", 2, "no text is named \"five\""},
@@ -87,8 +87,8 @@ TEST(ScriptParse, RefusesMalformedRowsWithTheirLineNumbers) {
       {"duplicate", "5\t0x14129\t8\t8\tTable2\tWANDERER\n\n5\t0x14129\t8\t8\tTable2\tWANDERER\n", 4,
        "the text appears again (first on line 2)"},
   };
-  for (const BadScript& c : cases) {
-    const exchange::ReadResult parsed = exchange::readDump(std::string(kScriptHeader) + "\n" + c.body);
+  for (const BadDump& c : cases) {
+    const exchange::ReadResult parsed = exchange::readDump(std::string(kDumpHeader) + "\n" + c.body);
     ASSERT_EQ(parsed.problems.size(), 1u) << c.name;
     EXPECT_EQ(parsed.problems[0].line, c.line) << c.name;
     EXPECT_NE(parsed.problems[0].message.find(c.message), std::string::npos)

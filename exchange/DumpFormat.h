@@ -1,5 +1,9 @@
 #pragma once
 
+// The dump: every text of an image in catalogue order, as `dump` prints it and `import` reads it
+// back, one tab-separated UTF-8 row per entry under a header line. Also the rows of an image's
+// texts that the dump and every export are made from, read from the image in memory or its file.
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -15,7 +19,7 @@
 
 namespace thornvale::exchange {
 
-inline constexpr std::string_view kScriptHeader = "position\toffset\tlength\tsave_length\ttable\ttext";
+inline constexpr std::string_view kDumpHeader = "position\toffset\tlength\tsave_length\ttable\ttext";
 
 // Every entry in catalogue order, each text (as `source`) as the editor lists it, read from an image in memory:
 // bytes past its end read as 0x00. `shortWarning` is set when the image ends inside a text. Read
@@ -30,7 +34,7 @@ inline constexpr std::string_view kScriptHeader = "position\toffset\tlength\tsav
                                                  const TableSet& tables = TableSet::builtIn());
 
 // The dump: the header line, then one tab-separated UTF-8 row per entry, each row's source.
-[[nodiscard]] std::string formatScript(std::span<const TextRow> rows);
+[[nodiscard]] std::string formatDump(std::span<const TextRow> rows);
 
 // The dump as units: every row's position must name an entry, and its offset, lengths and table
 // must be that entry's; each position may appear once. Lines may end in CRLF, a UTF-8 byte-order

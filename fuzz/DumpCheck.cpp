@@ -1,17 +1,17 @@
 #include <set>
 #include <string>
 
+#include "exchange/DumpFormat.h"
 #include "exchange/Judge.h"
-#include "exchange/ScriptFormat.h"
 #include "fuzz/FuzzChecks.h"
 
 namespace thornvale::fuzz {
 
 // Any bytes read as a dump without a crash into units of real entries, each position once; and
 // what the reader accepts, written out again, reads back to the same rows.
-void checkScript(const std::uint8_t* data, std::size_t size) {
-  const std::string_view script(reinterpret_cast<const char*>(data), size);
-  const exchange::ReadResult read = exchange::readDump(script);
+void checkDump(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const exchange::ReadResult read = exchange::readDump(text);
   std::set<int> positions;
   std::vector<exchange::TextRow> rows;
   for (const exchange::Unit& unit : read.units) {
@@ -28,7 +28,7 @@ void checkScript(const std::uint8_t* data, std::size_t size) {
     if (exchange::controlCharacter(*unit.target)) return;
   }
 
-  const exchange::ReadResult again = exchange::readDump(exchange::formatScript(rows));
+  const exchange::ReadResult again = exchange::readDump(exchange::formatDump(rows));
   expect(again.ok(), "a written dump reads cleanly");
   expect(again.units.size() == read.units.size(), "a written dump keeps every row");
   for (std::size_t i = 0; i < again.units.size(); ++i) {

@@ -1,4 +1,4 @@
-#include "exchange/ScriptFormat.h"
+#include "exchange/DumpFormat.h"
 
 #include <algorithm>
 #include <map>
@@ -76,8 +76,8 @@ std::vector<TextRow> readImageRows(const std::string& image, std::optional<Refus
   return imageRows(bytes, shortWarning, tables);
 }
 
-std::string formatScript(std::span<const TextRow> rows) {
-  std::string out(kScriptHeader);
+std::string formatDump(std::span<const TextRow> rows) {
+  std::string out(kDumpHeader);
   out += '\n';
   for (const TextRow& row : rows) {
     const CatalogueEntry& e = *row.entry;
@@ -88,24 +88,24 @@ std::string formatScript(std::span<const TextRow> rows) {
   return out;
 }
 
-ReadResult readDump(std::string_view script) {
+ReadResult readDump(std::string_view text) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  if (script.starts_with(kByteOrderMark)) script.remove_prefix(kByteOrderMark.size());
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
 
   ReadResult result;
   result.format = formatNamed("tsv");
   bool headerSeen = false;
   std::size_t number = 0;
-  while (!script.empty()) {
+  while (!text.empty()) {
     ++number;
-    const std::size_t newline = script.find('\n');
-    std::string_view line = script.substr(0, newline);
-    script.remove_prefix(newline == std::string_view::npos ? script.size() : newline + 1);
+    const std::size_t newline = text.find('\n');
+    std::string_view line = text.substr(0, newline);
+    text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
     if (line.ends_with('\r')) line.remove_suffix(1);
 
     if (!headerSeen) {
       headerSeen = true;
-      if (line != kScriptHeader) {
+      if (line != kDumpHeader) {
         result.problems.push_back({number, "",
                                    "the first line must be the header of a dump: position, offset, length, "
                                    "save_length, table and text, separated by tabs",
@@ -123,7 +123,7 @@ ReadResult readDump(std::string_view script) {
     }
     result.units.push_back(std::move(unit));
   }
-  if (!headerSeen) result.problems.push_back({1, "", "the script is empty: not even the header line", {}});
+  if (!headerSeen) result.problems.push_back({1, "", "the file is empty: not even a dump's header line", {}});
   resolveUnits(result, Naming::Position);
   return result;
 }
@@ -131,9 +131,9 @@ ReadResult readDump(std::string_view script) {
 namespace {
 
 bool startsWithDumpHeader(std::string_view text) {
-  return text.starts_with(kScriptHeader) &&
-         (text.size() == kScriptHeader.size() || text[kScriptHeader.size()] == '\n' ||
-          text[kScriptHeader.size()] == '\r');
+  return text.starts_with(kDumpHeader) &&
+         (text.size() == kDumpHeader.size() || text[kDumpHeader.size()] == '\n' ||
+          text[kDumpHeader.size()] == '\r');
 }
 
 // A valid dump reads as it always has, its texts taken literally; anything else a spreadsheet or
@@ -170,7 +170,7 @@ ReadResult readTsv(std::string_view bytes) {
 
 bool recogniseDump(const Sniff& sniff) { return sniff.start().starts_with("position\t"); }
 
-std::string writeDump(std::span<const TextRow> rows, const ExportSettings&) { return formatScript(rows); }
+std::string writeDump(std::span<const TextRow> rows, const ExportSettings&) { return formatDump(rows); }
 
 constexpr std::string_view kDumpNames[] = {"tsv"};
 
