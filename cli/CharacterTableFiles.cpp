@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "codec/File.h"
+#include "codec/FileAccess.h"
 #include "codec/FileError.h"
 #include "codec/Format.h"
 #include "codec/Paths.h"
@@ -47,9 +48,10 @@ std::vector<std::string> writeTableFiles(const std::string& folder,
   for (const NamedCharacterTable& named : characterTables()) {
     const std::string path = utf8Path(fsPath(folder) / (std::string(named.name) + ".tbl"));
     const std::string text = tableFileText(*tables.find(named.name));
-    Replacement file(path, Replacement::Target::OutputFile);
-    file.write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    file.commit();
+    (void)replaceOutput(path, [&](Replacement& file) {
+      file.write({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+      return true;
+    });
     paths.push_back(path);
     if (written) written(path);
   }

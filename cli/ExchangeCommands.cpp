@@ -263,9 +263,10 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
     return kExitSuccess;
   }
   refuseAnImageAsOutput(request.output);
-  Replacement replacement(request.output, Replacement::Target::OutputFile);
-  replacement.write(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
-  replacement.commit();
+  (void)replaceOutput(request.output, [&](Replacement& replacement) {
+    replacement.write(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
+    return true;
+  });
   changed = true;
   std::size_t targets = 0;
   for (const exchange::TextRow& row : rows) targets += row.target ? 1 : 0;

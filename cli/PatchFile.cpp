@@ -1,6 +1,7 @@
 #include "cli/PatchFile.h"
 
 #include <filesystem>
+#include <optional>
 
 #include "cli/PatchReaders.h"
 #include "codec/FileAccess.h"
@@ -40,22 +41,23 @@ std::optional<Refusal> writePatchFile(const std::string& original, const std::st
       maker ? maker : (format == PatchFormat::Ips ? PatchMaker(makeIpsPatch) : PatchMaker(makeBpsPatch));
   const Bytes patch = make(source, target);
 
-  Replacement file(out, Replacement::Target::OutputFile);
-  file.write(patch);
-  // Check what reached the disk, not what we meant to write.
-  const Bytes written = file.readBack();
-  const PatchApplication applied =
-      format == PatchFormat::Ips ? applyIpsPatch(written, source) : applyBpsPatch(written, source);
-  if (!applied.ok()) {
-    return Refusal{quote(out) + " was not written: the patch failed its check (" + applied.refusal->message +
-                   ")"};
-  }
-  if (applied.result != target) {
-    return Refusal{quote(out) + " was not written: the patch applied to " + quote(original) +
-                   " does not give " + quote(edited)};
-  }
-  file.commit();
-  return std::nullopt;
+  std::optional<Refusal> refused;
+  (void)replaceOutput(out, [&](Replacement& file) {
+    file.write(patch);
+    // Check what reached the disk, not what we meant to write.
+    const Bytes written = file.readBack();
+    const PatchApplication applied =
+        format == PatchFormat::Ips ? applyIpsPatch(written, source) : applyBpsPatch(written, source);
+    if (!applied.ok()) {
+      refused = Refusal{quote(out) + " was not written: the patch failed its check (" + applied.refusal->message +
+                        ")"};
+    } else if (applied.result != target) {
+      refused = Refusal{quote(out) + " was not written: the patch applied to " + quote(original) +
+                        " does not give " + quote(edited)};
+    }
+    return !refused;
+  });
+  return refused;
 }
 
 }  // namespace thornvale::cli

@@ -1,6 +1,7 @@
 #include "codec/FileAccess.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "codec/FileError.h"
@@ -55,6 +56,53 @@ File openImage(const std::string& path, File::Access access, std::chrono::millis
       return file;
     }
     if (std::chrono::steady_clock::now() >= deadline) throw busy();
+  }
+}
+
+namespace {
+
+// The regular file at an output's name, locked exclusively and still named there; none where there
+// is no file there to lock (or none we may open: the replacement then says why it cannot write).
+std::optional<File> lockOutput(const std::string& path, std::chrono::steady_clock::time_point deadline) {
+  for (;;) {
+    std::optional<File> file;
+    try {
+      file.emplace(File::openExisting(path, File::Access::Read));
+    } catch (const FileError&) {
+      return std::nullopt;
+    }
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    if (file->tryLock(File::Lock::Exclusive, std::max(left, std::chrono::milliseconds(0))) &&
+        file->stillNamedByPath()) {
+      return file;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      throw FileError(path, "writing", std::make_error_code(std::errc::device_or_resource_busy),
+                      "another program is writing the file; nothing was written. Try again when it has "
+                      "finished");
+    }
+  }
+}
+
+}  // namespace
+
+bool replaceOutput(const std::string& path, const std::function<bool(Replacement&)>& fill,
+                   std::chrono::milliseconds wait) {
+  const auto deadline = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    const std::optional<File> held = lockOutput(path, deadline);
+    try {
+      Replacement replacement(path, Replacement::Target::OutputFile, held ? &*held : nullptr);
+      if (!fill(replacement)) return false;
+      replacement.commit();
+      return true;
+    } catch (const FileError& error) {
+      // Another writer's file landed between the look and the lock: the name asked for is still
+      // ours to write, now over that file.
+      const bool meanwhile = error.code() == std::errc::operation_canceled && !error.fileChanged();
+      if (!meanwhile || std::chrono::steady_clock::now() >= deadline) throw;
+    }
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -29,6 +30,15 @@ inline constexpr std::int64_t kMaxExchangeFileSize = 1 << 20;
 // an image larger than kMaxImageSize.
 [[nodiscard]] File openImage(const std::string& path, File::Access access,
                              std::chrono::milliseconds wait = kLockWait);
+
+// Replaces the output at `path` (a file of the user's naming, not an image) all or nothing: `fill`
+// writes the new content into the replacement (and may check what reached the disk: false drops it
+// and writes nothing), then it lands. Under an exclusive lock on the file that is there, so that
+// two programs of ours writing one file land one after the other, each whole; a file replaced or
+// made meanwhile is locked and replaced in its turn, until `wait` is up. Throws FileError. Returns
+// whether it landed.
+bool replaceOutput(const std::string& path, const std::function<bool(Replacement&)>& fill,
+                   std::chrono::milliseconds wait = kLockWait);
 
 // Refuses (FileError, naming the limit) a file larger than `limit` bytes; `what` names its role
 // in that message ("an image", "a file to import").

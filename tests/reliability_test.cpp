@@ -429,6 +429,27 @@ TEST_F(ReliabilityTest, TwoImportsStartedTogetherBothLand) {
   EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
 }
 
+// Exports to one file, new or there, wait for each other's lock: each lands whole, none is refused,
+// and nothing is left beside the file.
+TEST_F(ReliabilityTest, ExportsToOneFileLandOneAfterTheOther) {
+  const std::string output = dir.file("fr.po");
+  std::string po, xliff;
+  for (int round = 0; round < 12; ++round) {
+    if (round % 2 == 0) std::filesystem::remove(test::fsPath(output));
+    test::RunningProcess a({THORNVALE_TEXT, "export", imagePath, "--format", "po", "-o", output}, {}, true);
+    test::RunningProcess b({THORNVALE_TEXT, "export", imagePath, "--format", "xliff", "-o", output}, {}, true);
+    const test::ProcessOutcome first = a.wait(), second = b.wait();
+    EXPECT_EQ(first.status, 0) << round << first.err;
+    EXPECT_EQ(second.status, 0) << round << second.err;
+    const test::Bytes bytes = test::readBytes(output);
+    const std::string text(bytes.begin(), bytes.end());
+    EXPECT_TRUE(text.starts_with("#") || text.starts_with("<?xml")) << round;
+    EXPECT_TRUE(text.ends_with("\n")) << round;
+    EXPECT_EQ(folder(), (std::vector<std::string>{"fr.po", "thornvale.nes"})) << round;
+  }
+  EXPECT_EQ(test::readBytes(imagePath), image);
+}
+
 TEST_F(ReliabilityTest, ASetDuringAnImportComesBeforeOrAfterItNeverLost) {
   std::mt19937 random(11);
   const std::string dump = partialDump({{66, std::u16string(87, u'z')}});
