@@ -263,6 +263,12 @@ int exportTexts(const ExportRequest& request, std::ostream& data, std::ostream& 
     return kExitSuccess;
   }
   refuseAnImageAsOutput(request.output);
+  // A name another format's files have is most likely a slip of --format: said, then written as asked.
+  const std::vector<exchange::Format> named = exchange::formatsOfName(request.output);
+  if (!named.empty() && std::find(named.begin(), named.end(), &format) == named.end()) {
+    err << kProgram << "warning: " << quote(request.output) << " is named as " << named.front()->description
+        << " is, but it is written as " << format.description << " (--format " << format.names.front() << ")\n";
+  }
   (void)replaceOutput(request.output, [&](Replacement& replacement) {
     replacement.write(std::span(reinterpret_cast<const std::uint8_t*>(file.data()), file.size()));
     return true;

@@ -393,12 +393,14 @@ bool recogniseSheet(const Sniff& sniff) {
 }
 
 constexpr std::string_view kDelimitedNames[] = {"csv"};
+constexpr std::string_view kDelimitedExtensions[] = {".csv", ".txt"};
 
 }  // namespace
 
 extern const FormatRecord kDelimitedFormat{
     .name = "delimited text",
     .names = kDelimitedNames,
+    .extensions = kDelimitedExtensions,
     .description = "a sheet saved as CSV or TSV",
     .recognise = recogniseSheet,
     .read = readDelimited,

@@ -173,12 +173,14 @@ bool recogniseDump(const Sniff& sniff) { return sniff.start().starts_with("posit
 std::string writeDump(std::span<const TextRow> rows, const ExportSettings&) { return formatDump(rows); }
 
 constexpr std::string_view kDumpNames[] = {"tsv"};
+constexpr std::string_view kDumpExtensions[] = {".tsv", ".txt"};
 
 }  // namespace
 
 extern const FormatRecord kDumpFormat{
     .name = "TSV",
     .names = kDumpNames,
+    .extensions = kDumpExtensions,
     .description = "a dump (TSV)",
     .recognise = recogniseDump,
     .read = readTsv,

@@ -1,5 +1,6 @@
 #include "exchange/Formats.h"
 
+#include <algorithm>
 #include <array>
 
 namespace thornvale::exchange {
@@ -46,6 +47,19 @@ std::string formatNames(bool (*pick)(const FormatRecord&)) {
     out += names[i];
   }
   return out;
+}
+
+std::vector<Format> formatsOfName(std::string_view path) {
+  std::vector<Format> found;
+  const std::size_t dot = path.find_last_of("./\\");
+  if (dot == std::string_view::npos || path[dot] != '.') return found;
+  std::string ending(path.substr(dot));
+  for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  for (const FormatRecord* format : kFormats) {
+    if (std::find(format->extensions.begin(), format->extensions.end(), ending) != format->extensions.end())
+      found.push_back(format);
+  }
+  return found;
 }
 
 bool exportable(const FormatRecord& format) noexcept { return format.write != nullptr && format.carriesSources; }

@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "exchange/Units.h"
 
@@ -36,6 +37,7 @@ struct TextRow;
 struct FormatRecord {
   std::string_view name;                    // as messages name it: "TSV", "XLIFF", "workbook"
   std::span<const std::string_view> names;  // its --format names, the first the one help shows
+  std::span<const std::string_view> extensions;  // how its files' names end, lower case: ".po"
   std::string_view description;             // a few words for --help: "an XLIFF 1.2 file"
   // Whether content is of this format; the list asks each record in order and takes the first yes.
   bool (*recognise)(const Sniff& sniff) = nullptr;
@@ -66,6 +68,9 @@ struct FormatRecord {
 
 // "tsv, json, xlsx, xliff, po or csv": the --format names of the formats `pick` takes, for help.
 [[nodiscard]] std::string formatNames(bool (*pick)(const FormatRecord&));
+
+// The formats whose files' names end as `path` does (case aside), in list order.
+[[nodiscard]] std::vector<Format> formatsOfName(std::string_view path);
 
 // The formats an export for translators can be written in, and the ones a file can be read in.
 [[nodiscard]] bool exportable(const FormatRecord& format) noexcept;

@@ -90,12 +90,14 @@ std::string writeJson(std::span<const TextRow> rows, const ExportSettings&) {
 bool recogniseJson(const Sniff& sniff) { return sniff.start().starts_with('['); }
 
 constexpr std::string_view kJsonNames[] = {"json"};
+constexpr std::string_view kJsonExtensions[] = {".json"};
 
 }  // namespace
 
 extern const FormatRecord kJsonFormat{
     .name = "JSON",
     .names = kJsonNames,
+    .extensions = kJsonExtensions,
     .description = "a dump as JSON",
     .recognise = recogniseJson,
     .read = readJson,

@@ -442,12 +442,14 @@ bool recognisePo(const Sniff& sniff) {
 }
 
 constexpr std::string_view kPoNames[] = {"po"};
+constexpr std::string_view kPoExtensions[] = {".po", ".pot"};
 
 }  // namespace
 
 extern const FormatRecord kPoFormat{
     .name = "PO",
     .names = kPoNames,
+    .extensions = kPoExtensions,
     .description = "a gettext PO or POT file",
     .recognise = recognisePo,
     .read = readPo,

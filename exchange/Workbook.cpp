@@ -908,12 +908,14 @@ namespace {
 bool recogniseWorkbook(const Sniff& sniff) { return looksLikeZip(sniff.bytes); }
 
 constexpr std::string_view kWorkbookNames[] = {"xlsx"};
+constexpr std::string_view kWorkbookExtensions[] = {".xlsx"};
 
 }  // namespace
 
 extern const FormatRecord kWorkbookFormat{
     .name = "workbook",
     .names = kWorkbookNames,
+    .extensions = kWorkbookExtensions,
     .description = "a workbook (.xlsx)",
     .recognise = recogniseWorkbook,
     .read = readWorkbook,

@@ -561,12 +561,14 @@ namespace {
 bool recogniseXliff(const Sniff& sniff) { return sniff.start().starts_with('<'); }
 
 constexpr std::string_view kXliffNames[] = {"xliff"};
+constexpr std::string_view kXliffExtensions[] = {".xlf", ".xliff"};
 
 }  // namespace
 
 extern const FormatRecord kXliffFormat{
     .name = "XLIFF",
     .names = kXliffNames,
+    .extensions = kXliffExtensions,
     .description = "an XLIFF 1.2 file",
     .recognise = recogniseXliff,
     .read = readXliff,
