@@ -1,5 +1,7 @@
 #include "codec/TableFile.h"
 
+#include <array>
+#include <cstdint>
 #include <optional>
 #include <string_view>
 
@@ -15,11 +17,20 @@ std::string place(const std::string& path, int line) {
   return escapeControls(path) + (line > 0 ? ":" + std::to_string(line) : std::string());
 }
 
+// Each byte's value as a hex digit, or -1: a table's every line is read through it.
+constexpr std::array<std::int8_t, 256> kHexDigits = [] {
+  std::array<std::int8_t, 256> digits{};
+  digits.fill(-1);
+  for (int c = '0'; c <= '9'; ++c) digits[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
+  for (int c = 'A'; c <= 'F'; ++c) digits[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'A' + 10);
+  for (int c = 'a'; c <= 'f'; ++c) digits[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'a' + 10);
+  return digits;
+}();
+
 std::optional<int> hexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return std::nullopt;
+  const int digit = kHexDigits[static_cast<unsigned char>(c)];
+  if (digit < 0) return std::nullopt;
+  return digit;
 }
 
 bool allHex(std::string_view text) {
@@ -53,7 +64,7 @@ class Parser {
 
   void line(int number, std::string_view raw) {
     number_ = number;
-    if (!checked_ && !fromUtf8(raw)) fail("bytes that are not UTF-8");
+    if (!checked_ && !isUtf8(raw)) fail("bytes that are not UTF-8");
     if (raw.find_first_not_of(" \t") == std::string_view::npos) return;  // blank
     switch (raw.front()) {
       case '#': return;  // a comment; "23=#" starts with its byte, so it is an entry
@@ -148,7 +159,7 @@ TableFile parseTableFile(std::span<const std::uint8_t> bytes, const std::string&
   }
   std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
   if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
-  Parser parser(path, fromUtf8(text).has_value());
+  Parser parser(path, isUtf8(text));
   int number = 0;
   while (!text.empty()) {
     const std::size_t end = text.find_first_of("\r\n");

@@ -43,34 +43,51 @@ std::string toUtf8(std::u16string_view text) {
   return out;
 }
 
-std::optional<std::u16string> fromUtf8(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+namespace {
+
+// Decodes UTF-8, handing each code point to `take`; false for text that is not UTF-8.
+template <typename Take>
+bool decodeUtf8(std::string_view text, Take take) {
   std::size_t i = 0;
   while (i < text.size()) {
     const auto lead = static_cast<unsigned char>(text[i]);
+    if (lead < 0x80) {  // most text: no more to look at
+      take(lead);
+      ++i;
+      continue;
+    }
     std::size_t extra = 0;
     char32_t cp = 0;
     char32_t min = 0;
-    if (lead < 0x80) {
-      cp = lead;
-    } else if ((lead & 0xE0) == 0xC0) {
+    if ((lead & 0xE0) == 0xC0) {
       extra = 1, cp = lead & 0x1F, min = 0x80;
     } else if ((lead & 0xF0) == 0xE0) {
       extra = 2, cp = lead & 0x0F, min = 0x800;
     } else if ((lead & 0xF8) == 0xF0) {
       extra = 3, cp = lead & 0x07, min = 0x10000;
     } else {
-      return std::nullopt;
+      return false;
     }
     for (std::size_t k = 1; k <= extra; ++k) {
-      if (i + k >= text.size()) return std::nullopt;
+      if (i + k >= text.size()) return false;
       const auto cont = static_cast<unsigned char>(text[i + k]);
-      if ((cont & 0xC0) != 0x80) return std::nullopt;
+      if ((cont & 0xC0) != 0x80) return false;
       cp = (cp << 6) | (cont & 0x3F);
     }
     // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    if (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return std::nullopt;
+    if (cp < min || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) return false;
+    take(cp);
+    i += extra + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::u16string> fromUtf8(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  const bool valid = decodeUtf8(text, [&](char32_t cp) {
     if (cp >= 0x10000) {
       cp -= 0x10000;
       out += static_cast<char16_t>(0xD800 + (cp >> 10));
@@ -78,9 +95,13 @@ std::optional<std::u16string> fromUtf8(std::string_view text) {
     } else {
       out += static_cast<char16_t>(cp);
     }
-    i += extra + 1;
-  }
+  });
+  if (!valid) return std::nullopt;
   return out;
+}
+
+bool isUtf8(std::string_view text) {
+  return decodeUtf8(text, [](char32_t) {});
 }
 
 }  // namespace thornvale

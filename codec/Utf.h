@@ -23,5 +23,7 @@ void appendUtf8(std::string& out, char32_t cp);
 
 // nullopt for bytes that are not well-formed UTF-8.
 [[nodiscard]] std::optional<std::u16string> fromUtf8(std::string_view text);
+// Whether `text` is UTF-8, as fromUtf8 reads it, without making the UTF-16.
+[[nodiscard]] bool isUtf8(std::string_view text);
 
 }  // namespace thornvale

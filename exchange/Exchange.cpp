@@ -17,7 +17,7 @@ bool isAlnum(char c) { return isAlpha(c) || isDigit(c); }
 }  // namespace
 
 std::size_t firstInvalidUtf8Line(std::string_view bytes) {
-  if (fromUtf8(bytes)) return 0;
+  if (isUtf8(bytes)) return 0;
   return firstInvalidByte(bytes).first;
 }
 
