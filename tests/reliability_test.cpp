@@ -676,6 +676,27 @@ TEST_F(ReliabilityTest, AGroupMembersImportIsRefusedButTheirSetWorks) {
   EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
 }
 
+// Where the file system keeps no owners (FAT, exFAT, NTFS through FUSE) every file shows the
+// mounting user's, and anyone who may write replaces it: no owner, mode or ACL of the old file
+// stands in the way.
+TEST_F(ReliabilityTest, AnyoneWhoMayWriteReplacesWhereTheFileSystemKeepsNoOwners) {
+  if (test::lacks(dir.path(), test::FileSystemFeature::Owners).empty())
+    GTEST_SKIP() << "this file system keeps owners, which the tests above cover";
+  ASSERT_EQ(::geteuid(), 0u) << "playing another user needs root";
+  const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
+  EXPECT_EQ(asGroupMember([&] {
+              try {
+                return cli::importScript(imagePath, script, false).written ? 0 : 1;
+              } catch (const FileError& e) {
+                std::fprintf(stderr, "%s\n", e.what());
+                return 2;
+              }
+            }),
+            0);
+  EXPECT_EQ(readTextAt(imagePath, 0), "MOPLE");
+  EXPECT_EQ(folder(), std::vector<std::string>{"thornvale.nes"});
+}
+
 TEST_F(ReliabilityTest, AnyNameTheFileSystemAllowsWorks) {
   const std::string name = dir.file(std::string(250, 'n') + ".nes");
   fs::rename(imagePath, name);
