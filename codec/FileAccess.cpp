@@ -28,6 +28,13 @@ void putBack(File& file, std::int64_t offset, std::span<const std::uint8_t> old)
     file.writeAt(offset + static_cast<std::int64_t>(k), old.subspan(k, end - k));
     k = end;
   }
+  // Read again: a driver may report a write done and keep the bytes it had (fusefat drops a
+  // second write to the same bytes through one descriptor); "put back" must then not be said.
+  readPadded(file, offset, now);
+  if (!std::equal(now.begin(), now.end(), old.begin(), old.end())) {
+    throw FileError(file.path(), "putting back", std::make_error_code(std::errc::io_error),
+                    "the file system kept other bytes than were written");
+  }
 }
 
 }  // namespace

@@ -199,12 +199,15 @@ struct Replacement::Native {
   std::string name;      // its name in `folder`
   std::string folderPath;
   Descriptor folder;
-  Descriptor file;  // the new content, unnamed until commit()
   // Where unnamed files are not to be had, the signals that would stop the program are held
   // while the new content has a name, and that name goes before they are let through; declared
   // after `folder`, which the name needs until it is gone.
   std::optional<SignalsHeld> held;
   OwnedName named;
+  // The new content, unnamed until commit(). Declared after `named` so that it is closed before
+  // its name goes: a FUSE file system keeps a removed file that is still open under a hidden name
+  // of its own (.fuse_hidden...) beside the image.
+  Descriptor file;
   bool exists = false;
   struct stat old {};
   bool committed = false;
@@ -295,7 +298,9 @@ void copyAttributes(const Replacement::Native& n, int current, const std::string
     if (n.kind != Replacement::Target::ExistingImage) continue;
     refuseAttribute(target, systemCode(error), "its extended attribute " + name, systemWords(error));
   }
-  if (!attribute(current, kAccessAcl) && ::fremovexattr(n.file.fd, kAccessAcl) != 0 && errno != ENODATA &&
+  // Only an ACL the new file has: asking to remove none is refused (EPERM) where the file is not
+  // ours, as ntfs-3g does for anyone but root.
+  if (!attribute(current, kAccessAcl) && attribute(n.file.fd, kAccessAcl) && ::fremovexattr(n.file.fd, kAccessAcl) != 0 && errno != ENODATA &&
       errno != ENOTSUP && n.kind == Replacement::Target::ExistingImage) {
     const int error = errno;
     refuseAttribute(target, systemCode(error), "its ACL (none, where the folder's default gives one)",
@@ -440,7 +445,9 @@ void Replacement::commit() {
       error = errno;
     }
     if (renamed != 0) {
-      // The new content goes at once, not when the object does.
+      // The new content goes at once, not when the object does; closed first, as above.
+      ::close(n.file.fd);
+      n.file.fd = -1;
       ::unlinkat(n.folder.fd, n.named.name.c_str(), 0);
       n.named.name.clear();
       if (error == EEXIST) refuseChangedMeanwhile(target_, n.kind == Target::ExistingImage);

@@ -21,6 +21,7 @@ struct Armed {
   int error = 0;
   int calls = 0;
   bool failNext = false;
+  bool loseLater = false;
 };
 
 Armed armed;
@@ -30,11 +31,12 @@ F real(const char* name) {
   return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
 }
 
-enum class Verdict { Pass, Fail, Halve };
+enum class Verdict { Pass, Fail, Halve, Lose };
 
 Verdict verdict(SystemCall call) {
   if (!armed.active || armed.call != call) return Verdict::Pass;
   ++armed.calls;
+  if (armed.loseLater) return Verdict::Lose;
   if (armed.failNext) {
     armed.failNext = false;
     return Verdict::Fail;
@@ -44,6 +46,7 @@ Verdict verdict(SystemCall call) {
     case Fault::Kind::Error: return Verdict::Fail;
     case Fault::Kind::ShortThen: armed.failNext = true; return Verdict::Halve;
     case Fault::Kind::Kill: ::kill(::getpid(), SIGKILL); return Verdict::Fail;
+    case Fault::Kind::FailThenLose: armed.loseLater = true; return Verdict::Fail;
   }
   return Verdict::Pass;
 }
@@ -51,7 +54,7 @@ Verdict verdict(SystemCall call) {
 }  // namespace
 
 Fault::Fault(SystemCall call, int nth, Kind kind, int error) {
-  armed = Armed{true, call, nth, kind, error, 0, false};
+  armed = Armed{true, call, nth, kind, error, 0, false, false};
 }
 Fault::~Fault() { armed.active = false; }
 int Fault::calls() const { return armed.calls; }
@@ -79,6 +82,7 @@ ssize_t pwrite(int fd, const void* buffer, size_t n, off_t offset) {
   switch (verdict(SystemCall::Pwrite)) {
     case Verdict::Pass: return next(fd, buffer, n, offset);
     case Verdict::Halve: return next(fd, buffer, n / 2 == 0 ? n : n / 2, offset);
+    case Verdict::Lose: return static_cast<ssize_t>(n);
     case Verdict::Fail: errno = thornvale::test::armed.error; return -1;
   }
   return -1;
@@ -91,6 +95,7 @@ ssize_t write(int fd, const void* buffer, size_t n) {
   switch (verdict(SystemCall::Write)) {
     case Verdict::Pass: return next(fd, buffer, n);
     case Verdict::Halve: return next(fd, buffer, n / 2 == 0 ? n : n / 2);
+    case Verdict::Lose: return static_cast<ssize_t>(n);
     case Verdict::Fail: errno = thornvale::test::armed.error; return -1;
   }
   return -1;

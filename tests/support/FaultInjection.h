@@ -20,6 +20,8 @@ class Fault {
     Error,      // the call fails with `error`
     ShortThen,  // the call writes half of its bytes; the next such call fails with `error`
     Kill,       // the process kills itself with SIGKILL instead of making the call
+    FailThenLose,  // the call fails with `error`; every later write of its kind reports all its
+                   // bytes written and writes none, as a driver that drops rewrites
   };
 
   // The `nth` call (1-based) of `call` made while this lives fails as `kind` says.

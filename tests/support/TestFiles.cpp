@@ -1,8 +1,10 @@
 #include "tests/support/TestFiles.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 #endif
@@ -141,6 +143,98 @@ FileSizeLimit::~FileSizeLimit() {
   current.rlim_cur = savedSoft_;
   ::setrlimit(RLIMIT_FSIZE, &current);
   std::signal(SIGXFSZ, savedHandler_);
+}
+
+namespace {
+
+// A call that succeeds without effect, as ntfs-3g's chown without a user mapping.
+constexpr int kIgnored = -1;
+
+// Tries `feature` on scratch names in `folder`: 0, the error of the call that refused, or kIgnored.
+int tryFeature(const std::string& folder, FileSystemFeature feature) {
+  const std::string probe = folder + "/.probe-" + std::to_string(::getpid());
+  const std::string other = probe + "-2";
+  const auto created = [&](const std::string& name) {
+    const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+    if (fd < 0) return errno;
+    ::close(fd);
+    return 0;
+  };
+  const auto withFile = [&](auto&& attempt) {
+    if (const int error = created(probe); error != 0) return error;
+    const int error = attempt();
+    ::unlink(other.c_str());
+    ::unlink(probe.c_str());
+    return error;
+  };
+  const auto result = [](bool ok) { return ok ? 0 : errno; };
+  struct stat st {};
+  switch (feature) {
+    case FileSystemFeature::HardLinks:
+      return withFile([&] { return result(::link(probe.c_str(), other.c_str()) == 0); });
+    case FileSystemFeature::SymbolicLinks:
+      return withFile([&] { return result(::symlink(probe.c_str(), other.c_str()) == 0); });
+    case FileSystemFeature::SpecialFiles: {
+      const int error = result(::mkfifo(probe.c_str(), 0600) == 0);
+      ::unlink(probe.c_str());
+      return error;
+    }
+    case FileSystemFeature::Owners:
+      return withFile([&] {
+        if (::chown(probe.c_str(), 4321, 4322) != 0) return errno;
+        return ::stat(probe.c_str(), &st) == 0 && st.st_uid == 4321 && st.st_gid == 4322 ? 0 : kIgnored;
+      });
+    case FileSystemFeature::Modes: {
+      int error = ::mkdir(probe.c_str(), 0700) == 0 && ::chmod(probe.c_str(), 01750) == 0 ? 0 : errno;
+      if (error == 0 && (::stat(probe.c_str(), &st) != 0 || (st.st_mode & 07777) != 01750)) error = kIgnored;
+      ::rmdir(probe.c_str());
+      if (error != 0) return error;
+      return withFile([&] {
+        if (::chmod(probe.c_str(), 0640) != 0) return errno;
+        return ::stat(probe.c_str(), &st) == 0 && (st.st_mode & 07777) == 0640 ? 0 : kIgnored;
+      });
+    }
+    case FileSystemFeature::UnnamedFiles: {
+      const int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+      if (fd < 0) return errno;
+      ::close(fd);
+      return 0;
+    }
+    case FileSystemFeature::OddBytesInNames: {
+      const std::string odd = probe + "\x1b[2J\x9b";
+      const int error = created(odd);
+      ::unlink(odd.c_str());
+      return error;
+    }
+    case FileSystemFeature::FileSizeLimit:
+      return withFile([&] {
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CLOEXEC);
+        if (fd < 0) return errno;
+        ssize_t written = 0;
+        {
+          const FileSizeLimit limit(4);
+          written = ::write(fd, "12345678", 8);
+        }
+        const int error = written < 0 ? errno : 0;
+        ::close(fd);
+        return written == 4 || error == EFBIG ? 0 : kIgnored;
+      });
+  }
+  return EINVAL;
+}
+
+}  // namespace
+
+std::string lacks(const std::filesystem::path& folder, FileSystemFeature feature) {
+  static constexpr const char* kWhat[] = {
+      "hard links", "symbolic links", "FIFOs", "files of other users and groups",
+      "permission bits", "unnamed files (O_TMPFILE)", "control characters or bytes that are no UTF-8 in file names",
+      "the file size limit (RLIMIT_FSIZE)",
+  };
+  const int error = tryFeature(folder.string(), feature);
+  if (error == 0) return {};
+  return std::string("the file system of ") + folder.string() + " has no " +
+         kWhat[static_cast<int>(feature)] + " (" + (error == kIgnored ? "accepted and ignored" : std::strerror(error)) + ")";
 }
 
 #endif

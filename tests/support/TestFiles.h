@@ -77,4 +77,24 @@ class FileSizeLimit {
   void (*savedHandler_)(int);
 };
 
+#ifndef _WIN32
+// What a test may need of the file system its files are on, beyond reading and writing: FAT,
+// exFAT and NTFS through FUSE lack some (no hard links, no owners or modes, no control
+// characters in names).
+enum class FileSystemFeature {
+  HardLinks,
+  SymbolicLinks,
+  SpecialFiles,           // a FIFO
+  Owners,                 // a file given to another user and group stays theirs
+  Modes,                  // a file's and a folder's permission bits, the sticky bit among them, stay
+  UnnamedFiles,           // O_TMPFILE, which the replacements name only at their commit
+  OddBytesInNames,        // an escape, and a byte that is no UTF-8, in a file name
+  FileSizeLimit,          // a write past RLIMIT_FSIZE fails with EFBIG
+};
+
+// Why the file system holding `folder` cannot serve a test that needs `feature`, for its skip;
+// empty where it can. Found by trying it there, not by the file system's name.
+[[nodiscard]] std::string lacks(const std::filesystem::path& folder, FileSystemFeature feature);
+#endif
+
 }  // namespace thornvale::test
