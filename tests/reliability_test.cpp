@@ -707,7 +707,7 @@ TEST_F(ReliabilityTest, AnyoneWhoMayWriteReplacesWhereTheFileSystemKeepsNoOwners
   const std::string script = editedDump(imagePath, {{0, u"MOPLE"}});
   EXPECT_EQ(asGroupMember([&] {
               try {
-                return cli::importScript(imagePath, script, false).written ? 0 : 1;
+                return cli::importDump(imagePath, script, false).written ? 0 : 1;
               } catch (const FileError& e) {
                 std::fprintf(stderr, "%s\n", e.what());
                 return 2;
