@@ -39,9 +39,14 @@ exchange::ExportSettings settings() {
 }
 
 void makeFiles() {
-  std::vector<exchange::TextRow> changed, original;
-  for (const CatalogueEntry& e : catalogue()) {
-    std::u16string text = sampleText(e.position).substr(0, static_cast<std::size_t>(e.saveLength));
+  // Sources as an export reads them from the image before and after an import (a text stored
+  // longer than it is saved keeps its last characters), so that every import finds them there.
+  const std::vector<exchange::TextRow> before = exchange::readImageRows(imagePath);
+  std::vector<exchange::TextRow> changed, original, after;
+  for (const exchange::TextRow& row : before) {
+    const CatalogueEntry& e = *row.entry;
+    const auto saved = static_cast<std::size_t>(e.saveLength);
+    std::u16string text = row.source.substr(0, saved);
     original.push_back({&e, text, std::nullopt});
     const std::size_t at = text.size() > 1 ? 1 : 0;  // entries 64 and 65 keep their shared byte
     const CharacterTable& table = *findCharacterTable(e.tableName);
@@ -52,11 +57,12 @@ void makeFiles() {
       }
     }
     changed.push_back({&e, text, std::nullopt});
+    after.push_back({&e, text + row.source.substr(std::min(saved, row.source.size())), std::nullopt});
   }
   files[0][0] = exchange::formatDump(changed);
   files[0][1] = exchange::formatDump(original);
-  const std::vector<exchange::TextRow> there = exchange::exportRows(original, changed);
-  const std::vector<exchange::TextRow> back = exchange::exportRows(changed, original);
+  const std::vector<exchange::TextRow> there = exchange::exportRows(before, changed);
+  const std::vector<exchange::TextRow> back = exchange::exportRows(after, original);
   files[1][0] = exchange::writeXliff(there, settings());
   files[1][1] = exchange::writeXliff(back, settings());
   files[2][0] = exchange::writePo(there, settings());
