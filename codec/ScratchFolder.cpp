@@ -63,9 +63,6 @@ ScratchFolder::~ScratchFolder() {
 
 namespace {
 
-// Linux's PID_MAX_LIMIT: no process number is larger.
-constexpr std::uint64_t kMaxPid = 4'194'304;
-
 // Removes the files in the open folder `fd` (a library makes files only, and no link is followed)
 // and then the folder itself, where `name` in `base` still is that folder.
 void removeFolder(int base, const std::string& name, int fd) {
@@ -95,29 +92,13 @@ void removeFolder(int base, const std::string& name, int fd) {
 // The scratch folders that processes of ours left in `base` when they were killed: our exact name
 // form and scope, a folder (never a link) owned by us, and no process of its number.
 void removeStrayFolders(int base) {
-  const std::string scope = temporaryScope();
-  const int copy = ::dup(base);
-  if (copy < 0) return;
-  DIR* dir = ::fdopendir(copy);
-  if (dir == nullptr) {
-    ::close(copy);
-    return;
-  }
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::optional<std::uint64_t> pid = strayProcess(entry->d_name, scope, kMaxPid);
-    if (!pid) continue;
-    struct stat st {};
-    if (::fstatat(base, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode) ||
-        st.st_uid != ::geteuid()) {
-      continue;
-    }
-    if (::kill(static_cast<pid_t>(*pid), 0) == 0 || errno != ESRCH) continue;
-    const int fd = ::openat(base, entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) continue;
-    removeFolder(base, entry->d_name, fd);
+  posix::forEachDeadStray(base, [&](const char* name, const struct stat& st) {
+    if (!S_ISDIR(st.st_mode)) return;
+    const int fd = ::openat(base, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    removeFolder(base, name, fd);
     ::close(fd);
-  }
-  ::closedir(dir);
+  });
 }
 
 [[noreturn]] void refuseBase(const std::string& base, const std::string& why) {

@@ -3,6 +3,7 @@
 
 #include "codec/File.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,10 +12,12 @@
 
 #include <cerrno>
 #include <csignal>
+#include <optional>
 #include <thread>
 
 #include "codec/FileError.h"
 #include "codec/ProcessSignals.h"
+#include "codec/ReplacementRules.h"
 #include "codec/posix/FileCalls.h"
 
 namespace thornvale {
@@ -22,6 +25,37 @@ namespace thornvale {
 const File::Handle File::kClosed = -1;
 
 namespace posix {
+
+namespace {
+
+// Linux's PID_MAX_LIMIT: no process number is larger.
+constexpr std::uint64_t kMaxPid = 4'194'304;
+
+}  // namespace
+
+void forEachDeadStray(int folder, const std::function<void(const char* name, const struct stat& st)>& remove) {
+  const std::string scope = temporaryScope();
+  // A descriptor of its own: a listing through one opened before the names were made can miss them.
+  const int copy = ::dup(folder);
+  if (copy < 0) return;
+  DIR* dir = ::fdopendir(copy);
+  if (dir == nullptr) {
+    ::close(copy);
+    return;
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::optional<std::uint64_t> pid = strayProcess(entry->d_name, scope, kMaxPid);
+    if (!pid) continue;
+    struct stat st {};
+    if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(st.st_mode) ||
+        st.st_uid != ::geteuid()) {
+      continue;
+    }
+    if (::kill(static_cast<pid_t>(*pid), 0) == 0 || errno != ESRCH) continue;
+    remove(entry->d_name, st);
+  }
+  ::closedir(dir);
+}
 
 const char* kindOfFile(mode_t mode) {
   if (S_ISDIR(mode)) return "a folder";

@@ -5,6 +5,7 @@
 #include <csignal>
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <system_error>
@@ -25,6 +26,11 @@ const char* kindOfFile(mode_t mode);
 
 // Throws unless `mode` is a regular file's.
 void refuseUnlessRegular(const std::string& path, mode_t mode, const char* operation);
+
+// Calls `remove` for each name in the open folder `folder` that a process of ours left when it was
+// killed: our exact name form and scope (temporaryName), not a link, owned by us, and no process
+// of its number alive. `remove` checks the kind of file it expects.
+void forEachDeadStray(int folder, const std::function<void(const char* name, const struct stat& st)>& remove);
 
 // open(), again where a signal interrupted it; -1 and errno on failure.
 int openRetrying(const std::string& path, int flags);

@@ -35,8 +35,6 @@ namespace thornvale {
 namespace {
 
 constexpr const char* kAccessAcl = "system.posix_acl_access";
-// Linux's PID_MAX_LIMIT: no process number is larger.
-constexpr std::uint64_t kMaxPid = 4'194'304;
 
 using posix::SignalsHeld;
 
@@ -170,25 +168,9 @@ namespace {
 // Removes the stray names left in `folder` by processes of ours that are gone: our exact name form
 // and scope, a regular file (never a link) of one name, owned by us, and no process of its number.
 void removeStrayNames(int folder) {
-  const std::string scope = temporaryScope();
-  const int copy = ::dup(folder);
-  if (copy < 0) return;
-  DIR* dir = ::fdopendir(copy);
-  if (dir == nullptr) {
-    ::close(copy);
-    return;
-  }
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::optional<std::uint64_t> pid = strayProcess(entry->d_name, scope, kMaxPid);
-    if (!pid) continue;
-    struct stat st {};
-    if (::fstatat(folder, entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode) ||
-        st.st_uid != ::geteuid() || st.st_nlink != 1) {
-      continue;
-    }
-    if (::kill(static_cast<pid_t>(*pid), 0) != 0 && errno == ESRCH) ::unlinkat(folder, entry->d_name, 0);
-  }
-  ::closedir(dir);
+  posix::forEachDeadStray(folder, [&](const char* name, const struct stat& st) {
+    if (S_ISREG(st.st_mode) && st.st_nlink == 1) ::unlinkat(folder, name, 0);
+  });
 }
 
 }  // namespace
