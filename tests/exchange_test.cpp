@@ -353,12 +353,12 @@ TEST_F(ExchangeCommandsTest, ExportReplacesItsFileWholeAndNeverAnImage) {
 
   EXPECT_EQ(made.err, "");
   // A name of another format's files is most likely a slip: said, and written as asked.
-  const Outcome slip = run({"export", imagePath, "--format", "po", "-o", dir.file("FR.XLF")});
+  const Outcome slip = run({"export", imagePath, "--format", "po", "-o", dir.file("DE.XLF")});
   EXPECT_EQ(slip.status, cli::kExitSuccess);
-  EXPECT_EQ(slip.err, "thornvale-text: warning: \"" + dir.file("FR.XLF") +
+  EXPECT_EQ(slip.err, "thornvale-text: warning: \"" + dir.file("DE.XLF") +
                           "\" is named as an XLIFF 1.2 file is, but it is written as a gettext PO or POT file "
                           "(--format po)\n");
-  std::filesystem::remove(test::fsPath(dir.file("FR.XLF")));
+  std::filesystem::remove(test::fsPath(dir.file("DE.XLF")));
 
   EXPECT_EQ(run({"export", imagePath, "--format", "po", "-o", imagePath}).status, cli::kExitRefused);
   EXPECT_EQ(test::readBytes(imagePath), image);
