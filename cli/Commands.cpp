@@ -473,14 +473,19 @@ std::vector<std::string> withTextAsText(std::vector<std::string> args) {
 namespace {
 
 // The parser: every command's options, each command's runner setting `status` once parsed.
-void addCommands(CLI::App& app, Run& run, int& status) {
+// `only`, where it names a command, is the one that is built: the others' options would cost every
+// start of that command and be asked nothing.
+void addCommands(CLI::App& app, Run& run, int& status, std::string_view only) {
   app.require_subcommand(1);
   // A "/" begins a path or a text on every system, never an option (CLI11 would take "/x" for one
   // on Windows); the subcommands inherit it.
   app.allow_windows_style_options(false);
   app.set_version_flag("--version", std::string(kProgram) + " " + kVersion);
   app.footer(kExitStatuses);
+  const bool one = std::any_of(std::begin(kCommands), std::end(kCommands),
+                               [&](const CommandKind& kind) { return only == kind.name; });
   for (const CommandKind& kind : kCommands) {
+    if (one && only != kind.name) continue;
     CLI::App* sub = app.add_subcommand(kind.name, kind.description);
     sub->callback([&status, &run, command = kind.make(*sub)] { status = command(run); });
   }
@@ -521,12 +526,23 @@ int runThornvaleText(const std::vector<std::string>& arguments, std::istream& in
   std::ostream escapedOut(&outBuffer), escapedErr(&errBuffer);
   Run run{in, escapedOut, escapedErr, out};
   int status = kExitSuccess;
+  // The version alone needs none of the parser: building every command's options and unwinding
+  // CLI11's exception for it were most of such a start.
+  if (arguments.size() == 1 && arguments.front() == "--version") {
+    out << kProgram << ' ' << kVersion << '\n';
+    out.flush();
+    if (!out) {
+      run.error() << "could not write standard output\n";
+      return kExitRefused;
+    }
+    return kExitSuccess;
+  }
   CLI::App app(
       "Reads, checks and writes the texts of a Thornvale image: dumps, files for translators, patches.",
       kProgram);
-  addCommands(app, run, status);
-
   const std::vector<std::string> args = withTextAsText(arguments);
+  addCommands(app, run, status, args.empty() ? std::string_view() : std::string_view(args.front()));
+
   // Unnamed, an unknown command would only bring CLI11's "A subcommand is required".
   if (!args.empty() && !args.front().starts_with('-') &&
       std::none_of(std::begin(kCommands), std::end(kCommands),
