@@ -196,6 +196,15 @@ TEST_F(CommandsTest, ProgramExitStatusesAndHelp) {
     }
   }
   EXPECT_NE(runProgram({"patch", "--help"}).out.find("--format"), std::string::npos);
+  // The version needs no command; the help names every command, whichever is built for a run.
+  const Outcome version = runProgram({"--version"});
+  EXPECT_EQ(version.status, kExitSuccess);
+  EXPECT_TRUE(version.out.starts_with("thornvale-text 1.6.") && version.out.ends_with("\n")) << version.out;
+  EXPECT_EQ(std::count(version.out.begin(), version.out.end(), '\n'), 1);
+  const std::string help = runProgram({"--help"}).out;
+  for (const char* command : {"dump", "import", "export", "check", "set", "misc", "info", "tables", "patch"})
+    EXPECT_NE(help.find(std::string("\n  ") + command), std::string::npos) << command;
+  EXPECT_EQ(runProgram({"dump", imagePath, "--nonsense"}).status, kExitUsage);
   EXPECT_EQ(test::readBytes(imagePath), image);
 }
 
