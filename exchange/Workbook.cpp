@@ -843,12 +843,15 @@ void unhideUnlockedCells(const std::filesystem::path& path) {
     if (target != nullptr) zipClose(target, nullptr);
     throw std::runtime_error("the workbook written is no zip archive");
   }
+  // Every part but the styles goes over as it was packed, never inflated and deflated again.
   bool ok = true;
   do {
     char name[256] = {};
     unz_file_info64 info{};
-    ok = unzGetCurrentFileInfo64(source.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK &&
-         unzOpenCurrentFile(source.get()) == UNZ_OK;
+    ok = unzGetCurrentFileInfo64(source.get(), &info, name, sizeof name, nullptr, 0, nullptr, 0) == UNZ_OK;
+    const bool styles = std::string_view(name) == "xl/styles.xml";
+    int method = 0, level = 0;
+    ok = ok && unzOpenCurrentFile2(source.get(), &method, &level, styles ? 0 : 1) == UNZ_OK;
     std::string part;
     char buffer[1 << 14];
     for (int n = 0; ok && (n = unzReadCurrentFile(source.get(), buffer, sizeof buffer)) != 0;) {
@@ -856,18 +859,24 @@ void unhideUnlockedCells(const std::filesystem::path& path) {
       if (ok) part.append(buffer, static_cast<std::size_t>(n));
     }
     ok = unzCloseCurrentFile(source.get()) == UNZ_OK && ok;
-    if (ok && std::string_view(name) == "xl/styles.xml") {
+    zip_fileinfo time{};
+    time.dosDate = info.dosDate;
+    if (styles) {
       const std::string_view unlocked = "<protection locked=\"0\"/>";
       for (std::size_t at = part.find(unlocked); at != std::string::npos; at = part.find(unlocked, at + 1))
         part.replace(at, unlocked.size(), "<protection locked=\"0\" hidden=\"0\"/>");
+      ok = ok &&
+           zipOpenNewFileInZip64(target, name, &time, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
+                                 Z_DEFAULT_COMPRESSION, 0) == ZIP_OK &&
+           zipWriteInFileInZip(target, part.data(), static_cast<unsigned>(part.size())) == ZIP_OK &&
+           zipCloseFileInZip(target) == ZIP_OK;
+    } else {
+      ok = ok &&
+           zipOpenNewFileInZip2_64(target, name, &time, nullptr, 0, nullptr, 0, nullptr, method, level, 1, 0) ==
+               ZIP_OK &&
+           zipWriteInFileInZip(target, part.data(), static_cast<unsigned>(part.size())) == ZIP_OK &&
+           zipCloseFileInZipRaw64(target, info.uncompressed_size, info.crc) == ZIP_OK;
     }
-    zip_fileinfo time{};
-    time.dosDate = info.dosDate;
-    ok = ok &&
-         zipOpenNewFileInZip64(target, name, &time, nullptr, 0, nullptr, 0, nullptr, Z_DEFLATED,
-                               Z_DEFAULT_COMPRESSION, 0) == ZIP_OK &&
-         zipWriteInFileInZip(target, part.data(), static_cast<unsigned>(part.size())) == ZIP_OK &&
-         zipCloseFileInZip(target) == ZIP_OK;
   } while (ok && unzGoToNextFile(source.get()) == UNZ_OK);
   ok = zipClose(target, nullptr) == ZIP_OK && ok;
   if (!ok) throw std::runtime_error("the workbook written could not be packed again");
